@@ -1,0 +1,12 @@
+# The portable core: standard C++ only. It compiles on Linux, where no
+# Windows header exists, which keeps it honest.
+set(QM_CORE_SOURCES)
+foreach(dir ${QM_MODULES})
+  file(GLOB found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
+  list(APPEND QM_CORE_SOURCES ${found})
+endforeach()
+
+add_library(quenmoor_core STATIC ${QM_CORE_SOURCES})
+target_include_directories(quenmoor_core PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/third_party)
+target_include_directories(quenmoor_core SYSTEM PUBLIC /usr/include/stb)
+target_compile_options(quenmoor_core PRIVATE -Wall -Wextra)

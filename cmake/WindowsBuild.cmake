@@ -1,0 +1,68 @@
+# Windows build (MinGW-w64): core + Windows layer + resources -> Quenmoor.scr,
+# and the Windows-side tests that ctest runs under Wine.
+enable_language(RC)
+include(cmake/CoreLibrary.cmake)
+
+# Static runtime: the .scr must import system DLLs only.
+add_link_options(-static -static-libgcc -static-libstdc++)
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+
+set(QM_WIN_SOURCES)
+foreach(dir ${QM_MODULES})
+  file(GLOB found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/win/*.cpp)
+  list(APPEND QM_WIN_SOURCES ${found})
+endforeach()
+list(FILTER QM_WIN_SOURCES EXCLUDE REGEX ".*/EntryPoint\\.cpp$")
+
+add_library(quenmoor_win STATIC ${QM_WIN_SOURCES})
+target_link_libraries(quenmoor_win PUBLIC quenmoor_core
+  user32 gdi32 advapi32 comctl32 shell32 winmm uuid)
+target_compile_options(quenmoor_win PRIVATE -Wall -Wextra)
+
+# Generated binary resources (archive, pictures) are written here by the
+# host tools and picked up by the .rc files.
+set(QM_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated CACHE PATH "Generated resource blobs")
+file(GLOB QM_RC_DEPENDS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resources/*)
+
+function(qm_add_saver name)
+  add_executable(${name} WIN32
+    ${PROJECT_SOURCE_DIR}/shell/win/EntryPoint.cpp
+    ${PROJECT_SOURCE_DIR}/resources/Quenmoor.rc)
+  set_target_properties(${name} PROPERTIES SUFFIX ".scr")
+  target_link_libraries(${name} PRIVATE quenmoor_win)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/resources ${QM_GENERATED_DIR})
+  set_source_files_properties(${PROJECT_SOURCE_DIR}/resources/Quenmoor.rc PROPERTIES
+    OBJECT_DEPENDS "${QM_RC_DEPENDS}")
+  target_compile_options(${name} PRIVATE $<$<COMPILE_LANGUAGE:RC>:-I${PROJECT_SOURCE_DIR}/resources -I${QM_GENERATED_DIR}>)
+endfunction()
+
+# The shipped saver writes no log.
+qm_add_saver(Quenmoor)
+# The same sources with a log file name, for the end-to-end tests.
+qm_add_saver(QuenmoorLogged)
+target_compile_definitions(QuenmoorLogged PRIVATE QM_LOG_FILE="Quenmoor.log")
+
+# Windows-side unit tests (one executable: every Wine start costs a second).
+find_package(Threads REQUIRED)
+set(QM_GTEST_DIR /usr/src/googletest/googletest)
+add_library(qm_gtest STATIC ${QM_GTEST_DIR}/src/gtest-all.cc ${QM_GTEST_DIR}/src/gtest_main.cc)
+target_include_directories(qm_gtest PUBLIC ${QM_GTEST_DIR}/include PRIVATE ${QM_GTEST_DIR})
+target_link_libraries(qm_gtest PUBLIC Threads::Threads)
+
+file(GLOB QM_WIN_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/win/*.cpp)
+if(QM_WIN_TESTS)
+  add_executable(win_tests ${QM_WIN_TESTS} ${PROJECT_SOURCE_DIR}/resources/Quenmoor.rc)
+  target_link_libraries(win_tests PRIVATE quenmoor_win qm_gtest)
+  target_include_directories(win_tests PRIVATE ${PROJECT_SOURCE_DIR}/resources ${QM_GENERATED_DIR})
+  target_compile_options(win_tests PRIVATE $<$<COMPILE_LANGUAGE:RC>:-I${PROJECT_SOURCE_DIR}/resources -I${QM_GENERATED_DIR}>)
+  add_test(NAME win_tests COMMAND win_tests)
+endif()
+
+# End-to-end driver: starts the logged saver with each switch.
+file(GLOB QM_E2E_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/e2e/*.cpp)
+if(QM_E2E_SOURCES)
+  add_executable(e2e_driver ${QM_E2E_SOURCES})
+  target_link_libraries(e2e_driver PRIVATE qm_gtest user32 gdi32 advapi32)
+  add_dependencies(e2e_driver QuenmoorLogged)
+  add_test(NAME e2e COMMAND e2e_driver $<TARGET_FILE:QuenmoorLogged>)
+endif()

@@ -1,0 +1,203 @@
+#!/usr/bin/env bash
+# Quenmoor 3D Screensaver: set up, build, test, run and benchmark.
+#   ./quenmoor.sh run     install what is needed, build, run the saver (/s) under Wine
+#   ./quenmoor.sh test    install what is needed, build, run every test
+#   ./quenmoor.sh build   build; leaves dist/x64/Quenmoor.scr and dist/x86/Quenmoor.scr
+#   ./quenmoor.sh bench   build and print every benchmark figure as name=value
+#   ./quenmoor.sh deps    only install the Debian packages
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "$0")" && pwd)
+BUILD=$ROOT/build
+JOBS=$(nproc)
+
+PACKAGES=(
+  cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+  wine wine64 libwine xvfb xauth x11-utils xdotool imagemagick
+  libgl1-mesa-dri libglx-mesa0 fonts-dejavu-core
+  libstb-dev libvorbis-dev libsquish-dev unar
+)
+
+log() { printf '== %s\n' "$*" >&2; }
+
+sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+install_deps() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    log "installing: ${missing[*]}"
+    sudo_if_needed apt-get update -qq || log "apt-get update reported a problem; going on"
+    sudo_if_needed env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
+  try_wine32
+}
+
+# 32-bit Wine runs the i686 build's tests. Debian's i386 index is often out of
+# step with the 64-bit one, so one attempt per machine, never fatal.
+try_wine32() {
+  local marker=/var/tmp/quenmoor-wine32-attempted
+  [ -x /usr/lib/wine/wine ] && return 0
+  [ -e "$marker" ] && return 0
+  log "trying 32-bit Wine (optional)"
+  if sudo_if_needed dpkg --add-architecture i386 &&
+     sudo_if_needed apt-get update -qq >/dev/null 2>&1;
+     sudo_if_needed env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq wine32:i386 >/dev/null 2>&1; then
+    log "32-bit Wine installed"
+  else
+    log "32-bit Wine is not installable here; the i686 build is compiled but its tests are skipped"
+    sudo_if_needed dpkg --remove-architecture i386 >/dev/null 2>&1 || true
+  fi
+  sudo_if_needed touch "$marker" 2>/dev/null || true
+}
+
+have_wine32() { [ -x /usr/lib/wine/wine ]; }
+
+configure() { # dir, extra cmake args...
+  local dir=$1; shift
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+  fi
+}
+
+build_host() {
+  configure "$BUILD/host"
+  cmake --build "$BUILD/host" -j "$JOBS"
+}
+
+build_windows() { # arch (x86_64|i686), dir name
+  configure "$BUILD/$2" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-$1-w64-mingw32.cmake" \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$ROOT/cmake/wine-run.sh" \
+    -DQM_GENERATED_DIR="$BUILD/host/generated"
+  cmake --build "$BUILD/$2" -j "$JOBS"
+}
+
+build_fuzz() {
+  CC=clang CXX=clang++ configure "$BUILD/fuzz" -DQM_FUZZ=ON -DQM_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link" -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link"
+  cmake --build "$BUILD/fuzz" -j "$JOBS"
+}
+
+build_all() {
+  build_host
+  build_windows x86_64 x64
+  build_windows i686 x86
+  mkdir -p "$ROOT/dist/x64" "$ROOT/dist/x86"
+  cp "$BUILD/x64/Quenmoor.scr" "$ROOT/dist/x64/Quenmoor.scr"
+  cp "$BUILD/x86/Quenmoor.scr" "$ROOT/dist/x86/Quenmoor.scr"
+  log "built dist/x64/Quenmoor.scr and dist/x86/Quenmoor.scr"
+}
+
+# --- Wine and X ------------------------------------------------------------
+
+export WINEDEBUG=-all
+export WINEPREFIX=$BUILD/wineprefix
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+XVFB_PID=
+
+wine_prefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    log "creating the Wine prefix (once)"
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w || true
+  fi
+}
+
+start_xvfb() {
+  local n
+  for n in $(seq 91 120); do
+    [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      sleep 0.1
+    done
+    export DISPLAY=":$n"
+    return 0
+  done
+  log "no free X display number"; return 1
+}
+
+stop_session() {
+  wineserver -k >/dev/null 2>&1 || true
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" >/dev/null 2>&1 || true
+}
+
+# --- commands ---------------------------------------------------------------
+
+cmd_test() {
+  install_deps
+  build_all
+  build_fuzz
+  trap stop_session EXIT
+  start_xvfb
+  wine_prefix
+  wineserver -p >/dev/null 2>&1 || true
+  local status=0
+  log "host tests"
+  ctest --test-dir "$BUILD/host" --output-on-failure || status=1
+  log "sanitizer tests and fuzz smoke runs"
+  ctest --test-dir "$BUILD/fuzz" --output-on-failure || status=1
+  log "Windows x86_64 tests under Wine"
+  ctest --test-dir "$BUILD/x64" --output-on-failure || status=1
+  if have_wine32; then
+    log "Windows i686 tests under Wine"
+    ctest --test-dir "$BUILD/x86" --output-on-failure || status=1
+  else
+    log "SKIPPED: Windows i686 tests (no 32-bit Wine on this machine; the i686 build compiled and linked)"
+  fi
+  if [ $status -eq 0 ]; then log "all tests passed"; else log "some tests FAILED"; fi
+  return $status
+}
+
+cmd_run() {
+  install_deps
+  build_all
+  trap stop_session EXIT
+  local own_display=0
+  if [ -z "${DISPLAY:-}" ]; then start_xvfb; own_display=1; fi
+  wine_prefix
+  mkdir -p "$ROOT/out"
+  if [ $own_display -eq 1 ]; then
+    log "running Quenmoor.scr /s on Xvfb $DISPLAY; screenshots go to out/"
+    wine "$ROOT/dist/x64/Quenmoor.scr" /s &
+    local pid=$!
+    for i in 1 2 3; do
+      sleep 3
+      import -window root "$ROOT/out/screenshot-$i.png" >/dev/null 2>&1 || true
+    done
+    xdotool key space >/dev/null 2>&1 || true
+    sleep 2
+    kill "$pid" >/dev/null 2>&1 || true
+    wait "$pid" 2>/dev/null || true
+    ls "$ROOT"/out/*.png
+  else
+    log "running Quenmoor.scr /s on $DISPLAY (press a key to end it)"
+    wine "$ROOT/dist/x64/Quenmoor.scr" /s
+  fi
+}
+
+cmd_bench() {
+  install_deps
+  build_host
+  local b
+  for b in "$BUILD"/host/bench/*/bench_*; do
+    [ -x "$b" ] && "$b"
+  done
+  true
+}
+
+case "${1:-}" in
+  deps) install_deps ;;
+  build) install_deps; build_all ;;
+  test) cmd_test ;;
+  run) cmd_run ;;
+  bench) cmd_bench ;;
+  *) sed -n '2,7p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
+esac

@@ -1,0 +1,82 @@
+// Windows layer: the application framework. CSaverCore owns the window
+// state, settings, Direct3D objects and timing, and calls its virtual
+// operations at fixed points of the run.
+#pragma once
+#include <windows.h>
+#include <d3d9.h>
+
+#include "settings/SaverSettings.h"
+#include "shell/RunMode.h"
+#include "shell/MouseMoveRule.h"
+#include "shell/win/Monitors.h"
+
+typedef BOOL (WINAPI* PasswordCheckFn)(HWND);
+
+constexpr int OVERLAY_TEXTURE_COUNT = 14; // digits 0-9, colon, dot, AM, PM
+constexpr UINT TIMER_PREVIEW_WAIT = 1;
+constexpr UINT TIMER_FPS_LATCH = 7;
+constexpr UINT PREVIEW_WAIT_MS = 500;
+constexpr UINT FPS_LATCH_MS = 1000;
+
+class CSaverCore
+{
+public:
+    CSaverCore();
+    virtual ~CSaverCore();
+
+    // Virtual operations, in slot order.
+    virtual void Init();
+    virtual void OnSettingsRead() {}
+    virtual void OnSettingsWritten() {}
+    virtual void OnReset() {}
+    virtual void OnConfigDialogInit(HWND) {}
+    virtual int ConfigDialogMessage(HWND, UINT, WPARAM, LPARAM) { return 0; }
+    virtual LRESULT WindowMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    virtual void OnDeviceCreated() {}
+    virtual void OnShutdown() {}
+    virtual HRESULT EE_Core_InitD3Device(IDirect3DDevice9* device);
+    virtual HRESULT EE_Core_DrawLoading(IDirect3DDevice9* device);
+    virtual HRESULT InitScene(IDirect3DDevice9*) { return S_OK; }
+    virtual HRESULT OnSceneReady(IDirect3DDevice9*) { return S_OK; }
+    virtual HRESULT UpdateFrame(IDirect3DDevice9* device, float elapsedMs);
+    virtual HRESULT DrawFrame(IDirect3DDevice9* device);
+    virtual HRESULT ReleaseScene() { return S_OK; }
+
+    // Framework reset: OnReset, defaults, slots cleared, g_pSaverApp set.
+    void Reset();
+
+    HWND m_hWndParent = nullptr;
+    RunMode m_Mode = rmConfigure;
+    HINSTANCE m_hInstance = nullptr;
+    HWND m_hWnd = nullptr;
+    int m_nMonitors = 0;
+    MonitorRecord m_Monitors[MAX_MONITORS] = {};
+    int m_bPreviewWait = 0;
+    HMODULE m_hPasswordDll = nullptr;
+    int m_bCheckPassword = 0;
+    char m_szWindowTitle[30] = {};
+    char m_szClassName[64] = {};
+    PasswordCheckFn m_pfnPasswordCheck = nullptr;
+    SaverSettings m_Settings = {};
+    SaverSettings m_DefaultSettings = {};
+    IDirect3D9* m_pD3D = nullptr;
+    IDirect3DDevice9* m_pDevice = nullptr;
+    BYTE m_OverlayColor[3] = {255, 255, 255};
+    IDirect3DTexture9* m_pOverlayTextures[OVERLAY_TEXTURE_COUNT] = {};
+    IDirect3DVertexBuffer9* m_pOverlayQuad = nullptr;
+    int m_nFrameParity = 1;
+    int m_nFramesPerSecond = 0;
+    int m_nFrameCounter = 0;
+    float m_fLastFrameTime = 0.0f;
+    HBITMAP m_hPreviewBitmap = nullptr;
+    int m_nMouseGrace = MOUSE_GRACE_MOVES;
+};
+
+extern CSaverCore* g_pSaverApp;
+
+// The message and frame loop of the preview, full-screen and test modes.
+int RunSaver(CSaverCore* app);
+// One idle pass: time, then update and draw unless the device is lost.
+void FrameTick(CSaverCore* app);
+// Releases the overlay slots (the overlay itself draws nothing yet).
+void ReleaseOverlay(CSaverCore* app);
