@@ -131,6 +131,24 @@ stop_session() {
 
 # --- commands ---------------------------------------------------------------
 
+# Runs ctest in one tree and adds its counts to the totals.
+TOTAL_PASSED=0
+TOTAL_FAILED=0
+run_ctest() { # dir
+  local out rc=0 line total failed
+  out=$(mktemp)
+  ctest --test-dir "$1" --output-on-failure 2>&1 | tee "$out" || rc=1
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$out" | tail -n 1 || true)
+  if [ -n "$line" ]; then
+    failed=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+    total=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$line")
+    TOTAL_PASSED=$((TOTAL_PASSED + total - failed))
+    TOTAL_FAILED=$((TOTAL_FAILED + failed))
+  fi
+  rm -f "$out"
+  return $rc
+}
+
 cmd_test() {
   install_deps
   build_all
@@ -141,18 +159,19 @@ cmd_test() {
   wineserver -p >/dev/null 2>&1 || true
   local status=0
   log "host tests"
-  ctest --test-dir "$BUILD/host" --output-on-failure || status=1
+  run_ctest "$BUILD/host" || status=1
   log "sanitizer tests and fuzz smoke runs"
-  ctest --test-dir "$BUILD/fuzz" --output-on-failure || status=1
+  run_ctest "$BUILD/fuzz" || status=1
   log "Windows x86_64 tests under Wine"
-  ctest --test-dir "$BUILD/x64" --output-on-failure || status=1
+  run_ctest "$BUILD/x64" || status=1
   if have_wine32; then
     log "Windows i686 tests under Wine"
-    ctest --test-dir "$BUILD/x86" --output-on-failure || status=1
+    run_ctest "$BUILD/x86" || status=1
   else
     log "SKIPPED: Windows i686 tests (no 32-bit Wine on this machine; the i686 build compiled and linked)"
   fi
   if [ $status -eq 0 ]; then log "all tests passed"; else log "some tests FAILED"; fi
+  echo "quenmoor: $TOTAL_PASSED passed, $TOTAL_FAILED failed"
   return $status
 }
 
