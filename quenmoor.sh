@@ -192,9 +192,14 @@ cmd_run() {
       import -window root "$ROOT/out/screenshot-$i.png" >/dev/null 2>&1 || true
     done
     xdotool key space >/dev/null 2>&1 || true
-    sleep 2
-    kill "$pid" >/dev/null 2>&1 || true
-    wait "$pid" 2>/dev/null || true
+    for _ in $(seq 30); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    if kill -0 "$pid" 2>/dev/null; then
+      log "the saver did not end on the key; stopping it"
+      kill "$pid" >/dev/null 2>&1 || true
+    fi
+    local rc=0
+    wait "$pid" 2>/dev/null || rc=$?
+    log "the saver exited with code $rc"
     ls "$ROOT"/out/*.png
   else
     log "running Quenmoor.scr /s on $DISPLAY (press a key to end it)"
