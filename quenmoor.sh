@@ -157,6 +157,9 @@ cmd_test() {
   start_xvfb
   wine_prefix
   wineserver -p >/dev/null 2>&1 || true
+  # Start Wine's services once before ctest: a service started by the first
+  # test would keep ctest's output pipe open and hang it.
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
   local status=0
   log "host tests"
   run_ctest "$BUILD/host" || status=1

@@ -36,7 +36,11 @@ if(QM_FUZZ)
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
     target_link_libraries(${name} PRIVATE quenmoor_core)
+    # New inputs go to the build tree; the committed seeds are only read.
     set(corpus ${PROJECT_SOURCE_DIR}/tests/fuzz/corpus/${name})
-    add_test(NAME ${name}_smoke COMMAND ${name} -max_total_time=5 -rss_limit_mb=2048 ${corpus})
+    set(work ${CMAKE_BINARY_DIR}/fuzz-work/${name})
+    file(MAKE_DIRECTORY ${work})
+    add_test(NAME ${name}_smoke COMMAND ${name} -max_total_time=5 -rss_limit_mb=2048
+      -artifact_prefix=${work}/ ${work} ${corpus})
   endforeach()
 endif()
