@@ -393,4 +393,147 @@ TEST_F(SaverWindowTest, FrameTickCountsPassesWhileTheDeviceIsLost)
     app.m_pDevice = &device;
 }
 
+// Real windows of each mode, on the module's own class and resources.
+class OpenWindowsTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        testsupport::DiscardPendingMessages();
+        m_savedApp = g_pSaverApp;
+        app.Reset();
+        app.Init();
+        app.m_hInstance = GetModuleHandleA(nullptr);
+    }
+    void TearDown() override
+    {
+        for (int i = 0; i < app.m_nMonitors; ++i)
+            if (IsWindow(app.m_Monitors[i].hWnd))
+                DestroyWindow(app.m_Monitors[i].hWnd);
+        if (IsWindow(app.m_hWnd))
+            DestroyWindow(app.m_hWnd);
+        testsupport::DiscardPendingMessages();
+        g_pSaverApp = m_savedApp;
+    }
+
+    static MonitorRecord Monitor(LONG left, LONG top, LONG right, LONG bottom, uintptr_t handle)
+    {
+        MonitorRecord record = {};
+        record.rcScreen = {left, top, right, bottom};
+        record.hMonitor = reinterpret_cast<HMONITOR>(handle);
+        record.iAdapter = -1;
+        return record;
+    }
+
+    RecordingSaver app;
+
+private:
+    CSaverCore* m_savedApp = nullptr;
+};
+
+TEST_F(OpenWindowsTest, FullScreenOpensOneOwnedWindowPerMonitorWithAHandle)
+{
+    app.m_Mode = rmFullScreen;
+    app.m_nMonitors = 3;
+    app.m_Monitors[0] = Monitor(0, 0, 1024, 768, 0x7001);
+    app.m_Monitors[1] = Monitor(1024, 0, 1824, 600, 0); // not attached: no window
+    app.m_Monitors[2] = Monitor(-640, 0, 0, 480, 0x7003);
+
+    ASSERT_EQ(OpenSaverWindows(&app), S_OK);
+
+    HWND first = app.m_Monitors[0].hWnd;
+    HWND third = app.m_Monitors[2].hWnd;
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(app.m_hWnd, first);
+    EXPECT_EQ(app.m_Monitors[1].hWnd, nullptr);
+    EXPECT_EQ(GetWindow(first, GW_OWNER), nullptr);
+    EXPECT_EQ(GetWindow(third, GW_OWNER), first);
+
+    // 806 x 626, centred by the monitor's size only: its position is not added
+    struct Expected
+    {
+        HWND window;
+        LONG x, y;
+    };
+    for (const Expected& e : {Expected{first, 112, 84}, Expected{third, -80, -60}}) {
+        RECT rect = {};
+        GetWindowRect(e.window, &rect);
+        EXPECT_EQ(rect.left, e.x);
+        EXPECT_EQ(rect.top, e.y);
+        EXPECT_EQ(rect.right - rect.left, 806);
+        EXPECT_EQ(rect.bottom - rect.top, 626);
+        char className[64] = {};
+        GetClassNameA(e.window, className, sizeof(className));
+        EXPECT_STREQ(className, "Screensaver");
+        EXPECT_EQ(GetWindowTextLengthA(e.window), 0);
+    }
+}
+
+TEST_F(OpenWindowsTest, NoMonitorWithAHandleMeansNoSaverWindow)
+{
+    ScopedLogCapture log;
+    app.m_Mode = rmFullScreen;
+    app.m_nMonitors = 1;
+    app.m_Monitors[0] = Monitor(0, 0, 0, 0, 0);
+    EXPECT_EQ(OpenSaverWindows(&app), E_FAIL);
+    EXPECT_EQ(app.m_hWnd, nullptr);
+    EXPECT_EQ(log.Lines(), std::vector<std::string>{"error create window (m_hWnd)"});
+}
+
+TEST_F(OpenWindowsTest, TestWindowHasA600By400ClientAreaAt50And50)
+{
+    app.m_Mode = rmTestWindow;
+    ASSERT_EQ(OpenSaverWindows(&app), S_OK);
+    RECT client = {};
+    GetClientRect(app.m_hWnd, &client);
+    EXPECT_EQ(client.right, TEST_WINDOW_WIDTH);
+    EXPECT_EQ(client.bottom, TEST_WINDOW_HEIGHT);
+    POINT origin = {0, 0};
+    ClientToScreen(app.m_hWnd, &origin);
+    EXPECT_EQ(origin.x, 50);
+    EXPECT_EQ(origin.y, 50);
+    const LONG style = GetWindowLongA(app.m_hWnd, GWL_STYLE);
+    EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+    EXPECT_EQ(style & WS_THICKFRAME, 0);
+}
+
+TEST_F(OpenWindowsTest, PreviewIsAChildThatFillsItsParentAndEndsWithIt)
+{
+    ScopedHostWindow parent;
+    app.m_Mode = rmPreview;
+    app.m_hWndParent = parent.Handle();
+    ASSERT_EQ(OpenSaverWindows(&app), S_OK);
+
+    EXPECT_EQ(GetParent(app.m_hWnd), parent.Handle());
+    EXPECT_NE(GetWindowLongA(app.m_hWnd, GWL_STYLE) & WS_CHILD, 0);
+    RECT parentClient = {}, client = {};
+    GetClientRect(parent.Handle(), &parentClient);
+    GetClientRect(app.m_hWnd, &client);
+    EXPECT_EQ(client.right, parentClient.right);
+    EXPECT_EQ(client.bottom, parentClient.bottom);
+    // the picture is loaded when the window is made
+    ASSERT_NE(app.m_hPreviewBitmap, nullptr);
+    BITMAP bitmap = {};
+    GetObjectA(app.m_hPreviewBitmap, sizeof(bitmap), &bitmap);
+    EXPECT_EQ(bitmap.bmWidth, PREVIEW_BITMAP_WIDTH);
+    EXPECT_EQ(bitmap.bmHeight, PREVIEW_BITMAP_HEIGHT);
+
+    // the system destroys the parent: the saver shuts down
+    EXPECT_FALSE(PullQuitMessage());
+    DestroyWindow(parent.Handle());
+    EXPECT_TRUE(PullQuitMessage());
+    EXPECT_EQ(app.shutdowns, 1);
+}
+
+TEST_F(OpenWindowsTest, PreviewParentThatIsNotAWindowOpensNothing)
+{
+    ScopedLogCapture log;
+    app.m_Mode = rmPreview;
+    app.m_hWndParent = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x7FFF0)); // no such window
+    EXPECT_EQ(OpenSaverWindows(&app), E_FAIL);
+    EXPECT_EQ(app.m_hWnd, nullptr);
+    EXPECT_EQ(log.Lines(), std::vector<std::string>{"error create window (m_hWnd)"});
+}
+
 } // namespace
