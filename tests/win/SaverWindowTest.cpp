@@ -150,10 +150,12 @@ TEST_F(SaverWindowTest, InputThatEndsTheSaverInEachMode)
             EXPECT_EQ(saver.shutdowns, ends ? 1 : 0);
             EXPECT_EQ(saver.m_pD3D == nullptr, ends);
             EXPECT_EQ(direct3D.RefCount(), ends ? 0u : 1u);
-            if (ends)
+            if (ends) {
                 EXPECT_EQ(exitCode, 0);
-            if (c.msg == WM_SYSCOMMAND && mode == rmFullScreen && ends)
+            }
+            if (c.msg == WM_SYSCOMMAND && mode == rmFullScreen && ends) {
                 EXPECT_EQ(result, 0);
+            }
             testsupport::DiscardPendingMessages();
         }
     }
@@ -199,8 +201,9 @@ TEST_F(SaverWindowTest, MouseJumpEndsOnlyWhenAskedForAndNotInPreview)
         EXPECT_FALSE(PullQuitMessage());
         const LRESULT result = SaverWindowProc(host.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(41, 20));
         EXPECT_EQ(PullQuitMessage(), c.ends);
-        if (c.exitOnMouseMove && c.mode != rmPreview)
+        if (c.exitOnMouseMove && c.mode != rmPreview) {
             EXPECT_EQ(result, 0);
+        }
         EXPECT_EQ(log.Lines(), c.ends ? std::vector<std::string>{"detected mouse move"}
                                       : std::vector<std::string>{});
     }
