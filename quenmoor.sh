@@ -55,7 +55,21 @@ try_wine32() {
   sudo_if_needed touch "$marker" 2>/dev/null || true
 }
 
-have_wine32() { [ -x /usr/lib/wine/wine ]; }
+# wine32's i386 loader may be installed on a kernel that cannot run 32-bit
+# programs: then it does not count, and the wine launcher, which prefers it,
+# is pointed at the 64-bit loader (wine_prefix calls this).
+wine32_runs() { [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; }
+have_wine32() { wine32_runs; }
+use_wine64_when_wine32_is_broken() {
+  if [ -x /usr/lib/wine/wine ] && [ -x /usr/lib/wine/wine64 ] && ! wine32_runs; then
+    local shim=$BUILD/wine64-launcher
+    mkdir -p "$shim"
+    printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$shim/wine"
+    chmod +x "$shim/wine"
+    ln -sf wine "$shim/wine-stable"
+    export PATH="$shim:$PATH"
+  fi
+}
 
 configure() { # dir, extra cmake args...
   local dir=$1; shift
@@ -100,6 +114,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 XVFB_PID=
 
 wine_prefix() {
+  use_wine64_when_wine32_is_broken
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     log "creating the Wine prefix (once)"
     mkdir -p "$WINEPREFIX"
