@@ -7,6 +7,7 @@
 
 #include "FakeDirect3D.h"
 #include "TestSupport.h"
+#include "shell/win/Password.h"
 #include "shell/win/SaverWindow.h"
 #include "src/ClassRender/win/RenderTypes.h"
 #include "src/ClassRender/win/SaverCore.h"
@@ -278,6 +279,16 @@ TEST_F(SaverWindowTest, PasswordIsAskedOnlyInFullScreenOnWindows9x)
     g_pSaverApp = &app;
 }
 
+TEST_F(SaverWindowTest, WindowsNtLoadsNoPasswordCheck)
+{
+    app.m_Mode = rmFullScreen;
+    app.m_bCheckPassword = 1;
+    SetupPasswordCheck(&app);
+    EXPECT_EQ(app.m_bCheckPassword, 0);
+    EXPECT_EQ(app.m_hPasswordDll, nullptr);
+    EXPECT_EQ(app.m_pfnPasswordCheck, nullptr);
+}
+
 TEST_F(SaverWindowTest, SuspendNoticeIsIgnoredWhileAPasswordFunctionIsLoaded)
 {
     app.m_Mode = rmFullScreen;
@@ -366,6 +377,7 @@ TEST_F(SaverWindowTest, FrameTickCountsPassesWhileTheDeviceIsLost)
     EXPECT_EQ(device.CountCalls("Clear"), 0);
     EXPECT_EQ(app.m_nFrameParity, 1);
     EXPECT_EQ(app.m_fLastFrameTime, 1048.0f);
+    EXPECT_EQ(device.CountCalls("Reset"), 0); // waits for the device, never resets it
 
     // the device is back: one frame, timed from the last pass
     device.ClearResults();
