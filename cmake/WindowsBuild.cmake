@@ -65,4 +65,6 @@ if(QM_E2E_SOURCES)
   target_link_libraries(e2e_driver PRIVATE qm_gtest user32 gdi32 advapi32)
   add_dependencies(e2e_driver QuenmoorLogged)
   add_test(NAME e2e COMMAND e2e_driver $<TARGET_FILE:QuenmoorLogged>)
+  # a saver that never ends must not hold the whole test run
+  set_tests_properties(e2e PROPERTIES TIMEOUT 120)
 endif()
