@@ -54,6 +54,41 @@ long ScreenPixel(int x, int y)
     return colour;
 }
 
+std::vector<DWORD> SaverBitmapPixels(int id, int* width, int* height)
+{
+    std::vector<DWORD> pixels;
+    HMODULE module = LoadLibraryExA(g_SaverPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (module == nullptr)
+        return pixels;
+    HBITMAP bitmap = static_cast<HBITMAP>(
+        LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    BITMAP header = {};
+    if (bitmap && GetObjectA(bitmap, sizeof(header), &header)) {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = header.bmWidth;
+        info.bmiHeader.biHeight = -header.bmHeight; // top row first
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        pixels.resize(static_cast<size_t>(header.bmWidth) * header.bmHeight);
+        HDC screen = GetDC(nullptr);
+        if (GetDIBits(screen, bitmap, 0, header.bmHeight, pixels.data(), &info, DIB_RGB_COLORS) == header.bmHeight) {
+            for (DWORD& pixel : pixels)
+                pixel &= 0x00FFFFFF;
+            *width = header.bmWidth;
+            *height = header.bmHeight;
+        } else {
+            pixels.clear();
+        }
+        ReleaseDC(nullptr, screen);
+    }
+    if (bitmap)
+        DeleteObject(bitmap);
+    FreeLibrary(module);
+    return pixels;
+}
+
 static void SendInputs(INPUT* inputs, UINT count)
 {
     SendInput(count, inputs, sizeof(INPUT));
@@ -85,7 +120,7 @@ static const char kDriverClass[] = "QuenmoorE2eDriver";
 
 static LRESULT CALLBACK DriverWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_ERASEBKGND) {
+    if (msg == WM_ERASEBKGND && GetWindowLongPtrA(hWnd, GWLP_USERDATA)) {
         RECT rect;
         GetClientRect(hWnd, &rect);
         FillRect(reinterpret_cast<HDC>(wParam), &rect,
@@ -107,13 +142,16 @@ DriverWindow::DriverWindow(int clientWidth, int clientHeight, COLORREF backgroun
         registered = RegisterClassA(&windowClass) != 0;
     }
     m_hBrush = CreateSolidBrush(background);
-    const DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN;
+    // a plain bordered popup: Wine waits 2 s for the window manager whenever
+    // a captioned window goes away, and there is none under Xvfb
+    const DWORD style = WS_POPUP | WS_BORDER | WS_VISIBLE | WS_CLIPCHILDREN;
     RECT rect = {0, 0, clientWidth, clientHeight};
     AdjustWindowRect(&rect, style, FALSE);
     m_hWnd = CreateWindowExA(0, kDriverClass, "Quenmoor e2e driver", style, 20, 20, rect.right - rect.left,
                              rect.bottom - rect.top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (m_hWnd) {
         SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(m_hBrush));
+        InvalidateRect(m_hWnd, nullptr, TRUE); // the first erase came before the brush was set
         UpdateWindow(m_hWnd);
     }
     PumpFor(50);

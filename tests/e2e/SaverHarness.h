@@ -34,6 +34,10 @@ bool WaitUntil(DWORD timeoutMs, Test test)
 // Colour of one screen pixel as 0x00RRGGBB, or -1 when it cannot be read.
 long ScreenPixel(int x, int y);
 
+// Pixels (0x00RRGGBB, top row first) of a bitmap resource of the saver
+// file; empty when it cannot be loaded.
+std::vector<DWORD> SaverBitmapPixels(int id, int* width, int* height);
+
 // Real input through the system's input queue, delivered to the window that
 // has the focus or lies under the cursor.
 void SendKeyPress(WORD virtualKey);
