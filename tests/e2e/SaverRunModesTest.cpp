@@ -58,7 +58,7 @@ void ExpectStartRecordsInOrder(const std::vector<std::string>& log, const std::s
     }
 }
 
-enum class Ender { Key, MouseButton, Deactivation };
+enum class Ender { Key, MouseButton, Deactivation, CloseCommand };
 
 struct EndCase
 {
@@ -94,6 +94,9 @@ TEST_P(FullScreenRun, DrawsFramesAndEndsOnInputWithExitCodeZero)
         other = new DriverWindow(200, 100, RGB(0, 0, 255));
         SetForegroundWindow(other->Handle());
         break;
+    case Ender::CloseCommand:
+        PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        break;
     }
     DWORD exitCode = 1234;
     const bool ended = saver.WaitForExit(kExitTimeoutMs + 500, &exitCode);
@@ -107,12 +110,14 @@ TEST_P(FullScreenRun, DrawsFramesAndEndsOnInputWithExitCodeZero)
     const std::vector<std::string> log = saver.LogLines();
     ExpectStartRecordsInOrder(log, "/s");
     const bool pressLogged = saver.LogHas("detected pressed any key");
-    EXPECT_EQ(pressLogged, GetParam().ender != Ender::Deactivation) << Joined(log);
+    const bool pressed = GetParam().ender == Ender::Key || GetParam().ender == Ender::MouseButton;
+    EXPECT_EQ(pressLogged, pressed) << Joined(log);
 }
 
 INSTANTIATE_TEST_SUITE_P(Enders, FullScreenRun,
                          testing::Values(EndCase{"Key", Ender::Key}, EndCase{"MouseButton", Ender::MouseButton},
-                                         EndCase{"Deactivation", Ender::Deactivation}),
+                                         EndCase{"Deactivation", Ender::Deactivation},
+                                         EndCase{"CloseCommand", Ender::CloseCommand}),
                          [](const testing::TestParamInfo<EndCase>& info) { return std::string(info.param.name); });
 
 } // namespace
