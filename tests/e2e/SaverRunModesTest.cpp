@@ -81,7 +81,6 @@ TEST_P(FullScreenRun, DrawsFramesAndEndsOnInputWithExitCodeZero)
         << ScreenPixel(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
     ASSERT_TRUE(saver.IsRunning());
 
-    DriverWindow* other = nullptr;
     const ULONGLONG sent = GetTickCount64();
     switch (GetParam().ender) {
     case Ender::Key:
@@ -91,8 +90,7 @@ TEST_P(FullScreenRun, DrawsFramesAndEndsOnInputWithExitCodeZero)
         SendLeftClick();
         break;
     case Ender::Deactivation:
-        other = new DriverWindow(200, 100, RGB(0, 0, 255));
-        SetForegroundWindow(other->Handle());
+        SetForegroundWindow(ActivationTaker());
         break;
     case Ender::CloseCommand:
         PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -102,7 +100,6 @@ TEST_P(FullScreenRun, DrawsFramesAndEndsOnInputWithExitCodeZero)
     const bool ended = saver.WaitForExit(kExitTimeoutMs + 500, &exitCode);
     const ULONGLONG tookMs = GetTickCount64() - sent;
     std::printf("ended %llu ms after the input\n", tookMs);
-    delete other;
     ASSERT_TRUE(ended) << "still running 2.5 s after the input";
     EXPECT_LT(tookMs, kExitTimeoutMs);
     EXPECT_EQ(exitCode, 0u);
@@ -203,12 +200,9 @@ TEST(TestWindowRun, CaptionedWindowIgnoresInputAndEndsWhenClosed)
         SendKeyPress(VK_SPACE);
         SendLeftClick();
         PumpFor(300);
-        {
-            DriverWindow other(200, 100, RGB(0, 0, 255));
-            SetForegroundWindow(other.Handle());
-            PumpFor(700);
-            EXPECT_EQ(GetForegroundWindow(), other.Handle()) << "the test window kept the activation";
-        }
+        SetForegroundWindow(ActivationTaker());
+        PumpFor(700);
+        EXPECT_EQ(GetForegroundWindow(), ActivationTaker()) << "the test window kept the activation";
         EXPECT_TRUE(saver.IsRunning()) << "input ended the test run";
         EXPECT_FALSE(saver.LogHas("detected pressed any key"));
 
