@@ -28,6 +28,13 @@ bool ScreenShowsClearedPicture()
     return true;
 }
 
+std::string Hex(long colour)
+{
+    char text[16];
+    std::snprintf(text, sizeof(text), "0x%06lx", colour);
+    return text;
+}
+
 std::string Joined(const std::vector<std::string>& lines)
 {
     std::string text;
@@ -49,6 +56,10 @@ void ExpectStartRecordsInOrder(const std::vector<std::string>& log, const std::s
                 found = i;
         ASSERT_GE(found, 0) << "missing or out of order: " << line << "\nlog:\n" << Joined(log);
         at = found;
+    }
+    for (const std::string& line : log) {
+        EXPECT_NE(line.rfind("error", 0), 0u) << Joined(log);
+        EXPECT_NE(line, "no device, saver ends") << Joined(log);
     }
     for (const std::string& line : log) {
         if (line.rfind("command line\t", 0) == 0) {
@@ -77,8 +88,8 @@ TEST_P(FullScreenRun, DrawsFramesAndEndsOnInputWithExitCodeZero)
     const HWND window = saver.WaitForTopLevelWindow(kStartTimeoutMs);
     ASSERT_NE(window, nullptr) << "no saver window";
     ASSERT_TRUE(WaitUntil(kStartTimeoutMs, [] { return ScreenShowsClearedPicture(); }))
-        << "the full-screen picture never showed the clear colour; centre pixel 0x" << std::hex
-        << ScreenPixel(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
+        << "the full-screen picture never showed the clear colour; centre pixel "
+        << Hex(ScreenPixel(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2));
     ASSERT_TRUE(saver.IsRunning());
 
     const ULONGLONG sent = GetTickCount64();
@@ -324,7 +335,7 @@ TEST(PreviewRun, PaintsItsPictureAtTheTopLeft)
         return true;
     });
     for (const Probe& probe : probes)
-        EXPECT_EQ(ScreenPixel(origin.x + probe.x, origin.y + probe.y), probe.colour)
+        EXPECT_EQ(Hex(ScreenPixel(origin.x + probe.x, origin.y + probe.y)), Hex(probe.colour))
             << "at " << probe.x << ", " << probe.y;
     EXPECT_TRUE(shown);
 
