@@ -2,6 +2,8 @@
 #include "settings/SaverSettings.h"
 
 #include "settings/DefaultSettingsText.h"
+#include "settings/SceneOptions.h"
+#include "settings/VideoModeList.h"
 
 void FillSettingsDefaults(const CDefaultSettingsTable& table, SaverSettings& defaults)
 {
@@ -17,4 +19,12 @@ void FillSettingsDefaults(const CDefaultSettingsTable& table, SaverSettings& def
     defaults.ShowFPS = table.Convert("ShowFPS");
     defaults.ShowTime = table.Convert("ShowTime");
     defaults.UseDesktopSettings = table.Convert("UseDktpSet");
+}
+
+void RestoreSettingsDefaults(const SaverSettings& defaults, const CDefaultSettingsTable& table, VideoModeList& modes,
+                             SaverSettings& settings)
+{
+    settings = defaults;
+    ApplySelectedVideoMode(modes, settings);
+    ReadSceneOptionDefaults(table);
 }

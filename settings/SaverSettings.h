@@ -4,6 +4,7 @@
 #include <cstdint>
 
 class CDefaultSettingsTable;
+class VideoModeList;
 
 struct SaverSettings
 {
@@ -27,3 +28,9 @@ static_assert(sizeof(SaverSettings) == 12 * 4, "twelve 32-bit fields");
 // Music, SFX, MusicVolume, ShowFPS, ShowTime, UseDktpSet. The values are kept
 // as converted, not reduced to 0/1.
 void FillSettingsDefaults(const CDefaultSettingsTable& table, SaverSettings& defaults);
+
+// Restore Defaults: the defaults block over the settings, the selected video
+// mode applied again (its index is kept) and the scene options read again
+// from the default text.
+void RestoreSettingsDefaults(const SaverSettings& defaults, const CDefaultSettingsTable& table, VideoModeList& modes,
+                             SaverSettings& settings);
