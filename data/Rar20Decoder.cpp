@@ -320,8 +320,8 @@ uint8_t CRar20Decoder::DecodeAudio(int delta)
             v.m_nDif[i] = 0;
         }
         // odd indexes lower a weight, even ones raise it; 9 and 10 steer the
-        // shared inter-channel delta
-        if (minIndex >= 1 && minIndex <= 8)
+        // weight of the neighbouring channel's delta
+        if (minIndex >= 1)
         {
             int& k = v.m_nK[(minIndex - 1) / 2];
             if (minIndex & 1)
@@ -333,16 +333,6 @@ uint8_t CRar20Decoder::DecodeAudio(int delta)
             {
                 ++k;
             }
-        }
-        else if (minIndex == 9)
-        {
-            if (m_nChannelDelta >= -16)
-                --m_nChannelDelta;
-        }
-        else if (minIndex == 10)
-        {
-            if (m_nChannelDelta < 16)
-                ++m_nChannelDelta;
         }
     }
     return uint8_t(ch);
