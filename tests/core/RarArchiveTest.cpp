@@ -327,7 +327,8 @@ TEST(ExtractArchiveEntry, TruncatedAtEveryOffset)
     }
 }
 
-// One flipped byte anywhere: the exact entry or a clean failure.
+// One flipped byte: the exact entry or a clean failure. Every byte of the
+// small archives, every 11th of the multimedia one (the fuzzer goes further).
 TEST(ExtractArchiveEntry, FlippedBytesNeverYieldWrongData)
 {
     struct Source
@@ -335,31 +336,30 @@ TEST(ExtractArchiveEntry, FlippedBytesNeverYieldWrongData)
         Bytes archive;
         const char* entry;
         const char* password;
+        size_t stride;
     };
     const Source sources[] = {
-        {ReadFileBytes(TestDataPath("audio-2ch.rar")), "audio/pcm2.raw", ""},
-        {ReadFileBytes(FixturePath("rar202-comment-psw.rar")), "FILE2.TXT", "password"},
-        {ReadFileBytes(FixturePath("rar2-unix-owner.rar")), "file.txt", ""},
+        {ReadFileBytes(TestDataPath("audio-2ch.rar")), "audio/pcm2.raw", "", 11},
+        {ReadFileBytes(FixturePath("rar202-comment-psw.rar")), "FILE2.TXT", "password", 1},
+        {ReadFileBytes(FixturePath("rar2-unix-owner.rar")), "file.txt", "", 1},
     };
+    const uint8_t masks[] = {0x01, 0x80, 0xFF};
     for (const Source& s : sources)
     {
         SCOPED_TRACE(s.entry);
         Result whole = Extract(s.archive, s.entry, s.password);
         ASSERT_TRUE(whole.ok);
         int failures = 0;
-        for (size_t i = 0; i < s.archive.size(); ++i)
+        for (size_t i = 0; i < s.archive.size(); i += s.stride)
         {
-            for (uint8_t mask : {uint8_t(0x01), uint8_t(0x80), uint8_t(0xFF)})
-            {
-                Bytes damaged = s.archive;
-                damaged[i] ^= mask;
-                Result r = Extract(damaged, s.entry, s.password);
-                ASSERT_TRUE(r.contractHeld) << i;
-                if (r.ok)
-                    ASSERT_EQ(r.bytes, whole.bytes) << i;
-                else
-                    ++failures;
-            }
+            Bytes damaged = s.archive;
+            damaged[i] ^= masks[i % 3];
+            Result r = Extract(damaged, s.entry, s.password);
+            ASSERT_TRUE(r.contractHeld) << i;
+            if (r.ok)
+                ASSERT_EQ(r.bytes, whole.bytes) << i;
+            else
+                ++failures;
         }
         EXPECT_GT(failures, 0);
     }
