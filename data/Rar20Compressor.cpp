@@ -506,13 +506,29 @@ struct CRar20Compressor::Impl
     void Reset()
     {
         st = StreamState();
+        ClearIndex();
         hist.clear();
-        hist.shrink_to_fit();
-        inserted = 0;
-        head.assign(size_t(1) << HASH_BITS, NONE);
-        prev.assign(WINDOW_SIZE, NONE);
-        head2.assign(65536, NONE);
         ResetPrices();
+    }
+
+    // Empties the hash chains. After a small stream only the slots it
+    // touched are cleared: writers of many small entries reset often.
+    void ClearIndex()
+    {
+        const size_t slots = size_t(1) << HASH_BITS;
+        if (head.size() != slots || inserted > slots / 16)
+        {
+            head.assign(slots, NONE);
+            head2.assign(65536, NONE);
+        }
+        else
+            for (uint32_t q = 0; q < inserted; q++)
+            {
+                head[Hash3(q)] = NONE;
+                head2[uint32_t(hist[q]) << 8 | hist[q + 1]] = NONE;
+            }
+        prev.clear(); // grows with the window
+        inserted = 0;
     }
 
     void ResetPrices()
@@ -536,7 +552,12 @@ struct CRar20Compressor::Impl
 
     void InsertUpTo(uint32_t p)
     {
+        // A position is hashed once the two bytes after it exist.
+        if (hist.size() < 3)
+            return;
         const uint32_t limit = std::min<uint32_t>(p, static_cast<uint32_t>(hist.size()) - 2);
+        if (limit > inserted && prev.size() < std::min<size_t>(limit, WINDOW_SIZE))
+            prev.resize(std::min<size_t>(std::max<size_t>(size_t(limit) * 2, 4096), WINDOW_SIZE), NONE);
         for (; inserted < limit; inserted++)
         {
             uint32_t h = Hash3(inserted);
@@ -1018,12 +1039,9 @@ std::vector<unsigned char> CRar20Compressor::CompressEntry(const unsigned char* 
     // Slide a long solid history down to the last window.
     if (m.hist.size() > HISTORY_LIMIT)
     {
+        m.ClearIndex();
         std::vector<unsigned char> keep(m.hist.end() - WINDOW_SIZE, m.hist.end());
         m.hist.swap(keep);
-        m.inserted = 0;
-        std::fill(m.head.begin(), m.head.end(), NONE);
-        std::fill(m.prev.begin(), m.prev.end(), NONE);
-        std::fill(m.head2.begin(), m.head2.end(), NONE);
         m.InsertUpTo(static_cast<uint32_t>(m.hist.size()));
     }
     const uint32_t start = static_cast<uint32_t>(m.hist.size());
