@@ -13,6 +13,11 @@
 #include "data/Rar20Format.h"
 #include "data/RarWriter.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #if __has_include("data/RarArchive.h")
 #include "data/RarArchive.h"
 #define QARCHIVE_HAS_READER 1
@@ -128,7 +133,12 @@ int Extract(const std::vector<std::string>& args)
         return Fail(archive + ": cannot extract " + name + " (absent, damaged, wrong password or unsupported)");
     bool ok;
     if (outPath.empty() || outPath == "-")
+    {
+#ifdef _WIN32
+        _setmode(_fileno(stdout), _O_BINARY); // no CR added before LF
+#endif
         ok = std::fwrite(data, 1, size, stdout) == size && std::fflush(stdout) == 0;
+    }
     else
         ok = WriteWholeFile(outPath, data, size);
     std::free(data);
