@@ -490,7 +490,9 @@ struct CRar20Compressor::Impl
     // Prices (bits) guessed from the codes of the previous segment.
     float priceMain[NC20], priceDist[DC20], priceRep[RC20], priceLiteral;
 
-    // The block being gathered.
+    // The segment being parsed and the block being gathered from segments.
+    std::vector<Token> segment;
+    uint32_t segmentHist[LZ_TABLE];
     std::vector<Token> block;
     uint32_t blockHist[LZ_TABLE];
     std::vector<uint16_t> audioBlock; // symbol | channel << 9
@@ -623,10 +625,11 @@ struct CRar20Compressor::Impl
     }
 
     // The best way to code the bytes at p, given the decoder's old distances.
-    Candidate Best(uint32_t p, uint32_t end, uint32_t windowStart) const
+    // Everything before p in the history is in the decoder's window too.
+    Candidate Best(uint32_t p, uint32_t end) const
     {
         Candidate best;
-        const uint32_t avail = p - windowStart;
+        const uint32_t avail = p;
         const uint32_t maxLen = std::min<uint32_t>(MAX_MATCH, end - p);
         if (maxLen < 2)
             return best;
@@ -709,8 +712,8 @@ struct CRar20Compressor::Impl
 
     void AddLiteral(uint8_t b)
     {
-        block.push_back({b, 0, 0});
-        blockHist[b]++;
+        segment.push_back({b, 0, 0});
+        segmentHist[b]++;
     }
 
     void AddCandidate(const Candidate& c)
@@ -722,10 +725,10 @@ struct CRar20Compressor::Impl
             uint32_t l = c.len - 3 - MatchBonus(c.dist);
             int ls = g_slots.lengthSlot[l];
             int ds = DistanceSlot(c.dist - 1);
-            block.push_back({static_cast<uint16_t>(SYM_MATCH + ls), static_cast<uint16_t>(ds),
+            segment.push_back({static_cast<uint16_t>(SYM_MATCH + ls), static_cast<uint16_t>(ds),
                              (l - LENGTH_BASE[ls]) | ((c.dist - 1 - DISTANCE_BASE[ds]) << 8)});
-            blockHist[SYM_MATCH + ls]++;
-            blockHist[NC20 + ds]++;
+            segmentHist[SYM_MATCH + ls]++;
+            segmentHist[NC20 + ds]++;
             st.PushMatch(c.len, c.dist);
             break;
         }
@@ -733,23 +736,23 @@ struct CRar20Compressor::Impl
         {
             uint32_t l = c.len - 2 - OldBonus(c.dist);
             int ls = g_slots.lengthSlot[l];
-            block.push_back({static_cast<uint16_t>(SYM_OLD_DIST + c.oldIndex), static_cast<uint16_t>(ls),
+            segment.push_back({static_cast<uint16_t>(SYM_OLD_DIST + c.oldIndex), static_cast<uint16_t>(ls),
                              l - LENGTH_BASE[ls]});
-            blockHist[SYM_OLD_DIST + c.oldIndex]++;
-            blockHist[NC20 + DC20 + ls]++;
+            segmentHist[SYM_OLD_DIST + c.oldIndex]++;
+            segmentHist[NC20 + DC20 + ls]++;
             st.PushMatch(c.len, c.dist);
             break;
         }
         case 3:
-            block.push_back({SYM_REPEAT_LAST, 0, 0});
-            blockHist[SYM_REPEAT_LAST]++;
+            segment.push_back({SYM_REPEAT_LAST, 0, 0});
+            segmentHist[SYM_REPEAT_LAST]++;
             st.PushMatch(st.lastLength, st.lastDist);
             break;
         case 4:
         {
             int s = ShortSlot(c.dist - 1);
-            block.push_back({static_cast<uint16_t>(SYM_SHORT + s), 0, c.dist - 1 - SHORT_DISTANCE_BASE[s]});
-            blockHist[SYM_SHORT + s]++;
+            segment.push_back({static_cast<uint16_t>(SYM_SHORT + s), 0, c.dist - 1 - SHORT_DISTANCE_BASE[s]});
+            segmentHist[SYM_SHORT + s]++;
             st.PushMatch(2, c.dist);
             break;
         }
@@ -855,7 +858,7 @@ struct CRar20Compressor::Impl
 
     // Adds a segment to the block, or closes the block first when two tables
     // code the two parts smaller than one table codes both.
-    void TakeLzSegment(std::vector<Token>& seg, const uint32_t* segHist)
+    void TakeLzSegment(const std::vector<Token>& seg, const uint32_t* segHist)
     {
         if (!block.empty())
         {
@@ -877,28 +880,32 @@ struct CRar20Compressor::Impl
     {
         block.clear();
         std::memset(blockHist, 0, sizeof(blockHist));
-        std::vector<Token> seg;
         uint32_t p = start;
         while (p < end)
         {
-            // Parse one segment into the block buffer, then move it aside.
-            std::vector<Token> saved;
-            saved.swap(block);
-            uint32_t savedHist[LZ_TABLE];
-            std::memcpy(savedHist, blockHist, sizeof(savedHist));
-            std::memset(blockHist, 0, sizeof(blockHist));
-            while (p < end && block.size() < SEGMENT_TOKENS)
+            segment.clear();
+            std::memset(segmentHist, 0, sizeof(segmentHist));
+            Candidate c;
+            bool known = false; // c already holds the best choice at p
+            while (p < end && segment.size() < SEGMENT_TOKENS)
             {
-                InsertUpTo(p);
-                Candidate c = Best(p, end, 0);
+                if (!known)
+                {
+                    InsertUpTo(p);
+                    c = Best(p, end);
+                }
+                known = false;
                 if (c.kind != 0 && opt.lazy && c.len < 32 && p + 1 < end)
                 {
+                    // Lazy step: a literal now may buy a better match next.
                     InsertUpTo(p + 1);
-                    Candidate n = Best(p + 1, end, 0);
+                    Candidate n = Best(p + 1, end);
                     if (n.gain > c.gain + priceLiteral * 0.5f)
                     {
                         AddLiteral(hist[p]);
                         p++;
+                        c = n;
+                        known = true;
                         continue;
                     }
                 }
@@ -913,14 +920,8 @@ struct CRar20Compressor::Impl
                     p += c.len;
                 }
             }
-            seg.swap(block);
-            uint32_t segHist[LZ_TABLE];
-            std::memcpy(segHist, blockHist, sizeof(segHist));
-            block.swap(saved);
-            std::memcpy(blockHist, savedHist, sizeof(savedHist));
-            UpdatePrices(segHist);
-            TakeLzSegment(seg, segHist);
-            seg.clear();
+            UpdatePrices(segmentHist);
+            TakeLzSegment(segment, segmentHist);
         }
         InsertUpTo(end);
         FlushLzBlock();
