@@ -70,3 +70,8 @@ if(QM_E2E_SOURCES)
   add_dependencies(e2e_driver QuenmoorLogged)
   add_test(NAME e2e COMMAND e2e_driver $<TARGET_FILE:QuenmoorLogged>)
 endif()
+
+# The archive tool runs on Windows too.
+if(EXISTS ${PROJECT_SOURCE_DIR}/tools/qarchive/CMakeLists.txt)
+  add_subdirectory(${PROJECT_SOURCE_DIR}/tools/qarchive tools/qarchive)
+endif()
