@@ -50,11 +50,15 @@ target_include_directories(qm_gtest PUBLIC ${QM_GTEST_DIR}/include PRIVATE ${QM_
 target_link_libraries(qm_gtest PUBLIC Threads::Threads)
 
 file(GLOB QM_WIN_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/win/*.cpp)
+# Test-only resources (a small data archive as CustomData 454).
+file(GLOB QM_WIN_TEST_RC CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/win/*.rc)
 if(QM_WIN_TESTS)
-  add_executable(win_tests ${QM_WIN_TESTS} ${PROJECT_SOURCE_DIR}/resources/Quenmoor.rc)
+  add_executable(win_tests ${QM_WIN_TESTS} ${QM_WIN_TEST_RC} ${PROJECT_SOURCE_DIR}/resources/Quenmoor.rc)
   target_link_libraries(win_tests PRIVATE quenmoor_win qm_gtest)
   target_include_directories(win_tests PRIVATE ${PROJECT_SOURCE_DIR}/resources ${QM_GENERATED_DIR})
   target_compile_options(win_tests PRIVATE $<$<COMPILE_LANGUAGE:RC>:-I${PROJECT_SOURCE_DIR}/resources -I${QM_GENERATED_DIR}>)
+  target_compile_options(win_tests PRIVATE $<$<COMPILE_LANGUAGE:RC>:-I${PROJECT_SOURCE_DIR}/tests/data/rar>)
+  set_source_files_properties(${QM_WIN_TEST_RC} PROPERTIES OBJECT_DEPENDS ${PROJECT_SOURCE_DIR}/tests/data/rar/scene-sample.rar)
   add_test(NAME win_tests COMMAND win_tests)
 endif()
 
