@@ -979,8 +979,9 @@ struct CRar20Compressor::Impl
         audioChannels = channels;
         audioBlock.clear();
         std::memset(audioHist, 0, sizeof(audioHist));
-        // The predictors run ahead of the output; the channel the decoder is
-        // on when a block starts is tracked by FlushAudioBlock.
+        // The predictors run ahead of the output (a); st.audio stays where the
+        // decoder is when the next block starts, for the switch symbol. A new
+        // channel count below the current channel restarts at channel 0.
         AudioState a = st.audio;
         a.channels = channels;
         if (a.curChannel >= channels)
@@ -1052,7 +1053,7 @@ std::vector<unsigned char> CRar20Compressor::CompressEntry(const unsigned char* 
     const uint32_t end = static_cast<uint32_t>(m.hist.size());
     m.firstBlockOfEntry = true;
 
-    // Multimedia candidates, cheapest first.
+    // The channel count that codes the entry smallest in multimedia mode.
     int bestChannels = 0;
     size_t bestAudio = ~size_t(0);
     if (m.opt.mode != CompressMode::Lz && (m.opt.mode == CompressMode::Multimedia || size >= 1024))
