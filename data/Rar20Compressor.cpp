@@ -31,6 +31,7 @@ constexpr uint32_t WINDOW_MASK = WINDOW_SIZE - 1;
 constexpr uint32_t MAX_DISTANCE = WINDOW_SIZE - 0x100;
 constexpr uint32_t MAX_MATCH = 257; // fits every length code with any distance bonus
 constexpr uint32_t NONE = 0xFFFFFFFFu;
+constexpr uint32_t NICE_MATCH = 128; // long enough: stop looking for longer
 constexpr int HASH_BITS = 17;
 
 constexpr size_t END_PADDING = 2;
@@ -665,8 +666,9 @@ struct CRar20Compressor::Impl
                 consider(2, top, d, i, OldCost(i, top, d));
         }
 
-        // Hash chain: the longest match, nearest first.
-        if (maxLen >= 3)
+        // Hash chain: the longest match, nearest first. A long match at an
+        // old distance is cheaper than anything the chain could add.
+        if (maxLen >= 3 && !(best.kind == 2 && best.len >= NICE_MATCH))
         {
             uint32_t cur = head[Hash3(p)];
             int depth = opt.chainDepth;
@@ -683,7 +685,7 @@ struct CRar20Compressor::Impl
                     {
                         bestLen = len;
                         consider(1, len, d, 0, MatchCost(len, d));
-                        if (len >= maxLen)
+                        if (len >= maxLen || len >= NICE_MATCH)
                             break;
                     }
                 }
@@ -977,8 +979,9 @@ struct CRar20Compressor::Impl
         audioChannels = channels;
         audioBlock.clear();
         std::memset(audioHist, 0, sizeof(audioHist));
-        // The predictors run ahead of the output; the channel the decoder is
-        // on when a block starts is tracked by FlushAudioBlock.
+        // The predictors run ahead of the output (a); st.audio stays where the
+        // decoder is when the next block starts, for the switch symbol. A new
+        // channel count below the current channel restarts at channel 0.
         AudioState a = st.audio;
         a.channels = channels;
         if (a.curChannel >= channels)
@@ -1050,7 +1053,7 @@ std::vector<unsigned char> CRar20Compressor::CompressEntry(const unsigned char* 
     const uint32_t end = static_cast<uint32_t>(m.hist.size());
     m.firstBlockOfEntry = true;
 
-    // Multimedia candidates, cheapest first.
+    // The channel count that codes the entry smallest in multimedia mode.
     int bestChannels = 0;
     size_t bestAudio = ~size_t(0);
     if (m.opt.mode != CompressMode::Lz && (m.opt.mode == CompressMode::Multimedia || size >= 1024))

@@ -21,7 +21,7 @@ struct CompressOptions
 {
     CompressMode mode = CompressMode::Auto;
     int channels = 0;    // multimedia channels 1..4; 0 tries every count
-    int chainDepth = 48; // hash-chain candidates looked at per position
+    int chainDepth = 128; // hash-chain candidates looked at per position
     bool lazy = true;    // defer a match by one byte when the next one is better
 };
 
