@@ -1,0 +1,24 @@
+// Portable core: the one place where the stb single-file libraries are
+// compiled. Everything else (core, tools, tests) includes their headers only.
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_MAX_DIMENSIONS 16384 // refuse absurd headers before allocating
+#define STB_IMAGE_RESIZE_IMPLEMENTATION
+
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#pragma GCC diagnostic ignored "-Wunused-parameter"
+#pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
+#if !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+#endif
+
+#include <stb_image.h>
+#include <stb_image_resize.h>
+
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
