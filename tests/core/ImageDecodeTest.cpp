@@ -2,6 +2,7 @@
 // close, DDS levels are taken as stored, and broken files are refused.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 
 #include "data/DdsImage.h"
@@ -9,6 +10,7 @@
 #include "data/ImageDecode.h"
 #include "data/TexturePrepare.h"
 #include "tests/common/GfxTestImages.h"
+#include "tests/common/ProgressiveJpeg.h"
 
 #define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -91,6 +93,15 @@ TEST(ImageDecode, JpegDecodesCloseToTheSource)
         ASSERT_EQ(img.pixels[i + 3], 255);
     }
     EXPECT_LT(sum / (w * h * 3), 6.0); // mean error of a quality-95 JPEG
+
+    // progressive: the same smooth picture family, decoded whole
+    ASSERT_TRUE(gfx::DecodePictureRgba(gfxtest::PROGRESSIVE_JPEG, sizeof gfxtest::PROGRESSIVE_JPEG, img));
+    EXPECT_EQ(img.width, uint32_t(gfxtest::PROGRESSIVE_JPEG_WIDTH));
+    EXPECT_EQ(img.height, uint32_t(gfxtest::PROGRESSIVE_JPEG_HEIGHT));
+    // its top-right corner: red near 128 + 100 sin 6, green near 128 + 100 cos 2
+    const uint8_t* corner = img.Row(0) + (img.width - 1) * 4;
+    EXPECT_NEAR(corner[0], 128 + 100 * std::sin(6.0 * 63 / 64) + 4, 12);
+    EXPECT_NEAR(corner[1], 128 + 100 * std::cos(2.0 * 63 / 64), 12);
 }
 
 TEST(ImageDecode, DdsLevelsAreTakenAsStored)
