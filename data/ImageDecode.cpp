@@ -26,6 +26,54 @@ bool IsStbPicture(const uint8_t* data, size_t size)
     return size >= 2 && data[0] == 'B' && data[1] == 'M';
 }
 
+// stb_image (this version) trusts the code counts of a Huffman table and
+// writes as many symbols as they add up to into 256-entry arrays. Walk
+// every marker segment, including those between progressive scans, and
+// refuse a table whose counts exceed 256 or its segment.
+bool JpegTablesSane(const uint8_t* data, size_t size)
+{
+    size_t p = 2; // after SOI
+    while (p + 4 <= size) {
+        if (data[p] != 0xFF)
+            return false;
+        const uint8_t marker = data[p + 1];
+        if (marker == 0xFF) { // fill byte
+            ++p;
+            continue;
+        }
+        if (marker == 0xD9) // EOI
+            return true;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+            p += 2;
+            continue;
+        }
+        const size_t length = (static_cast<size_t>(data[p + 2]) << 8) | data[p + 3];
+        if (length < 2 || length > size - p - 2)
+            return false;
+        if (marker == 0xC4) {
+            size_t q = p + 4;
+            const size_t end = p + 2 + length;
+            while (q < end) {
+                if (end - q < 17)
+                    return false;
+                size_t symbols = 0;
+                for (int i = 1; i <= 16; ++i)
+                    symbols += data[q + i];
+                if (symbols > 256 || symbols > end - q - 17)
+                    return false;
+                q += 17 + symbols;
+            }
+        }
+        p += 2 + length;
+        if (marker == 0xDA) { // entropy-coded data runs to the next marker
+            while (p + 1 < size && !(data[p] == 0xFF && data[p + 1] != 0x00 &&
+                                     !(data[p + 1] >= 0xD0 && data[p + 1] <= 0xD7)))
+                ++p;
+        }
+    }
+    return true; // the decoder reports a file cut short itself
+}
+
 bool EdgeOk(int w, int h)
 {
     return w > 0 && h > 0 && static_cast<uint32_t>(w) <= MAX_IMAGE_EDGE && static_cast<uint32_t>(h) <= MAX_IMAGE_EDGE;
@@ -59,6 +107,8 @@ bool ReadImageInfo(const uint8_t* data, size_t size, ImageInfo& info)
         info.fileFormat = tga.hasAlpha ? FMT_A8R8G8B8 : FMT_X8R8G8B8;
         return true;
     }
+    if (data[0] == 0xFF && !JpegTablesSane(data, size))
+        return false;
     int w = 0, h = 0, comp = 0;
     if (!stbi_info_from_memory(data, static_cast<int>(size), &w, &h, &comp) || !EdgeOk(w, h))
         return false;
@@ -76,6 +126,8 @@ bool DecodePictureRgba(const uint8_t* data, size_t size, RgbaImage& out)
         return false;
     if (!IsStbPicture(data, size))
         return DecodeTga(data, size, out);
+    if (data[0] == 0xFF && !JpegTablesSane(data, size))
+        return false;
     int w = 0, h = 0, comp = 0;
     // check the header first so that a huge claimed size allocates nothing
     if (!stbi_info_from_memory(data, static_cast<int>(size), &w, &h, &comp) || !EdgeOk(w, h))
