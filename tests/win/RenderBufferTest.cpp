@@ -3,116 +3,38 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "src/ClassRender/Log.h"
 #include "src/ClassRender/win/RenderTypes.h"
-#include "tests/win/NotImplementedDirect3D.h"
+#include "tests/win/FakeDirect3D.h"
+#include "tests/win/TestSupport.h"
 
 namespace {
 
-template <class Base>
-class CountedBuffer : public Base
+// The pool argument of a recorded CreateVertexBuffer / CreateIndexBuffer.
+fake3d::CallMatcher InPool(D3DPOOL pool)
 {
-public:
-    explicit CountedBuffer(int* alive) : m_alive(alive) { ++*m_alive; }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = --m_refs;
-        if (left == 0) {
-            --*m_alive;
-            delete this;
-        }
-        return left;
-    }
-
-private:
-    ULONG m_refs = 1;
-    int* m_alive;
-};
-
-// Records buffer creations; refuses the pools listed in failPools.
-class BufferDevice : public NotImplementedDevice9
-{
-public:
-    struct Call
-    {
-        bool vertex;
-        UINT length;
-        DWORD usage;
-        DWORD format; // FVF or index format
-        D3DPOOL pool;
-    };
-    std::vector<Call> calls;
-    std::vector<D3DPOOL> failPools;
-    int alive = 0; // buffers not yet released
-
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
-                                                 IDirect3DVertexBuffer9** out, HANDLE*) override
-    {
-        calls.push_back({true, length, usage, fvf, pool});
-        if (Refused(pool))
-            return D3DERR_OUTOFVIDEOMEMORY;
-        *out = new CountedBuffer<NotImplementedVertexBuffer9>(&alive);
-        return D3D_OK;
-    }
-    HRESULT STDMETHODCALLTYPE CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                                IDirect3DIndexBuffer9** out, HANDLE*) override
-    {
-        calls.push_back({false, length, usage, static_cast<DWORD>(format), pool});
-        if (Refused(pool))
-            return D3DERR_OUTOFVIDEOMEMORY;
-        *out = new CountedBuffer<NotImplementedIndexBuffer9>(&alive);
-        return D3D_OK;
-    }
-
-private:
-    bool Refused(D3DPOOL pool) const
-    {
-        for (D3DPOOL p : failPools)
-            if (p == pool)
-                return true;
-        return false;
-    }
-};
+    return [pool](const fake3d::FakeCall& call) { return call.args.size() > 3 && call.args[3] == DWORD(pool); };
+}
 
 class RenderBufferTest : public testing::Test
 {
 protected:
     void SetUp() override
     {
-        char dir[MAX_PATH];
-        GetTempPathA(MAX_PATH, dir);
-        m_log = std::string(dir) + "render_buffer_test.log";
-        std::remove(m_log.c_str());
-        std::snprintf(g_szLogFile, sizeof g_szLogFile, "%s", m_log.c_str());
         m_saved = g_pd3dDevice;
         g_pd3dDevice = &device;
     }
-    void TearDown() override
-    {
-        g_pd3dDevice = m_saved;
-        g_szLogFile[0] = 0;
-        std::remove(m_log.c_str());
-    }
-    // The log as lines; every error is a message line and a location line.
-    std::vector<std::string> LogLines()
-    {
-        std::ifstream in(m_log);
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
-    }
+    void TearDown() override { g_pd3dDevice = m_saved; }
+
+    // The log holds exactly these errors, each a message record and a
+    // location record; the log is emptied for the next check.
     void ExpectErrors(const std::vector<std::string>& messages)
     {
-        const std::vector<std::string> lines = LogLines();
+        const std::vector<std::string> lines = log.Lines();
         ASSERT_EQ(lines.size(), messages.size() * 2);
         for (size_t i = 0; i < messages.size(); ++i) {
             EXPECT_EQ(lines[2 * i], "***ERROR!!! " + messages[i]);
@@ -121,13 +43,13 @@ protected:
             EXPECT_EQ(where.substr(where.size() - 2), " ]") << where;
             EXPECT_GT(std::atoi(where.c_str() + 35), 0) << "line number in " << where;
         }
-        std::remove(m_log.c_str());
+        std::remove(log.Path().c_str());
     }
 
-    BufferDevice device;
+    fake3d::FakeDirect3DDevice9 device;
+    testsupport::ScopedLogCapture log;
 
 private:
-    std::string m_log;
     IDirect3DDevice9* m_saved = nullptr;
 };
 
@@ -202,46 +124,57 @@ TEST_F(RenderBufferTest, CreationRetriesOnceInTheManagedPool)
     quad.m_nCount = 4;
     EXPECT_EQ(quad.CreateRenderBuffer(), 0);
     ASSERT_NE(quad.m_pRenderBuffer, nullptr);
-    ASSERT_EQ(device.calls.size(), 1u);
-    EXPECT_EQ(device.calls[0].length, 112u);
+    ASSERT_EQ(device.CountCalls("CreateVertexBuffer"), 1);
+    EXPECT_EQ(device.CallTexts({"CreateVertexBuffer"})[0].rfind("CreateVertexBuffer(112, 8, 514, 1, ", 0), 0u)
+        << device.CallTexts({"CreateVertexBuffer"})[0];
     EXPECT_EQ(quad.m_nVertexSize, 28u);
     EXPECT_EQ(quad.m_nSize, 112u);
 
     // the default pool refused: exactly one more try, in the managed pool
-    device.calls.clear();
-    device.failPools = {D3DPOOL_DEFAULT};
+    device.ClearCalls();
+    device.SetResultWhen("CreateVertexBuffer", InPool(D3DPOOL_DEFAULT), D3DERR_OUTOFVIDEOMEMORY);
+    device.SetResultWhen("CreateIndexBuffer", InPool(D3DPOOL_DEFAULT), D3DERR_OUTOFVIDEOMEMORY);
     CVertexRenderBuffer rain(D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0x042, D3DPOOL_DEFAULT);
     rain.m_nCount = 100;
     EXPECT_EQ(rain.CreateRenderBuffer(), 0);
-    ASSERT_EQ(device.calls.size(), 2u);
+    ASSERT_EQ(device.Calls().size(), 2u);
     CFaceRenderBuffer faces(D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPT_TRIANGLELIST, D3DPOOL_DEFAULT);
     faces.m_nCount = 7;
     EXPECT_EQ(faces.CreateRenderBuffer(), 0);
-    ASSERT_EQ(device.calls.size(), 4u);
+    const std::vector<fake3d::FakeCall>& calls = device.Calls();
+    ASSERT_EQ(calls.size(), 4u);
     for (size_t i = 0; i < 4; i += 2) {
-        EXPECT_EQ(device.calls[i].pool, D3DPOOL_DEFAULT);
-        EXPECT_EQ(device.calls[i + 1].pool, D3DPOOL_MANAGED);
-        EXPECT_EQ(device.calls[i + 1].length, device.calls[i].length);
-        EXPECT_EQ(device.calls[i + 1].usage, device.calls[i].usage);
-        EXPECT_EQ(device.calls[i + 1].format, device.calls[i].format);
+        SCOPED_TRACE(calls[i].text);
+        EXPECT_EQ(calls[i].args[3], DWORD(D3DPOOL_DEFAULT));
+        EXPECT_TRUE(FAILED(calls[i].result));
+        EXPECT_EQ(calls[i + 1].method, calls[i].method);
+        EXPECT_EQ(calls[i + 1].args[3], DWORD(D3DPOOL_MANAGED));
+        for (int k = 0; k < 3; ++k) // size, usage, format unchanged
+            EXPECT_EQ(calls[i + 1].args[k], calls[i].args[k]);
     }
-    EXPECT_EQ(device.calls[0].length, 1600u);
-    EXPECT_EQ(device.calls[2].length, 42u);
-    EXPECT_EQ(device.calls[2].format, static_cast<DWORD>(D3DFMT_INDEX16));
+    EXPECT_EQ(calls[0].args[0], 1600u);
+    EXPECT_EQ(calls[0].args[1], DWORD(D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC));
+    EXPECT_EQ(calls[0].args[2], 0x042u);
+    EXPECT_EQ(calls[2].args[0], 42u);
+    EXPECT_EQ(calls[2].args[2], DWORD(D3DFMT_INDEX16));
+    ASSERT_EQ(device.createdVertexBuffers.size(), 2u);
+    D3DVERTEXBUFFER_DESC desc;
+    rain.m_pRenderBuffer->GetDesc(&desc);
+    EXPECT_EQ(desc.Pool, D3DPOOL_MANAGED);
     ExpectErrors({});
 
     // a second creation on a record leaves its buffer alone
     IDirect3DVertexBuffer9* kept = rain.m_pRenderBuffer;
-    device.calls.clear();
+    device.ClearCalls();
     EXPECT_EQ(rain.CreateRenderBuffer(), 1);
     EXPECT_EQ(faces.CreateRenderBuffer(), 1);
     EXPECT_EQ(rain.m_pRenderBuffer, kept);
-    EXPECT_TRUE(device.calls.empty());
+    EXPECT_TRUE(device.Calls().empty());
     ExpectErrors({"CVertexBuffer::CreateRenderBuffer m_pRenderBuffer",
                   "CFaceRenderBuffer::CreateRenderBuffer m_pRenderBuffer"});
 
     // release, twice, and of a record never created
-    EXPECT_EQ(device.alive, 3);
+    EXPECT_EQ(device.OutstandingReferences(), 3u);
     for (int i = 0; i < 2; ++i) {
         quad.Release();
         rain.Release();
@@ -249,13 +182,16 @@ TEST_F(RenderBufferTest, CreationRetriesOnceInTheManagedPool)
     }
     CFaceRenderBuffer never;
     never.Release();
-    EXPECT_EQ(device.alive, 0);
+    EXPECT_EQ(device.OutstandingReferences(), 0u);
     EXPECT_EQ(rain.m_pRenderBuffer, nullptr);
+    for (const auto* buffer : device.createdVertexBuffers)
+        EXPECT_EQ(buffer->OverReleases(), 0);
 }
 
 TEST_F(RenderBufferTest, FailuresLeaveTheBufferNullAndLogBothRecords)
 {
-    device.failPools = {D3DPOOL_DEFAULT, D3DPOOL_MANAGED};
+    device.SetResult("CreateVertexBuffer", D3DERR_OUTOFVIDEOMEMORY);
+    device.SetResult("CreateIndexBuffer", D3DERR_OUTOFVIDEOMEMORY);
     CVertexRenderBuffer vertices(D3DUSAGE_WRITEONLY, 0x102, D3DPOOL_DEFAULT);
     vertices.m_nCount = 3;
     CFaceRenderBuffer faces(D3DUSAGE_WRITEONLY, D3DFMT_INDEX32, D3DPT_TRIANGLESTRIP, D3DPOOL_DEFAULT);
@@ -264,18 +200,18 @@ TEST_F(RenderBufferTest, FailuresLeaveTheBufferNullAndLogBothRecords)
     EXPECT_EQ(faces.CreateRenderBuffer(), 1);
     EXPECT_EQ(vertices.m_pRenderBuffer, nullptr);
     EXPECT_EQ(faces.m_pRenderBuffer, nullptr);
-    EXPECT_EQ(device.calls.size(), 4u);
+    EXPECT_EQ(device.Calls().size(), 4u);
     ExpectErrors({"CVertexRenderBuffer::CreateRenderBuffer g_pd3dDevice->CreateVertexBuffer",
                   "CFaceRenderBuffer::CreateRenderBuffer CreateFaceBuffer()"});
 
     // refused sizes: the helper's record, then the caller's; no device call
-    device.calls.clear();
+    device.ClearCalls();
     CVertexRenderBuffer empty(D3DUSAGE_WRITEONLY, 0x102, D3DPOOL_MANAGED);
     CFaceRenderBuffer lines(D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPT_LINESTRIP, D3DPOOL_MANAGED);
     lines.m_nCount = 5;
     EXPECT_EQ(empty.CreateRenderBuffer(), 1);
     EXPECT_EQ(lines.CreateRenderBuffer(), 1);
-    EXPECT_TRUE(device.calls.empty());
+    EXPECT_TRUE(device.Calls().empty());
     ExpectErrors({"RACalculateVertexSize m_nCount==0",
                   "CVertexRenderBuffer::CreateRenderBuffer RACalculateVertexSize",
                   "CALCULATE_FACE_SIZE unknow format face", "CFaceRenderBuffer::CreateRenderBuffer RACalculateFaceSize"});

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "data/win/TextureCreate.h"
 #include "src/ClassRender/Log.h"
 #include "tests/common/GfxTestImages.h"
+#include "tests/win/FakeDirect3D.h"
 #include "tests/win/GfxTestDevice.h"
 
 namespace {
@@ -174,6 +176,109 @@ TEST_F(TextureCreate, FailuresReturnNullAndLeaveNothingAllocated)
     // a format the device cannot make falls back to A8R8G8B8
     EXPECT_EQ(gfx::ChooseTextureFormat(device.Get(), 0, D3DFMT_MULTI2_ARGB8), D3DFMT_A8R8G8B8);
     EXPECT_EQ(gfx::ChooseTextureFormat(device.Get(), 0, D3DFMT_DXT3), D3DFMT_DXT3);
+}
+
+// The same on the recording fake: the order of the calls, the fallback
+// when the device refuses a format, and failures at every step.
+class TextureCreateOnFake : public testing::Test
+{
+protected:
+    HRESULT Create(D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9** texture)
+    {
+        return gfx::CreateTextureFromFileInMemoryEx(&d3d.device, file.data(), UINT(file.size()), gfx::TEXTURE_DEFAULT,
+                                                    gfx::TEXTURE_DEFAULT, gfx::TEXTURE_DEFAULT, 0, format, pool,
+                                                    texture);
+    }
+    static fake3d::CallMatcher Checks(D3DFORMAT format)
+    {
+        return [format](const fake3d::FakeCall& c) { return c.args.size() > 5 && c.args[5] == DWORD(format); };
+    }
+    static fake3d::CallMatcher InPool(D3DPOOL pool)
+    {
+        return [pool](const fake3d::FakeCall& c) { return c.args.size() > 5 && c.args[5] == DWORD(pool); };
+    }
+
+    fake3d::FakeDirect3D9 d3d;
+    const std::vector<uint8_t> file =
+        gfxtest::MakeTga(8, 4, gfxtest::MakeSmoothPicture(8, 4, 3), {32, false, false});
+};
+
+TEST_F(TextureCreateOnFake, DefaultPoolIsFilledThroughSystemMemory)
+{
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(Create(D3DFMT_DXT3, D3DPOOL_DEFAULT, &texture), D3D_OK);
+    ASSERT_EQ(d3d.device.createdTextures.size(), 2u);
+    fake3d::FakeTexture* result = d3d.device.createdTextures[0];
+    fake3d::FakeTexture* staging = d3d.device.createdTextures[1];
+    EXPECT_EQ(texture, result);
+    EXPECT_EQ(result->pool, D3DPOOL_DEFAULT);
+    EXPECT_EQ(staging->pool, D3DPOOL_SYSTEMMEM);
+    EXPECT_EQ(d3d.device.CallTexts({"UpdateTexture"}).size(), 1u);
+    EXPECT_EQ(result->CountCalls("LockRect"), 0) << "a default-pool texture cannot be locked";
+    EXPECT_EQ(staging->CountCalls("LockRect"), 4); // 8 x 4 down to 1 x 1
+    EXPECT_EQ(staging->RefCount(), 0u) << "the staging copy is released";
+    EXPECT_EQ(result->RefCount(), 1u);
+    texture->Release();
+
+    // managed: one texture, locked directly
+    d3d.device.createdTextures.clear();
+    ASSERT_EQ(Create(D3DFMT_DXT3, D3DPOOL_MANAGED, &texture), D3D_OK);
+    ASSERT_EQ(d3d.device.createdTextures.size(), 1u);
+    EXPECT_EQ(d3d.device.createdTextures[0]->CountCalls("LockRect"), 4);
+    texture->Release();
+}
+
+TEST_F(TextureCreateOnFake, RefusedFormatsFallBackToA8R8G8B8ExceptBumpMaps)
+{
+    d3d.SetResultWhen("CheckDeviceFormat", Checks(D3DFMT_DXT3), D3DERR_NOTAVAILABLE);
+    d3d.SetResultWhen("CheckDeviceFormat", Checks(D3DFMT_V8U8), D3DERR_NOTAVAILABLE);
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(Create(D3DFMT_DXT3, D3DPOOL_MANAGED, &texture), D3D_OK);
+    D3DSURFACE_DESC desc;
+    texture->GetLevelDesc(0, &desc);
+    EXPECT_EQ(desc.Format, D3DFMT_A8R8G8B8);
+    texture->Release();
+
+    d3d.device.ClearCalls();
+    texture = reinterpret_cast<IDirect3DTexture9*>(1);
+    EXPECT_EQ(Create(D3DFMT_V8U8, D3DPOOL_MANAGED, &texture), D3DERR_NOTAVAILABLE);
+    EXPECT_EQ(texture, nullptr);
+    EXPECT_EQ(d3d.device.CountCalls("CreateTexture"), 0);
+}
+
+TEST_F(TextureCreateOnFake, EveryFailedStepLeavesNothingAllocated)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<void(fake3d::FakeDirect3D9&)> arrange;
+    };
+    const Case cases[] = {
+        {"default-pool texture refused",
+         [](fake3d::FakeDirect3D9& d) {
+             d.device.SetResultWhen("CreateTexture", InPool(D3DPOOL_DEFAULT), D3DERR_OUTOFVIDEOMEMORY);
+         }},
+        {"system-memory copy refused",
+         [](fake3d::FakeDirect3D9& d) {
+             d.device.SetResultWhen("CreateTexture", InPool(D3DPOOL_SYSTEMMEM), E_OUTOFMEMORY);
+         }},
+        {"update refused", [](fake3d::FakeDirect3D9& d) { d.device.SetResult("UpdateTexture", D3DERR_INVALIDCALL); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake3d::FakeDirect3D9 local;
+        c.arrange(local);
+        IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
+        EXPECT_TRUE(FAILED(gfx::CreateTextureFromFileInMemoryEx(&local.device, file.data(), UINT(file.size()),
+                                                                gfx::TEXTURE_DEFAULT, gfx::TEXTURE_DEFAULT,
+                                                                gfx::TEXTURE_DEFAULT, 0, D3DFMT_DXT3, D3DPOOL_DEFAULT,
+                                                                &texture)));
+        EXPECT_EQ(texture, nullptr);
+        for (const fake3d::FakeTexture* t : local.device.createdTextures) {
+            EXPECT_EQ(t->RefCount(), 0u);
+            EXPECT_EQ(t->OverReleases(), 0);
+        }
+    }
 }
 
 class ArchiveTexture : public TextureCreate
