@@ -10,7 +10,7 @@ namespace gfx {
 uint32_t RoundUpPow2(uint32_t value, uint32_t limit)
 {
     uint32_t p = 1;
-    while (p < value && p < limit)
+    while (p < value && p * 2 <= limit)
         p *= 2;
     return p;
 }

@@ -116,6 +116,12 @@ bool PrepareTexture(const uint8_t* data, size_t size, const TextureRequest& requ
     if (!CanEncode(format))
         return Fail(error, "requested format cannot be produced from this image");
 
+    if (format == FMT_V8U8 || format == FMT_X8R8G8B8) {
+        // no alpha in the result: it must not weight the filters either
+        for (size_t i = 3; i < top.pixels.size(); i += 4)
+            top.pixels[i] = 255;
+    }
+
     const uint32_t width = request.width ? RoundUpPow2(request.width, maxEdge) : RoundUpPow2(top.width, maxEdge);
     const uint32_t height = request.height ? RoundUpPow2(request.height, maxEdge) : RoundUpPow2(top.height, maxEdge);
     RgbaImage sized;

@@ -110,6 +110,7 @@ TEST(TexturePrepare, SizesRoundUpToPowersOfTwoWithAFullChain)
         {64, 64, gfx::FMT_A8R8G8B8, 4096, 0, 64, 64, 7},
         {1, 5, gfx::FMT_X8R8G8B8, 4096, 0, 1, 8, 4},
         {100, 100, gfx::FMT_DXT3, 64, 0, 64, 64, 7}, // capped by the device
+        {100, 70, gfx::FMT_DXT3, 100, 1, 64, 64, 1}, // a limit that is no power of two
         {128, 32, gfx::FMT_DXT3, 4096, 3, 128, 32, 3},
     };
     for (const Case& c : cases) {
@@ -182,6 +183,23 @@ TEST(TexturePrepare, V8U8TakesRedAndGreenAroundOneTwentyEight)
     const int8_t expected[8] = {-128, 127, 0, 0, 127, -128, 1, -1}; // u, v per texel
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(static_cast<int8_t>(b[i]), expected[i]) << i;
+
+    // a bump map whose alpha channel holds something else: alpha must not
+    // weight u and v while the chain is reduced
+    std::vector<uint8_t> stripes;
+    for (int i = 0; i < 8 * 4; ++i) {
+        const std::vector<uint8_t> texel = i % 2 ? std::vector<uint8_t>{96, 140, 0, 255}
+                                                 : std::vector<uint8_t>{160, 100, 0, 0};
+        stripes.insert(stripes.end(), texel.begin(), texel.end());
+    }
+    const std::vector<uint8_t> bump = gfxtest::MakeTga(8, 4, stripes, {32, false, false});
+    request.mipLevels = 2;
+    ASSERT_TRUE(gfx::PrepareTexture(bump.data(), bump.size(), request, tex));
+    ASSERT_EQ(tex.levels.size(), 2u);
+    for (size_t i = 0; i < tex.levels[1].bytes.size(); i += 2) {
+        ASSERT_EQ(static_cast<int8_t>(tex.levels[1].bytes[i]), 0);      // (160 + 96) / 2 - 128
+        ASSERT_EQ(static_cast<int8_t>(tex.levels[1].bytes[i + 1]), -8); // (100 + 140) / 2 - 128
+    }
 }
 
 TEST(TexturePrepare, FileFormatAndConversionsAreChosenByTheRequest)
