@@ -47,6 +47,19 @@ TEST(Dxt3, BlocksDecodeBackWithinAMeasuredErrorAndExactAlpha)
         ASSERT_EQ(back.pixels[i], a4 * 17) << "alpha is the nearest 4-bit value";
         ASSERT_LE(std::abs(int(back.pixels[i]) - int(src.pixels[i])), 8);
     }
+    // every alpha value, through the encoder: nearest 4-bit value, and the
+    // alpha test at the scene's reference 128 keeps its answer
+    gfx::RgbaImage ramp = Picture(16, 16, std::vector<uint8_t>(16 * 16 * 4, 90));
+    for (int i = 0; i < 256; ++i)
+        ramp.pixels[i * 4 + 3] = static_cast<uint8_t>(i);
+    gfx::TextureLevel rampLevel;
+    gfx::EncodeDxt3Image(ramp, rampLevel);
+    ASSERT_TRUE(gfx::DecodeDxtLevel(gfx::FMT_DXT3, rampLevel, back));
+    for (int i = 0; i < 256; ++i) {
+        EXPECT_EQ(back.pixels[i * 4 + 3], (i + 8) / 17 * 17) << "alpha " << i;
+        EXPECT_EQ(back.pixels[i * 4 + 3] >= 128, i >= 128) << "alpha " << i;
+    }
+
     // every colour block is in four-colour mode (or has one colour)
     for (size_t b = 0; b < level.bytes.size(); b += 16) {
         const int c0 = level.bytes[b + 8] | (level.bytes[b + 9] << 8);
