@@ -76,7 +76,7 @@ const std::vector<PoolEllipse>& PoolShapes()
     static const std::vector<PoolEllipse> p = {
         {296, -588, 26, 38},  {252, -535, 44, 52},   // waterfall B and its neighbour
         {276, -166, 42, 54},  {246, 6, 40, 58},     {240, 150, 36, 40},
-        {293, 618, 27, 40},   {262, 640, 30, 34},   // waterfall A
+        {296, 618, 28, 40},   {262, 640, 30, 34},   // waterfall A
         {168, 742, 48, 44},   {168, -786, 40, 34},  {130, -1040, 58, 54},
         {-252, -622, 66, 78}, {-132, -345, 44, 54}, {-126, 0, 48, 64},
         {-137, 200, 38, 44},  {-166, 552, 44, 50},
@@ -101,9 +101,9 @@ void RiverEdges(float z, float& west, float& east)
     // rain's river band, the ends bend away past the southern and northern pools.
     static const float pts[][3] = {
         {-1800, -470, -330}, {-1300, -350, -220}, {-1000, -250, -110}, {-860, -170, -10},
-        {-760, -100, 90},    {-680, -60, 178},    {-560, -58, 188},   {-420, -52, 184},
-        {-260, -60, 186},    {-100, -54, 182},    {40, -52, 181},     {200, -58, 185},
-        {360, -53, 187},     {500, -56, 184},     {610, -54, 182},    {690, -40, 110},
+        {-760, -104, 92},    {-680, -66, 190},    {-560, -64, 194},   {-420, -60, 192},
+        {-260, -66, 194},    {-100, -62, 191},    {40, -60, 190},     {200, -64, 192},
+        {360, -61, 194},     {500, -63, 192},     {610, -60, 190},    {690, -44, 112},
         {780, -70, 80},      {1000, -120, 30},    {1400, -180, -40},  {1800, -240, -100},
     };
     const int n = sizeof pts / sizeof pts[0];
@@ -140,7 +140,7 @@ float EastCliffX(float z)
     // The falls come over the edge right at their points.
     float a = Smooth(90, 30, std::fabs(z - kFallA.z));
     float b = Smooth(90, 30, std::fabs(z - kFallB.z));
-    base = Mix(base, 322.0f, std::max(a, b));
+    base = Mix(base, 318.0f, std::max(a, b));
     return base;
 }
 

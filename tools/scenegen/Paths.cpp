@@ -190,7 +190,7 @@ const std::vector<PathSpec>& PathSpecs()
 
 void BuildCameraPaths(SceneContent& s)
 {
-    const int frames = 1001, extra = 60;
+    const int frames = 1001, extra = 80;
     for (const auto& spec : PathSpecs()) {
         std::vector<Vec3> eye = SampleSpline(spec.points, spec.speed, frames + extra);
         // Raise the eye where the ground, the water or the bridge ask for it,
@@ -204,31 +204,30 @@ void BuildCameraPaths(SceneContent& s)
             eye[i].y = y[i];
 
         CameraPathData path;
-        std::vector<Vec3> target(static_cast<size_t>(frames));
-        for (int f = 0; f < frames; ++f) {
-            Vec3 ahead = eye[size_t(f + 40)];
-            float above = ahead.y - SurfaceHeight(ahead.x, ahead.z);
-            Vec3 t = ahead - Vec3{0, 6 + 0.3f * std::max(0.0f, above), 0};
-            if (spec.focusTo > spec.focusFrom) {
-                float w = Smooth(float(spec.focusFrom), float(spec.focusFrom + 60), float(f)) *
-                          Smooth(float(spec.focusTo), float(spec.focusTo - 60), float(f));
-                // Look at the fall from the same distance as ahead.
-                Vec3 toFocus = Norm(spec.focus - eye[size_t(f)]) * Len(t - eye[size_t(f)]);
-                t = Lerp(t, eye[size_t(f)] + toFocus, w * 0.8f);
-            }
-            target[size_t(f)] = t;
-        }
-        // Smooth the look direction, not only the points.
         std::vector<Vec3> dir(static_cast<size_t>(frames));
-        for (int f = 0; f < frames; ++f)
-            dir[size_t(f)] = target[size_t(f)] - eye[size_t(f)];
-        for (int pass = 0; pass < 2; ++pass) {
+        for (int f = 0; f < frames; ++f) {
+            const Vec3 e = eye[size_t(f)];
+            Vec3 ahead = eye[size_t(f + 55)];
+            float above = ahead.y - SurfaceHeight(ahead.x, ahead.z);
+            Vec3 d = Norm(ahead - Vec3{0, 6 + 0.3f * std::max(0.0f, above), 0} - e);
+            if (spec.focusTo > spec.focusFrom) {
+                // Turn towards the fall while it is ahead, never round to look back.
+                Vec3 toFocus = Norm(spec.focus - e);
+                float w = Smooth(float(spec.focusFrom), float(spec.focusFrom + 60), float(f)) *
+                          Smooth(float(spec.focusTo), float(spec.focusTo - 60), float(f)) *
+                          Smooth(0.1f, 0.6f, Dot(d, toFocus));
+                d = Norm(Lerp(d, toFocus, w * 0.8f));
+            }
+            dir[size_t(f)] = d;
+        }
+        // Smooth the look direction so it never jerks.
+        for (int pass = 0; pass < 3; ++pass) {
             std::vector<Vec3> sm(dir.size());
             for (int f = 0; f < frames; ++f) {
                 Vec3 acc = {0, 0, 0};
-                for (int k = -12; k <= 12; ++k)
+                for (int k = -20; k <= 20; ++k)
                     acc = acc + dir[size_t(std::clamp(f + k, 0, frames - 1))];
-                sm[size_t(f)] = acc * (1.0f / 25);
+                sm[size_t(f)] = Norm(acc);
             }
             dir = sm;
         }

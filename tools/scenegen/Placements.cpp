@@ -44,6 +44,17 @@ float Slope(float x, float z)
     return std::sqrt(gx * gx + gz * gz);
 }
 
+// Lowest ground under a footprint, so nothing floats.
+float LowestAround(float x, float z, float r)
+{
+    float h = TerrainHeight(x, z);
+    for (int k = 0; k < 8; ++k) {
+        float a = float(k) * 0.785398f;
+        h = std::min(h, TerrainHeight(x + std::cos(a) * r, z + std::sin(a) * r));
+    }
+    return h;
+}
+
 Mat4 Placement(float yaw, float sx, float sy, Vec3 at)
 {
     return Mul(Mul(Scale(sx, sy, sx), RotY(yaw)), Translate(at));
@@ -87,7 +98,7 @@ void BuildPlacements(SceneContent& s)
                 continue;
             if (x > EastCliffX(z) - 12 && x < EastCliffX(z) + 10)
                 continue;
-            const Vec3 root = {x, GroundHeight(x, z) - 1.5f, z};
+            const Vec3 root = {x, LowestAround(x, z, 0.12f * radius) - 1.0f, z};
             bool crowded = false;
             for (const auto& t : s.trees) {
                 float dx = t.root.x - x, dz = t.root.z - z;
@@ -124,7 +135,13 @@ void BuildPlacements(SceneContent& s)
                 if (PoolDistance(x, z) < 0.5f)
                     continue;
             }
-            const Vec3 at = {x, GroundHeight(x, z) - 1.0f, z};
+            // Right at the water line, on gentle ground.
+            const float h = TerrainHeight(x, z);
+            const bool byPool = h > kRiverY + 10;
+            if ((byPool ? h < kPoolY - 0.5f || h > kPoolY + 5 : h < kRiverY - 0.5f || h > kRiverY + 5) ||
+                Slope(x, z) > 0.8f)
+                continue;
+            const Vec3 at = {x, std::min(h, LowestAround(x, z, 2)) - 0.5f, z};
             if (NearestEyeDistance(s, at + Vec3{0, 35, 0}, 45) < 45)
                 continue;
             bool crowded = false;
@@ -160,7 +177,7 @@ void BuildPlacements(SceneContent& s)
                 if (PoolDistance(x, z) < 3 || Slope(x, z) > 0.9f)
                     continue;
             }
-            const Vec3 at = {x, GroundHeight(x, z) - 0.5f, z};
+            const Vec3 at = {x, TerrainHeight(x, z) - 0.3f, z};
             if (NearestEyeDistance(s, at + Vec3{0, 12, 0}, 28) < 28)
                 continue;
             const float sc = which == 0 ? 0.4039f : 1.0f;

@@ -98,7 +98,7 @@ Texture Procedural(const std::string& lname)
                 col(0.45f, 0.36f, 0.24f, 0.35f);
             else if (has("rock01") || has("stone01"))
                 col(0.50f, 0.49f, 0.46f, 0.4f);
-            else if (has("rock02") || has("stone02"))
+            else if (has("rock02") || has("stone02") || has("ledge"))
                 col(0.42f, 0.39f, 0.35f, 0.45f);
             else if (has("border01"))
                 col(0.38f, 0.42f, 0.30f, 0.4f);

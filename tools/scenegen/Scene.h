@@ -63,6 +63,16 @@ struct SceneContent
     std::vector<std::pair<std::string, std::vector<uint8_t>>> Files() const;
 };
 
+// The ground as the meshes triangulate it.
+struct TerrainGrid
+{
+    std::vector<float> xs, zs;
+    std::vector<Vec3> pts;  // row-major, z rows of x nodes
+    float Height(float x, float z) const;
+};
+const TerrainGrid& Grid();
+float TerrainHeight(float x, float z);
+
 // Generation steps, in the order BuildScene runs them.
 void BuildCameraPaths(SceneContent& s);
 void BuildDuckTrajectory(SceneContent& s);

@@ -200,20 +200,59 @@ void AddFall(MeshBuilder& m, Vec3 lip, Vec3 foam, float halfWidth, const char* t
 
 } // namespace
 
+const TerrainGrid& Grid()
+{
+    static const TerrainGrid g = [] {
+        TerrainGrid t;
+        // Fine where the pools, banks and cliffs are, coarse over the river's
+        // middle (its own model) and the far hills: a model's triangle list
+        // must stay below 65,536 indices.
+        t.xs = Nodes({{-1290, 110}, {-640, 50}, {-440, 24}, {-220, 11}, {-40, 30}, {170, 11}, {300, 3.2f}, {333, 17},
+                      {440, 30}, {600, 40}},
+                     680);
+        t.zs = Nodes({{-1770, 110}, {-1150, 26}, {-820, 19}, {780, 26}, {940, 80}}, 1800);
+        const size_t nx = t.xs.size();
+        t.pts.resize(nx * t.zs.size());
+        for (size_t j = 0; j < t.zs.size(); ++j)
+            for (size_t i = 0; i < nx; ++i)
+                t.pts[j * nx + i] = {t.xs[i], GroundHeight(t.xs[i], t.zs[j]), t.zs[j]};
+        return t;
+    }();
+    return g;
+}
+
+float TerrainGrid::Height(float x, float z) const
+{
+    const int nx = int(xs.size());
+    int i = int(std::upper_bound(xs.begin(), xs.end(), x) - xs.begin()) - 1;
+    int j = int(std::upper_bound(zs.begin(), zs.end(), z) - zs.begin()) - 1;
+    i = std::clamp(i, 0, nx - 2);
+    j = std::clamp(j, 0, int(zs.size()) - 2);
+    const float tx = (x - xs[size_t(i)]) / (xs[size_t(i + 1)] - xs[size_t(i)]);
+    const float tz = (z - zs[size_t(j)]) / (zs[size_t(j + 1)] - zs[size_t(j)]);
+    const float h00 = pts[size_t(j * nx + i)].y, h10 = pts[size_t(j * nx + i + 1)].y;
+    const float h01 = pts[size_t((j + 1) * nx + i)].y, h11 = pts[size_t((j + 1) * nx + i + 1)].y;
+    // The same diagonal as the mesh: alternating per cell.
+    if ((i + j) & 1) {
+        // Diagonal from (i+1, j) to (i, j+1).
+        if (tx + tz <= 1)
+            return h00 + (h10 - h00) * tx + (h01 - h00) * tz;
+        return h11 + (h01 - h11) * (1 - tx) + (h10 - h11) * (1 - tz);
+    }
+    // Diagonal from (i, j) to (i+1, j+1).
+    if (tz >= tx)
+        return h00 + (h11 - h01) * tx + (h01 - h00) * tz;
+    return h00 + (h10 - h00) * tx + (h11 - h10) * tz;
+}
+
+float TerrainHeight(float x, float z) { return Grid().Height(x, z); }
+
 void BuildTerrainModels(SceneContent& s)
 {
-    // Fine where the pools, banks and cliffs are, coarse over the river's
-    // middle (its own model) and the far hills: a model's triangle list must
-    // stay below 65,536 indices.
-    const std::vector<float> xs = Nodes({{-1290, 110}, {-640, 50}, {-440, 24}, {-220, 11}, {-40, 30},
-                                         {170, 11}, {300, 3.2f}, {333, 17}, {440, 30}, {600, 40}},
-                                        680);
-    const std::vector<float> zs = Nodes({{-1770, 110}, {-1150, 26}, {-820, 19}, {780, 26}, {940, 80}}, 1800);
-    const int nx = int(xs.size()), nz = int(zs.size());
-    std::vector<Vec3> pts(size_t(nx * nz));
-    for (int j = 0; j < nz; ++j)
-        for (int i = 0; i < nx; ++i)
-            pts[size_t(j * nx + i)] = {xs[size_t(i)], GroundHeight(xs[size_t(i)], zs[size_t(j)]), zs[size_t(j)]};
+    const TerrainGrid& grid = Grid();
+    const std::vector<float>& xs = grid.xs;
+    const int nx = int(xs.size()), nz = int(grid.zs.size());
+    const std::vector<Vec3>& pts = grid.pts;
 
     MeshBuilder scene, refl, bedLow, bedUp;
     GridVertices gScene{&scene, std::vector<int>(pts.size(), -1), nx, &pts};
@@ -332,7 +371,7 @@ void BuildTerrainModels(SceneContent& s)
     }
     // Rock ledges the falls pour from.
     MeshBuilder ledges;
-    const int mLedge = ledges.Material("rock02.tga");
+    const int mLedge = ledges.Material("ledge01.tga");
     AddBox(ledges, mLedge, {kFallA.x - 1.5f, kFallA.y - 7, kFallA.z - 16}, {kFallA.x + 10, kFallA.y, kFallA.z + 16},
            1.0f / 48);
     AddBox(ledges, mLedge, {kFallB.x - 1.5f, kFallB.y - 8, kFallB.z - 17}, {kFallB.x + 12, kFallB.y, kFallB.z + 17},
