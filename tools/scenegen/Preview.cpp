@@ -661,6 +661,17 @@ bool RenderPathFrame(const SceneContent& s, int path, int frame, const std::stri
     return true;
 }
 
+bool RenderViewPng(const SceneContent& s, Vec3 eye, Vec3 at, int timeMs, const std::string& png,
+                   const PreviewOptions& opt)
+{
+    auto rgb = RenderView(s, eye, at, timeMs, 2000.0f, true, opt);
+    if (!stbi_write_png(png.c_str(), opt.width, opt.height, 3, rgb.data(), opt.width * 3)) {
+        std::fprintf(stderr, "cannot write %s\n", png.c_str());
+        return false;
+    }
+    return true;
+}
+
 bool RenderOverview(const SceneContent& s, const std::string& png, const PreviewOptions& opt)
 {
     PreviewOptions o = opt;

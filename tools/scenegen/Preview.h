@@ -26,6 +26,10 @@ bool RenderPathFrame(const SceneContent& s, int path, int frame, const std::stri
 // The whole valley from high above the south-west corner.
 bool RenderOverview(const SceneContent& s, const std::string& png, const PreviewOptions& opt = PreviewOptions());
 
+// Any eye and look-at point at a time in milliseconds.
+bool RenderViewPng(const SceneContent& s, Vec3 eye, Vec3 at, int timeMs, const std::string& png,
+                   const PreviewOptions& opt = PreviewOptions());
+
 // Renders an arbitrary view into RGB bytes (width x height x 3).
 std::vector<uint8_t> RenderView(const SceneContent& s, Vec3 eye, Vec3 at, int timeMs, float farPlane, bool fog,
                                 const PreviewOptions& opt);

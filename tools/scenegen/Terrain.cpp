@@ -207,8 +207,7 @@ const TerrainGrid& Grid()
         // Fine where the pools, banks and cliffs are, coarse over the river's
         // middle (its own model) and the far hills: a model's triangle list
         // must stay below 65,536 indices.
-        t.xs = Nodes({{-1290, 110}, {-640, 50}, {-440, 24}, {-220, 11}, {-40, 30}, {170, 11}, {300, 3.2f}, {333, 17},
-                      {440, 30}, {600, 40}},
+        t.xs = Nodes({{-1290, 110}, {-640, 50}, {-440, 24}, {-220, 11}, {300, 3.2f}, {333, 17}, {440, 30}, {600, 40}},
                      680);
         t.zs = Nodes({{-1770, 110}, {-1150, 26}, {-820, 19}, {780, 26}, {940, 80}}, 1800);
         const size_t nx = t.xs.size();
@@ -402,8 +401,16 @@ void BuildTerrainModels(SceneContent& s)
         uint16_t centre = pool.Vertex({p.cx, kPoolY, p.cz}, p.cx / 100, p.cz / 100);
         std::vector<uint16_t> ring;
         for (int k = 0; k < 28; ++k) {
+            // Out from the centre until the ground rises over the water, a
+            // little further so the edge hides under the rim, and no further:
+            // beyond the rim the ground may fall away again.
             float a = float(k) / 28 * 2 * kPi;
-            Vec3 q = {p.cx + std::cos(a) * (p.rx + 5), kPoolY, p.cz + std::sin(a) * (p.rz + 5)};
+            float reach = 0.5f;
+            while (reach < 3 && TerrainHeight(p.cx + std::cos(a) * p.rx * reach, p.cz + std::sin(a) * p.rz * reach) <
+                                    kPoolY + 0.3f)
+                reach += 0.01f;
+            reach += 1.5f / std::min(p.rx, p.rz);
+            Vec3 q = {p.cx + std::cos(a) * p.rx * reach, kPoolY, p.cz + std::sin(a) * p.rz * reach};
             ring.push_back(pool.Vertex(q, q.x / 100, q.z / 100));
         }
         // Going round clockwise seen from above (x east, z north).

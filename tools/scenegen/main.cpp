@@ -6,6 +6,7 @@
 //   scenegen --stats                     vertex and triangle counts per file
 //   scenegen --preview PATH FRAME OUT.png [--texdir DIR]
 //   scenegen --overview OUT.png [--texdir DIR]
+//   scenegen --view EX EY EZ AX AY AZ MS OUT.png [--texdir DIR]   any eye, look-at and time
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,7 +37,8 @@ int Usage()
 {
     std::fprintf(stderr,
                  "usage: scenegen OUTDIR | --list | --textures | --stats |\n"
-                 "       --preview PATH FRAME OUT.png [--texdir DIR] | --overview OUT.png [--texdir DIR]\n");
+                 "       --preview PATH FRAME OUT.png [--texdir DIR] | --overview OUT.png [--texdir DIR] |\n"
+                 "       --view EX EY EZ AX AY AZ MS OUT.png [--texdir DIR]\n");
     return 2;
 }
 
@@ -88,6 +90,14 @@ int main(int argc, char** argv)
         if (argc < 5)
             return Usage();
         return sg::RenderPathFrame(scene, std::atoi(argv[2]), std::atoi(argv[3]), argv[4], opt) ? 0 : 1;
+    }
+    if (cmd == "--view") {
+        if (argc < 10)
+            return Usage();
+        float v[7];
+        for (int i = 0; i < 7; ++i)
+            v[i] = float(std::atof(argv[2 + i]));
+        return sg::RenderViewPng(scene, {v[0], v[1], v[2]}, {v[3], v[4], v[5]}, int(v[6]), argv[9], opt) ? 0 : 1;
     }
     if (cmd == "--overview") {
         if (argc < 3)
