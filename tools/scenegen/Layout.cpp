@@ -194,10 +194,10 @@ float GroundHeight(float x, float z)
     }
     const float pd = PoolDistance(x, z);
     if (pd < 0)
-        return kPoolY - 1.0f - 9.0f * Smooth(0, 18, -pd) + 0.8f * Noise2(x / 20, z / 20, 29);
+        return kPoolY - 0.5f - 9.5f * Smooth(0, 22, -pd) + 0.8f * Noise2(x / 20, z / 20, 29) * Smooth(0, 6, -pd);
     float h = BaseHeight(x, z);
     // Rock rim around each pool, a little above the water, falling away outside.
-    const float rim = kPoolY + 1.0f + 4.0f * Smooth(0, 5, pd) - std::max(0.0f, pd - 9.0f) * 2.2f;
+    const float rim = kPoolY + 1.0f + 4.0f * Smooth(0, 8, pd) - std::max(0.0f, pd - 10.0f) * 2.0f;
     h = std::max(h, rim);
     // Near the river the bank must come down to the water line.
     if (rd < 4)

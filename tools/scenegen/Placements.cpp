@@ -84,9 +84,13 @@ void BuildPlacements(SceneContent& s)
             } else if (region < 0.84f) {
                 x = rng.Range(-420, -280);
                 z = rng.Range(-900, 800);
-            } else {
+            } else if (region < 0.93f) {
                 x = rng.Unit() < 0.5f ? rng.Range(200, 300) : rng.Range(-240, -90);
                 z = rng.Range(-750, 650);
+            } else {
+                // By the pools at the two ends of the valley.
+                x = rng.Range(0, 300);
+                z = rng.Unit() < 0.6f ? rng.Range(-1150, -720) : rng.Range(680, 860);
             }
             // Leaves never start near the falls; keep the trees off them too.
             if (std::fabs(z - kFallA.z) < 70 || std::fabs(z - kFallB.z) < 70)

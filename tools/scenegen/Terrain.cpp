@@ -209,7 +209,7 @@ const TerrainGrid& Grid()
         // must stay below 65,536 indices.
         t.xs = Nodes({{-1290, 110}, {-640, 50}, {-440, 24}, {-220, 11}, {300, 3.2f}, {333, 17}, {440, 30}, {600, 40}},
                      680);
-        t.zs = Nodes({{-1770, 110}, {-1150, 26}, {-820, 19}, {780, 26}, {940, 80}}, 1800);
+        t.zs = Nodes({{-1770, 110}, {-1150, 15}, {-700, 19}, {680, 14}, {820, 30}, {940, 80}}, 1800);
         const size_t nx = t.xs.size();
         t.pts.resize(nx * t.zs.size());
         for (size_t j = 0; j < t.zs.size(); ++j)
@@ -267,15 +267,14 @@ void BuildTerrainModels(SceneContent& s)
     const int mRock = scene.Material("rock01.tga");
     const int mCliff = scene.Material("rock02.tga");
     const int mRim = scene.Material("border01.tga");
-    const int mPoolBed = scene.Material("lusha_dno.tga");
     const int mHill = scene.Material("hill01.tga");
     for (const char* n : {"ground01.tga", "ground04.tga", "ground03.tga", "ground02.tga", "rock01.tga", "rock02.tga",
-                          "border01.tga", "lusha_dno.tga", "hill01.tga"})
+                          "border01.tga", "hill01.tga"})
         refl.Material(n);  // same indices as the scenery's
     const int mBed = bedLow.Material("ruslo01.tga");
+    const int mPoolBed = bedLow.Material("lusha_dno.tga");
     const int mBank = bedUp.Material("bereg01.tga");
     const int mSand = bedUp.Material("sand01.tga");
-    (void)mBed;
 
     auto underTree = [&](float x, float z) {
         for (const auto& t : s.trees) {
@@ -291,9 +290,10 @@ void BuildTerrainModels(SceneContent& s)
         const Vec3 n = TriNormal(a, b, c);  // up for the grid order used below
         const float cx = (a.x + b.x + c.x) / 3, cy = (a.y + b.y + c.y) / 3, cz = (a.z + b.z + c.z) / 3;
         const float rd = RiverDistance(cx, cz);
-        if (rd < 0) {
-            // Bed under the river: seen from above only.
-            bedLow.Tri(0, gLow.Get(i0, j0), gLow.Get(i1, j1), gLow.Get(i2, j2));
+        const float pd = PoolDistance(cx, cz);
+        if (rd < 0 || (pd < -2 && std::max({a.y, b.y, c.y}) < kPoolY)) {
+            // Beds under the river and the pools: seen from above, through the water.
+            bedLow.Tri(rd < 0 ? mBed : mPoolBed, gLow.Get(i0, j0), gLow.Get(i1, j1), gLow.Get(i2, j2));
             return;
         }
         if (rd < 30 && cy < 34 && PoolDistance(cx, cz) > 4) {
@@ -302,10 +302,9 @@ void BuildTerrainModels(SceneContent& s)
             bedUp.TwoSided(mat, gUp.Get(i0, j0), gUp.Get(i1, j1), gUp.Get(i2, j2));
             return;
         }
-        const float pd = PoolDistance(cx, cz);
         int mat;
         if (pd < 0)
-            mat = mPoolBed;
+            mat = mRim;  // the pool's edge above the water line
         else if (n.y < 0.5f)
             mat = (cx > 250 && cy > 45) ? mCliff : mRock;
         else if (pd < 9)
