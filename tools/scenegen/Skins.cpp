@@ -370,7 +370,7 @@ void BuildDuck(SceneContent& s)
             }
     }
     // Neck and head.
-    Tube(sb, dNeck, {0, 0.12f, 0.22f}, {0, 0.36f, 0.30f}, 0.065f, 0.05f, 8, 2, 0.5f, 0.6f);
+    Tube(sb, dNeck, {0, 0.13f, 0.23f}, {0, 0.36f, 0.31f}, 0.05f, 0.038f, 8, 2, 0.5f, 0.6f);
     {
         const int rings = 6, sides = 8;
         const Vec3 c = {0, 0.39f, 0.33f};
@@ -379,8 +379,8 @@ void BuildDuck(SceneContent& s)
             float phi = float(r) / rings * kPi;
             for (int k = 0; k <= sides; ++k) {
                 float a = float(k) / sides * 2 * kPi;
-                Vec3 p = c + Vec3{std::sin(phi) * std::cos(a) * 0.062f, std::cos(phi) * 0.06f,
-                                  std::sin(phi) * std::sin(a) * 0.08f};
+                Vec3 p = c + Vec3{std::sin(phi) * std::cos(a) * 0.05f, std::cos(phi) * 0.052f,
+                                  std::sin(phi) * std::sin(a) * 0.068f};
                 id.push_back(sb.Vertex(dHead, p, float(k) / sides, 0.5f + float(r) / rings * 0.25f));
             }
         }

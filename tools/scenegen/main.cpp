@@ -7,6 +7,7 @@
 //   scenegen --preview PATH FRAME OUT.png [--texdir DIR]
 //   scenegen --overview OUT.png [--texdir DIR]
 //   scenegen --view EX EY EZ AX AY AZ MS OUT.png [--texdir DIR]   any eye, look-at and time
+// --flat-water leaves out the mirrored pictures on the water.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -53,6 +54,9 @@ int main(int argc, char** argv)
     for (int i = 2; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--texdir") == 0)
             opt.textureDir = argv[i + 1];
+    for (int i = 2; i < argc; ++i)
+        if (std::strcmp(argv[i], "--flat-water") == 0)
+            opt.reflections = false;
 
     const sg::SceneContent scene = sg::BuildScene();
     if (cmd == "--list") {
