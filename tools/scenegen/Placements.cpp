@@ -171,7 +171,16 @@ void BuildPlacements(SceneContent& s)
             float x, z;
             z = rng.Range(-900, 780);
             if (which == 0) {
-                x = rng.Range(-460, 560);
+                // Mostly round the pools, where the cameras pass; the rest
+                // anywhere on the terraces and slopes.
+                if (rng.Unit() < 0.6f) {
+                    const auto& pools = PoolShapes();
+                    const auto& p = pools[rng.Next() % pools.size()];
+                    float a = rng.Range(0, 6.28f), d = rng.Range(1.2f, 2.2f);
+                    x = p.cx + std::cos(a) * p.rx * d;
+                    z = p.cz + std::sin(a) * p.rz * d;
+                } else
+                    x = rng.Range(-420, 540);
                 if (RiverDistance(x, z) < 35 || PoolDistance(x, z) < 4 || Slope(x, z) > 0.55f)
                     continue;
             } else {
