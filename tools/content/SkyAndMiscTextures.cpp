@@ -1,0 +1,128 @@
+// Sky dome, shadow decals, the spray sprite and the duck's plumage.
+#include <cmath>
+
+#include "tools/content/Noise.h"
+#include "tools/content/Textures.h"
+
+namespace qmc {
+namespace {
+
+const float kPi = 3.14159265f;
+
+Rgba Scale(Rgba c, float k) { return {c.r * k, c.g * k, c.b * k, c.a}; }
+
+// u runs once around the horizon (it wraps), v from the zenith (0) down to
+// the horizon (1). The lowest rows are the fog colour 0x888F8F, so the dome
+// meets the fogged distance without a line.
+Image Sky() {
+    const int w = 1024, h = 512;
+    const Rgba fog = FromHex(0x888F8F);
+    return Fill(w, h, [&](int, int, float u, float v) {
+        float elev = 1 - v;  // 1 at the zenith
+        Rgba c = Mix(FromHex(0x8E9AA6), FromHex(0x5E6E82), SmoothStep(0.0f, 0.9f, elev));
+        // Warm evening light low in one quarter of the sky.
+        float du = std::fabs(u - 0.3f);
+        du = std::fmin(du, 1 - du);
+        float glow = std::exp(-du * du * 40) * SmoothStep(0.55f, 0.95f, v);
+        c = Mix(c, FromHex(0xC8A68A), glow * 0.55f);
+        // Clouds flatten towards the horizon: squeeze the noise in v there.
+        float cv = std::pow(v, 2.2f);
+        float n = Fbm2(u, cv, 8, 2, 6, 0.55f, 801) * 0.5f + 0.5f;
+        float n2 = Fbm2(u, cv, 16, 4, 4, 0.5f, 802) * 0.5f + 0.5f;
+        float cover = SmoothStep(0.42f, 0.75f, n * 0.8f + n2 * 0.2f);
+        Rgba body = Mix(FromHex(0x767C86), FromHex(0xB8BCC0), SmoothStep(0.4f, 0.9f, n2));
+        body = Mix(body, FromHex(0xD8C0A8), glow * 0.6f);
+        c = Mix(c, body, cover * 0.85f);
+        c = Mix(c, fog, SmoothStep(0.78f, 0.97f, v));
+        c.a = 1;
+        return c;
+    });
+}
+
+// Multiplicative decal: white leaves the ground as it is.
+Image BlobShadow() {
+    return Fill(128, 128, [](int, int, float u, float v) {
+        float dx = u * 2 - 1, dy = v * 2 - 1;
+        float r = std::sqrt(dx * dx + dy * dy);
+        float k = 1 - 0.5f * (1 - SmoothStep(0.2f, 0.95f, r));
+        return Rgba{k, k, k, 1};
+    });
+}
+
+Image TreeShadow() {
+    return Fill(256, 256, [](int, int, float u, float v) {
+        float dx = u * 2 - 1, dy = v * 2 - 1;
+        float r = std::sqrt(dx * dx + dy * dy) + 0.15f * Fbm(u, v, 4, 3, 0.5f, 811);
+        float crown = 1 - SmoothStep(0.45f, 0.95f, r);
+        float holes = SmoothStep(0.1f, 0.5f, Fbm(u, v, 16, 3, 0.5f, 812));  // sun flecks through the leaves
+        float k = 1 - 0.5f * crown * (1 - 0.6f * holes);
+        return Rgba{k, k, k, 1};
+    });
+}
+
+// Drawn additively over black: the colour fades to black at the rim.
+Image Spray() {
+    return Fill(64, 64, [](int, int, float u, float v) {
+        float dx = u * 2 - 1, dy = v * 2 - 1;
+        float g = std::exp(-(dx * dx + dy * dy) * 4.0f) * (1 - SmoothStep(0.85f, 1.0f, std::sqrt(dx * dx + dy * dy)));
+        float n = 0.85f + 0.15f * Gradient(u, v, 8, 821);
+        float k = g * n;
+        return Rgba{k * 0.94f, k * 0.98f, k, k};
+    });
+}
+
+// Mallard drake on a cylinder: v runs from the bill tip (0) to the tail (1),
+// u around the body with the back at 0.5 and the belly line at 0 and 1; the
+// eyes sit at u 0.25 and 0.75, v 0.14.
+Image Duck() {
+    return Fill(256, 256, [](int, int, float u, float v) {
+        float back = 1 - std::fabs(u - 0.5f) * 2;  // 1 on the back, 0 under the belly
+        float side = std::fmin(std::fabs(u - 0.25f), std::fabs(u - 0.75f));
+        Rgba c;
+        if (v < 0.09f) {
+            c = Mix(FromHex(0xC8A030), FromHex(0xE0C040), back);
+            if (v < 0.015f) c = FromHex(0x3A3020);  // nail of the bill
+        } else if (v < 0.30f) {
+            float sheen = Gradient(u, v, 8, 831) * 0.5f + 0.5f;
+            c = Mix(FromHex(0x1E4A2A), FromHex(0x2E7A4A), sheen * (0.4f + 0.6f * back));
+            float ex = side * 256, ey = (v - 0.14f) * 256;
+            float er = std::sqrt(ex * ex + ey * ey);
+            if (er < 4.5f) c = FromHex(0x101010);
+            if (er < 1.5f) c = FromHex(0xE8E8E0);
+            if (v > 0.275f) c = FromHex(0xF0F0EC);  // white collar
+        } else if (v < 0.45f) {
+            c = Mix(FromHex(0x6A3A24), FromHex(0x8A5034), Gradient(u, v, 16, 832) * 0.5f + 0.5f);
+        } else if (v < 0.9f) {
+            // Grey flanks with fine vermiculation, browner on the back.
+            float fine = Gradient2(u, v, 64, 96, 833) * 0.5f + 0.5f;
+            c = Mix(FromHex(0x9A9890), FromHex(0xB8B6AE), fine);
+            c = Mix(c, FromHex(0x6A5A48), SmoothStep(0.55f, 0.85f, back));
+            // Feather scallops.
+            float sc = std::sin(u * 2 * kPi * 24) * 0.5f + std::sin(v * 2 * kPi * 30 + u * 30) * 0.5f;
+            c = Scale(c, 0.94f + 0.06f * sc);
+            // Blue speculum on the wing, edged white.
+            float sp = std::fabs(side - 0.1f);
+            if (v > 0.62f && v < 0.7f && sp < 0.06f) c = (v < 0.63f || v > 0.69f) ? FromHex(0xF0F0F0) : FromHex(0x2A3AA0);
+            c = Mix(c, FromHex(0xD8D8D0), SmoothStep(0.3f, 0.0f, back) * 0.6f);  // pale belly
+        } else {
+            c = Mix(FromHex(0x1A1A1A), FromHex(0x303030), back);
+            if (v > 0.96f) c = FromHex(0xE8E8E4);
+        }
+        c.a = 1;
+        return c;
+    });
+}
+
+}  // namespace
+
+std::vector<TextureEntry> SkyAndMiscTextures() {
+    std::vector<TextureEntry> t;
+    t.push_back({"sky.tga", Sky(), false, AlphaUse::Opaque});
+    t.push_back({"shadow.tga", BlobShadow(), false, AlphaUse::Opaque});
+    t.push_back({"tree_shadow.tga", TreeShadow(), false, AlphaUse::Opaque});
+    t.push_back({"brizg.tga", Spray(), false, AlphaUse::Blend});
+    t.push_back({"duck.tga", Duck(), false, AlphaUse::Opaque});
+    return t;
+}
+
+}  // namespace qmc
