@@ -48,6 +48,17 @@ void Sprite(Image& dst, const Image& src, float x, float y, float w, float h, Rg
         }
 }
 
+// The same onto a transparent card.
+void Sprite(Canvas& dst, const Image& src, float x, float y, float w, float h, Rgba tint, bool flip = false) {
+    for (int py = std::max(0, int(y)); py < std::min(dst.Height(), int(y + h) + 1); ++py)
+        for (int px = std::max(0, int(x)); px < std::min(dst.Width(), int(x + w) + 1); ++px) {
+            float u = (px + 0.5f - x) / w, v = (py + 0.5f - y) / h;
+            if (u < 0 || u > 1 || v < 0 || v > 1) continue;
+            Rgba s = SampleClamp(src, flip ? 1 - u : u, v);
+            dst.Over(px, py, {s.r * tint.r, s.g * tint.g, s.b * tint.b, 1}, s.a * tint.a);
+        }
+}
+
 }  // namespace
 
 Image PaintValley(const std::vector<TextureEntry>& tex, int W, int H) {
@@ -94,6 +105,32 @@ Image PaintValley(const std::vector<TextureEntry>& tex, int W, int H) {
             c.a = 1;
             img.Set(x, y, c);
         }
+    // A rock cliff on the right with a waterfall, half lost in the haze.
+    {
+        const Image& rock = Tex(tex, "rock01.tga");
+        const Image& fall = Tex(tex, "vodopad.tga");
+        const float x0 = W * 0.56f, x1 = W * 0.86f;
+        for (int x = int(x0); x < int(x1); ++x) {
+            float t = (x - x0) / (x1 - x0);
+            float shoulder = SmoothStep(0.0f, 0.25f, t) * SmoothStep(1.0f, 0.7f, t);
+            float top = y0 - H * (0.04f + 0.13f * shoulder + 0.03f * Fbm(t, 0.5f, 8, 4, 0.5f, 906) * shoulder);
+            for (int y = std::max(0, int(top)); y < int(y0); ++y) {
+                float rv = (y - top) / (y0 - top);
+                Rgba c = rock.SampleWrap(x * 1.5f, y * 1.5f);
+                c = Scale(c, 0.75f + 0.35f * (1 - rv) * (1 - t));  // lit from the left, darker low down
+                float fx = (x - W * 0.68f) / (W * 0.018f * (1 + rv * 0.6f));
+                if (std::fabs(fx) < 1) {
+                    Rgba f = fall.SampleWrap(fx * 40 + 128, y * 2.0f);
+                    float a = f.a * SmoothStep(1.0f, 0.6f, std::fabs(fx));
+                    c = Mix(c, {f.r, f.g, f.b, 1}, Clamp01(a * 1.2f));
+                }
+                c = Mix(c, fog, 0.35f);
+                c.a = 1;
+                img.Set(x, y, c);
+            }
+        }
+        Sprite(img, Tex(tex, "brizg.tga"), W * 0.63f, y0 - H * 0.05f, W * 0.1f, H * 0.07f, {1, 1, 1, 0.8f});
+    }
     // Distant trees standing on the wooded line.
     Random rng(905);
     for (int t = 0; t < 26; ++t) {
@@ -268,22 +305,13 @@ Image CornerBranch(const std::vector<TextureEntry>& tex, bool right) {
 }
 
 Image CornerGrass(const std::vector<TextureEntry>& tex) {
-    Image img(256, 128);
+    Canvas cv(256, 128);
     const Image& grass = Tex(tex, "grass.tga");
     const Image& reeds = Tex(tex, "kamish.tga");
-    Sprite(img, reeds, -30, -10, 150, 140, {1, 1, 1, 1});
-    for (int k = 0; k < 5; ++k) Sprite(img, grass, -20.0f + k * 38, 30.0f + (k & 1) * 10, 110, 100, {1, 1, 1, 1}, k & 1);
-    // Sprite composites onto an opaque base; make the untouched texels transparent again.
-    Image out(256, 128);
-    Canvas cv(256, 128);
-    for (int y = 0; y < 128; ++y)
-        for (int x = 0; x < 256; ++x) {
-            Rgba c = img.Get(x, y);
-            float a = std::fmax(std::fmax(c.r, c.g), c.b) > 0.001f ? 1.0f : 0.0f;
-            cv.Over(x, y, c, a);
-        }
-    // Soften the right and top edges so the tuft sits into the picture.
-    out = cv.ToImage();
+    Sprite(cv, reeds, -30, -10, 150, 140, {1, 1, 1, 1});
+    for (int k = 0; k < 5; ++k) Sprite(cv, grass, -20.0f + k * 38, 30.0f + (k & 1) * 10, 110, 100, {1, 1, 1, 1}, k & 1);
+    Image out = cv.ToImage();
+    // Fade out towards the right so the tuft sits into the picture.
     for (int y = 0; y < 128; ++y)
         for (int x = 0; x < 256; ++x) {
             uint8_t* p = out.At(x, y);
@@ -333,8 +361,8 @@ std::vector<Picture> AllPictures(const std::vector<TextureEntry>& tex, const std
     Font font = LoadFont(fontPath);
     // Loading screen background: 512 x 512, painted at twice the size.
     Image loading = PaintValley(tex, 1024, 1024).Resized(512, 512);
-    DrawText(loading, font, "Quenmoor", 64, 256, 210, {0.97f, 0.96f, 0.92f, 1}, true);
-    DrawText(loading, font, "3D Screensaver", 28, 256, 248, {0.92f, 0.92f, 0.88f, 1}, true);
+    DrawText(loading, font, "Quenmoor", 64, 256, 120, {0.97f, 0.96f, 0.92f, 1}, true);
+    DrawText(loading, font, "3D Screensaver", 28, 256, 158, {0.92f, 0.92f, 0.88f, 1}, true);
     out.push_back(Make("loading467.jpg", loading, EncodeJpeg(loading, 90)));
     Image tl = CornerBranch(tex, false), tr = CornerBranch(tex, true);
     Image bl = CornerGrass(tex);

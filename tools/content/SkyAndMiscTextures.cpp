@@ -25,11 +25,14 @@ Image Sky() {
         du = std::fmin(du, 1 - du);
         float glow = std::exp(-du * du * 40) * SmoothStep(0.55f, 0.95f, v);
         c = Mix(c, FromHex(0xC8A68A), glow * 0.55f);
-        // Clouds flatten towards the horizon: squeeze the noise in v there.
-        float cv = std::pow(v, 2.2f);
-        float n = Fbm2(u, cv, 8, 2, 6, 0.55f, 801) * 0.5f + 0.5f;
-        float n2 = Fbm2(u, cv, 16, 4, 4, 0.5f, 802) * 0.5f + 0.5f;
-        float cover = SmoothStep(0.42f, 0.75f, n * 0.8f + n2 * 0.2f);
+        // Clouds lie on a flat layer overhead: project the dome direction onto
+        // it, so they thin out towards the horizon and wrap around in u.
+        float e = (1 - v) * kPi / 2;
+        float r = std::fmin(std::cos(e) / std::fmax(std::sin(e), 0.02f), 8.0f) * 0.06f;
+        float px = 0.5f + r * std::cos(u * 2 * kPi), py = 0.5f + r * std::sin(u * 2 * kPi);
+        float n = Fbm(px, py, 4, 6, 0.55f, 801) * 0.5f + 0.5f;
+        float n2 = Fbm(px, py, 16, 4, 0.5f, 802) * 0.5f + 0.5f;
+        float cover = SmoothStep(0.36f, 0.68f, n * 0.8f + n2 * 0.2f);
         Rgba body = Mix(FromHex(0x767C86), FromHex(0xB8BCC0), SmoothStep(0.4f, 0.9f, n2));
         body = Mix(body, FromHex(0xD8C0A8), glow * 0.6f);
         c = Mix(c, body, cover * 0.85f);

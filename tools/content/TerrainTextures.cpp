@@ -2,6 +2,7 @@
 // noise they are built from wraps at the texture edge.
 #include <cmath>
 
+#include "tools/content/Canvas.h"
 #include "tools/content/Noise.h"
 #include "tools/content/Textures.h"
 
@@ -12,21 +13,46 @@ const float kPi = 3.14159265f;
 
 Rgba Scale(Rgba c, float k) { return {c.r * k, c.g * k, c.b * k, c.a}; }
 
+// Short strokes wrapped around the edges, so the card still tiles.
+void WrappedStroke(Canvas& cv, float x, float y, float ang, float len, float w, const Rgba& c) {
+    float ex = x + std::cos(ang) * len, ey = y + std::sin(ang) * len;
+    for (int j = -1; j <= 1; ++j)
+        for (int i = -1; i <= 1; ++i) {
+            float ox = float(i * cv.Width()), oy = float(j * cv.Height());
+            float lo = std::fmin(x, ex) + ox, hi = std::fmax(x, ex) + ox;
+            float lo2 = std::fmin(y, ey) + oy, hi2 = std::fmax(y, ey) + oy;
+            if (hi < -2 || lo > cv.Width() + 2 || hi2 < -2 || lo2 > cv.Height() + 2) continue;
+            cv.Capsule(x + ox, y + oy, w, ex + ox, ey + oy, w * 0.4f, c);
+        }
+}
+
 Image Meadow() {
     const int n = 512;
-    Field h = MakeField(n, n, [](float u, float v) {
-        return 0.6f * Fbm(u, v, 64, 2, 0.5f, 11) + 0.4f * Fbm(u, v, 8, 4, 0.5f, 12);
-    });
-    return Fill(n, n, [&](int x, int y, float u, float v) {
+    Field h = MakeField(n, n, [](float u, float v) { return Fbm(u, v, 8, 4, 0.5f, 12); });
+    Image base = Fill(n, n, [&](int x, int y, float u, float v) {
         float patches = Fbm(u, v, 4, 4, 0.55f, 13) * 0.5f + 0.5f;
         float dry = SmoothStep(0.25f, 0.55f, Fbm(u, v, 8, 3, 0.5f, 14));
-        float soil = SmoothStep(0.45f, 0.7f, Fbm(u, v, 16, 3, 0.5f, 15));
-        Rgba c = Mix(FromHex(0x34501F), FromHex(0x6A7A32), patches);
-        c = Mix(c, FromHex(0x8E8650), dry * 0.55f);
-        c = Mix(c, FromHex(0x5C4A30), soil * 0.6f);
-        float blade = Gradient(u, v, 128, 16) * 0.5f + Gradient(u, v, 256, 17) * 0.3f;
-        return Scale(c, (0.92f + 0.16f * blade) * Light(h, x, y, 6.0f));
+        float soil = SmoothStep(0.5f, 0.75f, Fbm(u, v, 16, 3, 0.5f, 15));
+        Rgba c = Mix(FromHex(0x2C4419), FromHex(0x56682A), patches);
+        c = Mix(c, FromHex(0x7E7844), dry * 0.5f);
+        c = Mix(c, FromHex(0x4C3E28), soil * 0.6f);
+        return Scale(c, Light(h, x, y, 3.0f));
     });
+    // Blades: thousands of short strokes leaning every way, in the local colour.
+    Canvas cv(n, n);
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) cv.Over(x, y, base.Get(x, y), 1.0f);
+    Random rng(16);
+    for (int i = 0; i < 26000; ++i) {
+        float x = rng.Uniform() * n, y = rng.Uniform() * n;
+        Rgba c = base.Get(int(x), int(y));
+        float k = rng.Range(0.7f, 1.45f);
+        Rgba blade = Mix(Scale(c, k), FromHex(0x8A9A48), rng.Uniform() * 0.25f);
+        if (rng.Uniform() < 0.004f) blade = rng.Uniform() < 0.5f ? FromHex(0xE8E0A0) : FromHex(0xE0E0E8);  // a flower
+        blade.a = rng.Range(0.6f, 0.95f);
+        WrappedStroke(cv, x, y, rng.Range(0, 2 * kPi), rng.Range(4, 10), rng.Range(0.6f, 1.1f), blade);
+    }
+    return cv.ToImage();
 }
 
 Image ForestFloor() {
@@ -60,40 +86,62 @@ Image ForestFloor() {
     });
 }
 
-Image Pebbles(int freq, uint32_t seed, Rgba mud, float wet) {
+// Mud with stones lying in it: only some cells hold a stone, and each stone
+// has its own size, so it reads as a bank, not as paving.
+Image Pebbles(int freq, uint32_t seed, Rgba mud, float wet, float share) {
     const int n = 512;
+    auto stoneAt = [&](float u, float v, float& tone, uint32_t& id) {
+        float best = 0;
+        for (int layer = 0; layer < 2; ++layer) {
+            int f = layer ? freq * 2 : freq;
+            Cell c = Cellular(u, v, f, seed + uint32_t(layer) * 17, 0.7f);
+            if (Hash01(c.id, 1, seed) > share) continue;
+            float r = 0.25f + 0.2f * Hash01(c.id, 2, seed);
+            float a = Hash01(c.id, 3, seed) * kPi;
+            float px = c.cx * std::cos(a) + c.cy * std::sin(a), py = -c.cx * std::sin(a) + c.cy * std::cos(a);
+            float e = std::sqrt(px * px / (r * r * 1.4f) + py * py / (r * r * 0.7f));
+            e += 0.15f * Gradient(u, v, f * 4, seed + 5);
+            float dome = 1 - e;
+            if (dome > best) {
+                best = dome;
+                tone = Hash01(c.id, 4, seed);
+                id = c.id;
+            }
+        }
+        return best;
+    };
     Field h = MakeField(n, n, [&](float u, float v) {
-        Cell c = Cellular(u, v, freq, seed, 0.85f);
-        float gap = c.f2 - c.f1;
-        float stone = SmoothStep(0.05f, 0.3f, gap);
-        return stone * 0.8f + 0.1f * Fbm(u, v, 32, 2, 0.5f, seed + 1);
+        float tone;
+        uint32_t id;
+        float d = stoneAt(u, v, tone, id);
+        return (d > 0 ? std::sqrt(d) * 0.9f : 0.0f) + 0.12f * Fbm(u, v, 32, 2, 0.5f, seed + 1);
     });
     return Fill(n, n, [&](int x, int y, float u, float v) {
-        Cell c = Cellular(u, v, freq, seed, 0.85f);
-        float gap = c.f2 - c.f1;
-        float stone = SmoothStep(0.06f, 0.12f, gap);
-        float tone = ((c.id >> 8) & 255) / 255.0f;
-        Rgba sc = Mix(FromHex(0x6E6A62), FromHex(0x9C9282), tone);
-        if (((c.id >> 16) & 7) == 0) sc = Mix(sc, FromHex(0x8A6E52), 0.6f);  // a rusty one now and then
+        float tone = 0;
+        uint32_t id = 0;
+        float d = stoneAt(u, v, tone, id);
+        Rgba sc = Mix(FromHex(0x6E6A62), FromHex(0xA09684), tone);
+        if ((id & 7) == 0) sc = Mix(sc, FromHex(0x8A6E52), 0.6f);  // a rusty one now and then
         sc = Scale(sc, 0.9f + 0.15f * Gradient(u, v, 96, seed + 3));
-        Rgba m = Scale(mud, 0.85f + 0.3f * (Fbm(u, v, 16, 3, 0.5f, seed + 4) * 0.5f + 0.5f));
-        Rgba col = Mix(m, sc, stone);
+        Rgba m = Scale(mud, 0.8f + 0.4f * (Fbm(u, v, 16, 4, 0.5f, seed + 4) * 0.5f + 0.5f));
+        Rgba col = Mix(m, sc, SmoothStep(0.0f, 0.08f, d));
+        col = Mix(col, Scale(col, 0.6f), SmoothStep(0.0f, -0.1f, d) * SmoothStep(-0.3f, -0.1f, d) * 0.6f);  // damp rim
         col = Scale(col, 1.0f - wet * (0.5f + 0.5f * Fbm(u, v, 4, 3, 0.5f, seed + 5)) * 0.35f);
-        return Scale(col, Light(h, x, y, 9.0f));
+        return Scale(col, Light(h, x, y, 7.0f));
     });
 }
 
-Image Rock(uint32_t seed, float moss) {
+Image Rock(uint32_t seed, float moss, float strataAmount) {
     const int n = 512;
     Field h = MakeField(n, n, [&](float u, float v) {
         float strata = std::sin((v * 6 + 0.35f * Fbm(u, v, 4, 3, 0.5f, seed)) * 2 * kPi);
-        return 0.55f * Ridged(u, v, 6, 5, seed + 1) + 0.15f * strata + 0.3f * Fbm(u, v, 16, 3, 0.5f, seed + 2);
+        return 0.55f * Ridged(u, v, 6, 5, seed + 1) + strataAmount * strata + 0.3f * Fbm(u, v, 16, 3, 0.5f, seed + 2);
     });
     return Fill(n, n, [&](int x, int y, float u, float v) {
         float tone = Fbm(u, v, 4, 4, 0.5f, seed + 3) * 0.5f + 0.5f;
         Rgba c = Mix(FromHex(0x5A5550), FromHex(0x8A8276), tone);
         float band = std::sin((v * 6 + 0.35f * Fbm(u, v, 4, 3, 0.5f, seed)) * 2 * kPi * 2) * 0.5f + 0.5f;
-        c = Mix(c, FromHex(0x7A6A58), band * 0.25f);
+        c = Mix(c, FromHex(0x7A6A58), band * strataAmount * 1.6f);
         float lichen = SmoothStep(0.35f, 0.5f, Fbm(u, v, 32, 3, 0.5f, seed + 4));
         c = Mix(c, FromHex(0xA4A070), lichen * 0.55f);
         float m = SmoothStep(0.5f - moss, 0.75f - moss, Fbm(u, v, 4, 5, 0.55f, seed + 5) * 0.5f + 0.5f);
@@ -106,7 +154,7 @@ Image Rock(uint32_t seed, float moss) {
 }
 
 Image RiverBed() {
-    Image img = Pebbles(28, 41, FromHex(0x7C6A4C), 0.2f);
+    Image img = Pebbles(20, 41, FromHex(0x7C6A4C), 0.2f, 0.45f);
     // Sand drifts and a faint green film of algae over the stones.
     for (int y = 0; y < img.Height(); ++y)
         for (int x = 0; x < img.Width(); ++x) {
@@ -154,9 +202,9 @@ std::vector<TextureEntry> TerrainTextures() {
     std::vector<TextureEntry> t;
     t.push_back({"ground01.tga", Meadow(), true, AlphaUse::Opaque});
     t.push_back({"ground02.tga", ForestFloor(), true, AlphaUse::Opaque});
-    t.push_back({"border01.tga", Pebbles(18, 31, FromHex(0x4A3E30), 0.6f), true, AlphaUse::Opaque});
-    t.push_back({"rock01.tga", Rock(61, 0.1f), true, AlphaUse::Opaque});
-    t.push_back({"rock02.tga", Rock(71, 0.35f), true, AlphaUse::Opaque});
+    t.push_back({"border01.tga", Pebbles(10, 31, FromHex(0x4A3E30), 0.6f, 0.5f), true, AlphaUse::Opaque});
+    t.push_back({"rock01.tga", Rock(61, 0.1f, 0.15f), true, AlphaUse::Opaque});
+    t.push_back({"rock02.tga", Rock(71, 0.35f, 0.03f), true, AlphaUse::Opaque});
     t.push_back({"sand01.tga", RiverBed(), true, AlphaUse::Opaque});
     t.push_back({"most.tga", Planks(), true, AlphaUse::Opaque});
     return t;

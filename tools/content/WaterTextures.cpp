@@ -63,7 +63,7 @@ Image RainRing(int frame) {
     float t = frame / 15.0f;
     float radius = 0.1f + 0.8f * t;
     float width = 0.05f + 0.07f * t;
-    float strength = 0.38f * std::pow(1 - t, 1.3f) * (1 - std::exp(-t * 14));
+    float strength = 0.38f * std::pow(1 - t, 1.3f) * (1 - std::exp(-(t + 0.03f) * 14));
     return Fill(n, n, [&](int, int, float u, float v) {
         float dx = u * 2 - 1, dy = v * 2 - 1;
         float r = std::sqrt(dx * dx + dy * dy);
