@@ -364,3 +364,72 @@ TEST(Determinism, SoundEncodingIsRepeatable) {
     DecodedSound d = DecodeVorbis(a);
     EXPECT_EQ(d.samples.size(), pcm.size());
 }
+
+namespace {
+std::vector<uint8_t> ReadPicture(const char* file) { return ReadAll(std::string(QM_PICTURE_DIR) + "/" + file); }
+uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
+}
+}  // namespace
+
+TEST(Pictures, HaveTheFormatsAndSizesTheirResourcesNeed) {
+    // Loading screen: a JPEG background and four 32-bit corner TGAs whose
+    // transparent texels let the background through.
+    std::vector<uint8_t> jpg = ReadPicture("loading467.jpg");
+    ASSERT_GT(jpg.size(), 4u);
+    EXPECT_TRUE(jpg[0] == 0xFF && jpg[1] == 0xD8);
+    Image bg = DecodeImage(jpg);
+    EXPECT_EQ(bg.Width(), 512);
+    EXPECT_EQ(bg.Height(), 512);
+    for (const char* corner : {"loading471.tga", "loading472.tga", "loading473.tga", "loading474.tga"}) {
+        SCOPED_TRACE(corner);
+        std::vector<uint8_t> tga = ReadPicture(corner);
+        ASSERT_GT(tga.size(), 18u);
+        EXPECT_EQ(tga[16], 32);
+        Image img = DecodeImage(tga);
+        ASSERT_EQ(img.Width(), 256);
+        ASSERT_EQ(img.Height(), 128);
+        size_t clear = 0, shown = 0;
+        for (size_t i = 3; i < img.Bytes().size(); i += 4) {
+            clear += img.Bytes()[i] == 0;
+            shown += img.Bytes()[i] > 128;
+        }
+        EXPECT_GT(clear, 256u * 128 / 4);
+        EXPECT_GT(shown, 200u);
+    }
+    // Bitmaps: 24-bit, the sizes their windows show.
+    struct Bmp { const char* file; uint32_t w, h; };
+    for (Bmp b : {Bmp{"preview432.bmp", 155, 115}, Bmp{"dialog434.bmp", 192, 145}, Bmp{"about437.bmp", 74, 75}}) {
+        SCOPED_TRACE(b.file);
+        std::vector<uint8_t> bmp = ReadPicture(b.file);
+        ASSERT_GT(bmp.size(), 54u);
+        EXPECT_TRUE(bmp[0] == 'B' && bmp[1] == 'M');
+        EXPECT_EQ(Le32(bmp, 2), bmp.size());
+        EXPECT_EQ(Le32(bmp, 18), b.w);
+        EXPECT_EQ(Le32(bmp, 22), b.h);
+        EXPECT_EQ(bmp[28], 24);
+        EXPECT_EQ(bmp.size(), 54u + ((b.w * 3 + 3) & ~3u) * b.h);
+        Image img = DecodeImage(bmp);
+        EXPECT_EQ(img.Width(), int(b.w));
+    }
+    // Icon: 16, 32, 48 and 256 pixels, each image inside the file.
+    std::vector<uint8_t> ico = ReadPicture("icon224.ico");
+    ASSERT_GT(ico.size(), 6u);
+    EXPECT_EQ(ico[2] | ico[3] << 8, 1);
+    ASSERT_EQ(ico[4] | ico[5] << 8, 4);
+    const int sizes[] = {16, 32, 48, 256};
+    for (int i = 0; i < 4; ++i) {
+        size_t e = 6 + 16 * size_t(i);
+        EXPECT_EQ(ico[e] == 0 ? 256 : ico[e], sizes[i]);
+        uint32_t len = Le32(ico, e + 8), off = Le32(ico, e + 12);
+        ASSERT_LE(size_t(off) + len, ico.size());
+        if (sizes[i] == 256) {
+            Image png = DecodeImage(std::vector<uint8_t>(ico.begin() + off, ico.begin() + off + len));
+            EXPECT_EQ(png.Width(), 256);
+        } else {
+            EXPECT_EQ(Le32(ico, off + 4), uint32_t(sizes[i]));
+            EXPECT_EQ(Le32(ico, off + 8), uint32_t(sizes[i] * 2));
+            EXPECT_EQ(len, 40u + sizes[i] * sizes[i] * 4 + ((sizes[i] + 31) / 32 * 4) * sizes[i]);
+        }
+    }
+}
