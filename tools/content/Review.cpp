@@ -1,5 +1,5 @@
 // Review material for people: a contact sheet of every texture and picture
-// (over a checkerboard, so alpha shows) and a spectrogram with a level strip
+// (over a checkerboard, so alpha shows) and a sonogram with a level strip
 // for each sound, around its loop seam.
 #include <cmath>
 #include <complex>
@@ -70,9 +70,9 @@ void Fft(std::vector<std::complex<float>>& a) {
     }
 }
 
-// Spectrogram of the last 4 s of the loop followed by its first 6 s (the seam
+// Sonogram of the last 4 s of the loop followed by its first 6 s (the seam
 // sits at the white tick), 0..16 kHz, with the peak level per column below.
-Image Spectrogram(const SoundEntry& s) {
+Image Sonogram(const SoundEntry& s) {
     const int n = 1024, hop = 512, rows = 372;
     const long frames = long(s.pcm.size() / s.channels);
     const long start = frames - 4L * kSampleRate, total = 10L * kSampleRate;
@@ -132,7 +132,7 @@ std::string WriteReview(const ContentSet& set, const std::string& dir) {
     for (size_t i = 0; i < set.pictureImages.size() && err.empty(); ++i)
         err = Save(std::filesystem::path(dir) / (set.pictures[i].file + ".png"), set.pictureImages[i]);
     for (auto& s : set.sounds)
-        if (err.empty()) err = Save(std::filesystem::path(dir) / (s.name + ".png"), Spectrogram(s));
+        if (err.empty()) err = Save(std::filesystem::path(dir) / (s.name + ".png"), Sonogram(s));
     return err;
 }
 

@@ -103,7 +103,7 @@ Image Duck() {
             // Feather scallops.
             float sc = std::sin(u * 2 * kPi * 24) * 0.5f + std::sin(v * 2 * kPi * 30 + u * 30) * 0.5f;
             c = Scale(c, 0.94f + 0.06f * sc);
-            // Blue speculum on the wing, edged white.
+            // Blue mirror patch on the wing, edged white.
             float sp = std::fabs(side - 0.1f);
             if (v > 0.62f && v < 0.7f && sp < 0.06f) c = (v < 0.63f || v > 0.69f) ? FromHex(0xF0F0F0) : FromHex(0x2A3AA0);
             c = Mix(c, FromHex(0xD8D8D0), SmoothStep(0.3f, 0.0f, back) * 0.6f);  // pale belly

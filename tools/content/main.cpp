@@ -1,7 +1,7 @@
 // contentgen OUTDIR [--pictures DIR] [--review DIR]
 // Writes every texture and sound of the data archive under its entry name
 // ('\' in a name becomes a folder), the resource pictures to --pictures, and
-// contact sheets, spectrograms and level figures to --review.
+// contact sheets, sonograms and level figures to --review.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
