@@ -40,6 +40,7 @@ void Sprite(Image& dst, const Image& src, float x, float y, float w, float h, Rg
             float u = (px + 0.5f - x) / w, v = (py + 0.5f - y) / h;
             if (u < 0 || u > 1 || v < 0 || v > 1) continue;
             Rgba s = SampleClamp(src, flip ? 1 - u : u, v);
+            s.a *= SmoothStep(1.0f, 0.85f, v);  // roots fade into the ground instead of ending in a line
             if (s.a <= 0.01f) continue;
             Rgba d = dst.Get(px, py);
             Rgba c = Mix(d, {s.r * tint.r, s.g * tint.g, s.b * tint.b, 1}, s.a * tint.a);
@@ -141,8 +142,11 @@ Image PaintValley(const std::vector<TextureEntry>& tex, int W, int H) {
     Image above = img;
     auto edges = [&](float t, float& xl, float& xr) {
         float bend = std::sin(t * 3.0f + 0.6f) * 0.06f * W * t;
-        xl = W * (0.5f - 0.03f - 0.34f * t) + bend;
-        xr = W * (0.5f + 0.03f + 0.30f * t) + bend;
+        // Ragged shores: the further, the finer the wiggle looks.
+        float wl = Fbm(t * 0.5f, 0.2f, 16, 3, 0.5f, 907) * 0.025f * W * (0.2f + t);
+        float wr = Fbm(t * 0.5f, 0.7f, 16, 3, 0.5f, 908) * 0.025f * W * (0.2f + t);
+        xl = W * (0.5f - 0.03f - 0.34f * t) + bend + wl;
+        xr = W * (0.5f + 0.03f + 0.30f * t) + bend + wr;
     };
     for (int y = int(y0); y < H; ++y) {
         float t = (y - y0) / (H - y0);

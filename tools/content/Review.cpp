@@ -131,6 +131,23 @@ std::string WriteReview(const ContentSet& set, const std::string& dir) {
     if (err.empty()) err = Save(std::filesystem::path(dir) / "pictures.png", Sheet(set.pictureImages, 512, 3));
     for (size_t i = 0; i < set.pictureImages.size() && err.empty(); ++i)
         err = Save(std::filesystem::path(dir) / (set.pictures[i].file + ".png"), set.pictureImages[i]);
+    // The loading screen as a 1024 x 768 display shows it: the background
+    // stretched, the corners at their pixel size.
+    if (err.empty() && set.pictureImages.size() >= 5) {
+        Image screen = set.pictureImages[0].Resized(1024, 768);
+        if (set.pictureImages[0].Width() < 1024) {
+            // Resized only reduces well; enlarge by sampling instead.
+            const Image& bg = set.pictureImages[0];
+            for (int y = 0; y < 768; ++y)
+                for (int x = 0; x < 1024; ++x)
+                    screen.Set(x, y, bg.SampleWrap(x * bg.Width() / 1024.0f - 0.5f, y * bg.Height() / 768.0f - 0.5f));
+        }
+        screen.Blit(set.pictureImages[1], 0, 0);
+        screen.Blit(set.pictureImages[2], 0, 768 - 128);
+        screen.Blit(set.pictureImages[3], 1024 - 256, 0);
+        screen.Blit(set.pictureImages[4], 1024 - 256, 768 - 128);
+        err = Save(std::filesystem::path(dir) / "loading_screen.png", screen);
+    }
     for (auto& s : set.sounds)
         if (err.empty()) err = Save(std::filesystem::path(dir) / (s.name + ".png"), Sonogram(s));
     return err;
