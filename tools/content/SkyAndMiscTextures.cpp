@@ -81,36 +81,39 @@ Image Duck() {
     return Fill(256, 256, [](int, int, float u, float v) {
         float back = 1 - std::fabs(u - 0.5f) * 2;  // 1 on the back, 0 under the belly
         float side = std::fmin(std::fabs(u - 0.25f), std::fabs(u - 0.75f));
-        Rgba c;
-        if (v < 0.09f) {
-            c = Mix(FromHex(0xC8A030), FromHex(0xE0C040), back);
-            if (v < 0.015f) c = FromHex(0x3A3020);  // nail of the bill
-        } else if (v < 0.30f) {
-            float sheen = Gradient(u, v, 8, 831) * 0.5f + 0.5f;
-            c = Mix(FromHex(0x1E4A2A), FromHex(0x2E7A4A), sheen * (0.4f + 0.6f * back));
-            float ex = side * 256, ey = (v - 0.14f) * 256;
-            float er = std::sqrt(ex * ex + ey * ey);
-            if (er < 4.5f) c = FromHex(0x101010);
-            if (er < 1.5f) c = FromHex(0xE8E8E0);
-            if (v > 0.275f) c = FromHex(0xF0F0EC);  // white collar
-        } else if (v < 0.45f) {
-            c = Mix(FromHex(0x6A3A24), FromHex(0x8A5034), Gradient(u, v, 16, 832) * 0.5f + 0.5f);
-        } else if (v < 0.9f) {
-            // Grey flanks with fine vermiculation, browner on the back.
-            float fine = Gradient2(u, v, 64, 96, 833) * 0.5f + 0.5f;
-            c = Mix(FromHex(0x9A9890), FromHex(0xB8B6AE), fine);
-            c = Mix(c, FromHex(0x6A5A48), SmoothStep(0.55f, 0.85f, back));
-            // Feather scallops.
-            float sc = std::sin(u * 2 * kPi * 24) * 0.5f + std::sin(v * 2 * kPi * 30 + u * 30) * 0.5f;
-            c = Scale(c, 0.94f + 0.06f * sc);
-            // Blue mirror patch on the wing, edged white.
-            float sp = std::fabs(side - 0.1f);
-            if (v > 0.62f && v < 0.7f && sp < 0.06f) c = (v < 0.63f || v > 0.69f) ? FromHex(0xF0F0F0) : FromHex(0x2A3AA0);
-            c = Mix(c, FromHex(0xD8D8D0), SmoothStep(0.3f, 0.0f, back) * 0.6f);  // pale belly
-        } else {
-            c = Mix(FromHex(0x1A1A1A), FromHex(0x303030), back);
-            if (v > 0.96f) c = FromHex(0xE8E8E4);
-        }
+        auto band = [&](float at) { return SmoothStep(at - 0.008f, at + 0.008f, v); };
+        // Bill.
+        Rgba bill = Mix(FromHex(0xB89028), FromHex(0xE0C040), back);
+        if (v < 0.015f) bill = FromHex(0x3A3020);  // nail of the bill
+        // Head: bottle green with a sheen, the eye, then the white collar.
+        float sheen = Gradient(u, v, 8, 831) * 0.5f + 0.5f;
+        Rgba head = Mix(FromHex(0x173C22), FromHex(0x2E7A4A), sheen * (0.3f + 0.7f * back));
+        float ex = side * 256, ey = (v - 0.14f) * 256, er = std::sqrt(ex * ex + ey * ey);
+        head = Mix(head, FromHex(0x141008), SmoothStep(5.0f, 3.5f, er));
+        head = Mix(head, FromHex(0xE8E8E0), SmoothStep(1.6f, 0.8f, std::sqrt((ex + 1) * (ex + 1) + (ey + 1) * (ey + 1))));
+        head = Mix(head, FromHex(0xF0F0EC), band(0.275f));
+        // Chestnut breast.
+        Rgba breast = Mix(FromHex(0x5E3220), FromHex(0x8A5034), Gradient(u, v, 16, 832) * 0.5f + 0.5f);
+        // Grey flanks with fine vermiculation, browner on the back, pale belly.
+        float fine = Gradient2(u, v, 64, 96, 833) * 0.5f + 0.5f;
+        Rgba body = Mix(FromHex(0x9A9890), FromHex(0xBAB8B0), fine);
+        body = Mix(body, FromHex(0x6A5A48), SmoothStep(0.55f, 0.85f, back));
+        float scallop = std::sin(u * 2 * kPi * 24 + std::sin(v * 40) * 1.5f) * std::sin(v * 2 * kPi * 30);
+        body = Scale(body, 0.95f + 0.05f * scallop);
+        // Blue mirror patch on the wing, edged white, soft-edged.
+        float wing = std::fmin(std::fabs(u - 0.36f), std::fabs(u - 0.64f));  // upper flank, one per side
+        float sx = wing / 0.045f, sy = (v - 0.68f) / 0.03f;
+        float patch = std::sqrt(sx * sx + sy * sy);
+        body = Mix(body, FromHex(0xF0F0F0), SmoothStep(1.25f, 1.05f, patch));
+        body = Mix(body, FromHex(0x2A3AA0), SmoothStep(1.0f, 0.85f, patch));
+        body = Mix(body, FromHex(0xD8D8D0), SmoothStep(0.3f, 0.0f, back) * 0.6f);
+        // Black tail with the white curl at the end.
+        Rgba tail = Mix(FromHex(0x1A1A1A), FromHex(0x303030), back);
+        tail = Mix(tail, FromHex(0xE8E8E4), band(0.96f));
+        Rgba c = Mix(bill, head, band(0.09f));
+        c = Mix(c, breast, band(0.30f));
+        c = Mix(c, body, band(0.45f));
+        c = Mix(c, tail, band(0.90f));
         c.a = 1;
         return c;
     });
