@@ -33,9 +33,10 @@ Image Meadow() {
         float patches = Fbm(u, v, 4, 4, 0.55f, 13) * 0.5f + 0.5f;
         float dry = SmoothStep(0.25f, 0.55f, Fbm(u, v, 8, 3, 0.5f, 14));
         float soil = SmoothStep(0.5f, 0.75f, Fbm(u, v, 16, 3, 0.5f, 15));
-        Rgba c = Mix(FromHex(0x2C4419), FromHex(0x56682A), patches);
-        c = Mix(c, FromHex(0x7E7844), dry * 0.5f);
-        c = Mix(c, FromHex(0x4C3E28), soil * 0.6f);
+        // Gentle variation only: strong patches would show the repeat across a field.
+        Rgba c = Mix(FromHex(0x344C1E), FromHex(0x4E6226), patches);
+        c = Mix(c, FromHex(0x7E7844), dry * 0.3f);
+        c = Mix(c, FromHex(0x4C3E28), soil * 0.4f);
         return Scale(c, Light(h, x, y, 3.0f));
     });
     // Blades: thousands of short strokes leaning every way, in the local colour.
@@ -203,8 +204,8 @@ std::vector<TextureEntry> TerrainTextures() {
     t.push_back({"ground01.tga", Meadow(), true, AlphaUse::Opaque});
     t.push_back({"ground02.tga", ForestFloor(), true, AlphaUse::Opaque});
     t.push_back({"border01.tga", Pebbles(10, 31, FromHex(0x4A3E30), 0.6f, 0.5f), true, AlphaUse::Opaque});
-    t.push_back({"rock01.tga", Rock(61, 0.1f, 0.15f), true, AlphaUse::Opaque});
-    t.push_back({"rock02.tga", Rock(71, 0.35f, 0.03f), true, AlphaUse::Opaque});
+    t.push_back({"rock01.tga", Rock(61, 0.02f, 0.07f), true, AlphaUse::Opaque});
+    t.push_back({"rock02.tga", Rock(71, 0.1f, 0.03f), true, AlphaUse::Opaque});
     t.push_back({"sand01.tga", RiverBed(), true, AlphaUse::Opaque});
     t.push_back({"most.tga", Planks(), true, AlphaUse::Opaque});
     return t;
