@@ -70,7 +70,7 @@ Image PaintValley(const std::vector<TextureEntry>& tex, int W, int H) {
     const Image& leavesA = Tex(tex, "Leaves02.tga");
     const Image& leavesB = Tex(tex, "Leaves03.tga");
     const Image& grass = Tex(tex, "grass.tga");
-    const Image& reeds = Tex(tex, "kamish.tga");
+    static const Image reeds = ReedClump();
     const Image& bark = Tex(tex, "bark02.tga");
     const float y0 = H * 0.55f;  // horizon
     Image img(W, H);
@@ -109,7 +109,7 @@ Image PaintValley(const std::vector<TextureEntry>& tex, int W, int H) {
     // A rock cliff on the right with a waterfall, half lost in the haze.
     {
         const Image& rock = Tex(tex, "rock01.tga");
-        const Image& fall = Tex(tex, "vodopad.tga");
+        const Image& fall = Tex(tex, "waterfall01.tga");
         const float x0 = W * 0.56f, x1 = W * 0.86f;
         for (int x = int(x0); x < int(x1); ++x) {
             float t = (x - x0) / (x1 - x0);
@@ -311,7 +311,7 @@ Image CornerBranch(const std::vector<TextureEntry>& tex, bool right) {
 Image CornerGrass(const std::vector<TextureEntry>& tex) {
     Canvas cv(256, 128);
     const Image& grass = Tex(tex, "grass.tga");
-    const Image& reeds = Tex(tex, "kamish.tga");
+    static const Image reeds = ReedClump();
     Sprite(cv, reeds, -30, -10, 150, 140, {1, 1, 1, 1});
     for (int k = 0; k < 5; ++k) Sprite(cv, grass, -20.0f + k * 38, 30.0f + (k & 1) * 10, 110, 100, {1, 1, 1, 1}, k & 1);
     Image out = cv.ToImage();
@@ -326,8 +326,9 @@ Image CornerGrass(const std::vector<TextureEntry>& tex) {
 }
 
 Image Icon(const std::vector<TextureEntry>& tex, int size) {
-    // Painted at four times the size, rounded-square frame, then reduced.
-    const int n = size * 4;
+    // Painted at four times the size (twice for the large one), rounded-square
+    // frame, then reduced.
+    const int n = size * (size > 64 ? 2 : 4);
     Image scene = PaintValley(tex, n, n);
     Image big(n, n);
     const float r = n * 0.2f;

@@ -123,7 +123,7 @@ Image GrassTuft() {
     return img;
 }
 
-Image Reeds() {
+Image ReedClumpCard() {
     const int n = 256;
     Canvas cv(n, n);
     Random rng(311);
@@ -161,6 +161,30 @@ Image Reeds() {
     return img;
 }
 
+// Reed blades as the reed model maps them: blade k of each plant spans u from
+// 0.1 + 0.2 (k mod 3) to 0.2 + 0.2 (k mod 3), root at v = 1, tip at v = 0.
+// Each strip is one blade: olive at the root, straw at the tip, a pale midrib,
+// and a pointed tip cut by the alpha.
+Image ReedBlades() {
+    const int n = 256;
+    const Rgba shades[3] = {FromHex(0x56682E), FromHex(0x6A7A36), FromHex(0x4C5E2A)};
+    Image img = Fill(n, n, [&](int, int, float u, float v) {
+        int j = int(std::floor((u - 0.05f) / 0.2f));
+        if (j < 0 || j > 2) return Rgba{0, 0, 0, 0};
+        float centre = 0.15f + 0.2f * j, half = 0.065f;
+        float d = std::fabs(u - centre) / half;  // 0 on the midrib, 1 at the strip edge
+        float tip = SmoothStep(0.0f, 0.14f, v);   // the blade narrows to a point at the top
+        if (d > tip) return Rgba{0, 0, 0, 0};
+        Rgba c = Mix(Scale(shades[j], 0.7f), shades[j], SmoothStep(1.0f, 0.6f, v));
+        c = Mix(c, FromHex(0xC2B070), SmoothStep(0.3f, 0.05f, v) * 0.7f);
+        c = Scale(c, 1.12f - 0.25f * d + 0.05f * Gradient2(u, v, 64, 4, 321));
+        c.a = Clamp01((tip - d) * 12);
+        return c;
+    });
+    BleedColour(img);
+    return img;
+}
+
 // One leaf filling a square card, stem at the bottom.
 Image SingleLeaf(uint32_t seed, Rgba c, float widthRatio) {
     const int n = 128;
@@ -189,6 +213,8 @@ Image SingleLeaf(uint32_t seed, Rgba c, float widthRatio) {
 
 }  // namespace
 
+Image ReedClump() { return ReedClumpCard(); }
+
 std::vector<TextureEntry> PlantTextures() {
     std::vector<TextureEntry> t;
     t.push_back({"bark01.tga", Bark(401, FromHex(0x3A3630), FromHex(0xD8D4C8), 3, 0.3f, true), true, AlphaUse::Opaque});
@@ -198,11 +224,9 @@ std::vector<TextureEntry> PlantTextures() {
     t.push_back({"Leaves02.tga", LeafCluster(511, {FromHex(0x3E6A26), FromHex(0x5E8A30), 0.35f, 26, 0.5f}), false, AlphaUse::Cutout});
     t.push_back({"Leaves03.tga", LeafCluster(521, {FromHex(0x5A7E2C), FromHex(0xC89A38), 0.22f, 24, 0.55f}), false, AlphaUse::Cutout});
     t.push_back({"grass.tga", GrassTuft(), false, AlphaUse::Cutout});
-    t.push_back({"kamish.tga", Reeds(), false, AlphaUse::Cutout});
+    t.push_back({"kamish.tga", ReedBlades(), false, AlphaUse::Cutout});
     t.push_back({"leaf.tga", SingleLeaf(601, FromHex(0xD08A2A), 0.55f), false, AlphaUse::Cutout});
     t.push_back({"Leaveswater01.tga", SingleLeaf(611, FromHex(0xC8A030), 0.5f), false, AlphaUse::Cutout});
-    t.push_back({"Leaveswater02.tga", SingleLeaf(621, FromHex(0xA8482A), 0.6f), false, AlphaUse::Cutout});
-    t.push_back({"Leaveswater03.tga", SingleLeaf(631, FromHex(0x7A6A30), 0.45f), false, AlphaUse::Cutout});
     return t;
 }
 

@@ -122,7 +122,7 @@ std::string WriteReview(const ContentSet& set, const std::string& dir) {
     std::vector<Image> scene, water, glyphs;
     for (auto& t : set.textures) {
         if (t.name.rfind("digits", 0) == 0) glyphs.push_back(t.image);
-        else if (t.name.rfind("water", 0) == 0 || t.name.rfind("wave", 0) == 0) water.push_back(t.image);
+        else if (t.name.rfind("water\\", 0) == 0 || t.name.rfind("wave", 0) == 0) water.push_back(t.image);
         else scene.push_back(t.image);
     }
     std::string err = Save(std::filesystem::path(dir) / "textures.png", Sheet(scene, 256, 6));

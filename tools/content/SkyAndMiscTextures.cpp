@@ -11,23 +11,28 @@ const float kPi = 3.14159265f;
 
 Rgba Scale(Rgba c, float k) { return {c.r * k, c.g * k, c.b * k, c.a}; }
 
-// u runs once around the horizon (it wraps), v from the zenith (0) down to
-// the horizon (1). The lowest rows are the fog colour 0x888F8F, so the dome
-// meets the fogged distance without a line.
+// Sky dome: u runs around the horizon and wraps; v is linear in elevation,
+// 1 at 0.6 rad below the horizon, about 0.713 at the horizon and 0 at the
+// zenith (the dome's rings are spaced evenly in elevation). At and below the
+// horizon it is the fog colour 0x888F8F, so the dome meets the fogged distance
+// without a line.
+const float kSkyHorizonV = 0.713f;
+float SkyElevation(float v) { return std::fmin(-0.6f + (1 - v) * 2.092f, kPi / 2); }
+
 Image Sky() {
-    const int w = 1024, h = 512;
+    const int w = 1024, h = 256;  // soft, and a quarter of it is fog
     const Rgba fog = FromHex(0x888F8F);
     return Fill(w, h, [&](int, int, float u, float v) {
-        float elev = 1 - v;  // 1 at the zenith
-        Rgba c = Mix(FromHex(0x8E9AA6), FromHex(0x5E6E82), SmoothStep(0.0f, 0.9f, elev));
-        // Warm evening light low in one quarter of the sky.
+        float e = SkyElevation(v);
+        float up = Clamp01(e / (kPi / 2));  // 0 at the horizon, 1 at the zenith
+        Rgba c = Mix(FromHex(0x8E9AA6), FromHex(0x5E6E82), SmoothStep(0.0f, 0.9f, up));
+        // Warm evening light low in one part of the sky.
         float du = std::fabs(u - 0.3f);
         du = std::fmin(du, 1 - du);
-        float glow = std::exp(-du * du * 40) * SmoothStep(0.55f, 0.95f, v);
+        float glow = std::exp(-du * du * 40) * (1 - SmoothStep(0.0f, 0.35f, up));
         c = Mix(c, FromHex(0xC8A68A), glow * 0.55f);
         // Clouds lie on a flat layer overhead: project the dome direction onto
         // it, so they thin out towards the horizon and wrap around in u.
-        float e = (1 - v) * kPi / 2;
         float r = std::fmin(std::cos(e) / std::fmax(std::sin(e), 0.02f), 8.0f) * 0.06f;
         float px = 0.5f + r * std::cos(u * 2 * kPi), py = 0.5f + r * std::sin(u * 2 * kPi);
         float n = Fbm(px, py, 4, 6, 0.55f, 801) * 0.5f + 0.5f;
@@ -36,18 +41,18 @@ Image Sky() {
         Rgba body = Mix(FromHex(0x767C86), FromHex(0xB8BCC0), SmoothStep(0.4f, 0.9f, n2));
         body = Mix(body, FromHex(0xD8C0A8), glow * 0.6f);
         c = Mix(c, body, cover * 0.85f);
-        c = Mix(c, fog, SmoothStep(0.78f, 0.97f, v));
+        c = Mix(c, fog, 1 - SmoothStep(0.0f, 0.22f, e));
         c.a = 1;
         return c;
     });
 }
 
-// Multiplicative decal: white leaves the ground as it is.
-Image BlobShadow() {
+// Multiplicative strip laid along the foot of the banks and cliffs: darkest
+// at u = 0 (against the bank), white at u = 1; v runs along the bank and tiles.
+Image BankShadow() {
     return Fill(128, 128, [](int, int, float u, float v) {
-        float dx = u * 2 - 1, dy = v * 2 - 1;
-        float r = std::sqrt(dx * dx + dy * dy);
-        float k = 1 - 0.5f * (1 - SmoothStep(0.2f, 0.95f, r));
+        float k = 1 - 0.45f * std::pow(1 - SmoothStep(0.0f, 1.0f, u), 1.5f) * (0.85f + 0.15f * Gradient(u, v, 4, 841));
+        if (u > 0.9f) k = Mix({k, k, k, 1}, {1, 1, 1, 1}, SmoothStep(0.9f, 0.98f, u)).r;
         return Rgba{k, k, k, 1};
     });
 }
@@ -74,46 +79,56 @@ Image Spray() {
     });
 }
 
-// Mallard drake on a cylinder: v runs from the bill tip (0) to the tail (1),
-// u around the body with the back at 0.5 and the belly line at 0 and 1; the
-// eyes sit at u 0.25 and 0.75, v 0.14.
+// Mallard drake as the duck model maps it:
+//   body   u 0..0.5 once round the body (0 right side, 0.125 back, 0.25 left
+//          side, 0.375 belly), v 0 at the tail to 0.5 at the breast;
+//   wings  u 0.5 (inner edge) to 1 (outer edge), v 0 (shoulder) to 0.4 (tip);
+//   head and neck v 0.5 (crown) to 0.75 (chin), u once round (0 right side,
+//          0.25 front, 0.5 left side);
+//   bill   v 0.75..0.8; legs and feet v 0.8..1.
 Image Duck() {
     return Fill(256, 256, [](int, int, float u, float v) {
-        float back = 1 - std::fabs(u - 0.5f) * 2;  // 1 on the back, 0 under the belly
-        float side = std::fmin(std::fabs(u - 0.25f), std::fabs(u - 0.75f));
-        auto band = [&](float at) { return SmoothStep(at - 0.008f, at + 0.008f, v); };
-        // Bill.
-        Rgba bill = Mix(FromHex(0xB89028), FromHex(0xE0C040), back);
-        if (v < 0.015f) bill = FromHex(0x3A3020);  // nail of the bill
-        // Head: bottle green with a sheen, the eye, then the white collar.
-        float sheen = Gradient(u, v, 8, 831) * 0.5f + 0.5f;
-        Rgba head = Mix(FromHex(0x173C22), FromHex(0x2E7A4A), sheen * (0.3f + 0.7f * back));
-        float ex = side * 256, ey = (v - 0.14f) * 256, er = std::sqrt(ex * ex + ey * ey);
-        head = Mix(head, FromHex(0x141008), SmoothStep(5.0f, 3.5f, er));
-        head = Mix(head, FromHex(0xE8E8E0), SmoothStep(1.6f, 0.8f, std::sqrt((ex + 1) * (ex + 1) + (ey + 1) * (ey + 1))));
-        head = Mix(head, FromHex(0xF0F0EC), band(0.275f));
-        // Chestnut breast.
-        Rgba breast = Mix(FromHex(0x5E3220), FromHex(0x8A5034), Gradient(u, v, 16, 832) * 0.5f + 0.5f);
-        // Grey flanks with fine vermiculation, browner on the back, pale belly.
-        float fine = Gradient2(u, v, 64, 96, 833) * 0.5f + 0.5f;
-        Rgba body = Mix(FromHex(0x9A9890), FromHex(0xBAB8B0), fine);
-        body = Mix(body, FromHex(0x6A5A48), SmoothStep(0.55f, 0.85f, back));
-        float scallop = std::sin(u * 2 * kPi * 24 + std::sin(v * 40) * 1.5f) * std::sin(v * 2 * kPi * 30);
-        body = Scale(body, 0.95f + 0.05f * scallop);
-        // Blue mirror patch on the wing, edged white, soft-edged.
-        float wing = std::fmin(std::fabs(u - 0.36f), std::fabs(u - 0.64f));  // upper flank, one per side
-        float sx = wing / 0.045f, sy = (v - 0.68f) / 0.03f;
-        float patch = std::sqrt(sx * sx + sy * sy);
-        body = Mix(body, FromHex(0xF0F0F0), SmoothStep(1.25f, 1.05f, patch));
-        body = Mix(body, FromHex(0x2A3AA0), SmoothStep(1.0f, 0.85f, patch));
-        body = Mix(body, FromHex(0xD8D8D0), SmoothStep(0.3f, 0.0f, back) * 0.6f);
-        // Black tail with the white curl at the end.
-        Rgba tail = Mix(FromHex(0x1A1A1A), FromHex(0x303030), back);
-        tail = Mix(tail, FromHex(0xE8E8E4), band(0.96f));
-        Rgba c = Mix(bill, head, band(0.09f));
-        c = Mix(c, breast, band(0.30f));
-        c = Mix(c, body, band(0.45f));
-        c = Mix(c, tail, band(0.90f));
+        Rgba c;
+        if (v < 0.5f && u < 0.5f) {
+            float a = u / 0.5f * 2 * kPi;
+            float back = std::sin(a) * 0.5f + 0.5f;  // 1 on the back, 0 under the belly
+            float t = v / 0.5f;                      // 0 tail .. 1 breast
+            float fine = Gradient2(u, v, 64, 96, 833) * 0.5f + 0.5f;
+            Rgba flank = Mix(FromHex(0x9A9890), FromHex(0xBAB8B0), fine);
+            flank = Mix(flank, FromHex(0x6A5A48), SmoothStep(0.6f, 0.9f, back));
+            flank = Mix(flank, FromHex(0xD8D8D0), SmoothStep(0.3f, 0.05f, back) * 0.6f);
+            float scallop = std::sin(u * 2 * kPi * 24 + std::sin(v * 40) * 1.5f) * std::sin(v * 2 * kPi * 30);
+            flank = Scale(flank, 0.95f + 0.05f * scallop);
+            Rgba tail = Mix(FromHex(0x1A1A1A), FromHex(0x3A3A36), 1 - back);
+            tail = Mix(tail, FromHex(0xE4E4E0), SmoothStep(0.06f, 0.02f, t));  // white tail feathers
+            Rgba breast = Mix(FromHex(0x5E3220), FromHex(0x8A5034), Gradient(u, v, 16, 832) * 0.5f + 0.5f);
+            c = Mix(tail, flank, SmoothStep(0.16f, 0.22f, t));
+            c = Mix(c, breast, SmoothStep(0.78f, 0.84f, t));
+        } else if (v < 0.5f) {
+            float w = (u - 0.5f) / 0.5f, along = std::fmin(v / 0.4f, 1.0f);
+            Rgba wing = Mix(FromHex(0x7A7064), FromHex(0x9A9080), Gradient2(u, v, 16, 32, 834) * 0.5f + 0.5f);
+            wing = Scale(wing, 0.93f + 0.07f * std::sin(along * 2 * kPi * 6));  // rows of feathers
+            // Blue mirror patch near the outer edge, edged white.
+            float sp = SmoothStep(0.4f, 0.45f, along) * SmoothStep(0.7f, 0.65f, along) * SmoothStep(0.45f, 0.55f, w);
+            float edge = (SmoothStep(0.36f, 0.4f, along) * SmoothStep(0.44f, 0.4f, along) +
+                          SmoothStep(0.66f, 0.7f, along) * SmoothStep(0.74f, 0.7f, along)) * SmoothStep(0.45f, 0.55f, w);
+            wing = Mix(wing, FromHex(0x2A3AA0), sp);
+            wing = Mix(wing, FromHex(0xF0F0F0), edge);
+            wing = Mix(wing, FromHex(0x4A443E), SmoothStep(0.75f, 0.85f, along));  // dark primaries
+            c = wing;
+        } else if (v < 0.75f) {
+            float sheen = Gradient(u, v, 8, 831) * 0.5f + 0.5f;
+            c = Mix(FromHex(0x173C22), FromHex(0x2E7A4A), sheen);
+            for (float eu : {0.05f, 0.45f}) {
+                float ex = (u - eu) * 256, ey = (v - 0.6f) * 256 * 2, er = std::sqrt(ex * ex + ey * ey);
+                c = Mix(c, FromHex(0x141008), SmoothStep(4.0f, 2.5f, er));
+                c = Mix(c, FromHex(0xE8E8E0), SmoothStep(1.2f, 0.5f, er + 1));
+            }
+        } else if (v < 0.8f) {
+            c = Mix(FromHex(0xB89A30), FromHex(0xD8C048), Gradient(u, v, 8, 835) * 0.5f + 0.5f);
+        } else {
+            c = Mix(FromHex(0xD06A20), FromHex(0xE88A34), Gradient(u, v, 8, 836) * 0.5f + 0.5f);
+        }
         c.a = 1;
         return c;
     });
@@ -124,7 +139,7 @@ Image Duck() {
 std::vector<TextureEntry> SkyAndMiscTextures() {
     std::vector<TextureEntry> t;
     t.push_back({"sky.tga", Sky(), false, AlphaUse::Opaque});
-    t.push_back({"shadow.tga", BlobShadow(), false, AlphaUse::Opaque});
+    t.push_back({"shadow.tga", BankShadow(), false, AlphaUse::Opaque});
     t.push_back({"tree_shadow.tga", TreeShadow(), false, AlphaUse::Opaque});
     t.push_back({"brizg.tga", Spray(), false, AlphaUse::Blend});
     t.push_back({"duck.tga", Duck(), false, AlphaUse::Opaque});

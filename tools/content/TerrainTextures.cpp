@@ -26,16 +26,24 @@ void WrappedStroke(Canvas& cv, float x, float y, float ang, float len, float w, 
         }
 }
 
-Image Meadow() {
+struct MeadowStyle {
+    uint32_t seed;
+    Rgba lo, hi;    // the two greens the patches mix
+    float dry;      // share of straw-coloured patches
+    float flowers;  // chance of a blade being a flower
+};
+
+Image Meadow(const MeadowStyle& st) {
     const int n = 512;
-    Field h = MakeField(n, n, [](float u, float v) { return Fbm(u, v, 8, 4, 0.5f, 12); });
+    const uint32_t sd = st.seed;
+    Field h = MakeField(n, n, [&](float u, float v) { return Fbm(u, v, 8, 4, 0.5f, sd); });
     Image base = Fill(n, n, [&](int x, int y, float u, float v) {
-        float patches = Fbm(u, v, 4, 4, 0.55f, 13) * 0.5f + 0.5f;
-        float dry = SmoothStep(0.25f, 0.55f, Fbm(u, v, 8, 3, 0.5f, 14));
-        float soil = SmoothStep(0.5f, 0.75f, Fbm(u, v, 16, 3, 0.5f, 15));
+        float patches = Fbm(u, v, 4, 4, 0.55f, sd + 1) * 0.5f + 0.5f;
+        float dry = SmoothStep(0.25f, 0.55f, Fbm(u, v, 8, 3, 0.5f, sd + 2));
+        float soil = SmoothStep(0.5f, 0.75f, Fbm(u, v, 16, 3, 0.5f, sd + 3));
         // Gentle variation only: strong patches would show the repeat across a field.
-        Rgba c = Mix(FromHex(0x344C1E), FromHex(0x4E6226), patches);
-        c = Mix(c, FromHex(0x7E7844), dry * 0.3f);
+        Rgba c = Mix(st.lo, st.hi, patches);
+        c = Mix(c, FromHex(0x7E7844), dry * st.dry);
         c = Mix(c, FromHex(0x4C3E28), soil * 0.4f);
         return Scale(c, Light(h, x, y, 3.0f));
     });
@@ -43,13 +51,16 @@ Image Meadow() {
     Canvas cv(n, n);
     for (int y = 0; y < n; ++y)
         for (int x = 0; x < n; ++x) cv.Over(x, y, base.Get(x, y), 1.0f);
-    Random rng(16);
+    Random rng(sd + 4);
     for (int i = 0; i < 26000; ++i) {
         float x = rng.Uniform() * n, y = rng.Uniform() * n;
         Rgba c = base.Get(int(x), int(y));
         float k = rng.Range(0.7f, 1.45f);
         Rgba blade = Mix(Scale(c, k), FromHex(0x8A9A48), rng.Uniform() * 0.25f);
-        if (rng.Uniform() < 0.004f) blade = rng.Uniform() < 0.5f ? FromHex(0xE8E0A0) : FromHex(0xE0E0E8);  // a flower
+        if (rng.Uniform() < st.flowers) {
+            const uint32_t petals[4] = {0xE8E0A0, 0xE0E0E8, 0xC8B0E0, 0xF0D060};
+            blade = FromHex(petals[rng.Next() & 3]);
+        }
         blade.a = rng.Range(0.6f, 0.95f);
         WrappedStroke(cv, x, y, rng.Range(0, 2 * kPi), rng.Range(4, 10), rng.Range(0.6f, 1.1f), blade);
     }
@@ -89,8 +100,7 @@ Image ForestFloor() {
 
 // Mud with stones lying in it: only some cells hold a stone, and each stone
 // has its own size, so it reads as a bank, not as paving.
-Image Pebbles(int freq, uint32_t seed, Rgba mud, float wet, float share) {
-    const int n = 512;
+Image Pebbles(int freq, uint32_t seed, Rgba mud, float wet, float share, int n = 512) {
     auto stoneAt = [&](float u, float v, float& tone, uint32_t& id) {
         float best = 0;
         for (int layer = 0; layer < 2; ++layer) {
@@ -132,15 +142,15 @@ Image Pebbles(int freq, uint32_t seed, Rgba mud, float wet, float share) {
     });
 }
 
-Image Rock(uint32_t seed, float moss, float strataAmount) {
-    const int n = 512;
+Image Rock(uint32_t seed, float moss, float strataAmount, Rgba dark = FromHex(0x5A5550),
+           Rgba light = FromHex(0x8A8276), int n = 512) {
     Field h = MakeField(n, n, [&](float u, float v) {
         float strata = std::sin((v * 6 + 0.35f * Fbm(u, v, 4, 3, 0.5f, seed)) * 2 * kPi);
         return 0.55f * Ridged(u, v, 6, 5, seed + 1) + strataAmount * strata + 0.3f * Fbm(u, v, 16, 3, 0.5f, seed + 2);
     });
     return Fill(n, n, [&](int x, int y, float u, float v) {
         float tone = Fbm(u, v, 4, 4, 0.5f, seed + 3) * 0.5f + 0.5f;
-        Rgba c = Mix(FromHex(0x5A5550), FromHex(0x8A8276), tone);
+        Rgba c = Mix(dark, light, tone);
         float band = std::sin((v * 6 + 0.35f * Fbm(u, v, 4, 3, 0.5f, seed)) * 2 * kPi * 2) * 0.5f + 0.5f;
         c = Mix(c, FromHex(0x7A6A58), band * strataAmount * 1.6f);
         float lichen = SmoothStep(0.35f, 0.5f, Fbm(u, v, 32, 3, 0.5f, seed + 4));
@@ -168,6 +178,69 @@ Image RiverBed() {
             img.Set(x, y, c);
         }
     return img;
+}
+
+// Fine silt on a pool floor with sunken leaves and a few stones; it is seen
+// through the reflection, so it is dark and muted.
+Image PoolBed() {
+    Image img = Pebbles(12, 81, FromHex(0x3E3A2A), 0.4f, 0.25f, 256);  // seen only through the water
+    const Rgba leaf = FromHex(0x6A4A26);
+    for (int y = 0; y < img.Height(); ++y)
+        for (int x = 0; x < img.Width(); ++x) {
+            float u = (x + 0.5f) / img.Width(), v = (y + 0.5f) / img.Height();
+            Rgba c = img.Get(x, y);
+            Cell l = Cellular(u, v, 14, 82, 0.8f);
+            if ((l.id & 3) == 0 && l.f1 < 0.18f) c = Mix(c, leaf, 0.6f * SmoothStep(0.18f, 0.12f, l.f1));
+            c = Mix(c, FromHex(0x3A4A2A), SmoothStep(0.1f, 0.5f, Fbm(u, v, 4, 3, 0.5f, 83)) * 0.4f);  // algae
+            img.Set(x, y, Scale(c, 0.8f));
+        }
+    return img;
+}
+
+// Distant hills: meadow and clumps of woodland at a coarse scale.
+Image Hills() {
+    const int n = 256;  // only seen far away
+    Field h = MakeField(n, n, [](float u, float v) { return Fbm(u, v, 8, 5, 0.5f, 91); });
+    return Fill(n, n, [&](int x, int y, float u, float v) {
+        float wood = SmoothStep(0.05f, 0.25f, Fbm(u, v, 4, 4, 0.5f, 92));
+        Cell crown = Cellular(u, v, 48, 93, 0.9f);
+        float bump = 1 - SmoothStep(0.2f, 0.6f, crown.f1);
+        Rgba meadow = Mix(FromHex(0x4A5E28), FromHex(0x6A7034), Fbm(u, v, 16, 3, 0.5f, 94) * 0.5f + 0.5f);
+        Rgba trees = Mix(FromHex(0x22361A), FromHex(0x3E5426), bump * (0.6f + 0.4f * Hash01(crown.id, 1, 95)));
+        Rgba c = Mix(meadow, trees, wood);
+        return Scale(c, Light(h, x, y, 4.0f) * (0.95f + 0.1f * Gradient(u, v, 128, 96)));
+    });
+}
+
+// Bare earth of steep banks: packed soil, roots and a few stones.
+Image Earth() {
+    Image img = Pebbles(14, 101, FromHex(0x5A4632), 0.2f, 0.18f);
+    for (int y = 0; y < img.Height(); ++y)
+        for (int x = 0; x < img.Width(); ++x) {
+            float u = (x + 0.5f) / img.Width(), v = (y + 0.5f) / img.Height();
+            Rgba c = img.Get(x, y);
+            float root = 1 - std::fabs(Gradient2(u, v, 6, 3, 102));
+            c = Mix(c, FromHex(0x3A2C20), SmoothStep(0.93f, 0.99f, root) * 0.7f);
+            c = Mix(c, FromHex(0x4E5A2A), SmoothStep(0.3f, 0.7f, Fbm(u, v, 8, 3, 0.5f, 103)) * 0.35f);  // sparse grass
+            img.Set(x, y, c);
+        }
+    return img;
+}
+
+// Wet sand at the water's edge.
+Image WetSand() {
+    const int n = 512;
+    Field h = MakeField(n, n, [](float u, float v) {
+        return 0.3f * std::sin((v * 12 + 0.8f * Fbm(u, v, 4, 3, 0.5f, 111)) * 2 * kPi) + 0.4f * Fbm(u, v, 32, 3, 0.5f, 112);
+    });
+    return Fill(n, n, [&](int x, int y, float u, float v) {
+        Rgba c = Mix(FromHex(0x7A6A4C), FromHex(0x9A8864), Fbm(u, v, 8, 4, 0.5f, 113) * 0.5f + 0.5f);
+        c = Scale(c, 0.85f + 0.15f * Hash01(uint32_t(x), uint32_t(y), 114));  // grains
+        Cell p = Cellular(u, v, 40, 115, 0.9f);
+        if ((p.id & 7) == 0 && p.f1 < 0.22f) c = Mix(c, FromHex(0x6E6A62), SmoothStep(0.22f, 0.15f, p.f1));
+        c = Scale(c, 1 - 0.25f * SmoothStep(0.0f, 0.5f, Fbm(u, v, 4, 3, 0.5f, 116)));  // damp patches
+        return Scale(c, Light(h, x, y, 3.0f));
+    });
 }
 
 Image Planks() {
@@ -201,13 +274,22 @@ Image Planks() {
 
 std::vector<TextureEntry> TerrainTextures() {
     std::vector<TextureEntry> t;
-    t.push_back({"ground01.tga", Meadow(), true, AlphaUse::Opaque});
-    t.push_back({"ground02.tga", ForestFloor(), true, AlphaUse::Opaque});
-    t.push_back({"border01.tga", Pebbles(10, 31, FromHex(0x4A3E30), 0.6f, 0.5f), true, AlphaUse::Opaque});
-    t.push_back({"rock01.tga", Rock(61, 0.02f, 0.07f), true, AlphaUse::Opaque});
-    t.push_back({"rock02.tga", Rock(71, 0.1f, 0.03f), true, AlphaUse::Opaque});
-    t.push_back({"sand01.tga", RiverBed(), true, AlphaUse::Opaque});
-    t.push_back({"most.tga", Planks(), true, AlphaUse::Opaque});
+    auto add = [&](const char* name, Image img) { t.push_back({name, std::move(img), true, AlphaUse::Opaque}); };
+    add("ground01.tga", Meadow({12, FromHex(0x344C1E), FromHex(0x4E6226), 0.3f, 0.004f}));  // lawn
+    add("ground04.tga", Meadow({22, FromHex(0x44521E), FromHex(0x66702E), 0.55f, 0.012f}));  // drier meadow with flowers
+    add("ground03.tga", ForestFloor());
+    add("ground02.tga", Earth());
+    add("hill01.tga", Hills());
+    add("border01.tga", Pebbles(10, 31, FromHex(0x4A3E30), 0.6f, 0.5f));  // pool rims
+    add("bereg01.tga", Pebbles(14, 35, FromHex(0x52442E), 0.4f, 0.3f));  // river banks
+    add("sand01.tga", WetSand());
+    add("ruslo01.tga", RiverBed());
+    add("lusha_dno.tga", PoolBed());
+    add("rock01.tga", Rock(61, 0.02f, 0.07f));
+    add("rock02.tga", Rock(71, 0.1f, 0.03f));
+    add("stone01.tga", Rock(121, -0.05f, 0.0f, FromHex(0x62605C), FromHex(0x9A9894), 256));  // granite
+    add("stone02.tga", Rock(131, 0.15f, 0.02f, FromHex(0x6A5E4C), FromHex(0x9A8C72), 256));  // mossy sandstone
+    add("most.tga", Planks());
     return t;
 }
 

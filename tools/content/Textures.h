@@ -35,6 +35,8 @@ std::vector<TextureEntry> TerrainTextures();   // ground, banks, rock, river bed
 std::vector<TextureEntry> PlantTextures();     // bark, leaf clusters, reeds, grass, leaves
 std::vector<TextureEntry> WaterTextures();     // river and pond surfaces, waterfall, foam, rings, bump maps
 std::vector<TextureEntry> SkyAndMiscTextures();  // sky, shadows, spray, duck
+// A clump of reeds with cattails on a transparent card, for the pictures.
+Image ReedClump();
 // Clock glyphs from a TrueType font file; empty when the font cannot be read.
 std::vector<TextureEntry> GlyphTextures(const std::string& fontPath);
 

@@ -33,25 +33,31 @@ Image PondSurface() {
     });
 }
 
-Image Waterfall() {
-    return Fill(256, 256, [](int, int, float u, float v) {
-        float s = Fbm2(u, v, 24, 2, 4, 0.6f, 721) * 0.5f + 0.5f;
-        float fine = Gradient2(u, v, 96, 8, 722) * 0.5f + 0.5f;
+// Falling sheet: streaks run along v (down the fall) and the texture tiles
+// both ways, since the fall repeats it several times.
+Image Waterfall(uint32_t seed) {
+    return Fill(256, 256, [&](int, int, float u, float v) {
+        float s = Fbm2(u, v, 24, 2, 4, 0.6f, seed) * 0.5f + 0.5f;
+        float fine = Gradient2(u, v, 96, 8, seed + 1) * 0.5f + 0.5f;
         float w = SmoothStep(0.35f, 0.8f, s * 0.75f + fine * 0.25f);
         Rgba c = Mix(FromHex(0x8A9A98), FromHex(0xF2F6F4), w);
-        c.a = 0.35f + 0.6f * w;
+        c.a = 0.45f + 0.5f * w;
         return c;
     });
 }
 
-Image Foam() {
+// Round patch of foam at a fall's foot: dense in the middle, breaking up into
+// bubbles towards the rim, where it fades out completely.
+Image FoamPatch() {
     return Fill(256, 256, [](int, int, float u, float v) {
+        float dx = u * 2 - 1, dy = v * 2 - 1;
+        float r = std::sqrt(dx * dx + dy * dy) + 0.12f * Fbm(u, v, 4, 3, 0.5f, 733);
         Cell a = Cellular(u, v, 24, 731, 0.9f);
         Cell b = Cellular(u, v, 48, 732, 0.9f);
         float bubbles = SmoothStep(0.0f, 0.25f, a.f2 - a.f1) * 0.6f + SmoothStep(0.0f, 0.2f, b.f2 - b.f1) * 0.4f;
-        float patch = SmoothStep(-0.2f, 0.5f, Fbm(u, v, 4, 4, 0.5f, 733));
+        float body = 1 - SmoothStep(0.3f, 0.95f, r);
         Rgba c = Mix(FromHex(0xB8C4C0), FromHex(0xFFFFFF), bubbles);
-        c.a = patch * (0.45f + 0.5f * (1 - bubbles * 0.5f));
+        c.a = Clamp01(body * (0.55f + 0.45f * bubbles) * (r < 0.45f ? 1.0f : 0.6f + 0.4f * (1 - bubbles)));
         return c;
     });
 }
@@ -136,8 +142,9 @@ std::vector<TextureEntry> WaterTextures() {
     std::vector<TextureEntry> t;
     t.push_back({"reka.tga", RiverSurface(), true, AlphaUse::Blend});
     t.push_back({"lusha.tga", PondSurface(), true, AlphaUse::Blend});
-    t.push_back({"vodopad.tga", Waterfall(), true, AlphaUse::Blend});
-    t.push_back({"pena.tga", Foam(), true, AlphaUse::Blend});
+    t.push_back({"waterfall01.tga", Waterfall(721), true, AlphaUse::Blend});
+    t.push_back({"waterfall02.tga", Waterfall(725), true, AlphaUse::Blend});
+    t.push_back({"foam01.tga", FoamPatch(), false, AlphaUse::Blend});
     char name[64];
     for (int i = 0; i < 16; ++i) {
         std::snprintf(name, sizeof name, "wave%02d.tga", i);

@@ -61,19 +61,23 @@ struct TextureCase {
 // Every texture the meshes, particles and water name, with how it is drawn.
 const TextureCase kTextures[] = {
     {"ground01.tga", AlphaUse::Opaque, true},   {"ground02.tga", AlphaUse::Opaque, true},
-    {"border01.tga", AlphaUse::Opaque, true},   {"rock01.tga", AlphaUse::Opaque, true},
-    {"rock02.tga", AlphaUse::Opaque, true},     {"sand01.tga", AlphaUse::Opaque, true},
+    {"ground03.tga", AlphaUse::Opaque, true},   {"ground04.tga", AlphaUse::Opaque, true},
+    {"hill01.tga", AlphaUse::Opaque, true},     {"border01.tga", AlphaUse::Opaque, true},
+    {"bereg01.tga", AlphaUse::Opaque, true},    {"sand01.tga", AlphaUse::Opaque, true},
+    {"ruslo01.tga", AlphaUse::Opaque, true},    {"lusha_dno.tga", AlphaUse::Opaque, true},
+    {"rock01.tga", AlphaUse::Opaque, true},     {"rock02.tga", AlphaUse::Opaque, true},
+    {"stone01.tga", AlphaUse::Opaque, true},    {"stone02.tga", AlphaUse::Opaque, true},
     {"most.tga", AlphaUse::Opaque, true},       {"sky.tga", AlphaUse::Opaque, false},
     {"reka.tga", AlphaUse::Blend, true},        {"lusha.tga", AlphaUse::Blend, true},
-    {"vodopad.tga", AlphaUse::Blend, true},     {"pena.tga", AlphaUse::Blend, true},
-    {"bark01.tga", AlphaUse::Opaque, true},     {"bark02.tga", AlphaUse::Opaque, true},
-    {"bark03.tga", AlphaUse::Opaque, true},     {"Leaves01.tga", AlphaUse::Cutout, false},
-    {"Leaves02.tga", AlphaUse::Cutout, false},  {"Leaves03.tga", AlphaUse::Cutout, false},
-    {"kamish.tga", AlphaUse::Cutout, false},    {"grass.tga", AlphaUse::Cutout, false},
-    {"duck.tga", AlphaUse::Opaque, false},      {"leaf.tga", AlphaUse::Cutout, false},
-    {"Leaveswater01.tga", AlphaUse::Cutout, false}, {"Leaveswater02.tga", AlphaUse::Cutout, false},
-    {"Leaveswater03.tga", AlphaUse::Cutout, false}, {"brizg.tga", AlphaUse::Blend, false},
-    {"shadow.tga", AlphaUse::Opaque, false},    {"tree_shadow.tga", AlphaUse::Opaque, false},
+    {"waterfall01.tga", AlphaUse::Blend, true}, {"waterfall02.tga", AlphaUse::Blend, true},
+    {"foam01.tga", AlphaUse::Blend, false},     {"bark01.tga", AlphaUse::Opaque, true},
+    {"bark02.tga", AlphaUse::Opaque, true},     {"bark03.tga", AlphaUse::Opaque, true},
+    {"Leaves01.tga", AlphaUse::Cutout, false},  {"Leaves02.tga", AlphaUse::Cutout, false},
+    {"Leaves03.tga", AlphaUse::Cutout, false},  {"kamish.tga", AlphaUse::Cutout, false},
+    {"grass.tga", AlphaUse::Cutout, false},     {"duck.tga", AlphaUse::Opaque, false},
+    {"leaf.tga", AlphaUse::Cutout, false},      {"Leaveswater01.tga", AlphaUse::Cutout, false},
+    {"brizg.tga", AlphaUse::Blend, false},      {"shadow.tga", AlphaUse::Opaque, false},
+    {"tree_shadow.tga", AlphaUse::Opaque, false},
 };
 
 }  // namespace
@@ -129,7 +133,7 @@ TEST(Textures, ExistDecodeHavePowerOfTwoSidesAndTheAlphaTheirDrawingNeeds) {
 TEST(Textures, CutoutCardsCarryLeafColourIntoTheirHoles) {
     // Filtering mixes the colour of transparent texels into the edge; black
     // there would draw a dark rim around every leaf.
-    for (const char* name : {"Leaves02.tga", "grass.tga", "kamish.tga", "leaf.tga"}) {
+    for (const char* name : {"Leaves02.tga", "grass.tga", "kamish.tga", "leaf.tga", "foam01.tga"}) {
         SCOPED_TRACE(name);
         Image img = LoadEntry(name);
         ASSERT_FALSE(img.Empty());
@@ -165,12 +169,22 @@ TEST(Textures, TiledTexturesMeetThemselvesAtTheEdges) {
 }
 
 TEST(Textures, SkyMeetsTheFogColourAtTheHorizon) {
+    // The dome's v is linear in elevation with the horizon at v = 0.713: from
+    // there down the sky is the fog colour, above it it is not.
     Image sky = LoadEntry("sky.tga");
     ASSERT_FALSE(sky.Empty());
     const uint8_t fog[3] = {0x88, 0x8F, 0x8F};
-    for (int x = 0; x < sky.Width(); x += 7)
-        for (int c = 0; c < 3; ++c) EXPECT_NEAR(sky.At(x, sky.Height() - 1)[c], fog[c], 3) << "column " << x;
-    // u wraps once around the horizon.
+    const int horizon = int(0.713f * sky.Height()) + 1;
+    for (int y : {horizon, (horizon + sky.Height()) / 2, sky.Height() - 1})
+        for (int x = 0; x < sky.Width(); x += 7)
+            for (int c = 0; c < 3; ++c) ASSERT_NEAR(sky.At(x, y)[c], fog[c], 3) << "row " << y << " column " << x;
+    int differs = 0;
+    for (int x = 0; x < sky.Width(); ++x) {
+        const uint8_t* p = sky.At(x, sky.Height() / 4);
+        differs += std::abs(p[0] - fog[0]) + std::abs(p[1] - fog[1]) + std::abs(p[2] - fog[2]) > 12;
+    }
+    EXPECT_GT(differs, sky.Width() / 2);
+    // u wraps round the horizon.
     double inner = 0;
     for (int x = 0; x + 1 < sky.Width(); ++x) inner += ColumnStep(sky, x, x + 1);
     EXPECT_LT(ColumnStep(sky, sky.Width() - 1, 0), inner / (sky.Width() - 1) * 2.0 + 1.0);
