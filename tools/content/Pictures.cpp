@@ -90,7 +90,7 @@ Image PaintValley(const std::vector<TextureEntry>& tex, int W, int H) {
             float fy = float(y);
             Rgba c;
             if (fy < y0) {
-                float sv = 0.35f + 0.65f * fy / y0;
+                float sv = 0.2f + 0.513f * fy / y0;  // zenith side down to the horizon row of the dome
                 c = sky.SampleWrap((0.16f + 0.3f * x / W) * sky.Width(), sv * (sky.Height() - 1));
                 if (fy > far(float(x))) {
                     float n = Fbm(float(x) / W, fy / H, 16, 3, 0.5f, 903) * 0.5f + 0.5f;

@@ -58,7 +58,7 @@ Image Meadow(const MeadowStyle& st) {
         float k = rng.Range(0.7f, 1.45f);
         Rgba blade = Mix(Scale(c, k), FromHex(0x8A9A48), rng.Uniform() * 0.25f);
         if (rng.Uniform() < st.flowers) {
-            const uint32_t petals[4] = {0xE8E0A0, 0xE0E0E8, 0xC8B0E0, 0xF0D060};
+            const uint32_t petals[4] = {0xC8C070, 0xB8B4C0, 0xA890B8, 0xD0B040};  // muted: they are tiny
             blade = FromHex(petals[rng.Next() & 3]);
         }
         blade.a = rng.Range(0.6f, 0.95f);
@@ -74,7 +74,8 @@ Image ForestFloor() {
     return Fill(n, n, [&](int x, int y, float u, float v) {
         float humus = Fbm(u, v, 8, 5, 0.55f, 22) * 0.5f + 0.5f;
         Rgba c = Mix(FromHex(0x3A2C1E), FromHex(0x5E4A32), humus);
-        c = Mix(c, FromHex(0x48552A), SmoothStep(0.3f, 0.6f, Fbm(u, v, 4, 3, 0.5f, 23)) * 0.5f);
+        // Grass comes through the litter, so the edge to the meadow stays soft.
+        c = Mix(c, FromHex(0x44552A), 0.35f + SmoothStep(-0.3f, 0.4f, Fbm(u, v, 4, 3, 0.5f, 23)) * 0.45f);
         float shade = Light(h, x, y, 5.0f);
         // Two layers of fallen leaves: each cell holds one leaf with its own turn.
         for (int layer = 0; layer < 2; ++layer) {
@@ -85,12 +86,12 @@ Image ForestFloor() {
             float size = 0.28f + 0.12f * ((cell.id >> 10) & 255) / 255.0f;
             float t = px / size;  // along the leaf, -1..1
             float half = 0.45f * size * (1 - t * t);
-            if (std::fabs(t) < 1 && std::fabs(py) < half && ((cell.id >> 20) & 3) != 0) {
+            if (std::fabs(t) < 1 && std::fabs(py) < half && ((cell.id >> 20) & 1) != 0) {
                 Rgba leaf = leafCols[(cell.id >> 18) & 3];
                 leaf = Scale(leaf, 0.8f + 0.3f * ((cell.id >> 24) & 255) / 255.0f);
                 if (std::fabs(py) < 0.012f) leaf = Scale(leaf, 0.75f);  // middle vein
                 float edge = SmoothStep(0.0f, 0.02f, half - std::fabs(py));
-                c = Mix(c, leaf, edge * (layer ? 0.9f : 0.75f));
+                c = Mix(c, leaf, edge * (layer ? 0.7f : 0.55f));
                 shade = shade * 0.85f + 0.17f;
             }
         }
@@ -175,6 +176,8 @@ Image RiverBed() {
             Rgba s = Scale(FromHex(0x9A8662), 0.9f + 0.2f * Gradient(u, v, 128, 43));
             c = Mix(c, s, sand * 0.7f);
             c = Mix(c, FromHex(0x5A6A32), SmoothStep(0.2f, 0.6f, Fbm(u, v, 8, 3, 0.5f, 44)) * 0.3f);
+            // It lies under the water: darker and greener than dry gravel.
+            c = Mix(Scale(c, 0.65f), FromHex(0x3A4A30), 0.25f);
             img.Set(x, y, c);
         }
     return img;
@@ -202,11 +205,11 @@ Image Hills() {
     const int n = 256;  // only seen far away
     Field h = MakeField(n, n, [](float u, float v) { return Fbm(u, v, 8, 5, 0.5f, 91); });
     return Fill(n, n, [&](int x, int y, float u, float v) {
-        float wood = SmoothStep(0.05f, 0.25f, Fbm(u, v, 4, 4, 0.5f, 92));
+        float wood = SmoothStep(0.15f, 0.35f, Fbm(u, v, 4, 4, 0.5f, 92));
         Cell crown = Cellular(u, v, 48, 93, 0.9f);
         float bump = 1 - SmoothStep(0.2f, 0.6f, crown.f1);
         Rgba meadow = Mix(FromHex(0x4A5E28), FromHex(0x6A7034), Fbm(u, v, 16, 3, 0.5f, 94) * 0.5f + 0.5f);
-        Rgba trees = Mix(FromHex(0x22361A), FromHex(0x3E5426), bump * (0.6f + 0.4f * Hash01(crown.id, 1, 95)));
+        Rgba trees = Mix(FromHex(0x2E4220), FromHex(0x45582A), bump * (0.6f + 0.4f * Hash01(crown.id, 1, 95)));
         Rgba c = Mix(meadow, trees, wood);
         return Scale(c, Light(h, x, y, 4.0f) * (0.95f + 0.1f * Gradient(u, v, 128, 96)));
     });
@@ -231,10 +234,10 @@ Image Earth() {
 Image WetSand() {
     const int n = 512;
     Field h = MakeField(n, n, [](float u, float v) {
-        return 0.3f * std::sin((v * 12 + 0.8f * Fbm(u, v, 4, 3, 0.5f, 111)) * 2 * kPi) + 0.4f * Fbm(u, v, 32, 3, 0.5f, 112);
+        return 0.12f * std::sin((v * 12 + 0.8f * Fbm(u, v, 4, 3, 0.5f, 111)) * 2 * kPi) + 0.4f * Fbm(u, v, 32, 3, 0.5f, 112);
     });
     return Fill(n, n, [&](int x, int y, float u, float v) {
-        Rgba c = Mix(FromHex(0x7A6A4C), FromHex(0x9A8864), Fbm(u, v, 8, 4, 0.5f, 113) * 0.5f + 0.5f);
+        Rgba c = Mix(FromHex(0x5E5240), FromHex(0x76684C), Fbm(u, v, 8, 4, 0.5f, 113) * 0.5f + 0.5f);
         c = Scale(c, 0.85f + 0.15f * Hash01(uint32_t(x), uint32_t(y), 114));  // grains
         Cell p = Cellular(u, v, 40, 115, 0.9f);
         if ((p.id & 7) == 0 && p.f1 < 0.22f) c = Mix(c, FromHex(0x6E6A62), SmoothStep(0.22f, 0.15f, p.f1));
@@ -275,8 +278,8 @@ Image Planks() {
 std::vector<TextureEntry> TerrainTextures() {
     std::vector<TextureEntry> t;
     auto add = [&](const char* name, Image img) { t.push_back({name, std::move(img), true, AlphaUse::Opaque}); };
-    add("ground01.tga", Meadow({12, FromHex(0x344C1E), FromHex(0x4E6226), 0.3f, 0.004f}));  // lawn
-    add("ground04.tga", Meadow({22, FromHex(0x44521E), FromHex(0x66702E), 0.55f, 0.012f}));  // drier meadow with flowers
+    add("ground01.tga", Meadow({12, FromHex(0x344C1E), FromHex(0x4E6226), 0.3f, 0.002f}));  // lawn
+    add("ground04.tga", Meadow({22, FromHex(0x3A4E1E), FromHex(0x566628), 0.4f, 0.006f}));  // drier meadow with flowers
     add("ground03.tga", ForestFloor());
     add("ground02.tga", Earth());
     add("hill01.tga", Hills());
@@ -287,6 +290,7 @@ std::vector<TextureEntry> TerrainTextures() {
     add("lusha_dno.tga", PoolBed());
     add("rock01.tga", Rock(61, 0.02f, 0.07f));
     add("rock02.tga", Rock(71, 0.1f, 0.03f));
+    add("ledge01.tga", Rock(141, 0.05f, 0.12f, FromHex(0x4E4A46), FromHex(0x7A746A), 256));  // wet ledges the falls pour from
     add("stone01.tga", Rock(121, -0.05f, 0.0f, FromHex(0x62605C), FromHex(0x9A9894), 256));  // granite
     add("stone02.tga", Rock(131, 0.15f, 0.02f, FromHex(0x6A5E4C), FromHex(0x9A8C72), 256));  // mossy sandstone
     add("most.tga", Planks());

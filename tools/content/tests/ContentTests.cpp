@@ -67,6 +67,7 @@ const TextureCase kTextures[] = {
     {"ruslo01.tga", AlphaUse::Opaque, true},    {"lusha_dno.tga", AlphaUse::Opaque, true},
     {"rock01.tga", AlphaUse::Opaque, true},     {"rock02.tga", AlphaUse::Opaque, true},
     {"stone01.tga", AlphaUse::Opaque, true},    {"stone02.tga", AlphaUse::Opaque, true},
+    {"ledge01.tga", AlphaUse::Opaque, true},
     {"most.tga", AlphaUse::Opaque, true},       {"sky.tga", AlphaUse::Opaque, false},
     {"reka.tga", AlphaUse::Blend, true},        {"lusha.tga", AlphaUse::Blend, true},
     {"waterfall01.tga", AlphaUse::Blend, true}, {"waterfall02.tga", AlphaUse::Blend, true},
