@@ -4,14 +4,25 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "tools/content/Pictures.h"
+#include "tools/content/StbCodecs.h"
 #include "tools/content/TgaFile.h"
 
 namespace qmc {
 
-ContentSet BuildContent(const std::string& fontPath) {
+ContentSet BuildContent(const std::string& fontPath, const std::string& sceneShot) {
     ContentSet set;
+    Image shot;
+    if (!sceneShot.empty()) {
+        std::ifstream in(sceneShot, std::ios::binary);
+        shot = DecodeImage(std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+        if (shot.Empty()) {
+            set.error = "cannot read the scene picture " + sceneShot;
+            return set;
+        }
+    }
     set.textures = AllTextures(fontPath);
     bool glyphs = false;
     for (auto& t : set.textures) glyphs |= t.name.rfind("digits\\", 0) == 0;
@@ -32,7 +43,7 @@ ContentSet BuildContent(const std::string& fontPath) {
                       20 * std::log10(s.peak), double(s.pcm.size()) / s.channels / kSampleRate, s.ogg.size());
         set.soundFigures.push_back(line);
     }
-    for (auto& p : AllPictures(set.textures, fontPath)) {
+    for (auto& p : AllPictures(set.textures, fontPath, shot.Empty() ? nullptr : &shot)) {
         set.pictures.push_back({p.file, std::move(p.bytes)});
         set.pictureImages.push_back(std::move(p.image));
     }

@@ -31,7 +31,9 @@ struct ContentSet {
     std::string error;
 };
 
-ContentSet BuildContent(const std::string& fontPath);
+// `sceneShot`: optional PNG (or any picture) of the rendered scene for the
+// loading, preview and dialog pictures; empty means they are painted.
+ContentSet BuildContent(const std::string& fontPath, const std::string& sceneShot = "");
 // Each returns an empty string or what went wrong.
 std::string WriteArchiveEntries(const ContentSet& set, const std::string& dir);
 std::string WritePictures(const ContentSet& set, const std::string& dir);

@@ -1,6 +1,8 @@
 #include "tools/content/Pictures.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -361,11 +363,39 @@ Picture Make(const std::string& file, Image img, std::vector<uint8_t> bytes) { r
 
 }  // namespace
 
-std::vector<Picture> AllPictures(const std::vector<TextureEntry>& tex, const std::string& fontPath) {
+Image FitTo(const Image& src, int w, int h) {
+    // Centre crop to the target's aspect, then reduce by box filter or enlarge
+    // bilinearly.
+    float aspect = float(w) / h;
+    int cw = src.Width(), ch = src.Height();
+    if (float(cw) / ch > aspect) cw = int(ch * aspect + 0.5f);
+    else ch = int(cw / aspect + 0.5f);
+    Image crop(cw, ch);
+    const int ox = (src.Width() - cw) / 2, oy = (src.Height() - ch) / 2;
+    for (int y = 0; y < ch; ++y)
+        for (int x = 0; x < cw; ++x) std::memcpy(crop.At(x, y), src.At(ox + x, oy + y), 4);
+    if (cw >= w && ch >= h) return crop.Resized(w, h);
+    Image out(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            float u = (x + 0.5f) * cw / w - 0.5f, v = (y + 0.5f) * ch / h - 0.5f;
+            Rgba c = SampleClamp(crop, u / std::max(cw - 1, 1), v / std::max(ch - 1, 1));
+            out.Set(x, y, c);
+        }
+    return out;
+}
+
+std::vector<Picture> AllPictures(const std::vector<TextureEntry>& tex, const std::string& fontPath, const Image* shot) {
     std::vector<Picture> out;
     Font font = LoadFont(fontPath);
-    // Loading screen background: 512 x 512, painted at twice the size.
-    Image loading = PaintValley(tex, 1024, 1024).Resized(512, 512);
+    // A render of the scene, when given, replaces the painting in every
+    // picture of the scene; the icon stays painted, it needs simple shapes.
+    auto scene = [&](int w, int h, int paintScale) {
+        if (shot && !shot->Empty()) return FitTo(*shot, w, h);
+        return PaintValley(tex, w * paintScale, h * paintScale).Resized(w, h);
+    };
+    // Loading screen background: 512 x 512.
+    Image loading = scene(512, 512, 2);
     DrawText(loading, font, "Quenmoor", 64, 256, 120, {0.97f, 0.96f, 0.92f, 1}, true);
     DrawText(loading, font, "3D Screensaver", 28, 256, 158, {0.92f, 0.92f, 0.88f, 1}, true);
     out.push_back(Make("loading467.jpg", loading, EncodeJpeg(loading, 90)));
@@ -381,11 +411,11 @@ std::vector<Picture> AllPictures(const std::vector<TextureEntry>& tex, const std
     out.push_back(Make("loading474.tga", br, EncodeTga(br)));
     // Preview (155 x 115), configuration dialog (128 x 89 dialog units, 192 x 145
     // pixels at 8-point MS Sans Serif) and about box (49 x 46 units, 74 x 75).
-    Image preview = PaintValley(tex, 620, 460).Resized(155, 115);
+    Image preview = scene(155, 115, 4);
     out.push_back(Make("preview432.bmp", preview, EncodeBmp24(preview)));
-    Image dialog = PaintValley(tex, 768, 580).Resized(192, 145);
+    Image dialog = scene(192, 145, 4);
     out.push_back(Make("dialog434.bmp", dialog, EncodeBmp24(dialog)));
-    Image about = PaintValley(tex, 296, 300).Resized(74, 75);
+    Image about = scene(74, 75, 4);
     out.push_back(Make("about437.bmp", about, EncodeBmp24(about)));
     std::vector<Image> icons;
     for (int s : {16, 32, 48, 256}) icons.push_back(Icon(tex, s));

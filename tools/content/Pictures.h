@@ -18,6 +18,10 @@ struct Picture {
 
 // Painting of the valley at any size.
 Image PaintValley(const std::vector<TextureEntry>& textures, int w, int h);
-std::vector<Picture> AllPictures(const std::vector<TextureEntry>& textures, const std::string& fontPath);
+// Centre crop to the aspect of w x h, then scaled to it.
+Image FitTo(const Image& src, int w, int h);
+// `shot`, when not null, is a render of the scene used instead of the painting.
+std::vector<Picture> AllPictures(const std::vector<TextureEntry>& textures, const std::string& fontPath,
+                                 const Image* shot = nullptr);
 
 }  // namespace qmc

@@ -1,7 +1,9 @@
-// contentgen OUTDIR [--pictures DIR] [--review DIR]
+// contentgen OUTDIR [--pictures DIR] [--review DIR] [--scene-shot PICTURE]
 // Writes every texture and sound of the data archive under its entry name
 // ('\' in a name becomes a folder), the resource pictures to --pictures, and
-// contact sheets, sonograms and level figures to --review.
+// contact sheets, sonograms and level figures to --review. --scene-shot takes
+// a render of the scene (PNG) for the loading, preview and dialog pictures;
+// without it they are painted from the textures.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -10,22 +12,23 @@
 #include "tools/content/ContentSet.h"
 
 int main(int argc, char** argv) {
-    std::string out, pictures, review;
+    std::string out, pictures, review, shot;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--pictures") && i + 1 < argc) pictures = argv[++i];
         else if (!std::strcmp(argv[i], "--review") && i + 1 < argc) review = argv[++i];
+        else if (!std::strcmp(argv[i], "--scene-shot") && i + 1 < argc) shot = argv[++i];
         else if (argv[i][0] != '-' && out.empty()) out = argv[i];
         else {
-            std::fprintf(stderr, "usage: contentgen OUTDIR [--pictures DIR] [--review DIR]\n");
+            std::fprintf(stderr, "usage: contentgen OUTDIR [--pictures DIR] [--review DIR] [--scene-shot PICTURE]\n");
             return 2;
         }
     }
     if (out.empty()) {
-        std::fprintf(stderr, "usage: contentgen OUTDIR [--pictures DIR] [--review DIR]\n");
+        std::fprintf(stderr, "usage: contentgen OUTDIR [--pictures DIR] [--review DIR] [--scene-shot PICTURE]\n");
         return 2;
     }
     auto t0 = std::chrono::steady_clock::now();
-    qmc::ContentSet set = qmc::BuildContent(QM_GLYPH_FONT);
+    qmc::ContentSet set = qmc::BuildContent(QM_GLYPH_FONT, shot);
     if (!set.error.empty()) {
         std::fprintf(stderr, "contentgen: %s\n", set.error.c_str());
         return 1;

@@ -9,6 +9,8 @@
 #include <iterator>
 #include <string>
 
+#include "tools/content/ContentSet.h"
+#include "tools/content/Pictures.h"
 #include "tools/content/Sounds.h"
 #include "tools/content/StbCodecs.h"
 #include "tools/content/TgaFile.h"
@@ -447,4 +449,25 @@ TEST(Pictures, HaveTheFormatsAndSizesTheirResourcesNeed) {
             EXPECT_EQ(len, 40u + sizes[i] * sizes[i] * 4 + ((sizes[i] + 31) / 32 * 4) * sizes[i]);
         }
     }
+}
+
+TEST(Pictures, SceneShotIsCentreCroppedToEachPicture) {
+    // A wide shot whose left and right quarters are red and the middle green:
+    // a square picture must show only the middle.
+    Image shot(8, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x) shot.Set(x, y, (x < 2 || x >= 6) ? Rgba{1, 0, 0, 1} : Rgba{0, 1, 0, 1});
+    for (int size : {2, 16}) {  // reduced and enlarged
+        Image fit = FitTo(shot, size, size);
+        ASSERT_EQ(fit.Width(), size);
+        ASSERT_EQ(fit.Height(), size);
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) EXPECT_LT(fit.At(x, y)[0], 8) << size << " at " << x << "," << y;
+    }
+}
+
+TEST(Pictures, AnUnreadableSceneShotIsAnErrorNotAPaintedFallback) {
+    ContentSet set = BuildContent(QM_GLYPH_FONT, std::string(QM_CONTENT_DIR) + "/no-such-shot.png");
+    EXPECT_FALSE(set.error.empty());
+    EXPECT_TRUE(set.entries.empty());
 }
