@@ -65,4 +65,12 @@ if(QM_E2E_SOURCES)
   target_link_libraries(e2e_driver PRIVATE qm_gtest user32 gdi32 advapi32)
   add_dependencies(e2e_driver QuenmoorLogged)
   add_test(NAME e2e COMMAND e2e_driver $<TARGET_FILE:QuenmoorLogged>)
+  # a saver that never ends must not hold the whole test run
+  set_tests_properties(e2e PROPERTIES TIMEOUT 120)
 endif()
+
+# The shipped saver imports system DLLs only; checked without Wine, so it
+# also runs for a build whose programs cannot run here.
+add_test(NAME imports COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DFILE=$<TARGET_FILE:Quenmoor>
+  -P ${PROJECT_SOURCE_DIR}/cmake/CheckImports.cmake)
+set_tests_properties(imports PROPERTIES LABELS no-wine)
