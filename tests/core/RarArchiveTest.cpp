@@ -206,6 +206,7 @@ struct WalkCase
     const char* what;
     Bytes archive;
     bool ok;
+    const char* bytes = "payload";
 };
 
 // Blocks in front of the wanted entry "x.bin".
@@ -232,6 +233,8 @@ TEST(ExtractArchiveEntry, BlockWalk)
     paddedStored.crc = rar::Crc32(reinterpret_cast<const uint8_t*>("payload"), 7);
     EntrySpec noDataFlag = x;
     noDataFlag.flags = 0x0000;
+    EntrySpec directoryNoData{"x.bin"}; // found first: an empty entry
+    directoryNoData.flags = 0x00E0;
 
     const WalkCase cases[] = {
         {"plain", Concat({main, target}), true},
@@ -254,6 +257,7 @@ TEST(ExtractArchiveEntry, BlockWalk)
         {"version 2.1", Concat({main, FileBlock(version21)}), false},
         {"stored UNP_SIZE above PACK_SIZE", Concat({main, FileBlock(shortStored)}), false},
         {"file block without data flag", Concat({main, FileBlock(noDataFlag)}), false},
+        {"directory without data flag", Concat({main, FileBlock(directoryNoData), target}), true, ""},
         {"RAR 5 marker", Concat({Bytes{0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x01, 0x00}, target}), false},
         {"marker only", Bytes{0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00}, false},
         {"empty", Bytes{}, false},
@@ -265,7 +269,7 @@ TEST(ExtractArchiveEntry, BlockWalk)
         EXPECT_EQ(r.ok, c.ok);
         EXPECT_TRUE(r.contractHeld);
         if (c.ok)
-            EXPECT_EQ(std::string(r.bytes.begin(), r.bytes.end()), "payload");
+            EXPECT_EQ(std::string(r.bytes.begin(), r.bytes.end()), c.bytes);
     }
 }
 
