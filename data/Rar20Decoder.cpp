@@ -54,20 +54,27 @@ void Rar20Code::Build(const uint8_t* lengths, uint32_t count)
             m_nSymbol[next[len]++] = uint16_t(i);
     }
 
-    for (uint32_t q = 0; q < (1u << QUICK_BITS); ++q)
+    // Short codes decode by one table look-up. Codes are handed out in
+    // canonical order; lengths that oversubscribe the code space stop the
+    // fill, and the rest goes the long way.
+    std::memset(m_nQuickLength, 0, sizeof(m_nQuickLength));
+    uint32_t code = 0;
+    for (int len = 1; len <= QUICK_BITS; ++len)
     {
-        uint32_t len;
-        uint32_t symbol = Decode(q << (16 - QUICK_BITS), &len);
-        if (len <= QUICK_BITS)
+        for (uint32_t k = 0; k < lengthCount[len]; ++k, ++code)
         {
-            m_nQuickSymbol[q] = uint16_t(symbol);
-            m_nQuickLength[q] = uint8_t(len);
+            uint32_t first = code << (QUICK_BITS - len);
+            uint32_t last = (code + 1) << (QUICK_BITS - len);
+            if (last > (1u << QUICK_BITS))
+                return;
+            uint16_t symbol = m_nSymbol[m_nDecodePos[len] + k];
+            for (uint32_t q = first; q < last; ++q)
+            {
+                m_nQuickSymbol[q] = symbol;
+                m_nQuickLength[q] = uint8_t(len);
+            }
         }
-        else
-        {
-            m_nQuickSymbol[q] = 0;
-            m_nQuickLength[q] = 0;
-        }
+        code <<= 1;
     }
 }
 
@@ -104,20 +111,21 @@ CRar20Decoder::~CRar20Decoder()
 bool CRar20Decoder::Init()
 {
     if (m_pWindow == nullptr)
-        m_pWindow = static_cast<uint8_t*>(std::calloc(rar::WINDOW_SIZE, 1));
+        m_pWindow = static_cast<uint8_t*>(std::malloc(rar::WINDOW_SIZE));
     return m_pWindow != nullptr;
 }
 
 void CRar20Decoder::ResetState()
 {
     m_nWinPos = 0;
-    static const uint8_t noLengths[rar::MC20 * rar::MAX_CHANNELS] = {};
-    m_LD.Build(noLengths, rar::NC20);
-    m_DD.Build(noLengths, rar::DC20);
-    m_RD.Build(noLengths, rar::RC20);
-    m_BD.Build(noLengths, rar::BC20);
-    for (auto& code : m_MD)
-        code.Build(noLengths, rar::MC20);
+    m_bWrapped = false;
+    // empty codes decode every input to symbol 0; a table block builds the
+    // codes before any of them is used
+    std::memset(&m_LD, 0, sizeof(m_LD));
+    std::memset(&m_DD, 0, sizeof(m_DD));
+    std::memset(&m_RD, 0, sizeof(m_RD));
+    std::memset(&m_BD, 0, sizeof(m_BD));
+    std::memset(m_MD, 0, sizeof(m_MD));
     std::memset(m_nOldTable, 0, sizeof(m_nOldTable));
     m_bTablesRead = false;
 
@@ -351,15 +359,24 @@ void CRar20Decoder::CopyMatch(uint32_t length, uint32_t distance)
     uint8_t* win = m_pWindow;
     uint32_t dst = m_nWinPos;
     uint32_t src = (dst - distance) & WINDOW_MASK;
+    uint32_t done = 0;
+    if (!m_bWrapped && (distance > dst || distance == 0))
+    {
+        // Before the first wrap the window holds only what was written;
+        // anything else reads as zero (the window is never cleared).
+        uint32_t unwritten = distance == 0 ? uint32_t(rar::WINDOW_SIZE) - dst : distance - dst;
+        done = unwritten < length ? unwritten : length;
+        std::memset(win + dst, 0, done);
+    }
     bool flat = src + length <= uint32_t(rar::WINDOW_SIZE) && dst + length <= uint32_t(rar::WINDOW_SIZE);
-    if (flat && (src + length <= dst || dst + length <= src))
+    if (done == 0 && flat && (src + length <= dst || dst + length <= src))
     {
         std::memcpy(win + dst, win + src, length);
     }
     else
     {
         // overlapping runs repeat bytes just written
-        for (uint32_t i = 0; i < length; ++i)
+        for (uint32_t i = done; i < length; ++i)
             win[(dst + i) & WINDOW_MASK] = win[(src + i) & WINDOW_MASK];
     }
 
@@ -372,6 +389,8 @@ void CRar20Decoder::CopyMatch(uint32_t length, uint32_t distance)
         if (first < length)
             std::memcpy(m_pOut + m_nProduced + first, win, length - first);
     }
+    if (dst + length >= uint32_t(rar::WINDOW_SIZE))
+        m_bWrapped = true;
     m_nWinPos = (dst + length) & WINDOW_MASK;
     m_nProduced += length;
 }
@@ -411,6 +430,8 @@ uint32_t CRar20Decoder::DecodeEntry(const uint8_t* in, uint32_t inSize, uint8_t*
             uint8_t value = DecodeAudio(int(number));
             m_pWindow[m_nWinPos] = value;
             m_nWinPos = (m_nWinPos + 1) & WINDOW_MASK;
+            if (m_nWinPos == 0)
+                m_bWrapped = true;
             if (m_pOut != nullptr)
                 m_pOut[m_nProduced] = value;
             ++m_nProduced;
@@ -424,6 +445,8 @@ uint32_t CRar20Decoder::DecodeEntry(const uint8_t* in, uint32_t inSize, uint8_t*
         {
             m_pWindow[m_nWinPos] = uint8_t(number);
             m_nWinPos = (m_nWinPos + 1) & WINDOW_MASK;
+            if (m_nWinPos == 0)
+                m_bWrapped = true;
             if (m_pOut != nullptr)
                 m_pOut[m_nProduced] = uint8_t(number);
             ++m_nProduced;

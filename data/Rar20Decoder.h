@@ -69,6 +69,7 @@ private:
 
     uint8_t* m_pWindow;
     uint32_t m_nWinPos;
+    bool m_bWrapped; // every window byte has been written since the reset
 
     const uint8_t* m_pIn;
     uint32_t m_nInSize;

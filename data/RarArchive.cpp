@@ -205,7 +205,8 @@ bool Extract(ExtractState& st, ArchiveView* view, uint8_t** result, uint32_t* re
 
         FileHeader fh;
         fh.flags = flags;
-        fh.packSize = Get32(block + 7);
+        // without flag 0x8000 no data area follows, whatever PACK_SIZE says
+        fh.packSize = (flags & rar::FLAG_LONG_BLOCK) != 0 ? Get32(block + 7) : 0;
         fh.unpSize = Get32(block + 11);
         fh.fileCrc = Get32(block + 16);
         fh.unpVer = block[24];
@@ -227,8 +228,8 @@ bool Extract(ExtractState& st, ArchiveView* view, uint8_t** result, uint32_t* re
         uint8_t* out = nullptr;
         if (matched || solid)
         {
-            if ((flags & rar::FLAG_LONG_BLOCK) == 0 || dataStart + fh.packSize > total)
-                return false; // data missing or cut short
+            if (dataStart + fh.packSize > total)
+                return false; // data cut short
         }
         if (matched)
         {

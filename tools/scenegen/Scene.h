@@ -1,0 +1,90 @@
+// Everything the generator makes, as structured data and as file bytes.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Layout.h"
+#include "src/ClassBase/AnimFile.h"
+#include "src/ClassBase/CollFaceFile.h"
+#include "src/ClassBase/LinkAnimFile.h"
+#include "src/ClassBase/SingleObjectFile.h"
+#include "src/ClassBase/SkinFile.h"
+#include "src/ClassBase/TransObjFile.h"
+
+namespace sg {
+
+// Collects triangles per material; materials keep the order of first use.
+class MeshBuilder
+{
+public:
+    int Material(const std::string& texture);
+    uint16_t Vertex(Vec3 p, float u, float v);
+    uint16_t VertexCount() const { return uint16_t(m_Vertices.size()); }
+    void Tri(int material, uint16_t a, uint16_t b, uint16_t c);
+    // Both windings, for sheets seen from above and from below.
+    void TwoSided(int material, uint16_t a, uint16_t b, uint16_t c)
+    {
+        Tri(material, a, b, c);
+        Tri(material, a, c, b);
+    }
+    void Append(const MeshBuilder& other);
+    bool Empty() const;
+    SingleObjectData Build(uint16_t tag = 10, uint16_t kind = 1) const;
+
+private:
+    std::vector<SingleObjectVertex> m_Vertices;
+    std::vector<std::string> m_Names;
+    std::vector<std::vector<uint16_t>> m_Runs;
+};
+
+struct TreePlacement
+{
+    Vec3 root;
+    float scale;
+    float height;  // world height of the crown top above the root
+    float radius;  // world radius of the crown
+};
+
+struct SceneContent
+{
+    std::map<std::string, SingleObjectData> models;     // by entry name
+    std::map<std::string, SkinData> skins;
+    std::map<std::string, AnimData> anims;
+    std::map<std::string, LinkAnimData> links;
+    std::map<std::string, InstanceListData> lists;
+    std::vector<CameraPathData> cameras;                // camera01 .. camera15
+    TrajectoryData duckTrajectory;
+    CollFaceData collision;
+    std::vector<TreePlacement> trees;                   // every tree, all kinds
+
+    // Entry names (sub-folders with '\') and bytes, in a fixed order.
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> Files() const;
+};
+
+// The ground as the meshes triangulate it.
+struct TerrainGrid
+{
+    std::vector<float> xs, zs;
+    std::vector<Vec3> pts;  // row-major, z rows of x nodes
+    float Height(float x, float z) const;
+};
+const TerrainGrid& Grid();
+float TerrainHeight(float x, float z);
+
+// Generation steps, in the order BuildScene runs them.
+void BuildCameraPaths(SceneContent& s);
+void BuildDuckTrajectory(SceneContent& s);
+void BuildPlacements(SceneContent& s);
+void BuildTerrainModels(SceneContent& s);
+void BuildProps(SceneContent& s);
+void BuildSkins(SceneContent& s);
+void BuildCollision(SceneContent& s);
+
+SceneContent BuildScene();
+
+// Texture names the models refer to, as the archive must carry them (.tga).
+std::vector<std::string> ReferencedTextures(const SceneContent& s);
+
+} // namespace sg

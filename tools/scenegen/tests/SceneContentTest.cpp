@@ -1,0 +1,410 @@
+// The generated scene against the constants the program holds: water
+// planes, pools, falls, collision, cameras, ducks, trees and animation loops.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+#include "Scene.h"
+#include "Skins.h"
+
+namespace {
+
+using namespace sg;
+
+const SceneContent& Scene()
+{
+    static const SceneContent s = BuildScene();
+    return s;
+}
+
+// Heights of a set of models' triangles at (x, z), found through a bucket grid.
+class MeshHeights
+{
+public:
+    explicit MeshHeights(const std::vector<const SingleObjectData*>& models, const std::set<std::string>& skip = {})
+    {
+        for (const auto* m : models)
+            for (const auto& mat : m->materials) {
+                if (skip.count(mat.texture))
+                    continue;
+                for (size_t t = mat.firstIndex; t < mat.firstIndex + size_t(mat.triangleCount) * 3; t += 3) {
+                Tri tri;
+                for (int k = 0; k < 3; ++k) {
+                    const auto& v = m->vertices[m->indices[t + size_t(k)]];
+                    tri.p[k] = {v.x, v.y, v.z};
+                }
+                float x0 = std::min({tri.p[0].x, tri.p[1].x, tri.p[2].x}), x1 = std::max({tri.p[0].x, tri.p[1].x, tri.p[2].x});
+                float z0 = std::min({tri.p[0].z, tri.p[1].z, tri.p[2].z}), z1 = std::max({tri.p[0].z, tri.p[1].z, tri.p[2].z});
+                m_Tris.push_back(tri);
+                for (int bx = Cell(x0); bx <= Cell(x1); ++bx)
+                    for (int bz = Cell(z0); bz <= Cell(z1); ++bz)
+                        m_Buckets[{bx, bz}].push_back(m_Tris.size() - 1);
+                }
+            }
+    }
+    // Heights of every triangle over (x, z).
+    std::vector<float> At(float x, float z) const
+    {
+        std::vector<float> out;
+        auto it = m_Buckets.find({Cell(x), Cell(z)});
+        if (it == m_Buckets.end())
+            return out;
+        for (size_t i : it->second) {
+            const auto& t = m_Tris[i];
+            float d = (t.p[1].z - t.p[2].z) * (t.p[0].x - t.p[2].x) + (t.p[2].x - t.p[1].x) * (t.p[0].z - t.p[2].z);
+            if (std::fabs(d) < 1e-6f)
+                continue;
+            float a = ((t.p[1].z - t.p[2].z) * (x - t.p[2].x) + (t.p[2].x - t.p[1].x) * (z - t.p[2].z)) / d;
+            float b = ((t.p[2].z - t.p[0].z) * (x - t.p[2].x) + (t.p[0].x - t.p[2].x) * (z - t.p[2].z)) / d;
+            float c = 1 - a - b;
+            if (a >= -1e-4f && b >= -1e-4f && c >= -1e-4f)
+                out.push_back(a * t.p[0].y + b * t.p[1].y + c * t.p[2].y);
+        }
+        return out;
+    }
+    bool Covers(float x, float z, float y) const
+    {
+        for (float h : At(x, z))
+            if (std::fabs(h - y) < 0.01f)
+                return true;
+        return false;
+    }
+    float Max(float x, float z) const
+    {
+        float m = -1e9f;
+        for (float h : At(x, z))
+            m = std::max(m, h);
+        return m;
+    }
+
+private:
+    struct Tri
+    {
+        Vec3 p[3];
+    };
+    static int Cell(float v) { return int(std::floor(v / 32.0f)); }
+    std::vector<Tri> m_Tris;
+    std::map<std::pair<int, int>, std::vector<size_t>> m_Buckets;
+};
+
+const MeshHeights& Ground()
+{
+    // The ground as drawn: terrain of the scenery and both river beds
+    // (the ground's own triangles, not the bridge or falls above it).
+    static const MeshHeights g({&Scene().models.at("scene.singleobject"), &Scene().models.at("ruslo_dn.singleobject"),
+                                &Scene().models.at("ruslo_up.singleobject")},
+                               {"most.psd", "stone01.tga", "stone02.tga", "ledge01.tga", "waterfall01.tga",
+                                "waterfall02.tga", "foam01.tga"});
+    return g;
+}
+
+TEST(SceneContent, EveryEntryIsWrittenReadableAndDeterministic)
+{
+    const auto files = Scene().Files();
+    std::set<std::string> names;
+    for (const auto& f : files)
+        names.insert(f.first);
+    std::vector<std::string> want = {"sky", "scene", "scene_refl_lusa", "ruslo_dn", "ruslo_up", "lusha", "reka",
+                                     "shadow", "tree_shadow", "brizg"};
+    for (auto& w : want)
+        w += ".singleobject";
+    for (int i = 0; i < 7; ++i)
+        want.push_back("water_list_" + std::to_string(i) + ".singleobject");
+    for (int i = 1; i <= 4; ++i)
+        want.push_back("leaf0" + std::to_string(i) + ".singleobject");
+    for (int i = 1; i <= 15; ++i) {
+        char n[40];
+        std::snprintf(n, sizeof n, "camera\\camera%02d.transobj", i);
+        want.push_back(n);
+    }
+    for (const char* n : {"duck_traectory.transobj", "tree01.transobj", "tree02.transobj", "tree03.transobj",
+                          "kamish.transobj", "grass_up.transobj", "grass_down.transobj", "duck.skin", "kamish.skin",
+                          "tree01.skin", "tree02.skin", "tree03.skin", "duck_plavat.anim", "duck_nirok.anim",
+                          "duck_pleskanie.anim", "kamish_stay.anim", "tree01_stay.anim", "tree02_stay.anim",
+                          "tree03_stay.anim", "tree01_wind.anim", "tree02_wind.anim", "tree03_wind.anim",
+                          "tree01.linkanim", "tree02.linkanim", "tree03.linkanim", "coll.collface"})
+        want.push_back(n);
+    for (const auto& w : want)
+        EXPECT_TRUE(names.count(w)) << w;
+    EXPECT_EQ(names.size(), want.size());
+
+    // Every file reads back with the program's readers.
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.first);
+        const auto& b = f.second;
+        const std::string& n = f.first;
+        int status = -1;
+        if (n.find(".singleobject") != std::string::npos) {
+            SingleObjectData d;
+            status = ReadSingleObjectFile(b.data(), b.size(), d);
+            // The runs cover the triangle list in order.
+            size_t next = 0;
+            for (const auto& m : d.materials) {
+                EXPECT_EQ(m.firstIndex, next);
+                next += size_t(m.triangleCount) * 3;
+            }
+            EXPECT_EQ(next, d.indices.size());
+        } else if (n.rfind("camera\\", 0) == 0) {
+            CameraPathData d;
+            status = ReadCameraPathFile(b.data(), b.size(), d);
+            EXPECT_EQ(b.size(), 24032u);
+        } else if (n == "duck_traectory.transobj") {
+            TrajectoryData d;
+            status = ReadTrajectoryFile(b.data(), b.size(), d);
+            EXPECT_EQ(b.size(), 192008u);
+        } else if (n.find(".transobj") != std::string::npos) {
+            InstanceListData d;
+            status = ReadInstanceListFile(b.data(), b.size(), d);
+        } else if (n.find(".skin") != std::string::npos) {
+            SkinData d;
+            status = ReadSkinFile(b.data(), b.size(), d);
+        } else if (n.find(".anim") != std::string::npos && n.find("link") == std::string::npos) {
+            AnimData d;
+            status = ReadAnimFile(b.data(), b.size(), d);
+        } else if (n.find(".linkanim") != std::string::npos) {
+            LinkAnimData d;
+            status = ReadLinkAnimFile(b.data(), b.size(), d);
+        } else if (n == "coll.collface") {
+            CollFaceData d;
+            status = ReadCollFaceFile(b.data(), b.size(), d);
+        }
+        EXPECT_EQ(status, 0);
+    }
+
+    const auto again = BuildScene().Files();
+    ASSERT_EQ(again.size(), files.size());
+    for (size_t i = 0; i < files.size(); ++i)
+        EXPECT_TRUE(again[i] == files[i]) << files[i].first << " differs between two runs";
+}
+
+TEST(SceneContent, CountsTheProgramExpects)
+{
+    const auto& s = Scene();
+    EXPECT_EQ(s.lists.at("tree01.transobj").placements.size(), 13u);
+    EXPECT_EQ(s.lists.at("tree02.transobj").placements.size(), 9u);
+    EXPECT_EQ(s.lists.at("tree03.transobj").placements.size(), 9u);
+    EXPECT_EQ(s.lists.at("kamish.transobj").placements.size(), 17u);
+    EXPECT_EQ(s.lists.at("grass_up.transobj").placements.size(), 196u);
+    EXPECT_EQ(s.lists.at("grass_down.transobj").placements.size(), 89u);
+    struct
+    {
+        const char* anim;
+        const char* skin;
+        unsigned bones, frames;
+    } table[] = {{"duck_plavat.anim", "duck.skin", 13, 10},       {"duck_nirok.anim", "duck.skin", 13, 40},
+                 {"duck_pleskanie.anim", "duck.skin", 13, 21},    {"kamish_stay.anim", "kamish.skin", 6, 200},
+                 {"tree01_stay.anim", "tree01.skin", 38, 300},    {"tree02_stay.anim", "tree02.skin", 26, 300},
+                 {"tree03_stay.anim", "tree03.skin", 25, 300}};
+    for (const auto& t : table) {
+        SCOPED_TRACE(t.anim);
+        const auto& a = s.anims.at(t.anim);
+        const auto& k = s.skins.at(t.skin);
+        EXPECT_EQ(a.boneCount, t.bones);
+        EXPECT_EQ(a.frameCount, t.frames);
+        EXPECT_EQ(k.boneCount, t.bones);
+        for (uint8_t b : k.bones)
+            ASSERT_LT(b, a.boneCount);
+    }
+    for (const char* tree : {"tree01", "tree02", "tree03"}) {
+        const auto& l = s.links.at(std::string(tree) + ".linkanim");
+        EXPECT_GE(l.cards.size(), 60u);
+        for (uint8_t b : l.bones)
+            ASSERT_LT(b, s.skins.at(std::string(tree) + ".skin").boneCount);
+        EXPECT_TRUE(WriteAnimFile(s.anims.at(std::string(tree) + "_stay.anim")) ==
+                    WriteAnimFile(s.anims.at(std::string(tree) + "_wind.anim")));
+    }
+    for (const auto& c : s.cameras) {
+        EXPECT_EQ(c.eyes.size(), 1001u);
+    }
+    EXPECT_EQ(s.cameras.size(), 15u);
+    EXPECT_EQ(s.duckTrajectory.frames, 1000u);
+}
+
+TEST(SceneContent, PoolsRiverAndFallsWhereTheProgramExpectsThem)
+{
+    const MeshHeights pool({&Scene().models.at("lusha.singleobject")});
+    const MeshHeights river({&Scene().models.at("reka.singleobject")});
+    // Every pond ring region centre and both foam rings lie over pool water.
+    std::vector<std::pair<float, float>> centres;
+    for (const auto& r : PondRingRegions())
+        centres.push_back({r.x, r.z});
+    centres.push_back({kFoamA.x, kFoamA.z});
+    centres.push_back({kFoamB.x, kFoamB.z});
+    for (const auto& c : centres) {
+        SCOPED_TRACE(testing::Message() << "pool centre " << c.first << ", " << c.second);
+        EXPECT_TRUE(pool.Covers(c.first, c.second, kPoolY));
+        EXPECT_LT(Ground().Max(c.first, c.second), kPoolY - 1);
+    }
+    // The river fills the rain's river band along the valley.
+    for (float z = kValleyZ0; z <= kValleyZ1; z += 25)
+        for (float x = kRainRiverX0; x <= kRainRiverX1; x += 223.0f / 8) {
+            SCOPED_TRACE(testing::Message() << "river at " << x << ", " << z);
+            EXPECT_TRUE(river.Covers(x, z, kRiverY));
+            EXPECT_LT(Ground().Max(x, z), kRiverY);
+        }
+    // The falls come over the cliff edge above their pools: high ground just
+    // behind each point, pool water below it.
+    for (const Vec3& fall : {kFallA, kFallB}) {
+        SCOPED_TRACE(testing::Message() << "fall at z " << fall.z);
+        EXPECT_GT(GroundHeight(fall.x + 8, fall.z), fall.y - 6);
+        EXPECT_LT(GroundHeight(fall.x - 6, fall.z), kPoolY);
+        EXPECT_TRUE(pool.Covers(fall.x, fall.z, kPoolY) || pool.Covers(fall.x - 4, fall.z, kPoolY));
+    }
+}
+
+TEST(SceneContent, CollisionFacesStartWithTheWaterQuad)
+{
+    const auto& faces = Scene().collision.faces;
+    ASSERT_GE(faces.size(), 100u);
+    for (int i = 0; i < 2; ++i) {
+        const auto& f = faces[size_t(i)];
+        for (const Vec3& p : {f.a, f.b, f.c})
+            EXPECT_NEAR(p.y, 15.13f, 0.01f);
+        EXPECT_FLOAT_EQ(f.n.y, 1.0f);
+    }
+    // The two triangles cover the river band of the valley.
+    auto inside = [](const CollFace& f, float x, float z) {
+        Vec3 p = {x, 15.13f, z};
+        return Dot(p - f.a, f.nab) >= -1e-3f && Dot(p - f.b, f.nbc) >= -1e-3f && Dot(p - f.c, f.nca) >= -1e-3f;
+    };
+    for (float z = kValleyZ0; z <= kValleyZ1; z += 50)
+        for (float x = kRainRiverX0; x <= kRainRiverX1; x += 20)
+            EXPECT_TRUE(inside(faces[0], x, z) || inside(faces[1], x, z)) << x << ", " << z;
+    for (const auto& f : faces) {
+        EXPECT_GE(f.n.y, 0.0f);
+        EXPECT_NEAR(Dot(f.b - f.a, f.nab), 0.0f, 0.01f);
+        EXPECT_NEAR(Dot(f.c - f.b, f.nbc), 0.0f, 0.01f);
+    }
+}
+
+TEST(SceneContent, CameraEyesStayInTheOpenAndMoveSmoothly)
+{
+    const auto& s = Scene();
+    for (size_t p = 0; p < s.cameras.size(); ++p) {
+        SCOPED_TRACE(testing::Message() << "camera" << p + 1);
+        const auto& c = s.cameras[p];
+        float worstClear = 1e9f, worstTurn = 0, worstJerk = 0;
+        for (size_t f = 0; f < c.eyes.size(); ++f) {
+            const Vec3 e = c.eyes[f];
+            float ground = std::max(Ground().Max(e.x, e.z), SurfaceHeight(e.x, e.z));
+            worstClear = std::min(worstClear, e.y - ground);
+            ASSERT_GT(Len(c.targets[f] - e), 1.0f);
+            if (f > 0) {
+                Vec3 d0 = Norm(c.targets[f - 1] - c.eyes[f - 1]), d1 = Norm(c.targets[f] - e);
+                worstTurn = std::max(worstTurn, std::acos(Clamp(Dot(d0, d1), -1, 1)));
+            }
+            if (f > 1)
+                worstJerk = std::max(worstJerk, Len(c.eyes[f] - c.eyes[f - 1] * 2.0f + c.eyes[f - 2]));
+        }
+        EXPECT_GT(worstClear, 4.0f);
+        EXPECT_LT(worstTurn, 0.03f);  // under 1.7 degrees per frame
+        EXPECT_LT(worstJerk, 0.5f);
+        // Inside no tree: keep out of the crown's upright cylinder.
+        for (const auto& t : s.trees)
+            for (const auto& e : c.eyes) {
+                float dx = e.x - t.root.x, dz = e.z - t.root.z;
+                bool inCrown = dx * dx + dz * dz < t.radius * t.radius && e.y < t.root.y + t.height;
+                ASSERT_FALSE(inCrown) << "tree at " << t.root.x << ", " << t.root.z;
+            }
+    }
+    // Some flights pass both falls close enough to hear them swell.
+    for (const Vec3& fall : {kFallA, kFallB}) {
+        int paths = 0;
+        for (size_t p = 0; p < 14; ++p) {
+            bool near = false;
+            for (size_t f = 0; f < 500; ++f) {
+                float d = Len(s.cameras[p].eyes[f] - fall);
+                near = near || (d > 50 && d < 250);
+            }
+            paths += near;
+        }
+        EXPECT_GE(paths, 2) << "fall at z " << fall.z;
+    }
+}
+
+TEST(SceneContent, DucksSwimOnTheRiverApart)
+{
+    const auto& t = Scene().duckTrajectory;
+    auto pos = [&](uint32_t d, uint32_t f) {
+        const auto& m = t.matrices[d * t.frames + f % t.frames];
+        return Vec3{m.m[3][0], m.m[3][1], m.m[3][2]};
+    };
+    for (uint32_t f = 0; f < t.frames; ++f)
+        for (uint32_t d = 0; d < 3; ++d) {
+            const Vec3 p = pos(d, f);
+            EXPECT_NEAR(p.y, kRiverY, 0.1f);
+            EXPECT_LT(RiverDistance(p.x, p.z), -15.0f) << "duck " << d << " frame " << f;
+            const auto& m = t.matrices[d * t.frames + f];
+            EXPECT_NEAR(std::sqrt(m.m[0][0] * m.m[0][0] + m.m[0][2] * m.m[0][2]), 0.6874f, 1e-3f);
+            // Steps are small and the loop closes.
+            EXPECT_LT(Len(pos(d, f + 1) - p), 1.5f);
+            for (uint32_t o = d + 1; o < 3; ++o)
+                EXPECT_GT(Len(pos(o, f) - p), 60.0f);
+        }
+}
+
+TEST(SceneContent, PlantsStandOnTheGround)
+{
+    const auto& s = Scene();
+    int inBands = 0;
+    for (const auto& t : s.trees) {
+        SCOPED_TRACE(testing::Message() << "tree at " << t.root.x << ", " << t.root.z);
+        EXPECT_GE(t.scale, 68.0f);
+        EXPECT_LE(t.scale, 203.0f);
+        float g = Ground().Max(t.root.x, t.root.z);
+        EXPECT_LE(t.root.y, g + 0.1f);
+        EXPECT_GE(t.root.y, g - 12.0f);
+        EXPECT_GT(RiverDistance(t.root.x, t.root.z), 0.0f);
+        EXPECT_GT(PoolDistance(t.root.x, t.root.z), 0.0f);
+        inBands += (t.root.x >= 418 && t.root.x <= 558) || (t.root.x >= -420 && t.root.x <= -280);
+    }
+    EXPECT_EQ(s.trees.size(), 31u);
+    EXPECT_GE(inBands, 20);
+    for (const auto& m : s.lists.at("kamish.transobj").placements) {
+        float sy = m.m[1][1];
+        EXPECT_GE(sy, 0.885f);
+        EXPECT_LE(sy, 1.225f);
+        EXPECT_NEAR(m.m[0][0] * m.m[0][0] + m.m[0][2] * m.m[0][2], 1.0f, 1e-4f);
+        float x = m.m[3][0], z = m.m[3][2];
+        EXPECT_NEAR(m.m[3][1], Ground().Max(x, z), 4.0f);
+    }
+    for (const char* list : {"grass_up.transobj", "grass_down.transobj"})
+        for (const auto& m : s.lists.at(list).placements) {
+            float x = m.m[3][0], z = m.m[3][2];
+            EXPECT_NEAR(m.m[3][1], Ground().Max(x, z), 3.0f) << list;
+            EXPECT_GT(m.m[3][1], kRiverY);
+        }
+}
+
+TEST(SceneContent, EveryAnimationLoopsWithoutAJump)
+{
+    for (const auto& a : Scene().anims) {
+        SCOPED_TRACE(a.first);
+        const AnimData& d = a.second;
+        auto diff = [&](uint32_t f0, uint32_t f1) {
+            float m = 0;
+            for (uint32_t b = 0; b < d.boneCount; ++b)
+                for (int i = 0; i < 16; ++i)
+                    m = std::max(m, std::fabs(d.Frame(f0)[b].m[i / 4][i % 4] - d.Frame(f1)[b].m[i / 4][i % 4]));
+            return m;
+        };
+        float step = 0;
+        for (uint32_t f = 0; f + 1 < d.frameCount; ++f)
+            step = std::max(step, diff(f, f + 1));
+        EXPECT_GT(step, 0.0f) << "does not move";
+        EXPECT_LE(diff(d.frameCount - 1, 0), step * 1.05f);
+    }
+    // The duck's animations all start from the same pose, where they switch.
+    const auto& swim = Scene().anims.at("duck_plavat.anim");
+    for (const char* other : {"duck_nirok.anim", "duck_pleskanie.anim"}) {
+        const auto& o = Scene().anims.at(other);
+        for (uint32_t b = 0; b < 13; ++b)
+            if (b != 9 && b != 10 && b != 11 && b != 12)  // the paddling feet
+                for (int i = 0; i < 16; ++i)
+                    EXPECT_NEAR(o.Frame(0)[b].m[i / 4][i % 4], swim.Frame(0)[b].m[i / 4][i % 4], 1e-4f) << other;
+    }
+}
+
+} // namespace
