@@ -80,6 +80,7 @@ void BuildPlacements(SceneContent& s);
 void BuildTerrainModels(SceneContent& s);
 void BuildProps(SceneContent& s);
 void BuildSkins(SceneContent& s);
+void BuildPoolReflections(SceneContent& s);  // after the skins
 void BuildCollision(SceneContent& s);
 
 SceneContent BuildScene();

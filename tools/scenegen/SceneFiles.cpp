@@ -135,6 +135,7 @@ SceneContent BuildScene()
     BuildTerrainModels(s);
     BuildProps(s);
     BuildSkins(s);
+    BuildPoolReflections(s);
     BuildCollision(s);
     return s;
 }
