@@ -1,6 +1,7 @@
 // The valley's ground and water meshes: scenery, river beds, pool and river
 // surfaces, shadows, stones, the bridge and the two falls.
 #include <algorithm>
+#include <array>
 #include <functional>
 
 #include "Scene.h"
@@ -31,6 +32,16 @@ Vec3 TriNormal(Vec3 a, Vec3 b, Vec3 c) { return Norm(Cross(b - a, c - a)); }
 // Lazily shared grid vertices inside one builder.
 struct GridVertices
 {
+    // The three corners of a triangle, created in this order (never inside
+    // one call's arguments, whose order the compiler picks).
+    std::array<uint16_t, 3> Three(int i0, int j0, int i1, int j1, int i2, int j2)
+    {
+        std::array<uint16_t, 3> t;
+        t[0] = Get(i0, j0);
+        t[1] = Get(i1, j1);
+        t[2] = Get(i2, j2);
+        return t;
+    }
     MeshBuilder* mesh;
     std::vector<int> index;
     int nx;
@@ -366,13 +377,15 @@ void BuildTerrainModels(SceneContent& s)
         const float pd = PoolDistance(cx, cz);
         if (rd < 0 || (pd < -2 && std::max({a.y, b.y, c.y}) < kPoolY)) {
             // Beds under the river and the pools: seen from above, through the water.
-            bedLow.Tri(rd < 0 ? mBed : mPoolBed, gLow.Get(i0, j0), gLow.Get(i1, j1), gLow.Get(i2, j2));
+            const auto t = gLow.Three(i0, j0, i1, j1, i2, j2);
+            bedLow.Tri(rd < 0 ? mBed : mPoolBed, t[0], t[1], t[2]);
             return;
         }
         if (rd < 30 && cy < 34 && PoolDistance(cx, cz) > 4) {
             // Banks: drawn from above and, mirrored in the river, from below.
             int mat = cy < 17.5f ? mSand : mBank;
-            bedUp.TwoSided(mat, gUp.Get(i0, j0), gUp.Get(i1, j1), gUp.Get(i2, j2));
+            const auto t = gUp.Three(i0, j0, i1, j1, i2, j2);
+            bedUp.TwoSided(mat, t[0], t[1], t[2]);
             return;
         }
         int mat;
@@ -392,13 +405,17 @@ void BuildTerrainModels(SceneContent& s)
             mat = Fbm2(cx / 90, cz / 90, 2, 31) > 0.15f ? mMeadow : mGrass;
         // The scenery's ground is wound to face down: the main pass draws it
         // without culling, and the mirrored views look at it from below.
-        scene.Tri(mat, gScene.Get(i0, j0), gScene.Get(i2, j2), gScene.Get(i1, j1));
+        const auto t = gScene.Three(i0, j0, i1, j1, i2, j2);
+        scene.Tri(mat, t[0], t[2], t[1]);
         // What the pools can mirror: ground above their plane, not too far off.
         float nearPool = 1e9f;
         for (const auto& p : PoolShapes())
             nearPool = std::min(nearPool, std::hypot(cx - p.cx, cz - p.cz));
         if (std::min({a.y, b.y, c.y}) > kPoolY - 0.5f && pd > -1 && nearPool < 650)
-            refl.Tri(mat, gRefl.Get(i0, j0), gRefl.Get(i2, j2), gRefl.Get(i1, j1));
+        {
+            const auto r = gRefl.Three(i0, j0, i1, j1, i2, j2);
+            refl.Tri(mat, r[0], r[2], r[1]);
+        }
     };
     for (int j = 0; j + 1 < nz; ++j)
         for (int i = 0; i + 1 < nx; ++i) {
