@@ -382,10 +382,6 @@ Posed FromModel(const SingleObjectData& m, const Mat4& world)
 
 void DrawPosed(Raster& r, TextureSet& tex, const Posed& p, const State& st)
 {
-    static const char* skip = std::getenv("SCENEGEN_SKIP");
-    for (const auto& m : p.mats)
-        if (skip && std::strstr(skip, m.texture.c_str()))
-            return;
     for (const auto& m : p.mats)
         r.Draw(p.pos, p.uv, p.idx, m.firstIndex, m.triangleCount, &tex.Get(m.texture), st);
 }
