@@ -47,7 +47,14 @@ try_wine32() {
   if sudo_if_needed dpkg --add-architecture i386 &&
      sudo_if_needed apt-get update -qq >/dev/null 2>&1;
      sudo_if_needed env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq wine32:i386 >/dev/null 2>&1; then
-    log "32-bit Wine installed"
+    if have_wine32; then
+      log "32-bit Wine installed"
+    else
+      # Installed but this kernel cannot start 32-bit programs: take it away
+      # again so that a plain `wine` keeps working for 64-bit programs.
+      log "32-bit Wine cannot run on this kernel; removing it, the i686 tests will be skipped"
+      sudo_if_needed env DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq wine32:i386 >/dev/null 2>&1 || true
+    fi
   else
     log "32-bit Wine is not installable here; the i686 build is compiled but its tests are skipped"
     sudo_if_needed dpkg --remove-architecture i386 >/dev/null 2>&1 || true

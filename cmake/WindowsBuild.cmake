@@ -50,11 +50,15 @@ target_include_directories(qm_gtest PUBLIC ${QM_GTEST_DIR}/include PRIVATE ${QM_
 target_link_libraries(qm_gtest PUBLIC Threads::Threads)
 
 file(GLOB QM_WIN_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/win/*.cpp)
+# Test-only resources (a small data archive as CustomData 454).
+file(GLOB QM_WIN_TEST_RC CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/win/*.rc)
 if(QM_WIN_TESTS)
-  add_executable(win_tests ${QM_WIN_TESTS} ${PROJECT_SOURCE_DIR}/resources/Quenmoor.rc)
+  add_executable(win_tests ${QM_WIN_TESTS} ${QM_WIN_TEST_RC} ${PROJECT_SOURCE_DIR}/resources/Quenmoor.rc)
   target_link_libraries(win_tests PRIVATE quenmoor_win qm_gtest)
   target_include_directories(win_tests PRIVATE ${PROJECT_SOURCE_DIR}/resources ${QM_GENERATED_DIR})
   target_compile_options(win_tests PRIVATE $<$<COMPILE_LANGUAGE:RC>:-I${PROJECT_SOURCE_DIR}/resources -I${QM_GENERATED_DIR}>)
+  target_compile_options(win_tests PRIVATE $<$<COMPILE_LANGUAGE:RC>:-I${PROJECT_SOURCE_DIR}/tests/data/rar>)
+  set_source_files_properties(${QM_WIN_TEST_RC} PROPERTIES OBJECT_DEPENDS ${PROJECT_SOURCE_DIR}/tests/data/rar/scene-sample.rar)
   add_test(NAME win_tests COMMAND win_tests)
 endif()
 
@@ -67,6 +71,11 @@ if(QM_E2E_SOURCES)
   add_test(NAME e2e COMMAND e2e_driver $<TARGET_FILE:QuenmoorLogged>)
   # a saver that never ends must not hold the whole test run
   set_tests_properties(e2e PROPERTIES TIMEOUT 120)
+endif()
+
+# The archive tool runs on Windows too.
+if(EXISTS ${PROJECT_SOURCE_DIR}/tools/qarchive/CMakeLists.txt)
+  add_subdirectory(${PROJECT_SOURCE_DIR}/tools/qarchive tools/qarchive)
 endif()
 
 # The shipped saver imports system DLLs only; checked without Wine, so it

@@ -3,6 +3,10 @@
 
 #include <commctrl.h>
 
+#include "settings/VideoModeList.h"
+#include "settings/win/ConfigDialog.h"
+#include "settings/win/SettingsRegistry.h"
+#include "settings/win/VideoModeEnumeration.h"
 #include "shell/win/Monitors.h"
 #include "shell/win/Password.h"
 #include "shell/win/SaverWindow.h"
@@ -55,11 +59,14 @@ HRESULT InitSaver(CSaverCore* app, HINSTANCE instance)
             MessageBoxA(nullptr, "Not Create Direct3D9 object", "Error", MB_OK | MB_TOPMOST);
             return E_FAIL;
         }
+        BuildVideoModeList(app->m_VideoModes);
     }
 
     ListMonitors(app);
 
     if (NeedsSaverWindow(app->m_Mode)) {
+        // the options are known before any window opens
+        ReadSettingsFromRegistry(app->m_Settings, app);
         if (FAILED(OpenSaverWindows(app)))
             return E_FAIL; // nothing to anchor a device or show a picture on
         if (app->m_Mode == rmPreview && !WaitForPreviewStart(app))
@@ -72,14 +79,14 @@ int RunSaverMode(CSaverCore* app)
 {
     switch (app->m_Mode) {
     case rmConfigure:
-        // the configuration dialog comes with the settings; until then say so
-        MessageBoxA(app->m_hWndParent, "This screen saver has no options that you can set yet.",
-                    "Quenmoor 3D Screensaver", MB_OK | MB_ICONINFORMATION);
+        RunConfigDialog(app);
         break;
     case rmPreview:
     case rmFullScreen:
     case rmTestWindow:
+        // the registry was read before the windows opened (InitSaver)
         app->OnSettingsRead();
+        ApplySelectedVideoMode(app->m_VideoModes, app->m_Settings);
         RunSaver(app);
         break;
     case rmPasswordChange:

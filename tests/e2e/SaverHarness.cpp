@@ -172,6 +172,17 @@ DriverWindow::~DriverWindow()
         DeleteObject(m_hBrush);
 }
 
+HWND ActivationTaker()
+{
+    static DriverWindow* s_pTaker = nullptr;
+    if (s_pTaker == nullptr) {
+        s_pTaker = new DriverWindow(160, 90, RGB(0, 0, 255));
+        SetWindowPos(s_pTaker->Handle(), nullptr, GetSystemMetrics(SM_CXSCREEN) - 220, 40, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return s_pTaker->Handle();
+}
+
 // --- the saver process -------------------------------------------------------
 
 static std::string FreshFolder()

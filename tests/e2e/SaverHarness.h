@@ -62,6 +62,12 @@ private:
     HBRUSH m_hBrush = nullptr;
 };
 
+// A window of the driver that takes the activation away from the saver. It
+// lives as long as the driver: under Wine without a window manager, hiding or
+// destroying a visible window costs 2 s. It sits near the top-right corner,
+// clear of the points where the tests read the screen.
+HWND ActivationTaker();
+
 // One run of the saver. The process is ended by the destructor if a test
 // left it running.
 class SaverRun

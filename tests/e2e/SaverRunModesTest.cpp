@@ -28,6 +28,13 @@ bool ScreenShowsClearedPicture()
     return true;
 }
 
+std::string Hex(long colour)
+{
+    char text[16];
+    std::snprintf(text, sizeof(text), "0x%06lx", colour);
+    return text;
+}
+
 std::string Joined(const std::vector<std::string>& lines)
 {
     std::string text;
@@ -49,6 +56,10 @@ void ExpectStartRecordsInOrder(const std::vector<std::string>& log, const std::s
                 found = i;
         ASSERT_GE(found, 0) << "missing or out of order: " << line << "\nlog:\n" << Joined(log);
         at = found;
+    }
+    for (const std::string& line : log) {
+        EXPECT_NE(line.rfind("error", 0), 0u) << Joined(log);
+        EXPECT_NE(line, "no device, saver ends") << Joined(log);
     }
     for (const std::string& line : log) {
         if (line.rfind("command line\t", 0) == 0) {
@@ -77,11 +88,10 @@ TEST_P(FullScreenRun, DrawsFramesAndEndsOnInputWithExitCodeZero)
     const HWND window = saver.WaitForTopLevelWindow(kStartTimeoutMs);
     ASSERT_NE(window, nullptr) << "no saver window";
     ASSERT_TRUE(WaitUntil(kStartTimeoutMs, [] { return ScreenShowsClearedPicture(); }))
-        << "the full-screen picture never showed the clear colour; centre pixel 0x" << std::hex
-        << ScreenPixel(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
+        << "the full-screen picture never showed the clear colour; centre pixel "
+        << Hex(ScreenPixel(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2));
     ASSERT_TRUE(saver.IsRunning());
 
-    DriverWindow* other = nullptr;
     const ULONGLONG sent = GetTickCount64();
     switch (GetParam().ender) {
     case Ender::Key:
@@ -91,8 +101,7 @@ TEST_P(FullScreenRun, DrawsFramesAndEndsOnInputWithExitCodeZero)
         SendLeftClick();
         break;
     case Ender::Deactivation:
-        other = new DriverWindow(200, 100, RGB(0, 0, 255));
-        SetForegroundWindow(other->Handle());
+        SetForegroundWindow(ActivationTaker());
         break;
     case Ender::CloseCommand:
         PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -102,7 +111,6 @@ TEST_P(FullScreenRun, DrawsFramesAndEndsOnInputWithExitCodeZero)
     const bool ended = saver.WaitForExit(kExitTimeoutMs + 500, &exitCode);
     const ULONGLONG tookMs = GetTickCount64() - sent;
     std::printf("ended %llu ms after the input\n", tookMs);
-    delete other;
     ASSERT_TRUE(ended) << "still running 2.5 s after the input";
     EXPECT_LT(tookMs, kExitTimeoutMs);
     EXPECT_EQ(exitCode, 0u);
@@ -168,7 +176,8 @@ std::vector<WindowShape> SampleNewWindow(SaverRun& saver, DWORD untilMs, HWND* w
 
 bool IsCaptionedTestShape(const WindowShape& shape)
 {
-    const LONG wanted = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    // WS_VISIBLE is left out: it is set last while the window is made
+    const LONG wanted = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     return (shape.style & wanted) == wanted && (shape.style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_POPUP)) == 0 &&
            shape.clientWidth == 600 && shape.clientHeight == 400;
 }
@@ -184,12 +193,11 @@ TEST(TestWindowRun, CaptionedWindowIgnoresInputAndEndsWhenClosed)
         const std::vector<WindowShape> samples = SampleNewWindow(saver, kStartTimeoutMs, &window);
         ASSERT_NE(window, nullptr) << "no test window";
         bool captioned = false;
-        bool seenBeforeDevice = false;
-        for (const WindowShape& shape : samples) {
+        for (const WindowShape& shape : samples)
             captioned = captioned || IsCaptionedTestShape(shape);
-            seenBeforeDevice = seenBeforeDevice || (shape.style & WS_POPUP) == 0;
-        }
-        if (!seenBeforeDevice && attempt < 3)
+        // the driver may have looked only while the window was being made or
+        // after the device took it; a wrong window fails all three runs
+        if (!captioned && attempt < 3)
             continue;
         EXPECT_TRUE(captioned) << "first look: style 0x" << std::hex << samples.front().style << std::dec
                                << ", client " << samples.front().clientWidth << " x "
@@ -197,18 +205,16 @@ TEST(TestWindowRun, CaptionedWindowIgnoresInputAndEndsWhenClosed)
 
         ASSERT_TRUE(WaitUntil(kStartTimeoutMs, [] { return ScreenShowsClearedPicture(); }))
             << "the device never showed the clear colour";
+        EXPECT_TRUE(IsWindowVisible(window));
 
         // Keys, buttons and losing the activation do not end a test run.
         ASSERT_EQ(GetForegroundWindow(), window) << "the input would not reach the test window";
         SendKeyPress(VK_SPACE);
         SendLeftClick();
         PumpFor(300);
-        {
-            DriverWindow other(200, 100, RGB(0, 0, 255));
-            SetForegroundWindow(other.Handle());
-            PumpFor(700);
-            EXPECT_EQ(GetForegroundWindow(), other.Handle()) << "the test window kept the activation";
-        }
+        SetForegroundWindow(ActivationTaker());
+        PumpFor(700);
+        EXPECT_EQ(GetForegroundWindow(), ActivationTaker()) << "the test window kept the activation";
         EXPECT_TRUE(saver.IsRunning()) << "input ended the test run";
         EXPECT_FALSE(saver.LogHas("detected pressed any key"));
 
@@ -329,7 +335,7 @@ TEST(PreviewRun, PaintsItsPictureAtTheTopLeft)
         return true;
     });
     for (const Probe& probe : probes)
-        EXPECT_EQ(ScreenPixel(origin.x + probe.x, origin.y + probe.y), probe.colour)
+        EXPECT_EQ(Hex(ScreenPixel(origin.x + probe.x, origin.y + probe.y)), Hex(probe.colour))
             << "at " << probe.x << ", " << probe.y;
     EXPECT_TRUE(shown);
 

@@ -654,6 +654,8 @@ void FakeDirect3DDevice9::ResetRecording()
     draws.clear();
     state = FakeDeviceState();
     inScene = false;
+    presents = 0;
+    scenes = 0;
 }
 
 FakeSurface* FakeDirect3DDevice9::MakeSurface(UINT width, UINT height, D3DFORMAT format, DWORD usage, D3DPOOL pool,
@@ -818,7 +820,10 @@ HRESULT FakeDirect3DDevice9::Reset(D3DPRESENT_PARAMETERS* pp)
 
 HRESULT FakeDirect3DDevice9::Present(const RECT* src, const RECT* dst, HWND window, const RGNDATA* dirty)
 {
-    return Record("Present", {P(src), P(dst), P(window), P(dirty)});
+    const HRESULT hr = Record("Present", {P(src), P(dst), P(window), P(dirty)});
+    if (SUCCEEDED(hr))
+        ++presents;
+    return hr;
 }
 
 HRESULT FakeDirect3DDevice9::GetBackBuffer(UINT chain, UINT index, D3DBACKBUFFER_TYPE type,
@@ -1102,8 +1107,10 @@ HRESULT FakeDirect3DDevice9::BeginScene()
     HRESULT hr = Record("BeginScene", {});
     if (inScene)
         hr = D3DERR_INVALIDCALL;
-    if (SUCCEEDED(hr))
+    if (SUCCEEDED(hr)) {
         inScene = true;
+        ++scenes;
+    }
     return hr;
 }
 
@@ -1540,6 +1547,8 @@ float FakeDirect3DDevice9::GetNPatchMode()
 HRESULT FakeDirect3DDevice9::RecordDraw(FakeDrawCall draw, HRESULT result)
 {
     draw.insideScene = inScene;
+    draw.frame = presents;
+    draw.scene = scenes;
     draw.state = state;
     draws.push_back(std::move(draw));
     if (SUCCEEDED(result) && !inScene)

@@ -301,6 +301,8 @@ struct FakeDrawCall
     std::vector<BYTE> vertexBytes;  // copied from the UP draws (vertex_count or primitive_count based)
     std::vector<BYTE> indexBytes;   // DrawIndexedPrimitiveUP
     bool insideScene = false;
+    int frame = 0;                  // successful Present calls before the draw
+    int scene = 0;                  // successful BeginScene calls before the draw (the first scene is 1)
     FakeDeviceState state;          // the state the draw used
 };
 
@@ -315,6 +317,8 @@ public:
     FakeDeviceState state;
     std::vector<FakeDrawCall> draws;
     bool inScene = false;
+    int presents = 0; // successful Present calls
+    int scenes = 0;   // successful BeginScene calls
     D3DCAPS9 caps = {};                    // GetDeviceCaps; the creator copies its adapter's caps
     D3DPRESENT_PARAMETERS presentParameters = {}; // from the creation (or Reset)
     D3DDEVICE_CREATION_PARAMETERS creationParameters = {};

@@ -56,8 +56,17 @@ TEST(FakeDirect3D, DrawsKeepTheirStateAndNeedAScene)
     const float quad[4 * 3] = {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0};
     EXPECT_EQ(device.DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, 12), S_OK);
     EXPECT_EQ(device.EndScene(), S_OK);
+    EXPECT_EQ(device.Present(nullptr, nullptr, nullptr, nullptr), S_OK);
+    ASSERT_EQ(device.BeginScene(), S_OK);
+    EXPECT_EQ(device.DrawPrimitive(D3DPT_POINTLIST, 0, 1), S_OK);
+    EXPECT_EQ(device.EndScene(), S_OK);
 
-    ASSERT_EQ(device.draws.size(), 3u);
+    ASSERT_EQ(device.draws.size(), 4u);
+    // draws know their frame and scene
+    EXPECT_EQ(device.draws[2].frame, 0);
+    EXPECT_EQ(device.draws[2].scene, 1);
+    EXPECT_EQ(device.draws[3].frame, 1);
+    EXPECT_EQ(device.draws[3].scene, 2);
     EXPECT_FALSE(device.draws[0].insideScene);
     const fake3d::FakeDrawCall& strip = device.draws[1];
     EXPECT_TRUE(strip.insideScene);

@@ -7,6 +7,7 @@
 #include "FakeDirect3D.h"
 #include "TestSupport.h"
 #include "shell/win/SaverWindow.h"
+#include "src/ClassBase/win/Ostrel.h"
 #include "src/ClassRender/win/RenderTypes.h"
 #include "src/ClassRender/win/SaverCore.h"
 
@@ -118,6 +119,40 @@ TEST_F(FrameLoopTest, PreviewMakesNoDeviceAndNoFrames)
     EXPECT_EQ(d3d.CountCalls("CreateDevice"), 0);
     EXPECT_EQ(app.m_nFrameCounter, 0);
     KillTimer(app.m_hWnd, TIMER_FPS_LATCH);
+}
+
+TEST(FrameworkStart, ResetThenInitPrepareTheSceneApplication)
+{
+    CSaverCore* saved = g_pSaverApp;
+    ScopedLogCapture log;
+    COstrel app;
+    // leftovers of an earlier run
+    app.m_nMouseGrace = -3;
+    app.m_nFrameParity = 0;
+    app.m_OverlayColor[0] = 9;
+    app.m_pDevice = reinterpret_cast<IDirect3DDevice9*>(static_cast<uintptr_t>(0x1234));
+    app.m_Settings.ExitOnMouseMove = !app.m_DefaultSettings.ExitOnMouseMove;
+    g_TextureStageCache[5 * TEXTURE_STAGE_CACHE_TYPES + D3DTSS_COLOROP] = D3DTOP_MODULATE;
+    g_pSaverApp = nullptr;
+
+    app.Reset();
+    EXPECT_EQ(g_pSaverApp, &app);
+    EXPECT_EQ(app.m_nMouseGrace, 10);
+    EXPECT_EQ(app.m_nFrameParity, 1);
+    EXPECT_EQ(app.m_pDevice, nullptr);
+    EXPECT_EQ(app.m_Settings.ExitOnMouseMove, app.m_DefaultSettings.ExitOnMouseMove);
+    EXPECT_EQ(app.m_OverlayColor[0], 255);
+
+    app.Init();
+    EXPECT_STREQ(app.m_szClassName, "Screensaver");
+    EXPECT_EQ(app.m_OverlayColor[0], 0);
+    EXPECT_EQ(app.m_OverlayColor[1], 255);
+    EXPECT_EQ(app.m_OverlayColor[2], 0);
+    EXPECT_EQ(log.Lines(), std::vector<std::string>{"COstrel::Init()"});
+    // every texture-stage state reaches the device once more
+    for (DWORD entry : g_TextureStageCache)
+        ASSERT_EQ(entry, TEXTURE_STAGE_UNKNOWN);
+    g_pSaverApp = saved;
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include "FakeDirect3D.h"
 #include "TestSupport.h"
+#include "shell/win/Password.h"
 #include "shell/win/SaverWindow.h"
 #include "src/ClassRender/win/RenderTypes.h"
 #include "src/ClassRender/win/SaverCore.h"
@@ -150,10 +151,12 @@ TEST_F(SaverWindowTest, InputThatEndsTheSaverInEachMode)
             EXPECT_EQ(saver.shutdowns, ends ? 1 : 0);
             EXPECT_EQ(saver.m_pD3D == nullptr, ends);
             EXPECT_EQ(direct3D.RefCount(), ends ? 0u : 1u);
-            if (ends)
+            if (ends) {
                 EXPECT_EQ(exitCode, 0);
-            if (c.msg == WM_SYSCOMMAND && mode == rmFullScreen && ends)
+            }
+            if (c.msg == WM_SYSCOMMAND && mode == rmFullScreen && ends) {
                 EXPECT_EQ(result, 0);
+            }
             testsupport::DiscardPendingMessages();
         }
     }
@@ -199,8 +202,9 @@ TEST_F(SaverWindowTest, MouseJumpEndsOnlyWhenAskedForAndNotInPreview)
         EXPECT_FALSE(PullQuitMessage());
         const LRESULT result = SaverWindowProc(host.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(41, 20));
         EXPECT_EQ(PullQuitMessage(), c.ends);
-        if (c.exitOnMouseMove && c.mode != rmPreview)
+        if (c.exitOnMouseMove && c.mode != rmPreview) {
             EXPECT_EQ(result, 0);
+        }
         EXPECT_EQ(log.Lines(), c.ends ? std::vector<std::string>{"detected mouse move"}
                                       : std::vector<std::string>{});
     }
@@ -273,6 +277,16 @@ TEST_F(SaverWindowTest, PasswordIsAskedOnlyInFullScreenOnWindows9x)
         EXPECT_EQ(saver.m_pD3D, nullptr);
     }
     g_pSaverApp = &app;
+}
+
+TEST_F(SaverWindowTest, WindowsNtLoadsNoPasswordCheck)
+{
+    app.m_Mode = rmFullScreen;
+    app.m_bCheckPassword = 1;
+    SetupPasswordCheck(&app);
+    EXPECT_EQ(app.m_bCheckPassword, 0);
+    EXPECT_EQ(app.m_hPasswordDll, nullptr);
+    EXPECT_EQ(app.m_pfnPasswordCheck, nullptr);
 }
 
 TEST_F(SaverWindowTest, SuspendNoticeIsIgnoredWhileAPasswordFunctionIsLoaded)
@@ -363,6 +377,7 @@ TEST_F(SaverWindowTest, FrameTickCountsPassesWhileTheDeviceIsLost)
     EXPECT_EQ(device.CountCalls("Clear"), 0);
     EXPECT_EQ(app.m_nFrameParity, 1);
     EXPECT_EQ(app.m_fLastFrameTime, 1048.0f);
+    EXPECT_EQ(device.CountCalls("Reset"), 0); // waits for the device, never resets it
 
     // the device is back: one frame, timed from the last pass
     device.ClearResults();

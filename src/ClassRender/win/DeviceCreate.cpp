@@ -9,19 +9,21 @@
 
 D3DPRESENT_PARAMETERS g_d3dpp;
 
-// Until the video mode list chooses one, the depth buffer is 24-bit depth
-// with 8 bits of stencil.
-static const D3DFORMAT kDefaultDepthFormat = D3DFMT_D24S8;
-
-static void FillPresentParameters(CSaverCore* app)
+// The back buffer follows the desktop or the current video mode; the desktop
+// mode when no video mode could be made current.
+static void FillPresentParameters(CSaverCore* app, const D3DDISPLAYMODE& adapterMode)
 {
     RECT desktop = {};
     GetWindowRect(GetDesktopWindow(), &desktop);
+    const BackBufferChoice choice =
+        ChooseBackBuffer(app->m_Settings.UseDesktopSettings != 0, static_cast<uint32_t>(desktop.right),
+                         static_cast<uint32_t>(desktop.bottom), static_cast<int32_t>(adapterMode.Format),
+                         app->m_VideoModes);
 
     ZeroMemory(&g_d3dpp, sizeof(g_d3dpp));
-    g_d3dpp.BackBufferWidth = static_cast<UINT>(desktop.right);
-    g_d3dpp.BackBufferHeight = static_cast<UINT>(desktop.bottom);
-    g_d3dpp.BackBufferFormat = D3DFMT_X8R8G8B8;
+    g_d3dpp.BackBufferWidth = choice.Width;
+    g_d3dpp.BackBufferHeight = choice.Height;
+    g_d3dpp.BackBufferFormat = static_cast<D3DFORMAT>(choice.Format);
     g_d3dpp.BackBufferCount = 1;
     g_d3dpp.MultiSampleType = D3DMULTISAMPLE_NONE;
     g_d3dpp.MultiSampleQuality = 0;
@@ -29,7 +31,7 @@ static void FillPresentParameters(CSaverCore* app)
     g_d3dpp.hDeviceWindow = app->m_hWnd;
     g_d3dpp.Windowed = FALSE;
     g_d3dpp.EnableAutoDepthStencil = TRUE;
-    g_d3dpp.AutoDepthStencilFormat = kDefaultDepthFormat;
+    g_d3dpp.AutoDepthStencilFormat = static_cast<D3DFORMAT>(choice.DepthFormat);
     g_d3dpp.Flags = 0;
     g_d3dpp.FullScreen_RefreshRateInHz = 0;
     g_d3dpp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
@@ -46,7 +48,7 @@ HRESULT EE_Core_CreateD3Device(CSaverCore* app)
         LogWrite(g_szLogFile, "%s\n", "GetAdapterDisplayMode failed");
         return E_FAIL;
     }
-    FillPresentParameters(app);
+    FillPresentParameters(app, mode);
 
     struct Attempt
     {

@@ -33,3 +33,138 @@ void SetTextureStageStateCached(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWOR
     if (entry)
         *entry = value;
 }
+
+// Two records per error: the message, then where it was detected.
+static void LogRenderTypesError(const char* message, int line)
+{
+    LogWrite(g_szLogFile, "***ERROR!!! %s\n", message);
+    LogWrite(g_szLogFile, "[ %s %d ]\n", kRenderTypesSource, line);
+}
+
+int RACalculateVertexSize(DWORD fvf, UINT count, UINT* vertexSize, UINT* size)
+{
+    if (count == 0) {
+        LogRenderTypesError("RACalculateVertexSize m_nCount==0", __LINE__);
+        return 1;
+    }
+    UINT stride = 0;
+    switch (fvf) {
+    case RA_FVF_XYZ_DIFFUSE: stride = 16; break;
+    case RA_FVF_XYZ_TEX1: stride = 20; break;
+    case RA_FVF_XYZ_DIFFUSE_TEX1: stride = 24; break;
+    case RA_FVF_XYZ_TEX2: stride = 28; break;
+    default:
+        LogRenderTypesError("CALCULATE_VERTEX_SIZE unknow format vertex", __LINE__);
+        return 1;
+    }
+    // a wrapped total would give a buffer smaller than the owner fills
+    if (count > 0xFFFFFFFFu / stride) {
+        LogRenderTypesError("RACalculateVertexSize m_nCount too large", __LINE__);
+        return 1;
+    }
+    if (vertexSize)
+        *vertexSize = stride;
+    if (size)
+        *size = count * stride;
+    return 0;
+}
+
+int RACalculateFaceSize(D3DFORMAT indexFormat, UINT count, D3DPRIMITIVETYPE primitiveType, UINT* size)
+{
+    if (count == 0) {
+        LogRenderTypesError("RACalculateFaceSize m_nCount==0", __LINE__);
+        return 1;
+    }
+    UINT indexSize = 0;
+    if (indexFormat == D3DFMT_INDEX16)
+        indexSize = 2;
+    else if (indexFormat == D3DFMT_INDEX32)
+        indexSize = 4;
+    else {
+        LogRenderTypesError("CALCULATE_FACE_SIZE unknow format face", __LINE__);
+        return 1;
+    }
+    unsigned long long indices = 0;
+    switch (primitiveType) {
+    case D3DPT_TRIANGLELIST: indices = 3ull * count; break;
+    case D3DPT_TRIANGLESTRIP: indices = count + 2ull; break;
+    case D3DPT_TRIANGLEFAN: indices = 2ull * count + 1; break;
+    default:
+        LogRenderTypesError("CALCULATE_FACE_SIZE unknow format face", __LINE__);
+        return 1;
+    }
+    if (indices * indexSize > 0xFFFFFFFFull) {
+        LogRenderTypesError("RACalculateFaceSize m_nCount too large", __LINE__);
+        return 1;
+    }
+    if (size)
+        *size = static_cast<UINT>(indices * indexSize);
+    return 0;
+}
+
+int CVertexRenderBuffer::CreateRenderBuffer()
+{
+    if (m_pRenderBuffer) {
+        LogRenderTypesError("CVertexBuffer::CreateRenderBuffer m_pRenderBuffer", __LINE__);
+        return 1;
+    }
+    if (RACalculateVertexSize(m_dwFVF, m_nCount, &m_nVertexSize, &m_nSize) != 0) {
+        LogRenderTypesError("CVertexRenderBuffer::CreateRenderBuffer RACalculateVertexSize", __LINE__);
+        return 1;
+    }
+    if (g_pd3dDevice) {
+        if (SUCCEEDED(g_pd3dDevice->CreateVertexBuffer(m_nSize, m_dwUsage, m_dwFVF, m_Pool, &m_pRenderBuffer, nullptr)) &&
+            m_pRenderBuffer)
+            return 0;
+        m_pRenderBuffer = nullptr;
+        // video memory may be short: one more try in the managed pool
+        if (SUCCEEDED(g_pd3dDevice->CreateVertexBuffer(m_nSize, m_dwUsage, m_dwFVF, D3DPOOL_MANAGED, &m_pRenderBuffer,
+                                                       nullptr)) &&
+            m_pRenderBuffer)
+            return 0;
+        m_pRenderBuffer = nullptr;
+    }
+    LogRenderTypesError("CVertexRenderBuffer::CreateRenderBuffer g_pd3dDevice->CreateVertexBuffer", __LINE__);
+    return 1;
+}
+
+void CVertexRenderBuffer::Release()
+{
+    if (m_pRenderBuffer) {
+        m_pRenderBuffer->Release();
+        m_pRenderBuffer = nullptr;
+    }
+}
+
+int CFaceRenderBuffer::CreateRenderBuffer()
+{
+    if (m_pRenderBuffer) {
+        LogRenderTypesError("CFaceRenderBuffer::CreateRenderBuffer m_pRenderBuffer", __LINE__);
+        return 1;
+    }
+    if (RACalculateFaceSize(m_Format, m_nCount, m_PrimitiveType, &m_nSize) != 0) {
+        LogRenderTypesError("CFaceRenderBuffer::CreateRenderBuffer RACalculateFaceSize", __LINE__);
+        return 1;
+    }
+    if (g_pd3dDevice) {
+        if (SUCCEEDED(g_pd3dDevice->CreateIndexBuffer(m_nSize, m_dwUsage, m_Format, m_Pool, &m_pRenderBuffer, nullptr)) &&
+            m_pRenderBuffer)
+            return 0;
+        m_pRenderBuffer = nullptr;
+        if (SUCCEEDED(g_pd3dDevice->CreateIndexBuffer(m_nSize, m_dwUsage, m_Format, D3DPOOL_MANAGED, &m_pRenderBuffer,
+                                                      nullptr)) &&
+            m_pRenderBuffer)
+            return 0;
+        m_pRenderBuffer = nullptr;
+    }
+    LogRenderTypesError("CFaceRenderBuffer::CreateRenderBuffer CreateFaceBuffer()", __LINE__);
+    return 1;
+}
+
+void CFaceRenderBuffer::Release()
+{
+    if (m_pRenderBuffer) {
+        m_pRenderBuffer->Release();
+        m_pRenderBuffer = nullptr;
+    }
+}

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "settings/SceneOptions.h"
+#include "settings/win/SettingsTexts.h"
 #include "shell/win/Password.h"
 #include "shell/win/SaverWindow.h"
 #include "src/ClassRender/Clock.h"
@@ -14,16 +16,13 @@
 
 CSaverCore* g_pSaverApp = nullptr;
 
-// Shipped defaults until the default settings text supplies them.
-static const SaverSettings kShippedDefaults = {
-    /*ShowFPS*/ 0, /*ExitOnMouseMove*/ 0, /*ShowTime*/ 1, /*Music*/ 1, /*SFX*/ 1,
-    /*MusicVolume*/ 35, /*Width*/ 800, /*Height*/ 600, /*BitCount*/ 32, /*FSAA*/ 0,
-    /*UseDesktopSettings*/ 1, /*TimeModeAMPM*/ 1,
-};
-
 CSaverCore::CSaverCore()
 {
-    m_DefaultSettings = kShippedDefaults;
+    // the labels come first, then the default text and what it fills
+    LoadLabelTable(m_Labels);
+    LoadDefaultSettingsText(m_DefaultText);
+    ReadSceneOptionDefaults(m_DefaultText);
+    FillSettingsDefaults(m_DefaultText, m_DefaultSettings);
     m_Settings = m_DefaultSettings;
     g_pSaverApp = this;
 }

@@ -5,7 +5,10 @@
 #include <windows.h>
 #include <d3d9.h>
 
+#include "settings/DefaultSettingsText.h"
+#include "settings/LabelTable.h"
 #include "settings/SaverSettings.h"
+#include "settings/VideoModeList.h"
 #include "shell/RunMode.h"
 #include "shell/MouseMoveRule.h"
 #include "shell/win/Monitors.h"
@@ -58,7 +61,8 @@ public:
     char m_szClassName[64] = {};
     PasswordCheckFn m_pfnPasswordCheck = nullptr;
     SaverSettings m_Settings = {};
-    SaverSettings m_DefaultSettings = {};
+    SaverSettings m_DefaultSettings = {}; // from the default text, never changed afterwards
+    VideoModeList m_VideoModes;
     IDirect3D9* m_pD3D = nullptr;
     IDirect3DDevice9* m_pDevice = nullptr;
     BYTE m_OverlayColor[3] = {255, 255, 255};
@@ -70,6 +74,10 @@ public:
     float m_fLastFrameTime = 0.0f;
     HBITMAP m_hPreviewBitmap = nullptr;
     int m_nMouseGrace = MOUSE_GRACE_MOVES;
+
+    // Loaded once at construction: the dialogs' labels and the defaults.
+    CLabelTable m_Labels;
+    CDefaultSettingsTable m_DefaultText;
 };
 
 extern CSaverCore* g_pSaverApp;

@@ -1,0 +1,526 @@
+// Portable core: the RAR 2.0 decompressor.
+#include "data/Rar20Decoder.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace {
+
+constexpr uint32_t WINDOW_MASK = rar::WINDOW_SIZE - 1;
+constexpr uint32_t LZ_TABLE_SIZE = rar::NC20 + rar::DC20 + rar::RC20;
+
+// LZ symbols
+constexpr uint32_t SYM_REPEAT_LAST = 256;
+constexpr uint32_t SYM_OLD_DIST_LAST = 260;
+constexpr uint32_t SYM_NEW_TABLE = 269;
+constexpr uint32_t SYM_MATCH_FIRST = 270;
+// multimedia symbol that announces new tables
+constexpr uint32_t SYM_AUDIO_NEW_TABLE = 256;
+
+inline int Abs(int v)
+{
+    return v < 0 ? -v : v;
+}
+
+} // namespace
+
+void Rar20Code::Build(const uint8_t* lengths, uint32_t count)
+{
+    uint32_t lengthCount[16] = {};
+    for (uint32_t i = 0; i < count; ++i)
+        lengthCount[lengths[i] & 15]++;
+    lengthCount[0] = 0;
+
+    m_nCount = count;
+    m_nDecodeLen[0] = 0;
+    m_nDecodePos[0] = 0;
+    uint32_t upper = 0;
+    for (int i = 1; i < 16; ++i)
+    {
+        upper += lengthCount[i];
+        m_nDecodeLen[i] = upper << (16 - i);
+        upper <<= 1;
+        m_nDecodePos[i] = m_nDecodePos[i - 1] + lengthCount[i - 1];
+    }
+
+    std::memset(m_nSymbol, 0, sizeof(m_nSymbol));
+    uint32_t next[16];
+    std::memcpy(next, m_nDecodePos, sizeof(next));
+    for (uint32_t i = 0; i < count; ++i)
+    {
+        uint32_t len = lengths[i] & 15;
+        if (len != 0)
+            m_nSymbol[next[len]++] = uint16_t(i);
+    }
+
+    // Short codes decode by one table look-up. Codes are handed out in
+    // canonical order; lengths that oversubscribe the code space stop the
+    // fill, and the rest goes the long way.
+    std::memset(m_nQuickLength, 0, sizeof(m_nQuickLength));
+    uint32_t code = 0;
+    for (int len = 1; len <= QUICK_BITS; ++len)
+    {
+        for (uint32_t k = 0; k < lengthCount[len]; ++k, ++code)
+        {
+            uint32_t first = code << (QUICK_BITS - len);
+            uint32_t last = (code + 1) << (QUICK_BITS - len);
+            if (last > (1u << QUICK_BITS))
+                return;
+            uint16_t symbol = m_nSymbol[m_nDecodePos[len] + k];
+            for (uint32_t q = first; q < last; ++q)
+            {
+                m_nQuickSymbol[q] = symbol;
+                m_nQuickLength[q] = uint8_t(len);
+            }
+        }
+        code <<= 1;
+    }
+}
+
+uint32_t Rar20Code::Decode(uint32_t bits16, uint32_t* length) const
+{
+    uint32_t field = bits16 & 0xFFFE;
+    uint32_t len = 1;
+    while (len < 15 && field >= m_nDecodeLen[len])
+        ++len;
+    // codes the lengths leave unused fall back to the first symbol
+    uint32_t pos = m_nDecodePos[len] + ((field - m_nDecodeLen[len - 1]) >> (16 - len));
+    if (pos >= m_nCount)
+        pos = 0;
+    *length = len;
+    return m_nSymbol[pos];
+}
+
+CRar20Decoder::CRar20Decoder() : m_pWindow(nullptr)
+{
+    ResetState();
+    m_pIn = nullptr;
+    m_nInSize = 0;
+    m_nBitPos = 0;
+    m_pOut = nullptr;
+    m_nOutSize = 0;
+    m_nProduced = 0;
+}
+
+CRar20Decoder::~CRar20Decoder()
+{
+    std::free(m_pWindow);
+}
+
+bool CRar20Decoder::Init()
+{
+    if (m_pWindow == nullptr)
+        m_pWindow = static_cast<uint8_t*>(std::malloc(rar::WINDOW_SIZE));
+    return m_pWindow != nullptr;
+}
+
+void CRar20Decoder::ResetState()
+{
+    m_nWinPos = 0;
+    m_bWrapped = false;
+    // empty codes decode every input to symbol 0; a table block builds the
+    // codes before any of them is used
+    std::memset(&m_LD, 0, sizeof(m_LD));
+    std::memset(&m_DD, 0, sizeof(m_DD));
+    std::memset(&m_RD, 0, sizeof(m_RD));
+    std::memset(&m_BD, 0, sizeof(m_BD));
+    std::memset(m_MD, 0, sizeof(m_MD));
+    std::memset(m_nOldTable, 0, sizeof(m_nOldTable));
+    m_bTablesRead = false;
+
+    std::memset(m_nOldDist, 0, sizeof(m_nOldDist));
+    m_nOldDistPtr = 0;
+    m_nLastDist = 0;
+    m_nLastLength = 0;
+
+    m_bAudio = false;
+    m_nChannels = 1;
+    m_nCurChannel = 0;
+    m_nChannelDelta = 0;
+    std::memset(m_Audio, 0, sizeof(m_Audio));
+}
+
+uint32_t CRar20Decoder::PeekBits() const
+{
+    uint64_t byte = m_nBitPos >> 3;
+    if (byte >= m_nInSize)
+        return 0;
+    uint32_t b = uint32_t(byte);
+    uint32_t v;
+    if (b + 3 <= m_nInSize)
+    {
+        v = uint32_t(m_pIn[b]) << 16 | uint32_t(m_pIn[b + 1]) << 8 | m_pIn[b + 2];
+    }
+    else
+    {
+        v = uint32_t(m_pIn[b]) << 16;
+        if (b + 1 < m_nInSize)
+            v |= uint32_t(m_pIn[b + 1]) << 8;
+    }
+    return (v >> (8 - (m_nBitPos & 7))) & 0xFFFF;
+}
+
+uint32_t CRar20Decoder::ReadBits(uint32_t n)
+{
+    uint32_t v = PeekBits() >> (16 - n);
+    SkipBits(n);
+    return v;
+}
+
+uint32_t CRar20Decoder::DecodeSymbol(const Rar20Code& code)
+{
+    uint32_t bits = PeekBits();
+    uint32_t q = bits >> (16 - Rar20Code::QUICK_BITS);
+    uint32_t len = code.m_nQuickLength[q];
+    if (len != 0)
+    {
+        SkipBits(len);
+        return code.m_nQuickSymbol[q];
+    }
+    uint32_t symbol = code.Decode(bits, &len);
+    SkipBits(len);
+    return symbol;
+}
+
+bool CRar20Decoder::ReadTables()
+{
+    if (InputOverrun())
+        return false;
+
+    uint32_t header = PeekBits();
+    bool audio = (header & 0x8000) != 0;
+    if ((header & 0x4000) == 0)
+        std::memset(m_nOldTable, 0, sizeof(m_nOldTable));
+    SkipBits(2);
+
+    uint32_t tableSize;
+    uint32_t channels = m_nChannels;
+    if (audio)
+    {
+        channels = ((header >> 12) & 3) + 1;
+        SkipBits(2);
+        tableSize = rar::MC20 * channels;
+    }
+    else
+    {
+        tableSize = LZ_TABLE_SIZE;
+    }
+
+    uint8_t bitLengths[rar::BC20];
+    for (auto& len : bitLengths)
+        len = uint8_t(ReadBits(4));
+    m_BD.Build(bitLengths, rar::BC20);
+
+    uint8_t table[rar::MC20 * rar::MAX_CHANNELS];
+    uint32_t i = 0;
+    while (i < tableSize)
+    {
+        if (InputOverrun())
+            return false;
+        uint32_t number = DecodeSymbol(m_BD);
+        if (number < 16)
+        {
+            table[i] = uint8_t((number + m_nOldTable[i]) & 15);
+            ++i;
+        }
+        else if (number == 16)
+        {
+            // "repeat the previous length" has nothing to repeat at the start
+            if (i == 0)
+                return false;
+            uint32_t n = ReadBits(2) + 3;
+            for (; n > 0 && i < tableSize; --n, ++i)
+                table[i] = table[i - 1];
+        }
+        else
+        {
+            uint32_t n = number == 17 ? ReadBits(3) + 3 : ReadBits(7) + 11;
+            for (; n > 0 && i < tableSize; --n, ++i)
+                table[i] = 0;
+        }
+    }
+    if (InputOverrun())
+        return false;
+
+    m_bAudio = audio;
+    if (audio)
+    {
+        m_nChannels = channels;
+        if (m_nCurChannel >= m_nChannels)
+            m_nCurChannel = 0;
+        for (uint32_t c = 0; c < channels; ++c)
+            m_MD[c].Build(table + c * rar::MC20, rar::MC20);
+    }
+    else
+    {
+        m_LD.Build(table, rar::NC20);
+        m_DD.Build(table + rar::NC20, rar::DC20);
+        m_RD.Build(table + rar::NC20 + rar::DC20, rar::RC20);
+    }
+    std::memcpy(m_nOldTable, table, tableSize);
+    m_bTablesRead = true;
+    return true;
+}
+
+// The tables of the next entry of a solid archive may follow the last
+// symbol of this one.
+void CRar20Decoder::ReadTrailingTables()
+{
+    if ((m_nBitPos >> 3) + 5 > m_nInSize)
+        return;
+    if (m_bAudio)
+    {
+        if (DecodeSymbol(m_MD[m_nCurChannel]) == SYM_AUDIO_NEW_TABLE)
+            ReadTables();
+    }
+    else if (DecodeSymbol(m_LD) == SYM_NEW_TABLE)
+    {
+        ReadTables();
+    }
+}
+
+uint8_t CRar20Decoder::DecodeAudio(int delta)
+{
+    AudioChannel& v = m_Audio[m_nCurChannel];
+    v.m_nByteCount++;
+    v.m_nD[3] = v.m_nD[2];
+    v.m_nD[2] = v.m_nD[1];
+    v.m_nD[1] = v.m_nLastDelta - v.m_nD[0];
+    v.m_nD[0] = v.m_nLastDelta;
+
+    int predicted = 8 * v.m_nLastChar + v.m_nK[0] * v.m_nD[0] + v.m_nK[1] * v.m_nD[1] +
+                    v.m_nK[2] * v.m_nD[2] + v.m_nK[3] * v.m_nD[3] + v.m_nK[4] * m_nChannelDelta;
+    predicted = (predicted >> 3) & 0xFF;
+    int ch = (predicted - delta) & 0xFF;
+
+    int d = int(int8_t(uint8_t(delta))) * 8;
+    v.m_nDif[0] += Abs(d);
+    v.m_nDif[1] += Abs(d - v.m_nD[0]);
+    v.m_nDif[2] += Abs(d + v.m_nD[0]);
+    v.m_nDif[3] += Abs(d - v.m_nD[1]);
+    v.m_nDif[4] += Abs(d + v.m_nD[1]);
+    v.m_nDif[5] += Abs(d - v.m_nD[2]);
+    v.m_nDif[6] += Abs(d + v.m_nD[2]);
+    v.m_nDif[7] += Abs(d - v.m_nD[3]);
+    v.m_nDif[8] += Abs(d + v.m_nD[3]);
+    v.m_nDif[9] += Abs(d - m_nChannelDelta);
+    v.m_nDif[10] += Abs(d + m_nChannelDelta);
+
+    int lastDelta = (ch - v.m_nLastChar) & 0xFF;
+    if (lastDelta >= 128)
+        lastDelta -= 256;
+    m_nChannelDelta = v.m_nLastDelta = lastDelta;
+    v.m_nLastChar = ch;
+
+    if ((v.m_nByteCount & 0x1F) == 0)
+    {
+        uint32_t minDif = v.m_nDif[0];
+        uint32_t minIndex = 0;
+        v.m_nDif[0] = 0;
+        for (uint32_t i = 1; i < 11; ++i)
+        {
+            if (v.m_nDif[i] < minDif)
+            {
+                minDif = v.m_nDif[i];
+                minIndex = i;
+            }
+            v.m_nDif[i] = 0;
+        }
+        // odd indexes lower a weight, even ones raise it; 9 and 10 steer the
+        // weight of the neighbouring channel's delta
+        if (minIndex >= 1)
+        {
+            int& k = v.m_nK[(minIndex - 1) / 2];
+            if (minIndex & 1)
+            {
+                if (k >= -16)
+                    --k;
+            }
+            else if (k < 16)
+            {
+                ++k;
+            }
+        }
+    }
+    return uint8_t(ch);
+}
+
+void CRar20Decoder::CopyMatch(uint32_t length, uint32_t distance)
+{
+    m_nOldDist[m_nOldDistPtr++ & 3] = distance;
+    m_nLastDist = distance;
+    m_nLastLength = length;
+
+    uint32_t room = m_nOutSize - m_nProduced;
+    if (length > room)
+        length = room;
+
+    uint8_t* win = m_pWindow;
+    uint32_t dst = m_nWinPos;
+    uint32_t src = (dst - distance) & WINDOW_MASK;
+    uint32_t done = 0;
+    if (!m_bWrapped && (distance > dst || distance == 0))
+    {
+        // Before the first wrap the window holds only what was written;
+        // anything else reads as zero (the window is never cleared).
+        uint32_t unwritten = distance == 0 ? uint32_t(rar::WINDOW_SIZE) - dst : distance - dst;
+        done = unwritten < length ? unwritten : length;
+        std::memset(win + dst, 0, done);
+    }
+    bool flat = src + length <= uint32_t(rar::WINDOW_SIZE) && dst + length <= uint32_t(rar::WINDOW_SIZE);
+    if (done == 0 && flat && (src + length <= dst || dst + length <= src))
+    {
+        std::memcpy(win + dst, win + src, length);
+    }
+    else
+    {
+        // overlapping runs repeat bytes just written
+        for (uint32_t i = done; i < length; ++i)
+            win[(dst + i) & WINDOW_MASK] = win[(src + i) & WINDOW_MASK];
+    }
+
+    if (m_pOut != nullptr)
+    {
+        uint32_t first = length;
+        if (dst + first > uint32_t(rar::WINDOW_SIZE))
+            first = uint32_t(rar::WINDOW_SIZE) - dst;
+        std::memcpy(m_pOut + m_nProduced, win + dst, first);
+        if (first < length)
+            std::memcpy(m_pOut + m_nProduced + first, win, length - first);
+    }
+    if (dst + length >= uint32_t(rar::WINDOW_SIZE))
+        m_bWrapped = true;
+    m_nWinPos = (dst + length) & WINDOW_MASK;
+    m_nProduced += length;
+}
+
+uint32_t CRar20Decoder::DecodeEntry(const uint8_t* in, uint32_t inSize, uint8_t* out, uint32_t outSize, bool solid)
+{
+    if (m_pWindow == nullptr)
+        return 0;
+    if (!solid)
+        ResetState();
+
+    m_pIn = in;
+    m_nInSize = in != nullptr ? inSize : 0;
+    m_nBitPos = 0;
+    m_pOut = out;
+    m_nOutSize = outSize;
+    m_nProduced = 0;
+
+    // an empty entry carries no data, not even tables
+    if (outSize == 0)
+        return 0;
+    if (!m_bTablesRead && !ReadTables())
+        return 0;
+
+    // Every pass consumes at least one bit, so the loop ends with the input.
+    while (m_nProduced < m_nOutSize && !InputOverrun())
+    {
+        if (m_bAudio)
+        {
+            uint32_t number = DecodeSymbol(m_MD[m_nCurChannel]);
+            if (number == SYM_AUDIO_NEW_TABLE)
+            {
+                if (!ReadTables())
+                    break;
+                continue;
+            }
+            uint8_t value = DecodeAudio(int(number));
+            m_pWindow[m_nWinPos] = value;
+            m_nWinPos = (m_nWinPos + 1) & WINDOW_MASK;
+            if (m_nWinPos == 0)
+                m_bWrapped = true;
+            if (m_pOut != nullptr)
+                m_pOut[m_nProduced] = value;
+            ++m_nProduced;
+            if (++m_nCurChannel == m_nChannels)
+                m_nCurChannel = 0;
+            continue;
+        }
+
+        uint32_t number = DecodeSymbol(m_LD);
+        if (number < 256)
+        {
+            m_pWindow[m_nWinPos] = uint8_t(number);
+            m_nWinPos = (m_nWinPos + 1) & WINDOW_MASK;
+            if (m_nWinPos == 0)
+                m_bWrapped = true;
+            if (m_pOut != nullptr)
+                m_pOut[m_nProduced] = uint8_t(number);
+            ++m_nProduced;
+        }
+        else if (number >= SYM_MATCH_FIRST)
+        {
+            uint32_t slot = number - SYM_MATCH_FIRST;
+            uint32_t length = rar::LENGTH_BASE[slot] + 3;
+            if (rar::LENGTH_BITS[slot] > 0)
+                length += ReadBits(rar::LENGTH_BITS[slot]);
+            uint32_t distSlot = DecodeSymbol(m_DD);
+            uint32_t distance = rar::DISTANCE_BASE[distSlot] + 1;
+            if (rar::DISTANCE_BITS[distSlot] > 0)
+                distance += ReadBits(rar::DISTANCE_BITS[distSlot]);
+            if (distance >= 0x2000)
+            {
+                ++length;
+                if (distance >= 0x40000)
+                    ++length;
+            }
+            CopyMatch(length, distance);
+        }
+        else if (number == SYM_NEW_TABLE)
+        {
+            if (!ReadTables())
+                break;
+        }
+        else if (number == SYM_REPEAT_LAST)
+        {
+            CopyMatch(m_nLastLength, m_nLastDist);
+        }
+        else if (number <= SYM_OLD_DIST_LAST)
+        {
+            uint32_t distance = m_nOldDist[(m_nOldDistPtr - (number - 256)) & 3];
+            uint32_t slot = DecodeSymbol(m_RD);
+            uint32_t length = rar::LENGTH_BASE[slot] + 2;
+            if (rar::LENGTH_BITS[slot] > 0)
+                length += ReadBits(rar::LENGTH_BITS[slot]);
+            if (distance >= 0x101)
+            {
+                ++length;
+                if (distance >= 0x2000)
+                {
+                    ++length;
+                    if (distance >= 0x40000)
+                        ++length;
+                }
+            }
+            CopyMatch(length, distance);
+        }
+        else // short distances, symbols 261 to 268
+        {
+            uint32_t slot = number - (SYM_OLD_DIST_LAST + 1);
+            uint32_t distance = rar::SHORT_DISTANCE_BASE[slot] + 1;
+            if (rar::SHORT_DISTANCE_BITS[slot] > 0)
+                distance += ReadBits(rar::SHORT_DISTANCE_BITS[slot]);
+            CopyMatch(2, distance);
+        }
+    }
+
+    if (m_nProduced == m_nOutSize && !InputOverrun())
+        ReadTrailingTables();
+    return m_nProduced;
+}
+
+bool Rar20Decode(const uint8_t* in, uint32_t inSize, uint8_t* out, uint32_t outSize, uint32_t* produced)
+{
+    *produced = 0;
+    CRar20Decoder* decoder = new (std::nothrow) CRar20Decoder();
+    if (decoder == nullptr)
+        return false;
+    bool ok = decoder->Init();
+    if (ok)
+        *produced = decoder->DecodeEntry(in, inSize, out, outSize, false);
+    delete decoder;
+    return ok;
+}

@@ -1,0 +1,300 @@
+// Portable core: the reader of the data archive.
+#include "data/RarArchive.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "data/Rar15Cipher.h"
+#include "data/Rar20Cipher.h"
+#include "data/Rar20Decoder.h"
+#include "data/Rar20Format.h"
+#include "data/RarCrc.h"
+
+namespace {
+
+constexpr uint32_t MARKER_SIZE = 7;
+constexpr uint32_t MAIN_HEADER_SIZE = 13;
+constexpr uint32_t BASE_HEADER_SIZE = 7;
+constexpr uint32_t FILE_HEADER_SIZE = 32;
+constexpr int NAME_COPY_MAX = 512;
+constexpr int PASSWORD_MAX = 128;
+constexpr uint8_t UNP_VER_MIN = 13;
+constexpr uint8_t UNP_VER_MAX = 20;
+constexpr uint8_t UNP_VER_RAR20 = 20;
+// The longest match the decompressor can emit from one bit: no entry packs
+// tighter than this many bytes per input bit.
+constexpr uint64_t MAX_BYTES_PER_BIT = 260;
+
+inline uint16_t Get16(const uint8_t* p)
+{
+    return uint16_t(p[0] | p[1] << 8);
+}
+
+inline uint32_t Get32(const uint8_t* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+// '\' and '/' become '_', letters upper case, so the three separators and
+// either case compare equal.
+void NormaliseName(char* dst, const char* src, size_t srcLength)
+{
+    size_t n = srcLength < size_t(NAME_COPY_MAX - 1) ? srcLength : size_t(NAME_COPY_MAX - 1);
+    for (size_t i = 0; i < n; ++i)
+    {
+        char c = src[i];
+        if (c == '\\' || c == '/')
+            c = '_';
+        dst[i] = char(std::toupper(static_cast<unsigned char>(c)));
+    }
+    dst[n] = '\0';
+}
+
+void WipeBytes(void* p, size_t n)
+{
+    volatile uint8_t* b = static_cast<volatile uint8_t*>(p);
+    for (size_t i = 0; i < n; ++i)
+        b[i] = 0;
+}
+
+// One request's working state.
+struct ExtractState
+{
+    char wanted[NAME_COPY_MAX];
+    char password[PASSWORD_MAX];
+    CRar20Decoder* decoder = nullptr;
+    bool decoderUsed = false;
+    uint8_t* output = nullptr;
+    uint8_t* scratch = nullptr;
+
+    ~ExtractState()
+    {
+        delete decoder;
+        std::free(output);
+        if (scratch != nullptr)
+            std::free(scratch);
+        WipeBytes(password, sizeof(password));
+    }
+};
+
+struct FileHeader
+{
+    uint16_t flags;
+    uint32_t packSize;
+    uint32_t unpSize;
+    uint32_t fileCrc;
+    uint8_t unpVer;
+    uint8_t method;
+    char name[NAME_COPY_MAX];
+};
+
+// Passes one entry through the decryption and the decompressor or the stored
+// copy. out is null for an earlier entry of a solid archive. Returns false
+// when the request must fail.
+bool ProcessEntry(ExtractState& st, const FileHeader& fh, const uint8_t* packed, bool solid, uint8_t* out)
+{
+    if (fh.unpVer < UNP_VER_MIN || fh.unpVer > UNP_VER_MAX)
+        return false;
+    // a stored entry leaves no trace in the window of a solid archive
+    if (fh.method == rar::METHOD_STORE && out == nullptr)
+        return true;
+
+    const uint8_t* input = packed;
+    if ((fh.flags & rar::FILE_ENCRYPTED) != 0 && st.password[0] != '\0')
+    {
+        st.scratch = static_cast<uint8_t*>(std::malloc(fh.packSize > 0 ? fh.packSize : 1));
+        if (st.scratch == nullptr)
+            return false;
+        std::memcpy(st.scratch, packed, fh.packSize);
+        if (fh.unpVer == UNP_VER_RAR20)
+        {
+            CRar20Cipher cipher;
+            cipher.SetPassword(st.password);
+            cipher.Decrypt(st.scratch, fh.packSize);
+        }
+        else
+        {
+            CRar15Cipher cipher;
+            cipher.SetPassword(st.password);
+            cipher.Crypt(st.scratch, fh.packSize);
+        }
+        input = st.scratch;
+    }
+
+    bool ok = true;
+    if (fh.method == rar::METHOD_STORE)
+    {
+        if (out != nullptr)
+        {
+            // the caller made sure the packed data holds UNP_SIZE bytes
+            std::memcpy(out, input, fh.unpSize);
+        }
+    }
+    else
+    {
+        if (st.decoder == nullptr)
+        {
+            st.decoder = new (std::nothrow) CRar20Decoder();
+            if (st.decoder == nullptr || !st.decoder->Init())
+                ok = false;
+        }
+        if (ok)
+        {
+            uint32_t produced =
+                st.decoder->DecodeEntry(input, fh.packSize, out, fh.unpSize, solid && st.decoderUsed);
+            st.decoderUsed = true;
+            // a short stream would leave part of the buffer unwritten
+            if (out != nullptr && produced != fh.unpSize)
+                ok = false;
+        }
+    }
+
+    if (st.scratch != nullptr)
+    {
+        WipeBytes(st.scratch, fh.packSize);
+        std::free(st.scratch);
+        st.scratch = nullptr;
+    }
+    return ok;
+}
+
+bool Extract(ExtractState& st, ArchiveView* view, uint8_t** result, uint32_t* resultSize)
+{
+    const uint8_t* base = view->data;
+    const uint64_t total = view->size;
+
+    view->offset = 0;
+    if (base == nullptr || total < MARKER_SIZE || std::memcmp(base, rar::MARKER, MARKER_SIZE) != 0)
+        return false;
+    if (total < MARKER_SIZE + MAIN_HEADER_SIZE)
+        return false;
+    const uint8_t* mainHeader = base + MARKER_SIZE;
+    uint16_t mainFlags = Get16(mainHeader + 3);
+    uint16_t mainSize = Get16(mainHeader + 5);
+    // a main header shorter than its own fields would run the walk backwards
+    if (mainSize < MAIN_HEADER_SIZE)
+        return false;
+    bool solid = (mainFlags & rar::MAIN_SOLID) != 0;
+
+    uint64_t offset = MARKER_SIZE + uint64_t(mainSize);
+    for (;;)
+    {
+        const uint64_t start = offset;
+        if (start > total || total - start < FILE_HEADER_SIZE)
+            return false; // end of the data: the name is not there
+        view->offset = uint32_t(start);
+        const uint8_t* block = base + start;
+        uint8_t type = block[2];
+        uint16_t flags = Get16(block + 3);
+        uint16_t headSize = Get16(block + 5);
+        if (headSize < BASE_HEADER_SIZE)
+            return false;
+        uint64_t dataSize = (flags & rar::FLAG_LONG_BLOCK) != 0 ? Get32(block + 7) : 0;
+        uint64_t next = start + headSize + dataSize;
+        if (next <= start)
+            return false;
+        if (type == rar::BLOCK_SUB)
+            return false;
+        if (type != rar::BLOCK_FILE)
+        {
+            offset = next;
+            continue;
+        }
+
+        FileHeader fh;
+        fh.flags = flags;
+        // without flag 0x8000 no data area follows, whatever PACK_SIZE says
+        fh.packSize = (flags & rar::FLAG_LONG_BLOCK) != 0 ? Get32(block + 7) : 0;
+        fh.unpSize = Get32(block + 11);
+        fh.fileCrc = Get32(block + 16);
+        fh.unpVer = block[24];
+        fh.method = block[25];
+        uint16_t nameSize = Get16(block + 26);
+        // the name lies inside the header; the data starts at its end
+        if (uint32_t(FILE_HEADER_SIZE) + nameSize > headSize)
+            return false;
+        uint32_t nameLength = nameSize < ARCHIVE_NAME_MAX ? nameSize : ARCHIVE_NAME_MAX;
+        if (start + FILE_HEADER_SIZE + nameLength > total)
+            return false;
+        char stored[ARCHIVE_NAME_MAX + 1];
+        std::memcpy(stored, block + FILE_HEADER_SIZE, nameLength);
+        stored[nameLength] = '\0';
+        NormaliseName(fh.name, stored, std::strlen(stored));
+
+        const uint64_t dataStart = start + headSize;
+        bool matched = std::strcmp(fh.name, st.wanted) == 0;
+        uint8_t* out = nullptr;
+        if (matched || solid)
+        {
+            if (dataStart + fh.packSize > total)
+                return false; // data cut short
+        }
+        if (matched)
+        {
+            // sizes no packed data of this length can deliver
+            if (fh.method == rar::METHOD_STORE ? fh.unpSize > fh.packSize
+                                               : fh.unpSize > uint64_t(fh.packSize) * 8 * MAX_BYTES_PER_BIT)
+                return false;
+            st.output = static_cast<uint8_t*>(std::malloc(fh.unpSize > 0 ? fh.unpSize : 1));
+            if (st.output == nullptr)
+                return false;
+            out = st.output;
+        }
+        if (matched || solid)
+        {
+            if (!ProcessEntry(st, fh, base + dataStart, solid, out))
+                return false;
+            if (matched && rar::Crc32(out, fh.unpSize) != fh.fileCrc)
+                return false;
+        }
+
+        offset = next;
+        view->offset = next <= total ? uint32_t(next) : uint32_t(total);
+        if (matched)
+        {
+            *result = st.output;
+            *resultSize = fh.unpSize;
+            st.output = nullptr;
+            return true;
+        }
+    }
+}
+
+} // namespace
+
+bool ExtractArchiveEntry(const char* password, const char* name, unsigned char** data, uint32_t* size,
+                         ArchiveView* view)
+{
+    if (data != nullptr)
+        *data = nullptr;
+    if (size != nullptr)
+        *size = 0;
+    if (data == nullptr || size == nullptr || view == nullptr || name == nullptr)
+        return false;
+
+    ExtractState* st = new (std::nothrow) ExtractState();
+    if (st == nullptr)
+        return false;
+    NormaliseName(st->wanted, name, std::strlen(name));
+    std::memset(st->password, 0, sizeof(st->password));
+    if (password != nullptr)
+    {
+        size_t n = std::strlen(password);
+        if (n > sizeof(st->password) - 1)
+            n = sizeof(st->password) - 1;
+        std::memcpy(st->password, password, n);
+    }
+
+    uint8_t* result = nullptr;
+    uint32_t resultSize = 0;
+    bool ok = Extract(*st, view, &result, &resultSize);
+    delete st;
+    if (ok)
+    {
+        *data = result;
+        *size = resultSize;
+    }
+    return ok;
+}

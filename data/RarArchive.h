@@ -1,0 +1,24 @@
+// Portable core: the reader of the data archive (RAR 1.5/2.0 block layout,
+// stored and RAR 2.0 compressed entries, RAR 1.5 and 2.0 encryption).
+#pragma once
+#include <cstdint>
+
+// The reader's cursor over an archive in memory.
+struct ArchiveView
+{
+    const unsigned char* data; // first byte, read-only
+    uint32_t size;             // bytes
+    uint32_t offset;           // current read position
+};
+
+// Longest stored name that takes part in matching.
+constexpr int ARCHIVE_NAME_MAX = 259;
+
+// Finds the entry called name (separators '\' and '/' and '_' alike, case
+// ignored) and returns its bytes. password may be null; only entries flagged
+// encrypted are decrypted, and only with a non-empty password.
+// Success: *data is a malloc'ed buffer the caller frees (never null, even for
+// an empty entry), *size its byte count, and the entry's CRC has been checked.
+// Failure: *data null, *size 0, nothing left allocated.
+bool ExtractArchiveEntry(const char* password, const char* name, unsigned char** data, uint32_t* size,
+                         ArchiveView* view);

@@ -1,0 +1,105 @@
+// The RAR 2.0 decompressor on its own: the output limit, short input and
+// input that is no RAR stream at all.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+
+#include "RarArchiveTestSupport.h"
+#include "data/Rar20Decoder.h"
+
+using namespace rartest;
+
+namespace {
+
+struct Stream
+{
+    Bytes packed;
+    Bytes unpacked;
+};
+
+Stream LoadStream(const char* file, const char* entry)
+{
+    Stream s;
+    Bytes archive = ReadFileBytes(TestDataPath(file));
+    size_t offset = 0, size = 0;
+    if (FirstEntryData(archive, &offset, &size))
+        s.packed.assign(archive.begin() + offset, archive.begin() + offset + size);
+    s.unpacked = Extract(archive, entry).bytes;
+    return s;
+}
+
+// Decodes into an exact-size heap buffer so that ASan catches any write past it.
+Bytes Decode(const Bytes& packed, uint32_t outSize)
+{
+    uint8_t* in = static_cast<uint8_t*>(std::malloc(packed.empty() ? 1 : packed.size()));
+    std::copy(packed.begin(), packed.end(), in);
+    uint8_t* out = static_cast<uint8_t*>(std::malloc(outSize == 0 ? 1 : outSize));
+    uint32_t produced = 0;
+    EXPECT_TRUE(Rar20Decode(in, uint32_t(packed.size()), out, outSize, &produced));
+    EXPECT_LE(produced, outSize);
+    Bytes result(out, out + produced);
+    std::free(out);
+    std::free(in);
+    return result;
+}
+
+TEST(Rar20Decode, StopsAtTheOutputLimit)
+{
+    Stream s = LoadStream("lz-codes.rar", "lz/codes.bin");
+    ASSERT_FALSE(s.packed.empty());
+    ASSERT_EQ(s.unpacked.size(), 1118802u);
+    for (uint32_t limit : {0u, 1u, 3001u, 3042u, 0x40000u, 0x100000u, 0x100001u, 1118801u, 1118802u})
+    {
+        SCOPED_TRACE(limit);
+        Bytes out = Decode(s.packed, limit);
+        ASSERT_EQ(out.size(), limit);
+        EXPECT_TRUE(std::equal(out.begin(), out.end(), s.unpacked.begin()));
+    }
+    // room for more than the stream holds: it ends with its input (the pad
+    // bits of the last byte may still read as one more symbol)
+    Bytes out = Decode(s.packed, 2000000);
+    EXPECT_GE(out.size(), s.unpacked.size());
+    EXPECT_LE(out.size(), s.unpacked.size() + 260);
+    EXPECT_TRUE(std::equal(s.unpacked.begin(), s.unpacked.end(), out.begin()));
+}
+
+TEST(Rar20Decode, ShortInputEndsEarly)
+{
+    for (const char* file : {"audio-4ch.rar", "lz-codes.rar"})
+    {
+        Stream s = LoadStream(file, file[0] == 'a' ? "audio/pcm4.raw" : "lz/codes.bin");
+        ASSERT_FALSE(s.packed.empty());
+        size_t step = s.packed.size() / 23 + 1;
+        for (size_t cut = 0; cut < s.packed.size(); cut += step)
+        {
+            Bytes prefix(s.packed.begin(), s.packed.begin() + cut);
+            Bytes out = Decode(prefix, uint32_t(s.unpacked.size()));
+            ASSERT_LT(out.size(), s.unpacked.size()) << cut;
+        }
+    }
+}
+
+TEST(Rar20Decode, ArbitraryInputTerminatesInsideItsBuffers)
+{
+    std::mt19937 rng(1234);
+    std::vector<Bytes> inputs = {Bytes(64, 0x00), Bytes(64, 0xFF), Bytes(3, 0x80), Bytes(1, 0x40)};
+    for (size_t size : {5u, 40u, 300u, 4096u})
+    {
+        for (int k = 0; k < 20; ++k)
+        {
+            Bytes b(size);
+            for (auto& v : b)
+                v = uint8_t(rng());
+            inputs.push_back(b);
+        }
+    }
+    for (const Bytes& in : inputs)
+    {
+        Bytes out = Decode(in, 1u << 22);
+        // no stream packs tighter than 260 bytes per bit
+        EXPECT_LE(out.size(), in.size() * 8 * 260);
+    }
+}
+
+} // namespace

@@ -1,0 +1,49 @@
+// libFuzzer target: the archive reader over arbitrary bytes, names and
+// passwords. Input: name length, password length, name, password, archive.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "data/RarArchive.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < 2)
+        return 0;
+    size_t nameLength = data[0] % 64;
+    size_t passwordLength = data[1] % 32;
+    data += 2;
+    size -= 2;
+    if (size < nameLength + passwordLength)
+        return 0;
+    std::string name(reinterpret_cast<const char*>(data), nameLength);
+    std::string password(reinterpret_cast<const char*>(data + nameLength), passwordLength);
+    data += nameLength + passwordLength;
+    size -= nameLength + passwordLength;
+
+    // an exact-size copy, so that any read past the archive is caught
+    uint8_t* archive = static_cast<uint8_t*>(std::malloc(size == 0 ? 1 : size));
+    if (size > 0)
+        std::memcpy(archive, data, size);
+    ArchiveView view{archive, uint32_t(size), 0};
+    unsigned char* out = nullptr;
+    uint32_t outSize = 0;
+    bool ok = ExtractArchiveEntry(password.c_str(), name.c_str(), &out, &outSize, &view);
+    if (ok)
+    {
+        if (out == nullptr)
+            __builtin_trap();
+        // touch every byte: the reported size must be the buffer's
+        volatile uint8_t sum = 0;
+        for (uint32_t i = 0; i < outSize; ++i)
+            sum = uint8_t(sum + out[i]);
+    }
+    else if (out != nullptr || outSize != 0)
+    {
+        __builtin_trap();
+    }
+    std::free(out);
+    std::free(archive);
+    return 0;
+}
