@@ -23,12 +23,17 @@ target_compile_options(quenmoor_win PRIVATE -Wall -Wextra)
 # host tools and picked up by the .rc files.
 set(QM_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated CACHE PATH "Generated resource blobs")
 file(GLOB QM_RC_DEPENDS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resources/*)
+# The pictures come from the content generator; its stamp marks new ones.
+list(APPEND QM_RC_DEPENDS ${QM_GENERATED_DIR}/content.stamp)
 
 function(qm_add_saver name)
   add_executable(${name} WIN32
     ${PROJECT_SOURCE_DIR}/shell/win/EntryPoint.cpp
-    ${PROJECT_SOURCE_DIR}/resources/Quenmoor.rc)
+    ${PROJECT_SOURCE_DIR}/resources/Quenmoor.rc
+    ${PROJECT_SOURCE_DIR}/resources/DataArchive.rc)
   set_target_properties(${name} PROPERTIES SUFFIX ".scr")
+  set_source_files_properties(${PROJECT_SOURCE_DIR}/resources/DataArchive.rc PROPERTIES
+    OBJECT_DEPENDS ${QM_GENERATED_DIR}/Quenmoor.rar)
   target_link_libraries(${name} PRIVATE quenmoor_win)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/resources ${QM_GENERATED_DIR})
   set_source_files_properties(${PROJECT_SOURCE_DIR}/resources/Quenmoor.rc PROPERTIES

@@ -75,7 +75,9 @@ struct Block
 int Pack(const int* e) { return (e[0] << 11) | (e[1] << 5) | e[2]; }
 
 // Sum of squared errors of the best palette entry per texel; writes indices.
-int Evaluate(const Block& b, const Endpoints& ep, uint8_t idx[16])
+// Stops early, returning a value >= limit, once the sum reaches limit (the
+// indices are then incomplete).
+int Evaluate(const Block& b, const Endpoints& ep, uint8_t idx[16], int limit = 1 << 30)
 {
     const Tables& t = T();
     int p[4][3];
@@ -98,6 +100,8 @@ int Evaluate(const Block& b, const Endpoints& ep, uint8_t idx[16])
         }
         idx[i] = static_cast<uint8_t>(best);
         total += bestError;
+        if (total >= limit)
+            return total;
     }
     return total;
 }
@@ -224,7 +228,7 @@ void EncodeColour(const uint8_t rgba[64], uint8_t out[8])
                     trial.c[c] += step;
                     if (trial.c[c] < 0 || trial.c[c] > kLimit[c])
                         continue;
-                    const int e = Evaluate(b, trial, idx);
+                    const int e = Evaluate(b, trial, idx, bestError);
                     if (e < bestError) {
                         bestError = e;
                         best = trial;

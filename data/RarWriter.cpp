@@ -11,6 +11,7 @@ namespace rar {
 namespace {
 
 constexpr size_t MAX_NAME = 1024;
+constexpr uint64_t SOLID_MAX = 0xE0000000u; // largest entry of a solid archive
 constexpr uint8_t METHOD_NORMAL = 0x33;
 constexpr uint8_t UNPACK_VERSION = 20;
 constexpr uint16_t DICTIONARY_1M = 0x0080; // dictionary bits of a 1 MiB window
@@ -98,6 +99,10 @@ bool CRarWriter::AddFile(const std::string& name, const unsigned char* data, siz
     uint16_t flags = DICTIONARY_1M;
 
     bool store = method == PackMethod::Store || size == 0;
+    // Packed data can exceed its input by an eighth at worst; in a solid
+    // stream it cannot fall back to storing, so keep it inside PACK_SIZE.
+    if (!store && m_options.solid && size > SOLID_MAX)
+        return false;
     std::vector<unsigned char> packed;
     if (!store)
     {
@@ -106,7 +111,8 @@ bool CRarWriter::AddFile(const std::string& name, const unsigned char* data, siz
         packed = m_compressor.CompressEntry(data, size);
         // Stored entries do not pass through the solid window, so a solid
         // archive keeps what it compressed even when it grew.
-        store = method == PackMethod::Auto && !m_options.solid && packed.size() >= size;
+        store = !m_options.solid && (packed.size() > 0xFFFFFFFFu ||
+                                     (method == PackMethod::Auto && packed.size() >= size));
     }
     // Compressed files after the first one of a solid archive continue the
     // stream. Empty and stored files stay outside it: they never pass through

@@ -37,8 +37,8 @@ public:
     explicit CRarWriter(const WriterOptions& options = WriterOptions());
 
     // Adds a file entry; its name uses '\' between folders. Fails (and adds
-    // nothing) for an empty name, a name longer than 1,024 bytes or data of
-    // 4 GiB and more.
+    // nothing) for an empty name, a name longer than 1,024 bytes, data of
+    // 4 GiB and more, or a compressed entry above 3.5 GiB in a solid archive.
     bool AddFile(const std::string& name, const unsigned char* data, size_t size,
                  PackMethod method = PackMethod::Auto);
     bool AddFile(const std::string& name, const std::vector<unsigned char>& data,

@@ -4,28 +4,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "data/win/ArchiveResource.h"
 #include "data/win/TextureCreate.h"
 #include "src/ClassRender/Log.h"
 #include "src/ClassRender/win/RenderTypes.h"
 
 namespace {
 
-constexpr int kArchiveResourceId = 454;
 constexpr size_t kNameBuffer = 256;
-
-ArchiveView ResourceArchive()
-{
-    ArchiveView view = {nullptr, 0, 0};
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(kArchiveResourceId), "CustomData");
-    HGLOBAL handle = info ? LoadResource(module, info) : nullptr;
-    const void* bytes = handle ? LockResource(handle) : nullptr;
-    if (bytes) {
-        view.data = static_cast<const unsigned char*>(bytes);
-        view.size = SizeofResource(module, info);
-    }
-    return view;
-}
 
 // Reads one entry through a fresh view; a missing entry gives size 0.
 void ReadEntry(const ArchiveView& archive, const char* name, unsigned char** data, uint32_t* size)
@@ -86,5 +72,7 @@ void LoadArchiveTextureFrom(IDirect3DDevice9* device, const ArchiveView& archive
 
 void LoadArchiveTexture(const char* name, IDirect3DTexture9** texture)
 {
-    LoadArchiveTextureFrom(g_pd3dDevice, ResourceArchive(), name, texture);
+    ArchiveView archive = {nullptr, 0, 0};
+    GetArchiveView(&archive); // a missing resource leaves an empty view: every read fails
+    LoadArchiveTextureFrom(g_pd3dDevice, archive, name, texture);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <fstream>
 #include <string>
@@ -11,9 +12,11 @@
 #include "data/DxtBlocks.h"
 #include "data/RarCrc.h"
 #include "data/TexturePrepare.h"
+#include "data/win/ArchiveResource.h"
 #include "data/win/ArchiveTexture.h"
 #include "data/win/TextureCreate.h"
 #include "src/ClassRender/Log.h"
+#include "src/ClassRender/win/RenderTypes.h"
 #include "tests/common/GfxTestImages.h"
 #include "tests/win/FakeDirect3D.h"
 #include "tests/win/GfxTestDevice.h"
@@ -360,6 +363,33 @@ TEST_F(ArchiveTexture, DdsFirstThenTgaAndOneLineForWhatIsMissing)
             again->Release();
         texture->Release();
     }
+}
+
+TEST_F(ArchiveTexture, TheProgramsOwnArchiveIsReadThroughTheGlobalDevice)
+{
+    IDirect3DDevice9* saved = g_pd3dDevice;
+    g_pd3dDevice = device.Get();
+    ArchiveView archive = {nullptr, 0, 0};
+    const bool embedded = GetArchiveView(&archive);
+    unsigned char* bytes = nullptr;
+    uint32_t size = 0;
+    const bool hasMost = embedded && ExtractArchiveEntry("", "most.tga", &bytes, &size, &archive);
+    std::free(bytes);
+    TakeLog();
+
+    IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
+    LoadArchiveTexture("most.psd", &texture);
+    if (hasMost) {
+        ASSERT_NE(texture, nullptr);
+        D3DSURFACE_DESC desc;
+        texture->GetLevelDesc(0, &desc);
+        EXPECT_EQ(desc.Format, D3DFMT_DXT3);
+        texture->Release();
+    } else { // this test program carries no scene archive
+        EXPECT_EQ(texture, nullptr);
+        EXPECT_NE(TakeLog().find("error load texture\tmost.tga\n"), std::string::npos);
+    }
+    g_pd3dDevice = saved;
 }
 
 } // namespace

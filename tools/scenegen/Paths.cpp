@@ -14,8 +14,11 @@ float EyeFloor(float x, float z)
     const float off[5][2] = {{0, 0}, {r, 0}, {-r, 0}, {0, r}, {0, -r}};
     for (const auto& o : off) {
         float px = x + o[0], pz = z + o[1];
+        // Low over water for the reflections, a little higher over ground,
+        // where a bank close by would fill the picture.
         float h = SurfaceHeight(px, pz);
-        floor = std::max(floor, h + 14.0f);
+        bool water = RiverDistance(px, pz) < 0 || PoolDistance(px, pz) < 0;
+        floor = std::max(floor, h + (water ? 14.0f : 20.0f));
     }
     float w, e;
     RiverEdges(420, w, e);
@@ -127,7 +130,7 @@ const std::vector<PathSpec>& PathSpecs()
          none, 0, 0},
         // 2: across to the southern fall, past its pool, on to the south.
         {1.6f, {{60, 30, -250}, {120, 30, -380}, {190, 48, -470}, {225, 52, -560}, {200, 50, -650},
-                {120, 35, -700}, {40, 32, -820}, {-60, 40, -950}, {-150, 50, -1100}, {-250, 60, -1300}},
+                {110, 35, -690}, {20, 32, -780}, {-90, 34, -920}, {-180, 40, -1080}, {-260, 50, -1280}},
          fallB, 120, 420},
         // 3: from the bridge to the northern fall and the north pool.
         {1.5f, {{60, 28, 470}, {130, 30, 540}, {200, 50, 590}, {240, 52, 650}, {220, 55, 720}, {150, 52, 790},
@@ -170,10 +173,10 @@ const std::vector<PathSpec>& PathSpecs()
         {1.6f, {{100, 28, 80}, {70, 30, 240}, {60, 70, 420}, {80, 42, 560}, {110, 46, 650}, {80, 50, 800},
                 {20, 55, 950}, {-40, 60, 1100}, {-100, 70, 1300}},
          fallA, 200, 400},
-        // 13: the southern pools.
-        {1.5f, {{40, 30, -600}, {60, 35, -690}, {120, 50, -790}, {90, 50, -900}, {120, 52, -1040},
-                {60, 60, -1150}, {-40, 60, -1250}, {-150, 65, -1400}, {-250, 70, -1550}},
-         none, 0, 0},
+        // 13: round the southern bend, past the pools above it.
+        {1.5f, {{60, 30, -560}, {40, 30, -680}, {-20, 30, -790}, {-120, 32, -930}, {-200, 35, -1080},
+                {-280, 40, -1260}, {-350, 50, -1450}, {-420, 60, -1650}},
+         {165, 40, -786}, 100, 330},
         // 14: along the eastern terraces from the northern fall to the south.
         {1.9f, {{230, 55, 520}, {260, 55, 420}, {250, 52, 300}, {240, 50, 150}, {246, 50, 6}, {270, 52, -166},
                 {250, 52, -400}, {252, 50, -535}, {200, 50, -650}, {150, 50, -786}, {130, 55, -950}},

@@ -156,7 +156,10 @@ void BuildPlacements(SceneContent& s)
             }
             if (crowded)
                 continue;
-            list.placements.push_back(Placement(rng.Range(0, 6.28f), 1.0f, rng.Range(0.885f, 1.225f), at));
+            // One draw per statement: argument order is up to the compiler.
+            const float yaw = rng.Range(0, 6.28f);
+            const float height = rng.Range(0.885f, 1.225f);
+            list.placements.push_back(Placement(yaw, 1.0f, height, at));
         }
         s.lists["kamish.transobj"] = list;
     }

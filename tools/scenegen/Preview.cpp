@@ -382,10 +382,6 @@ Posed FromModel(const SingleObjectData& m, const Mat4& world)
 
 void DrawPosed(Raster& r, TextureSet& tex, const Posed& p, const State& st)
 {
-    static const char* skip = std::getenv("SCENEGEN_SKIP");
-    for (const auto& m : p.mats)
-        if (skip && std::strstr(skip, m.texture.c_str()))
-            return;
     for (const auto& m : p.mats)
         r.Draw(p.pos, p.uv, p.idx, m.firstIndex, m.triangleCount, &tex.Get(m.texture), st);
 }
@@ -670,6 +666,20 @@ bool RenderViewPng(const SceneContent& s, Vec3 eye, Vec3 at, int timeMs, const s
         return false;
     }
     return true;
+}
+
+bool WriteStandInTexture(const std::string& name, const std::string& path)
+{
+    const Texture t = Procedural(Lower(name));
+    std::vector<uint8_t> rgba(size_t(t.w * t.h * 4));
+    for (size_t i = 0; i < t.px.size(); ++i) {
+        rgba[i * 4] = uint8_t(Clamp(t.px[i].r, 0, 1) * 255 + 0.5f);
+        rgba[i * 4 + 1] = uint8_t(Clamp(t.px[i].g, 0, 1) * 255 + 0.5f);
+        rgba[i * 4 + 2] = uint8_t(Clamp(t.px[i].b, 0, 1) * 255 + 0.5f);
+        rgba[i * 4 + 3] = uint8_t(Clamp(t.px[i].a, 0, 1) * 255 + 0.5f);
+    }
+    stbi_write_tga_with_rle = 0;  // plain 32-bit TGA
+    return stbi_write_tga(path.c_str(), t.w, t.h, 4, rgba.data()) != 0;
 }
 
 bool RenderOverview(const SceneContent& s, const std::string& png, const PreviewOptions& opt)

@@ -30,6 +30,10 @@ bool RenderOverview(const SceneContent& s, const std::string& png, const Preview
 bool RenderViewPng(const SceneContent& s, Vec3 eye, Vec3 at, int timeMs, const std::string& png,
                    const PreviewOptions& opt = PreviewOptions());
 
+// Writes the stand-in picture the preview uses for a texture name as a
+// 32-bit uncompressed TGA (128 x 128).
+bool WriteStandInTexture(const std::string& name, const std::string& path);
+
 // Renders an arbitrary view into RGB bytes (width x height x 3).
 std::vector<uint8_t> RenderView(const SceneContent& s, Vec3 eye, Vec3 at, int timeMs, float farPlane, bool fog,
                                 const PreviewOptions& opt);

@@ -92,7 +92,9 @@ void BuildProps(SceneContent& s)
             const float y = (pool ? kPoolY : kRiverY) + 0.25f;
             for (int l = 0; l < 4; ++l) {
                 Vec3 c = {places[k].x + rng.Range(-14, 14), 0, places[k].z + rng.Range(-14, 14)};
-                AddLeaf(m, mat, c, rng.Range(5, 8), rng.Range(0, 6.28f), 0.1f, y);
+                const float len = rng.Range(5, 8);
+                const float yaw = rng.Range(0, 6.28f);
+                AddLeaf(m, mat, c, len, yaw, 0.1f, y);
             }
             s.models["water_list_" + std::to_string(k) + ".singleobject"] = m.Build(10, 1);
         }

@@ -80,11 +80,17 @@ void BuildPlacements(SceneContent& s);
 void BuildTerrainModels(SceneContent& s);
 void BuildProps(SceneContent& s);
 void BuildSkins(SceneContent& s);
+void BuildPoolReflections(SceneContent& s);  // after the skins
 void BuildCollision(SceneContent& s);
 
 SceneContent BuildScene();
 
 // Texture names the models refer to, as the archive must carry them (.tga).
 std::vector<std::string> ReferencedTextures(const SceneContent& s);
+
+// Whether the program itself names this texture (the textures of skins,
+// cards, particles and the few scenery names it mentions); the others are
+// named only by the generator's models.
+bool ProgramNamesTexture(const std::string& tga);
 
 } // namespace sg

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cctype>
 #include <set>
 
 #include "Scene.h"
@@ -126,6 +127,18 @@ std::vector<std::string> ReferencedTextures(const SceneContent& s)
     return std::vector<std::string>(names.begin(), names.end());
 }
 
+bool ProgramNamesTexture(const std::string& tga)
+{
+    static const std::set<std::string> names = {
+        "bark01.tga", "bark02.tga", "bark03.tga", "leaves01.tga", "leaves02.tga", "leaves03.tga", "kamish.tga",
+        "duck.tga", "grass.tga", "brizg.tga", "sky.tga", "most.tga", "ground01.tga", "border01.tga",
+        "leaveswater01.tga", "leaf.tga"};
+    std::string lower = tga;
+    for (auto& c : lower)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return names.count(lower) != 0;
+}
+
 SceneContent BuildScene()
 {
     SceneContent s;
@@ -135,6 +148,7 @@ SceneContent BuildScene()
     BuildTerrainModels(s);
     BuildProps(s);
     BuildSkins(s);
+    BuildPoolReflections(s);
     BuildCollision(s);
     return s;
 }

@@ -370,7 +370,7 @@ void BuildDuck(SceneContent& s)
             }
     }
     // Neck and head.
-    Tube(sb, dNeck, {0, 0.13f, 0.23f}, {0, 0.36f, 0.31f}, 0.05f, 0.038f, 8, 2, 0.5f, 0.6f);
+    Tube(sb, dNeck, {0, 0.07f, 0.21f}, {0, 0.36f, 0.31f}, 0.055f, 0.038f, 8, 3, 0.5f, 0.6f);
     {
         const int rings = 6, sides = 8;
         const Vec3 c = {0, 0.39f, 0.33f};

@@ -7,6 +7,7 @@
 //   scenegen --preview PATH FRAME OUT.png [--texdir DIR]
 //   scenegen --overview OUT.png [--texdir DIR]
 //   scenegen --view EX EY EZ AX AY AZ MS OUT.png [--texdir DIR]   any eye, look-at and time
+//   scenegen --stand-in-textures DIR     stand-in .tga pictures for the textures only the models name
 // --flat-water leaves out the mirrored pictures on the water.
 #include <cstdio>
 #include <cstdlib>
@@ -37,7 +38,7 @@ bool MakeDirs(const std::string& path)
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: scenegen OUTDIR | --list | --textures | --stats |\n"
+                 "usage: scenegen OUTDIR | --list | --textures | --stats | --stand-in-textures DIR |\n"
                  "       --preview PATH FRAME OUT.png [--texdir DIR] | --overview OUT.png [--texdir DIR] |\n"
                  "       --view EX EY EZ AX AY AZ MS OUT.png [--texdir DIR]\n");
     return 2;
@@ -94,6 +95,16 @@ int main(int argc, char** argv)
         if (argc < 5)
             return Usage();
         return sg::RenderPathFrame(scene, std::atoi(argv[2]), std::atoi(argv[3]), argv[4], opt) ? 0 : 1;
+    }
+    if (cmd == "--stand-in-textures") {
+        if (argc < 3 || !MakeDirs(argv[2]))
+            return Usage();
+        for (const auto& t : sg::ReferencedTextures(scene))
+            if (!sg::ProgramNamesTexture(t) && !sg::WriteStandInTexture(t, std::string(argv[2]) + "/" + t)) {
+                std::fprintf(stderr, "cannot write %s\n", t.c_str());
+                return 1;
+            }
+        return 0;
     }
     if (cmd == "--view") {
         if (argc < 10)
