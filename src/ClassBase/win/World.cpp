@@ -43,7 +43,6 @@ CWorld::~CWorld()
 
 HRESULT CWorld::RenderInit(CSaverCore* app)
 {
-    const uint32_t started = ClockReadMs();
     CreateRenderTargets();
     LogWrite(g_szLogFile, "RenderInit() - ok\n");
     m_pOwner = app;
@@ -118,7 +117,6 @@ HRESULT CWorld::RenderInit(CSaverCore* app)
     }
 
     m_Switch.ChooseFirst(m_Cameras);
-    LogWrite(g_szLogFile, "scene load ms %u\n", static_cast<unsigned>(ClockReadMs() - started));
     return 0;
 }
 
