@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/SceneOptions.h"
 #include "src/ClassBase/win/World.h"
 #include "src/ClassRender/Clock.h"
 #include "src/ClassRender/Log.h"
@@ -175,4 +176,39 @@ TEST_F(WorldTest, BlendedFrameLaysTheNextViewOverWithItsWeightAsAlpha)
     }
     world.ReleaseWorld();
     EXPECT_EQ(device.OutstandingReferences(), 0u);
+}
+
+TEST_F(WorldTest, ReflectionOptionDecidesTheTargetsOfAView)
+{
+    CWorld world;
+    world.CreateRenderTargets();
+    ASSERT_TRUE(world.m_bReflection);
+    FillPath(world.m_Cameras[0], 10, 0.0f);
+    const uint8_t saved = WaterReflection;
+    struct Case
+    {
+        uint8_t option;
+        std::vector<IDirect3DSurface9*> targets;
+    } cases[] = {
+        {0, {world.m_pBackBuffer}},
+        // Both mirrored scenes, the view itself, then per water body its mask and the view again.
+        {1,
+         {world.m_pReflectionLSurface, world.m_pReflectionRSurface, world.m_pBackBuffer, world.m_pWaterMaskSurface,
+          world.m_pBackBuffer, world.m_pWaterMaskSurface, world.m_pBackBuffer}},
+    };
+    for (const Case& c : cases)
+    {
+        WaterReflection = c.option;
+        device.ClearCalls();
+        device.BeginScene();
+        world.RenderView(world.m_Cameras[0], world.m_pBackBuffer);
+        device.EndScene();
+        std::vector<IDirect3DSurface9*> targets;
+        for (const fake3d::FakeCall& call : device.Calls())
+            if (call.method == "SetRenderTarget")
+                targets.push_back(reinterpret_cast<IDirect3DSurface9*>(static_cast<uintptr_t>(call.args[1])));
+        EXPECT_EQ(targets, c.targets) << int(c.option);
+    }
+    WaterReflection = saved;
+    world.ReleaseWorld();
 }
