@@ -243,11 +243,42 @@ cmd_bench() {
   true
 }
 
+# Runs the real saver full screen on a private Xvfb and keeps screenshots in
+# out/shots/: the first drawn frame, then every 5 s (a cross-fade falls
+# between 14.5 and 16.5 s). Prints the time until the first drawn frame.
+cmd_shots() {
+  install_deps
+  build_all
+  trap stop_session EXIT
+  start_xvfb
+  wine_prefix
+  mkdir -p "$ROOT/out/shots"
+  rm -f "$ROOT"/out/shots/*.png
+  local start now sd i
+  start=$(date +%s%N)
+  "${WINE[@]}" "$ROOT/dist/x64/Quenmoor.scr" /s &
+  local pid=$!
+  for _ in $(seq 240); do
+    sleep 0.25
+    sd=$(import -window root png:- 2>/dev/null | convert - -colorspace gray -format '%[fx:int(standard_deviation*1000)]' info: 2>/dev/null || echo 0)
+    [ "${sd:-0}" -gt 20 ] && break
+  done
+  now=$(date +%s%N)
+  echo "scene_first_frame_ms=$(( (now - start) / 1000000 ))"
+  for i in 00 05 10 15 20 25; do
+    import -window root "$ROOT/out/shots/t$i.png" >/dev/null 2>&1 || true
+    sleep 5
+  done
+  kill "$pid" >/dev/null 2>&1 || true
+  ls "$ROOT"/out/shots/*.png
+}
+
 case "${1:-}" in
   deps) install_deps ;;
   build) install_deps; build_all ;;
   test) cmd_test ;;
   run) cmd_run ;;
   bench) cmd_bench ;;
+  shots) cmd_shots ;;
   *) sed -n '2,7p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
 esac

@@ -1,10 +1,38 @@
-// Windows layer: the scene.
+// Windows layer: the scene's construction, loading and release.
 #include "src/ClassBase/win/World.h"
 
-#include "src/ClassRender/IdleThrottle.h"
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mmsystem.h>
+#include "data/win/ArchiveResource.h"
+#include "data/win/TextureCreate.h"
+#include "settings/SceneOptions.h"
+#include "src/ClassBase/WorldRules.h"
+#include "src/ClassRender/Clock.h"
+#include "src/ClassRender/CrtRandom.h"
 #include "src/ClassRender/Log.h"
-#include "src/ClassRender/win/RenderTypes.h"
-#include "src/ClassRender/win/SaverCore.h"
+
+float g_fFrameTime = 0.0f;
+bool g_bBumpWater = false;
+const D3DMATRIX g_mIdentity = {{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}};
+
+namespace {
+
+// One failed step: its code, this file and the line of the call.
+void LogStep(int code, int line)
+{
+    LogWrite(g_szLogFile, "%d %s %d\n", code, __FILE__, line);
+}
+
+#define WORLD_STEP(code, call)        \
+    do                                \
+    {                                 \
+        if ((call) != 0)              \
+            LogStep((code), __LINE__); \
+    } while (0)
+
+} // namespace
 
 CWorld::CWorld() = default;
 
@@ -13,26 +41,123 @@ CWorld::~CWorld()
     ReleaseWorld();
 }
 
-HRESULT CWorld::RenderInit(CSaverCore*)
+HRESULT CWorld::RenderInit(CSaverCore* app)
 {
-    LogWrite(g_szLogFile, "%s\n", "RenderInit() - ok");
-    return S_OK;
+    CreateRenderTargets();
+    LogWrite(g_szLogFile, "RenderInit() - ok\n");
+    m_pOwner = app;
+    for (uint32_t i = 0; i < ClockReadMs() % 100; ++i)
+        CrtRand();
+
+    m_nRainDrops = WorldParticleCount(RainEnable != 0, RainStrenght);
+    m_nLeaves = WorldParticleCount(LeafeEnable != 0, LeafeStrenght);
+
+    WORLD_STEP(601, m_Models[wmSky].Load("sky.singleobject"));
+    WORLD_STEP(602, m_Models[wmScene].Load("scene.singleobject"));
+    WORLD_STEP(603, m_Models[wmSceneReflPond].Load("scene_refl_lusa.singleobject"));
+    WORLD_STEP(604, m_Models[wmRiverBedDown].Load("ruslo_dn.singleobject"));
+    WORLD_STEP(605, m_Models[wmRiverBedUp].Load("ruslo_up.singleobject"));
+    WORLD_STEP(606, m_Models[wmPond].Load("lusha.singleobject"));
+    WORLD_STEP(607, m_Ripples.Build(g_vCameraEye));
+    WORLD_STEP(608, m_Models[wmShadow].Load("shadow.singleobject"));
+    WORLD_STEP(609, m_Models[wmTreeShadow].Load("tree_shadow.singleobject"));
+    WORLD_STEP(610, m_Models[wmRiver].Load("reka.singleobject"));
+    WORLD_STEP(616, m_CollisionFaces.Load());
+    WORLD_STEP(622, m_Models[wmSplash].Load("brizg.singleobject"));
+    for (int k = 0; k < WORLD_FLOATING_LEAVES; ++k)
+    {
+        char name[40];
+        std::snprintf(name, sizeof(name), "water_list_%d.singleobject", k);
+        WORLD_STEP(625 + k, m_FloatingLeaves[k].Load(name));
+    }
+    LogWrite(g_szLogFile, "objects load - ok\n");
+
+    // A missing trajectory leaves it empty; the ducks then stay hidden.
+    m_DuckTrajectory.Load("duck_traectory.transobj");
+    LogWrite(g_szLogFile, "duck traectory load - ok\n");
+
+    for (int i = 0; i < CAMERA_PATHS; ++i)
+    {
+        char name[40];
+        std::snprintf(name, sizeof(name), "camera/camera%02d.transobj", i + 1);
+        WORLD_STEP(1, m_Cameras[i].Load(name));
+    }
+    LogWrite(g_szLogFile, "camera load - ok\n");
+
+    D3DCAPS9 caps = {};
+    IDirect3DDevice9* device = g_pd3dDevice;
+    g_bBumpWater = device != nullptr && SUCCEEDED(device->GetDeviceCaps(&caps)) &&
+                   (caps.TextureOpCaps & D3DTEXOPCAPS_BUMPENVMAP) != 0 && caps.MaxTextureBlendStages >= 3;
+    if (g_bBumpWater)
+    {
+        LogWrite(g_szLogFile, "bump enable\n");
+        for (int i = 0; i < WORLD_BUMP_TEXTURES; ++i)
+        {
+            char name[40];
+            std::snprintf(name, sizeof(name), "water/CAUST%02d_ddn.dds", i);
+            unsigned char* bytes = nullptr;
+            uint32_t size = 0;
+            if (!LoadArchiveFile(name, &bytes, &size) || size == 0)
+            {
+                std::free(bytes);
+                bytes = nullptr;
+                std::memcpy(std::strrchr(name, '.') + 1, "tga", 4);
+                LoadArchiveFile(name, &bytes, &size);
+            }
+            if (bytes != nullptr && size != 0)
+                gfx::CreateTextureFromFileInMemoryEx(device, bytes, size, gfx::TEXTURE_DEFAULT, gfx::TEXTURE_DEFAULT,
+                                                     gfx::TEXTURE_DEFAULT, 0, D3DFMT_V8U8, D3DPOOL_MANAGED,
+                                                     &m_pBumpTextures[i]);
+            std::free(bytes);
+        }
+    }
+    else
+    {
+        LogWrite(g_szLogFile, "bump disable\n");
+    }
+
+    m_Switch.ChooseFirst(m_Cameras);
+    return 0;
 }
 
-HRESULT CWorld::RenderFrame(CSaverCore*)
+namespace {
+
+template <class T>
+void ReleaseNull(T*& p)
 {
-    IDirect3DDevice9* device = g_pd3dDevice;
-    if (device == nullptr)
-        return E_FAIL;
-    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_XRGB(0x88, 0x8F, 0x8F), 1.0f, 0);
-    device->BeginScene();
-    device->EndScene();
-    if (g_IdleThrottle.ShouldSleep())
-        Sleep(1);
-    device->Present(nullptr, nullptr, nullptr, nullptr);
-    return S_OK;
+    if (p != nullptr)
+    {
+        p->Release();
+        p = nullptr;
+    }
 }
+
+} // namespace
 
 void CWorld::ReleaseWorld()
 {
+    m_Ripples.Release();
+    for (CModel& m : m_Models)
+        m.Release();
+    m_CollisionFaces.Release();
+    for (CModel& m : m_FloatingLeaves)
+        m.Release();
+    ReleaseNull(m_pWaterMaskTexture);
+    ReleaseNull(m_pWaterMaskSurface);
+    ReleaseNull(m_pReflectionLTexture);
+    ReleaseNull(m_pReflectionLSurface);
+    ReleaseNull(m_pReflectionRTexture);
+    ReleaseNull(m_pReflectionRSurface);
+    m_DuckTrajectory.Release();
+    for (IDirect3DTexture9*& t : m_pBumpTextures)
+        ReleaseNull(t);
+    for (CCameraPath& c : m_Cameras)
+        c.Release();
+    ReleaseNull(m_pViewTexture[0]);
+    ReleaseNull(m_pViewTexture[1]);
+    ReleaseNull(m_pBackBuffer);
+    ReleaseNull(m_pViewSurface[0]);
+    ReleaseNull(m_pViewSurface[1]);
+    m_QuadVertices.Release();
+    m_QuadFaces.Release();
 }

@@ -1,22 +1,104 @@
-// Windows layer: the scene. For now the world only clears the screen and
-// presents; its objects and passes arrive with the scene issues, behind the
-// same three operations.
+// Windows layer: the scene. Owns every mesh, camera path, render target and
+// water texture, and is the one place that knows the order in which they are
+// loaded, advanced and drawn. Objects of later parts of the scene (trees,
+// reeds, ducks, rain, leaves, sprays, sound) join with their own classes.
 #pragma once
 #include <windows.h>
 #include <d3d9.h>
+#include "src/ClassBase/CameraSwitch.h"
+#include "src/ClassBase/CollisionFaces.h"
+#include "src/ClassBase/ObjectTrajectory.h"
+#include "src/ClassBase/win/Model.h"
+#include "src/ClassBase/win/RippleField.h"
+#include "src/ClassRender/win/RenderTypes.h"
 
 class CSaverCore;
+
+enum ScenePass
+{
+    spMain = 0,
+    spPondReflection = 1,
+    spRiverReflection = 2,
+};
+
+enum WorldModel
+{
+    wmSky,
+    wmScene,
+    wmSceneReflPond,
+    wmRiverBedDown,
+    wmRiverBedUp,
+    wmPond,
+    wmRiver,
+    wmShadow,
+    wmTreeShadow,
+    wmSplash,
+    WORLD_MODELS
+};
+
+constexpr int WORLD_SPLASHES = 135;
+constexpr int WORLD_FLOATING_LEAVES = 7;
+constexpr int WORLD_BUMP_TEXTURES = 32;
+
+// Seconds of the last frame, at most 0.1.
+extern float g_fFrameTime;
+// Bump environment mapping is possible on this device (three stages).
+extern bool g_bBumpWater;
+extern const D3DMATRIX g_mIdentity;
 
 class CWorld
 {
 public:
+    bool m_bCameraBlend = false;
+    bool m_bReflection = false;
+    CSaverCore* m_pOwner = nullptr;
+    CCameraPath m_Cameras[CAMERA_PATHS];
+    CCollisionFaces m_CollisionFaces;
+    CModel m_Models[WORLD_MODELS];
+    float m_SplashPool[WORLD_SPLASHES][4] = {};
+    CModel m_FloatingLeaves[WORLD_FLOATING_LEAVES];
+    CRippleField m_Ripples;
+    int m_nRainDrops = 0;  // held by the rain once it exists
+    int m_nLeaves = 0;     // held by the falling leaves once they exist
+    ObjectTrajectory m_DuckTrajectory;
+    IDirect3DTexture9* m_pBumpTextures[WORLD_BUMP_TEXTURES] = {};
+    CCameraSwitch m_Switch;
+
+    IDirect3DTexture9* m_pWaterMaskTexture = nullptr;
+    IDirect3DSurface9* m_pWaterMaskSurface = nullptr;
+    IDirect3DTexture9* m_pReflectionLTexture = nullptr;
+    IDirect3DSurface9* m_pReflectionLSurface = nullptr;
+    IDirect3DTexture9* m_pReflectionRTexture = nullptr;
+    IDirect3DSurface9* m_pReflectionRSurface = nullptr;
+    IDirect3DTexture9* m_pViewTexture[2] = {};
+    IDirect3DSurface9* m_pViewSurface[2] = {};
+    IDirect3DSurface9* m_pBackBuffer = nullptr;
+
+    CVertexRenderBuffer m_QuadVertices{D3DUSAGE_WRITEONLY, RA_FVF_XYZ_TEX2, D3DPOOL_MANAGED};
+    CFaceRenderBuffer m_QuadFaces{D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPT_TRIANGLELIST, D3DPOOL_MANAGED};
+
     CWorld();
     ~CWorld();
+    CWorld(const CWorld&) = delete;
+    CWorld& operator=(const CWorld&) = delete;
 
-    // Loads every object of the scene; 0 on success.
+    // Loads every object of the scene; 0.
     HRESULT RenderInit(CSaverCore* app);
     // Advances and draws one frame, then presents.
     HRESULT RenderFrame(CSaverCore* app);
     // Releases every device object of the world; safe to call twice.
     void ReleaseWorld();
+
+    // Fixed states, the five targets, the screen quad, the splash pool.
+    void CreateRenderTargets();
+    // The scene of one camera into one target, with reflections and water.
+    void RenderView(CCameraPath& path, IDirect3DSurface9* target);
+    void DrawScene(CCameraPath& path, ScenePass pass);
+    void DrawPondWater(CCameraPath& path, IDirect3DSurface9* target);
+    void DrawRiverWater(CCameraPath& path, IDirect3DSurface9* target);
+
+private:
+    void DrawScreenQuad();
+    void WaterComposite(IDirect3DSurface9* target, IDirect3DTexture9* reflection, float bump, float tiling);
+    void PrepareView(CCameraPath& path);
 };

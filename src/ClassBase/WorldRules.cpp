@@ -1,0 +1,21 @@
+#include "src/ClassBase/WorldRules.h"
+
+int WorldParticleCount(bool enabled, int32_t strength)
+{
+    // 64-bit so a huge registry value cannot overflow into a small count.
+    const int64_t count = static_cast<int64_t>(enabled ? strength : 0) * 1000 / 100;
+    if (count < 0 || count > 1000)
+        return 1000;
+    return static_cast<int>(count);
+}
+
+float WorldFrameTime(uint32_t now, uint32_t previous)
+{
+    const float t = static_cast<float>(now - previous) * 0.001f;
+    return t > 0.1f ? 0.1f : t;
+}
+
+uint32_t WorldBlendFactor(float blend)
+{
+    return (static_cast<uint32_t>(static_cast<int>(blend * 255.0f)) << 24) | 0xFFFFFFu;
+}
