@@ -34,7 +34,7 @@ float EyeFloor(float x, float z)
 
 namespace {
 
-struct PathSpec
+struct PathPlan
 {
     float speed;  // units per 33 ms frame
     std::vector<Vec3> points;
@@ -119,11 +119,11 @@ std::vector<float> RunningMean(const std::vector<float>& v, int w)
     return out;
 }
 
-const std::vector<PathSpec>& PathSpecs()
+const std::vector<PathPlan>& PathPlans()
 {
     const Vec3 none = {0, 0, 0};
     const Vec3 fallA = {318, 62, 620}, fallB = {314, 75, -589};
-    static const std::vector<PathSpec> specs = {
+    static const std::vector<PathPlan> specs = {
         // 1: low up the river from the south, then over the bridge.
         {1.8f, {{70, 28, -640}, {60, 27, -480}, {85, 26, -300}, {50, 28, -120}, {95, 27, 60}, {60, 29, 230},
                 {80, 60, 330}, {70, 70, 420}, {60, 60, 520}, {30, 50, 640}, {-20, 60, 800}, {-70, 70, 1000}},
@@ -194,8 +194,8 @@ const std::vector<PathSpec>& PathSpecs()
 void BuildCameraPaths(SceneContent& s)
 {
     const int frames = 1001, extra = 80;
-    for (const auto& spec : PathSpecs()) {
-        std::vector<Vec3> eye = SampleSpline(spec.points, spec.speed, frames + extra);
+    for (const auto& plan : PathPlans()) {
+        std::vector<Vec3> eye = SampleSpline(plan.points, plan.speed, frames + extra);
         // Raise the eye where the ground, the water or the bridge ask for it,
         // smoothly: a running maximum, then a running mean of the same width,
         // never drops below any floor inside the window.
@@ -213,11 +213,11 @@ void BuildCameraPaths(SceneContent& s)
             Vec3 ahead = eye[size_t(f + 55)];
             float above = ahead.y - SurfaceHeight(ahead.x, ahead.z);
             Vec3 d = Norm(ahead - Vec3{0, 6 + 0.3f * std::max(0.0f, above), 0} - e);
-            if (spec.focusTo > spec.focusFrom) {
+            if (plan.focusTo > plan.focusFrom) {
                 // Turn towards the fall while it is ahead, never round to look back.
-                Vec3 toFocus = Norm(spec.focus - e);
-                float w = Smooth(float(spec.focusFrom), float(spec.focusFrom + 60), float(f)) *
-                          Smooth(float(spec.focusTo), float(spec.focusTo - 60), float(f)) *
+                Vec3 toFocus = Norm(plan.focus - e);
+                float w = Smooth(float(plan.focusFrom), float(plan.focusFrom + 60), float(f)) *
+                          Smooth(float(plan.focusTo), float(plan.focusTo - 60), float(f)) *
                           Smooth(0.1f, 0.6f, Dot(d, toFocus));
                 d = Norm(Lerp(d, toFocus, w * 0.8f));
             }
