@@ -76,7 +76,7 @@ if(QM_E2E_SOURCES)
   add_dependencies(e2e_driver QuenmoorLogged)
   add_test(NAME e2e COMMAND e2e_driver $<TARGET_FILE:QuenmoorLogged>)
   # a saver that never ends must not hold the whole test run
-  set_tests_properties(e2e PROPERTIES TIMEOUT 120)
+  set_tests_properties(e2e PROPERTIES TIMEOUT 600)
 endif()
 
 # The archive tool runs on Windows too.
