@@ -213,6 +213,7 @@ cmd_run() {
     log "running Quenmoor.scr /s on Xvfb $DISPLAY; screenshots go to out/"
     "${WINE[@]}" "$ROOT/dist/x64/Quenmoor.scr" /s &
     local pid=$!
+    wait_for_scene
     for i in 1 2 3; do
       sleep 3
       import -window root "$ROOT/out/screenshot-$i.png" >/dev/null 2>&1 || true
@@ -243,6 +244,18 @@ cmd_bench() {
   true
 }
 
+# Waits (at most 60 s) until the screen shows more than one flat colour: the
+# scene loads completely before its first frame.
+wait_for_scene() {
+  local sd
+  for _ in $(seq 240); do
+    sleep 0.25
+    sd=$(import -window root png:- 2>/dev/null | convert - -colorspace gray -format '%[fx:int(standard_deviation*1000)]' info: 2>/dev/null || echo 0)
+    [ "${sd:-0}" -gt 20 ] && return 0
+  done
+  log "no scene on screen after 60 s"
+}
+
 # Runs the real saver full screen on a private Xvfb and keeps screenshots in
 # out/shots/: the first drawn frame, then every 5 s (a cross-fade falls
 # between 14.5 and 16.5 s). Prints the time until the first drawn frame.
@@ -254,15 +267,11 @@ cmd_shots() {
   wine_prefix
   mkdir -p "$ROOT/out/shots"
   rm -f "$ROOT"/out/shots/*.png
-  local start now sd i
+  local start now i
   start=$(date +%s%N)
   "${WINE[@]}" "$ROOT/dist/x64/Quenmoor.scr" /s &
   local pid=$!
-  for _ in $(seq 240); do
-    sleep 0.25
-    sd=$(import -window root png:- 2>/dev/null | convert - -colorspace gray -format '%[fx:int(standard_deviation*1000)]' info: 2>/dev/null || echo 0)
-    [ "${sd:-0}" -gt 20 ] && break
-  done
+  wait_for_scene
   now=$(date +%s%N)
   echo "scene_first_frame_ms=$(( (now - start) / 1000000 ))"
   for i in 00 05 10 15 20 25; do
