@@ -10,25 +10,8 @@
 #include "data/ImageDecode.h"
 #include "data/TexturePrepare.h"
 #include "tests/common/GfxTestImages.h"
+#include "tests/common/TestJpeg.h"
 #include "tests/common/ProgressiveJpeg.h"
-
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#endif
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((no_sanitize("shift"))), apply_to = function)
-#endif
-#include <stb_image_write.h>
-#if defined(__clang__)
-#pragma clang attribute pop
-#endif
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 namespace {
 
@@ -75,18 +58,12 @@ TEST(ImageDecode, TgaVariantsDecodeToTheSamePixels)
     }
 }
 
-void AppendBytes(void* ctx, void* data, int size)
-{
-    auto* v = static_cast<std::vector<uint8_t>*>(ctx);
-    v->insert(v->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
-}
-
 TEST(ImageDecode, JpegDecodesCloseToTheSource)
 {
     const int w = 64, h = 48;
     const std::vector<uint8_t> px = gfxtest::MakeSmoothPicture(w, h, 9);
-    std::vector<uint8_t> file;
-    ASSERT_TRUE(stbi_write_jpg_to_func(AppendBytes, &file, w, h, 4, px.data(), 95));
+    const std::vector<uint8_t> file = gfxtest::EncodeJpeg(w, h, px, 95);
+    ASSERT_FALSE(file.empty());
     gfx::ImageInfo info;
     ASSERT_TRUE(gfx::ReadImageInfo(file.data(), file.size(), info));
     EXPECT_EQ(info.fileFormat, gfx::FMT_X8R8G8B8);

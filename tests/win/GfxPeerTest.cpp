@@ -9,20 +9,9 @@
 #include "data/win/TextureCreate.h"
 #include "src/ClassRender/GfxMath.h"
 #include "tests/common/GfxTestImages.h"
+#include "tests/common/TestJpeg.h"
 #include "tests/common/ProgressiveJpeg.h"
 #include "tests/win/GfxTestDevice.h"
-
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#endif
-#include <stb_image_write.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 namespace {
 
@@ -331,18 +320,12 @@ TEST_F(GfxPeerDecode, TgaPixelsEqualThePeers)
     }
 }
 
-void AppendBytes(void* ctx, void* data, int size)
-{
-    auto* v = static_cast<std::vector<uint8_t>*>(ctx);
-    v->insert(v->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
-}
-
 TEST_F(GfxPeerDecode, JpegPixelsNearlyEqualThePeers)
 {
     const int w = 128, h = 64;
     const std::vector<uint8_t> px = gfxtest::MakeSmoothPicture(w, h, 8);
-    std::vector<uint8_t> baseline;
-    ASSERT_TRUE(stbi_write_jpg_to_func(AppendBytes, &baseline, w, h, 4, px.data(), 90));
+    const std::vector<uint8_t> baseline = gfxtest::EncodeJpeg(w, h, px, 90);
+    ASSERT_FALSE(baseline.empty());
     const std::vector<uint8_t> progressive(gfxtest::PROGRESSIVE_JPEG,
                                            gfxtest::PROGRESSIVE_JPEG + sizeof gfxtest::PROGRESSIVE_JPEG);
     const std::vector<uint8_t>* jpegs[] = {&baseline, &progressive};
