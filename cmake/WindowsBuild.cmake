@@ -68,6 +68,28 @@ if(QM_WIN_TESTS)
   add_test(NAME win_tests COMMAND win_tests)
 endif()
 
+# The real scene on a real device: a harness that renders chosen frames at
+# chosen clock times, its picture tests, and the shots/bench program.
+set(QM_RENDER_DIR ${PROJECT_SOURCE_DIR}/tests/render)
+if(EXISTS ${QM_RENDER_DIR}/SceneHarness.cpp)
+  add_library(qm_scene_harness STATIC ${QM_RENDER_DIR}/SceneHarness.cpp ${QM_RENDER_DIR}/PngWrite.cpp)
+  target_link_libraries(qm_scene_harness PUBLIC quenmoor_win)
+  function(qm_add_scene_program name)
+    add_executable(${name} ${ARGN}
+      ${PROJECT_SOURCE_DIR}/resources/Quenmoor.rc ${PROJECT_SOURCE_DIR}/resources/DataArchive.rc)
+    target_link_libraries(${name} PRIVATE qm_scene_harness)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/resources ${QM_GENERATED_DIR})
+    set_source_files_properties(${PROJECT_SOURCE_DIR}/resources/DataArchive.rc PROPERTIES
+      OBJECT_DEPENDS ${QM_GENERATED_DIR}/Quenmoor.rar)
+    target_compile_options(${name} PRIVATE $<$<COMPILE_LANGUAGE:RC>:-I${PROJECT_SOURCE_DIR}/resources -I${QM_GENERATED_DIR}>)
+  endfunction()
+  qm_add_scene_program(scene_render_tests ${QM_RENDER_DIR}/SceneRenderTest.cpp)
+  target_link_libraries(scene_render_tests PRIVATE qm_gtest)
+  add_test(NAME scene_render COMMAND scene_render_tests)
+  set_tests_properties(scene_render PROPERTIES TIMEOUT 900)
+  qm_add_scene_program(scene_shots ${QM_RENDER_DIR}/ShotsMain.cpp ${PROJECT_SOURCE_DIR}/tests/win/FakeDirect3D.cpp)
+endif()
+
 # End-to-end driver: starts the logged saver with each switch.
 file(GLOB QM_E2E_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/e2e/*.cpp)
 if(QM_E2E_SOURCES)

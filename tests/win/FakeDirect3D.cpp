@@ -95,7 +95,7 @@ std::vector<std::string> FakeCallLog::CallTexts(std::initializer_list<const char
 
 void FakeCallLog::SetLastCallText(std::string text)
 {
-    if (!m_calls.empty())
+    if (s_recording && !m_calls.empty())
         m_calls.back().text = std::move(text);
 }
 
@@ -105,8 +105,12 @@ int FakeCallLog::CountCalls(const std::string& method) const
         std::count_if(m_calls.begin(), m_calls.end(), [&](const FakeCall& call) { return call.method == method; }));
 }
 
+bool FakeCallLog::s_recording = true;
+
 HRESULT FakeCallLog::Record(const char* method, std::initializer_list<FakeArg> args, HRESULT fallback)
 {
+    if (!s_recording && m_rules.empty())
+        return fallback;
     FakeCall call;
     call.method = method;
     call.text = method;
@@ -128,7 +132,8 @@ HRESULT FakeCallLog::Record(const char* method, std::initializer_list<FakeArg> a
             break;
         }
     }
-    m_calls.push_back(call);
+    if (s_recording)
+        m_calls.push_back(call);
     return call.result;
 }
 
@@ -1147,7 +1152,8 @@ HRESULT FakeDirect3DDevice9::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DM
 {
     HRESULT hr = Record("SetTransform", {U(type), P(matrix)});
     // the text shows the matrix, not its address, so sequences compare
-    SetLastCallText("SetTransform(" + std::to_string(type) + ", " + MatrixText(matrix) + ")");
+    if (Recording())
+        SetLastCallText("SetTransform(" + std::to_string(type) + ", " + MatrixText(matrix) + ")");
     if (matrix == nullptr)
         hr = D3DERR_INVALIDCALL;
     if (SUCCEEDED(hr))
@@ -1549,8 +1555,10 @@ HRESULT FakeDirect3DDevice9::RecordDraw(FakeDrawCall draw, HRESULT result)
     draw.insideScene = inScene;
     draw.frame = presents;
     draw.scene = scenes;
-    draw.state = state;
-    draws.push_back(std::move(draw));
+    if (Recording()) {
+        draw.state = state;
+        draws.push_back(std::move(draw));
+    }
     if (SUCCEEDED(result) && !inScene)
         return D3DERR_INVALIDCALL;
     return result;

@@ -93,6 +93,11 @@ public:
     int CountCalls(const std::string& method) const;
     void ClearCalls() { m_calls.clear(); }
 
+    // Off: no call and no draw is kept by any fake, and calls without result
+    // rules cost next to nothing. Benchmarks use it as a null device.
+    static void SetRecording(bool on) { s_recording = on; }
+    static bool Recording() { return s_recording; }
+
 protected:
     // Records the call and returns the result the rules give it, or
     // `fallback` when no rule applies.
@@ -108,6 +113,7 @@ private:
     };
     std::vector<Rule> m_rules;
     std::vector<FakeCall> m_calls;
+    static bool s_recording;
 };
 
 // Reference counting of the fakes: starts at `initial` (1 for an object the

@@ -12,14 +12,15 @@ namespace {
 const float kPi = 3.14159265f;
 
 Image RiverSurface() {
-    // Flow runs along v: the streaks are long in v and narrow in u. Mostly
-    // opaque dark water, so the bed only shows faintly through it.
+    // Flow runs along v: the streaks are long in v and narrow in u. Nearly
+    // opaque: the river's mask is drawn at half this alpha and blended over
+    // itself, so the reflection shows at a quarter of it at most.
     return Fill(256, 256, [](int, int, float u, float v) {
         float streak = Fbm2(u, v, 16, 2, 4, 0.55f, 701) * 0.5f + 0.5f;
         float sheen = SmoothStep(0.55f, 0.85f, Fbm2(u, v, 32, 4, 3, 0.5f, 702) * 0.5f + 0.5f);
         Rgba c = Mix(FromHex(0x2A3C34), FromHex(0x3E5248), streak);
         c = Mix(c, FromHex(0x9AAAA8), sheen * 0.35f);
-        c.a = 0.72f + 0.1f * streak + 0.12f * sheen;
+        c.a = 0.86f + 0.08f * streak + 0.06f * sheen;
         return c;
     });
 }

@@ -525,7 +525,8 @@ void BuildTerrainModels(SceneContent& s)
         std::vector<uint16_t> row;
         for (int k = 0; k <= across; ++k) {
             float x = Mix(w, e, float(k) / across);
-            row.push_back(river.Vertex({x, kRiverY, z}, float(k) / across * 2.0f, -z / 160.0f));
+            // u spans 0..1 exactly: the water mask clamps it to a border
+            row.push_back(river.Vertex({x, kRiverY, z}, float(k) / across, -z / 160.0f));
         }
         if (!prev.empty())
             for (int k = 0; k < across; ++k) {

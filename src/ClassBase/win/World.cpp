@@ -84,10 +84,44 @@ HRESULT CWorld::RenderInit(CSaverCore* app)
     }
     LogWrite(g_szLogFile, "camera load - ok\n");
 
+    InitBumpWater();
+
+    m_Switch.ChooseFirst(m_Cameras);
+    return 0;
+}
+
+
+namespace {
+
+DeviceCapsFilter g_pfnCapsFilter = nullptr;
+
+template <class T>
+void ReleaseNull(T*& p)
+{
+    if (p != nullptr)
+    {
+        p->Release();
+        p = nullptr;
+    }
+}
+
+} // namespace
+
+void WorldSetDeviceCapsFilter(DeviceCapsFilter filter)
+{
+    g_pfnCapsFilter = filter;
+}
+
+void CWorld::InitBumpWater()
+{
+    for (IDirect3DTexture9*& t : m_pBumpTextures)
+        ReleaseNull(t);
     D3DCAPS9 caps = {};
     IDirect3DDevice9* device = g_pd3dDevice;
-    g_bBumpWater = device != nullptr && SUCCEEDED(device->GetDeviceCaps(&caps)) &&
-                   (caps.TextureOpCaps & D3DTEXOPCAPS_BUMPENVMAP) != 0 && caps.MaxTextureBlendStages >= 3;
+    const bool haveCaps = device != nullptr && SUCCEEDED(device->GetDeviceCaps(&caps));
+    if (haveCaps && g_pfnCapsFilter != nullptr)
+        g_pfnCapsFilter(caps);
+    g_bBumpWater = haveCaps && (caps.TextureOpCaps & D3DTEXOPCAPS_BUMPENVMAP) != 0 && caps.MaxTextureBlendStages >= 3;
     if (g_bBumpWater)
     {
         LogWrite(g_szLogFile, "bump enable\n");
@@ -115,24 +149,7 @@ HRESULT CWorld::RenderInit(CSaverCore* app)
     {
         LogWrite(g_szLogFile, "bump disable\n");
     }
-
-    m_Switch.ChooseFirst(m_Cameras);
-    return 0;
 }
-
-namespace {
-
-template <class T>
-void ReleaseNull(T*& p)
-{
-    if (p != nullptr)
-    {
-        p->Release();
-        p = nullptr;
-    }
-}
-
-} // namespace
 
 void CWorld::ReleaseWorld()
 {

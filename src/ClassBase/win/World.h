@@ -46,6 +46,11 @@ extern float g_fFrameTime;
 extern bool g_bBumpWater;
 extern const D3DMATRIX g_mIdentity;
 
+// Test seam: adjusts the capabilities the bump decision reads (null: as the
+// device reports them), so a test can play a device without bump mapping.
+using DeviceCapsFilter = void (*)(D3DCAPS9& caps);
+void WorldSetDeviceCapsFilter(DeviceCapsFilter filter);
+
 class CWorld
 {
 public:
@@ -89,6 +94,9 @@ public:
     // Releases every device object of the world; safe to call twice.
     void ReleaseWorld();
 
+    // Decides bump water from the device capabilities and loads the 32 bump
+    // maps when it is possible (any earlier ones are released first).
+    void InitBumpWater();
     // Fixed states, the five targets, the screen quad, the splash pool.
     void CreateRenderTargets();
     // The scene of one camera into one target, with reflections and water.

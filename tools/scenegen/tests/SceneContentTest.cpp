@@ -254,6 +254,19 @@ TEST(SceneContent, PoolsRiverAndFallsWhereTheProgramExpectsThem)
     }
 }
 
+TEST(SceneContent, RiverSurfaceSpansOneTextureWidthAcross)
+{
+    // The river's water mask clamps u to a transparent border: u outside 0..1
+    // would cut the reflection off across part of the river.
+    float lo = 1e9f, hi = -1e9f;
+    for (const SingleObjectVertex& v : Scene().models.at("reka.singleobject").vertices) {
+        lo = std::min(lo, v.u);
+        hi = std::max(hi, v.u);
+    }
+    EXPECT_FLOAT_EQ(lo, 0.0f);
+    EXPECT_FLOAT_EQ(hi, 1.0f);
+}
+
 TEST(SceneContent, CollisionFacesStartWithTheWaterQuad)
 {
     const auto& faces = Scene().collision.faces;

@@ -1,0 +1,293 @@
+// scene_shots: renders chosen frames of the real scene into PNG files, and
+// with --bench measures the load and the frame times.
+//
+//   scene_shots [--out DIR] [--paths 0,5,9] [--fullscreen] [--bench FRAMES]
+//
+// Per path: frames 0, 150 and 303 (10 s in); for the first path also the
+// cross-fade at frame 470 with both camera views, frame 303 without
+// reflections, without bump mapping, and its water masks.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "settings/SceneOptions.h"
+#include "src/ClassRender/win/DeviceCreate.h"
+#include "src/ClassRender/win/RenderTypes.h"
+#include "tests/render/SceneHarness.h"
+#include "tests/win/FakeDirect3D.h"
+
+namespace {
+
+constexpr uint32_t kStartMs = 100000;
+
+uint32_t FrameMs(int frame)
+{
+    return kStartMs + static_cast<uint32_t>(frame) * CAMERA_FRAME_MS + CAMERA_FRAME_MS / 2;
+}
+
+double Seconds(const LARGE_INTEGER& a, const LARGE_INTEGER& b)
+{
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+double Percentile(std::vector<double> values, double p)
+{
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    const size_t at = static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
+    return values[std::min(at, values.size() - 1)];
+}
+
+class ShotWriter
+{
+public:
+    ShotWriter(shots::CSceneHarness& harness, std::string dir) : m_harness(harness), m_dir(std::move(dir)) {}
+
+    // Renders one frame at `clockMs` and writes the back buffer.
+    bool Frame(uint32_t clockMs, const std::string& name)
+    {
+        LARGE_INTEGER a, b;
+        QueryPerformanceCounter(&a);
+        m_harness.RenderFrameAt(clockMs);
+        QueryPerformanceCounter(&b);
+        shots::Picture picture;
+        if (!m_harness.CaptureBackBuffer(picture))
+            return Fail(name, "read back failed");
+        return Write(name, picture, Seconds(a, b) * 1000.0);
+    }
+
+    bool Write(const std::string& name, const shots::Picture& picture, double frameMs = 0.0)
+    {
+        const std::string path = m_dir + "\\" + name + ".png";
+        if (!shots::WritePng(path, picture))
+            return Fail(name, "cannot write the file");
+        if (frameMs > 0.0)
+            std::printf("shot %s frame_ms=%.1f\n", name.c_str(), frameMs);
+        else
+            std::printf("shot %s\n", name.c_str());
+        return true;
+    }
+
+    bool Fail(const std::string& name, const char* why)
+    {
+        std::fprintf(stderr, "shot %s: %s\n", name.c_str(), why);
+        m_ok = false;
+        return false;
+    }
+
+    bool Ok() const { return m_ok; }
+
+private:
+    shots::CSceneHarness& m_harness;
+    std::string m_dir;
+    bool m_ok = true;
+};
+
+std::string PathName(int path, const char* what)
+{
+    char name[64];
+    std::snprintf(name, sizeof(name), "path%02d_%s", path + 1, what);
+    return name;
+}
+
+void NoBump(D3DCAPS9& caps)
+{
+    caps.TextureOpCaps &= ~static_cast<DWORD>(D3DTEXOPCAPS_BUMPENVMAP);
+}
+
+// The extra pictures of one path: cross-fade, reflection off, bump off, masks.
+void SpecialShots(shots::CSceneHarness& harness, ShotWriter& out, int path)
+{
+    CWorld& world = harness.World();
+
+    // The switch reads the frame index the previous frame reached: the blend
+    // starts on the frame after 440, and weight 0.5 shows after frame 470.
+    harness.StartPath(path, kStartMs);
+    for (int frame : {440, 441, 470})
+        harness.RenderFrameAt(FrameMs(frame));
+    if (out.Frame(FrameMs(471), PathName(path, "blend470")))
+    {
+        shots::Picture view;
+        if (harness.CaptureSurface(world.m_pViewSurface[0], view))
+            out.Write(PathName(path, "blend470_view0"), view);
+        if (harness.CaptureSurface(world.m_pViewSurface[1], view))
+            out.Write(PathName(path, "blend470_view1"), view);
+        std::printf("blend next_path=%d weight=%.3f\n", world.m_Switch.m_nNextCamera + 1, world.m_Switch.m_fBlend);
+    }
+
+    harness.StartPath(path, kStartMs);
+    const uint8_t reflection = WaterReflection;
+    WaterReflection = 0;
+    out.Frame(FrameMs(303), PathName(path, "f303_noreflection"));
+    WaterReflection = reflection;
+
+    harness.StartPath(path, kStartMs);
+    out.Frame(FrameMs(303), PathName(path, "f303"));
+    shots::Picture masks;
+    if (harness.CaptureWaterMasks(masks))
+    {
+        for (size_t i = 0; i < masks.alpha.size(); ++i)
+            masks.rgb[i * 3] = masks.rgb[i * 3 + 1] = masks.rgb[i * 3 + 2] = masks.alpha[i];
+        out.Write(PathName(path, "f303_watermask"), masks);
+    }
+
+    WorldSetDeviceCapsFilter(NoBump);
+    world.InitBumpWater();
+    harness.StartPath(path, kStartMs);
+    out.Frame(FrameMs(303), PathName(path, "f303_nobump"));
+    WorldSetDeviceCapsFilter(nullptr);
+    world.InitBumpWater();
+}
+
+// The world's own CPU time per frame: the same frames on a device that draws
+// nothing (the recording fake with recording off).
+double FrameCpuMs(int frames, int path, int* drawCalls, int* deviceCalls)
+{
+    fake3d::FakeDirect3DDevice9 device;
+    device.caps.TextureOpCaps |= D3DTEXOPCAPS_BUMPENVMAP | D3DTEXOPCAPS_SELECTARG1 | D3DTEXOPCAPS_MODULATE;
+    device.caps.MaxTextureBlendStages = 8;
+    device.caps.MaxSimultaneousTextures = 8;
+    fake3d::FakeCallLog::SetRecording(false);
+    IDirect3DDevice9* saved = g_pd3dDevice;
+    g_pd3dDevice = &device;
+    ClearTextureStageCache();
+
+    double perFrame = 0.0;
+    {
+        shots::CSceneHarness harness; // clock only; the device is the fake
+        COstrel& app = harness.App();
+        app.m_pDevice = &device;
+        app.EE_Core_InitD3Device(&device);
+        app.InitScene(&device);
+        harness.StartPath(path, kStartMs);
+        harness.RenderFrameAt(FrameMs(0));
+        // Nothing waits on this device: the wall clock is the CPU time.
+        LARGE_INTEGER a, b;
+        QueryPerformanceCounter(&a);
+        for (int f = 1; f <= frames; ++f)
+            harness.RenderFrameAt(FrameMs(f));
+        QueryPerformanceCounter(&b);
+        perFrame = Seconds(a, b) * 1000.0 / frames;
+        // One more frame, recorded, to show how much a frame asks of a device.
+        fake3d::FakeCallLog::SetRecording(true);
+        device.draws.clear();
+        device.ClearCalls();
+        harness.RenderFrameAt(FrameMs(frames + 1));
+        *drawCalls = static_cast<int>(device.draws.size());
+        *deviceCalls = static_cast<int>(device.Calls().size());
+        app.ReleaseScene();
+        app.m_pDevice = nullptr;
+    }
+    g_pd3dDevice = saved;
+    fake3d::FakeCallLog::SetRecording(true);
+    ClearTextureStageCache();
+    return perFrame;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string outDir = "out\\shots";
+    std::vector<int> paths = {0, 4, 9};
+    bool fullScreen = false;
+    int benchFrames = 0;
+    for (int i = 1; i < argc; ++i)
+    {
+        const std::string arg = argv[i];
+        if (arg == "--out" && i + 1 < argc)
+            outDir = argv[++i];
+        else if (arg == "--fullscreen")
+            fullScreen = true;
+        else if (arg == "--bench" && i + 1 < argc)
+            benchFrames = std::max(1, std::atoi(argv[++i]));
+        else if (arg == "--paths" && i + 1 < argc)
+        {
+            paths.clear();
+            for (const char* p = argv[++i]; *p != 0;)
+            {
+                char* end = nullptr;
+                const long n = std::strtol(p, &end, 10);
+                if (end == p)
+                    break;
+                if (n >= 1 && n <= CAMERA_PATHS)
+                    paths.push_back(static_cast<int>(n) - 1);
+                p = *end == ',' ? end + 1 : end;
+            }
+        }
+        else
+        {
+            std::fprintf(stderr, "usage: scene_shots [--out DIR] [--paths 1,5,10] [--fullscreen] [--bench FRAMES]\n");
+            return 2;
+        }
+    }
+    if (paths.empty())
+    {
+        std::fprintf(stderr, "no path chosen (paths are 1 to %d)\n", CAMERA_PATHS);
+        return 2;
+    }
+
+    int status = 0;
+    {
+        shots::CSceneHarness harness;
+        std::string error;
+        if (!harness.Open(1024, 768, fullScreen, error))
+        {
+            std::fprintf(stderr, "scene_shots: %s\n", error.c_str());
+            return 1;
+        }
+        const double loadMs = harness.LoadScene();
+        std::printf("scene_load_ms=%.0f\n", loadMs);
+
+        if (benchFrames > 0)
+        {
+            harness.StartPath(paths[0], kStartMs);
+            harness.RenderFrameAt(FrameMs(0)); // first-use costs stay out of the figures
+            std::vector<double> frameMs;
+            LARGE_INTEGER last, now;
+            QueryPerformanceCounter(&last);
+            for (int f = 1; f <= benchFrames; ++f)
+            {
+                harness.RenderFrameAt(FrameMs(f));
+                QueryPerformanceCounter(&now);
+                frameMs.push_back(Seconds(last, now) * 1000.0);
+                last = now;
+            }
+            const double median = Percentile(frameMs, 0.5);
+            std::printf("frame_ms_median=%.2f\n", median);
+            std::printf("frame_ms_p99=%.2f\n", Percentile(frameMs, 0.99));
+            // released before the fake's own world loads
+            harness.App().ReleaseScene();
+            int draws = 0, calls = 0;
+            const double cpu = FrameCpuMs(benchFrames, paths[0], &draws, &calls);
+            std::printf("frame_cpu_ms=%.3f\n", cpu);
+            std::printf("frame_draw_calls=%d\n", draws);
+            std::printf("frame_device_calls=%d\n", calls);
+            std::printf("frame_cpu_share=%.3f\n", median > 0.0 ? cpu / median : 0.0);
+        }
+        else
+        {
+            CreateDirectoryA("out", nullptr);
+            CreateDirectoryA(outDir.c_str(), nullptr);
+            ShotWriter out(harness, outDir);
+            for (int path : paths)
+            {
+                harness.StartPath(path, kStartMs);
+                out.Frame(FrameMs(0), PathName(path, "f000"));
+                out.Frame(FrameMs(150), PathName(path, "f150"));
+                out.Frame(FrameMs(303), PathName(path, "f303"));
+            }
+            SpecialShots(harness, out, paths[0]);
+            status = out.Ok() ? 0 : 1;
+        }
+    }
+    return status;
+}
