@@ -1,0 +1,306 @@
+// The world's passes on the recording device, with a small mesh under every
+// model name: which models each scene pass draws, in which order, with which
+// cull mode, view and world matrix; and the two water composites with their
+// stage set-ups, bump and plain.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "data/RarWriter.h"
+#include "settings/SceneOptions.h"
+#include "src/ClassBase/SingleObjectFile.h"
+#include "src/ClassBase/win/World.h"
+#include "src/ClassRender/Clock.h"
+#include "src/ClassRender/win/DeviceCreate.h"
+#include "tests/common/GfxTestImages.h"
+#include "tests/win/FakeDirect3D.h"
+#include "tests/win/TestSupport.h"
+
+namespace {
+
+uint32_t g_nowMs = 200000;
+uint32_t TestClock()
+{
+    return g_nowMs;
+}
+
+const char* const kModelFiles[WORLD_MODELS] = {
+    "sky", "scene", "scene_refl_lusa", "ruslo_dn", "ruslo_up", "lusha", "reka", "shadow", "tree_shadow", "brizg",
+};
+
+// One textured triangle: enough for one draw per model.
+std::vector<uint8_t> OneTriangle()
+{
+    SingleObjectData d;
+    d.vertices = {{0, 15, 0, 0, 0}, {10, 15, 0, 1, 0}, {10, 15, 10, 1, 1}};
+    d.indices = {0, 1, 2};
+    d.materials.push_back({0, 1, "tex.tga"});
+    return WriteSingleObjectFile(d);
+}
+
+DWORD FloatBits(float f)
+{
+    DWORD d;
+    std::memcpy(&d, &f, sizeof(d));
+    return d;
+}
+
+bool SameMatrix(const D3DMATRIX* a, const gfx::Mat4& b)
+{
+    return a != nullptr && std::memcmp(a, &b, sizeof(D3DMATRIX)) == 0;
+}
+
+class WorldPassesTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_saved = g_pd3dDevice;
+        g_pd3dDevice = &device;
+        m_savedPp = g_d3dpp;
+        g_d3dpp.BackBufferWidth = 64;
+        g_d3dpp.BackBufferHeight = 48;
+        ClockSetSource(TestClock);
+        ClearTextureStageCache();
+
+        std::vector<uint8_t> rgba(4 * 4 * 4, 0xC0);
+        rar::CRarWriter writer;
+        ASSERT_TRUE(writer.AddFile("tex.tga", gfxtest::MakeTga(4, 4, rgba, {32, false, false}), rar::PackMethod::Store));
+        const std::vector<uint8_t> mesh = OneTriangle();
+        for (const char* name : kModelFiles)
+            ASSERT_TRUE(writer.AddFile(std::string(name) + ".singleobject", mesh));
+        for (int k = 0; k < WORLD_FLOATING_LEAVES; ++k)
+            ASSERT_TRUE(writer.AddFile("water_list_" + std::to_string(k) + ".singleobject", mesh));
+        m_archiveBytes = writer.Bytes();
+        const ArchiveView archive = {m_archiveBytes.data(), static_cast<uint32_t>(m_archiveBytes.size()), 0};
+
+        world.CreateRenderTargets();
+        ASSERT_TRUE(world.m_bReflection);
+        for (int i = 0; i < WORLD_MODELS; ++i)
+        {
+            const std::string file = std::string(kModelFiles[i]) + ".singleobject";
+            ASSERT_EQ(world.m_Models[i].LoadFrom(archive, file.c_str()), 0);
+            m_names[world.m_Models[i].m_VertexBuffer.m_pRenderBuffer] = kModelFiles[i];
+        }
+        for (int k = 0; k < WORLD_FLOATING_LEAVES; ++k)
+        {
+            const std::string file = "water_list_" + std::to_string(k);
+            ASSERT_EQ(world.m_FloatingLeaves[k].LoadFrom(archive, (file + ".singleobject").c_str()), 0);
+            m_names[world.m_FloatingLeaves[k].m_VertexBuffer.m_pRenderBuffer] = file;
+        }
+        ASSERT_EQ(world.m_Ripples.Build(g_vCameraEye), 0);
+        m_names[world.m_Ripples.m_VertexBuffer.m_pRenderBuffer] = "ring";
+        m_names[world.m_QuadVertices.m_pRenderBuffer] = "screen";
+
+        // A path looking along +z from above the river.
+        CCameraPath& path = world.m_Cameras[0];
+        path.m_pEye = new gfx::Vec3[10];
+        path.m_pTarget = new gfx::Vec3[10];
+        path.m_nCount = 10;
+        for (int i = 0; i < 10; ++i)
+        {
+            path.m_pEye[i] = {60.0f, 25.0f, static_cast<float>(i)};
+            path.m_pTarget[i] = {60.0f, 20.0f, 100.0f + i};
+        }
+        path.Start();
+        path.UpdateCamera();
+    }
+    void TearDown() override
+    {
+        world.ReleaseWorld();
+        ClockSetSource(nullptr);
+        g_d3dpp = m_savedPp;
+        g_pd3dDevice = m_saved;
+        g_bBumpWater = false;
+        ClearTextureStageCache();
+    }
+
+    std::string NameOf(const fake3d::FakeDrawCall& draw) const
+    {
+        const auto stream = draw.state.streams.find(0);
+        if (stream == draw.state.streams.end())
+            return "?";
+        const auto it = m_names.find(stream->second.buffer);
+        return it == m_names.end() ? "?" : it->second;
+    }
+
+    // The draws of one call, between a BeginScene and an EndScene.
+    template <class F>
+    std::vector<fake3d::FakeDrawCall> DrawsOf(F call)
+    {
+        // the states set so far stay: the passes rely on the fixed ones
+        device.ClearCalls();
+        device.draws.clear();
+        device.BeginScene();
+        call();
+        device.EndScene();
+        return device.draws;
+    }
+
+    fake3d::FakeDirect3D9 d3d;
+    fake3d::FakeDirect3DDevice9& device = d3d.device;
+    testsupport::ScopedLogCapture log;
+    CWorld world;
+
+private:
+    IDirect3DDevice9* m_saved = nullptr;
+    D3DPRESENT_PARAMETERS m_savedPp = {};
+    std::vector<unsigned char> m_archiveBytes;
+    std::map<const void*, std::string> m_names;
+};
+
+TEST_F(WorldPassesTest, EachScenePassDrawsItsModelsInOrder)
+{
+    CCameraPath& path = world.m_Cameras[0];
+    struct Step
+    {
+        const char* model;
+        DWORD cull;
+    };
+    struct Case
+    {
+        ScenePass pass;
+        int view; // CAMERA_VIEW_*
+        std::vector<Step> steps;
+    } cases[] = {
+        {spPondReflection, CAMERA_VIEW_POND, {{"sky", D3DCULL_CCW}, {"scene_refl_lusa", D3DCULL_CCW}}},
+        {spRiverReflection, CAMERA_VIEW_RIVER, {{"sky", D3DCULL_CCW}, {"scene", D3DCULL_CCW}, {"ruslo_up", D3DCULL_CCW}}},
+        {spMain,
+         CAMERA_VIEW_MAIN,
+         {{"sky", D3DCULL_CCW},         {"scene", D3DCULL_NONE},       {"ruslo_up", D3DCULL_CCW},
+          {"ruslo_dn", D3DCULL_CCW},    {"reka", D3DCULL_CCW},         {"water_list_0", D3DCULL_CCW},
+          {"water_list_1", D3DCULL_CCW}, {"water_list_2", D3DCULL_CCW}, {"water_list_3", D3DCULL_CCW},
+          {"water_list_4", D3DCULL_CCW}, {"water_list_5", D3DCULL_CCW}, {"water_list_6", D3DCULL_CCW},
+          {"shadow", D3DCULL_CCW},      {"tree_shadow", D3DCULL_CCW}}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << "pass " << c.pass);
+        device.SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+        device.SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+        device.SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+        ClearTextureStageCache();
+        const std::vector<fake3d::FakeDrawCall> draws = DrawsOf([&] { world.DrawScene(path, c.pass); });
+        ASSERT_EQ(draws.size(), c.steps.size());
+        for (size_t i = 0; i < draws.size(); ++i)
+        {
+            const fake3d::FakeDrawCall& d = draws[i];
+            const std::string name = NameOf(d);
+            SCOPED_TRACE(name);
+            EXPECT_EQ(name, c.steps[i].model);
+            EXPECT_EQ(d.state.RenderState(D3DRS_CULLMODE), c.steps[i].cull);
+            EXPECT_TRUE(SameMatrix(d.state.Transform(D3DTS_PROJECTION), path.m_mProjection));
+            const bool sky = name == "sky";
+            EXPECT_TRUE(SameMatrix(d.state.Transform(D3DTS_VIEW), sky ? path.SkyView(c.view) : path.View(c.view)));
+            EXPECT_EQ(d.state.RenderState(D3DRS_ZENABLE), sky ? DWORD(D3DZB_FALSE) : DWORD(D3DZB_TRUE));
+            const bool shadow = name == "shadow" || name == "tree_shadow";
+            // Shadows multiply the ground, unfogged, leaving the depth alone.
+            EXPECT_EQ(d.state.RenderState(D3DRS_FOGENABLE), shadow ? 0u : 1u);
+            EXPECT_EQ(d.state.RenderState(D3DRS_ZWRITEENABLE), shadow ? 0u : 1u);
+            if (shadow)
+                EXPECT_EQ(d.state.RenderState(D3DRS_SRCBLEND), DWORD(D3DBLEND_DESTCOLOR));
+            // Only the river's texture flows.
+            const bool river = name == "reka";
+            EXPECT_EQ(d.state.TextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS),
+                      river ? DWORD(D3DTTFF_COUNT3) : DWORD(D3DTTFF_DISABLE));
+            if (river)
+                EXPECT_FLOAT_EQ(d.state.Transform(D3DTS_TEXTURE0)->_32, g_nowMs * 0.00005f);
+            const D3DMATRIX* placed = d.state.Transform(D3DTS_WORLD);
+            ASSERT_NE(placed, nullptr);
+            if (name.rfind("water_list_", 0) == 0)
+            {
+                // Leaf 0 drifts by sin(t + 41) x 1.3 across and cos(1.3 t + 35) x 1.3 along.
+                if (name == "water_list_0")
+                {
+                    EXPECT_NEAR(placed->_41, std::sin(g_nowMs * 0.001f + 41) * 1.3f, 1e-4);
+                    EXPECT_NEAR(placed->_43, std::cos(g_nowMs * 0.0013f + 35) * 1.3f, 1e-4);
+                }
+            }
+            else
+            {
+                EXPECT_EQ(placed->_41, 0.0f);
+                EXPECT_EQ(placed->_43, 0.0f);
+            }
+        }
+    }
+}
+
+TEST_F(WorldPassesTest, WaterCompositesSetUpTheirStagesBumpAndPlain)
+{
+    CCameraPath& path = world.m_Cameras[0];
+    world.m_nRainDrops = 30; // 10 rings a set
+    struct Case
+    {
+        bool river;
+        bool bump;
+    } cases[] = {{false, true}, {true, true}, {false, false}, {true, false}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << (c.river ? "river" : "pond") << (c.bump ? " bump" : " plain"));
+        g_bBumpWater = c.bump;
+        ClearTextureStageCache();
+        const std::vector<fake3d::FakeDrawCall> draws = DrawsOf([&] {
+            if (c.river)
+                world.DrawRiverWater(path, world.m_pBackBuffer);
+            else
+                world.DrawPondWater(path, world.m_pBackBuffer);
+        });
+        // The surface and the rings into the mask, then one screen quad.
+        ASSERT_EQ(draws.size(), 12u);
+        EXPECT_EQ(NameOf(draws[0]), c.river ? "reka" : "lusha");
+        EXPECT_EQ(draws[0].state.renderTargets.at(0), world.m_pWaterMaskSurface);
+        EXPECT_EQ(draws[0].state.RenderState(D3DRS_ZWRITEENABLE), 0u);
+        if (c.river)
+        {
+            EXPECT_EQ(draws[0].state.SamplerState(0, D3DSAMP_ADDRESSU), DWORD(D3DTADDRESS_BORDER));
+            EXPECT_EQ(draws[0].state.SamplerState(0, D3DSAMP_BORDERCOLOR), 0u);
+            EXPECT_EQ(draws[0].state.RenderState(D3DRS_TEXTUREFACTOR) >> 24, 127u); // fade 0.5
+        }
+        for (int i = 1; i <= 10; ++i)
+        {
+            EXPECT_EQ(NameOf(draws[i]), "ring");
+            // Rings multiply the mask.
+            EXPECT_EQ(draws[i].state.RenderState(D3DRS_SRCBLEND), DWORD(D3DBLEND_DESTCOLOR));
+            EXPECT_EQ(draws[i].state.RenderState(D3DRS_DESTBLEND), DWORD(D3DBLEND_ZERO));
+        }
+
+        const fake3d::FakeDrawCall& quad = draws.back();
+        IDirect3DBaseTexture9* reflection = c.river ? world.m_pReflectionRTexture : world.m_pReflectionLTexture;
+        EXPECT_EQ(NameOf(quad), "screen");
+        EXPECT_EQ(quad.state.renderTargets.at(0), world.m_pBackBuffer);
+        EXPECT_EQ(quad.state.RenderState(D3DRS_ZENABLE), DWORD(D3DZB_FALSE));
+        const int reflectStage = c.bump ? 1 : 0;
+        EXPECT_EQ(quad.state.Texture(reflectStage), reflection);
+        EXPECT_EQ(quad.state.TextureStageState(reflectStage, D3DTSS_TEXCOORDINDEX), 1u);
+        EXPECT_EQ(quad.state.Texture(reflectStage + 1), world.m_pWaterMaskTexture);
+        EXPECT_EQ(quad.state.TextureStageState(reflectStage + 1, D3DTSS_TEXCOORDINDEX), 0u);
+        EXPECT_EQ(quad.state.TextureStageState(reflectStage + 1, D3DTSS_ALPHAARG1), DWORD(D3DTA_TEXTURE));
+        EXPECT_EQ(quad.state.TextureStageState(reflectStage + 2, D3DTSS_COLOROP), DWORD(D3DTOP_DISABLE));
+        if (c.bump)
+        {
+            const float scale = c.river ? 0.005f : 0.004f;
+            const float tiling = c.river ? 5.0f : 8.0f;
+            EXPECT_EQ(quad.state.TextureStageState(0, D3DTSS_COLOROP), DWORD(D3DTOP_BUMPENVMAP));
+            EXPECT_EQ(quad.state.TextureStageState(0, D3DTSS_BUMPENVMAT00), FloatBits(scale));
+            EXPECT_EQ(quad.state.TextureStageState(0, D3DTSS_BUMPENVMAT11), FloatBits(scale));
+            EXPECT_EQ(quad.state.TextureStageState(0, D3DTSS_BUMPENVMAT01), FloatBits(0.0f));
+            EXPECT_EQ(quad.state.TextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS), DWORD(D3DTTFF_COUNT2));
+            EXPECT_EQ(quad.state.Transform(D3DTS_TEXTURE0)->_11, tiling);
+            EXPECT_EQ(quad.state.Transform(D3DTS_TEXTURE0)->_22, tiling);
+            EXPECT_EQ(quad.state.Texture(0), world.m_pBumpTextures[(g_nowMs / 100) % WORLD_BUMP_TEXTURES]);
+        }
+        // Left behind: pair 0 on the first stages, no texture transform, no
+        // reflection or mask bound.
+        EXPECT_EQ(device.state.Texture(1), nullptr);
+        EXPECT_EQ(device.state.Texture(2), nullptr);
+        EXPECT_EQ(device.state.TextureStageState(0, D3DTSS_TEXCOORDINDEX), 0u);
+        EXPECT_EQ(device.state.TextureStageState(1, D3DTSS_TEXCOORDINDEX), 0u);
+        EXPECT_EQ(device.state.TextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS), DWORD(D3DTTFF_DISABLE));
+    }
+}
+
+} // namespace
