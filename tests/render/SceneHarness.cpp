@@ -244,13 +244,14 @@ bool CSceneHarness::CaptureWaterMasks(Picture& out)
     if (!world.m_bReflection || !world.m_bCameraBlend)
         return false;
     CCameraPath& path = world.m_Cameras[world.m_Switch.m_nCamera];
-    // The composites go to a spare target; the masks come from the depth the
-    // frame left behind.
+    // The view is drawn again into a spare target for its depth (Present may
+    // drop the frame's), then each water pass leaves its mask behind.
     IDirect3DSurface9* spare = world.m_pViewSurface[0];
     Picture pond, river;
     m_device->BeginScene();
-    // The pond pass keeps the projection of the main pass it follows.
-    m_device->SetTransform(D3DTS_PROJECTION, reinterpret_cast<const D3DMATRIX*>(&path.m_mProjection));
+    m_device->SetRenderTarget(0, spare);
+    m_device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    world.DrawScene(path, spMain);
     world.DrawPondWater(path, spare);
     m_device->EndScene();
     bool ok = CaptureSurface(world.m_pWaterMaskSurface, pond);

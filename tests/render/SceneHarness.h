@@ -61,9 +61,9 @@ public:
     // Any render-target surface of the device.
     bool CaptureSurface(IDirect3DSurface9* surface, Picture& out);
 
-    // The pond and river masks of the view the last frame drew into the back
-    // buffer, combined (alpha is the larger of the two); redraws them from
-    // the depth the frame left, without touching the back buffer.
+    // The pond and river masks of the current path's view at the clock of
+    // the last frame, combined (alpha is the larger of the two); drawn into a
+    // spare target, the back buffer stays as it is.
     bool CaptureWaterMasks(Picture& out);
 
     COstrel& App() { return m_app; }

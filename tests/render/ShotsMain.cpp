@@ -70,7 +70,8 @@ public:
         if (!shots::WritePng(path, picture))
             return Fail(name, "cannot write the file");
         if (frameMs > 0.0)
-            std::printf("shot %s frame_ms=%.1f\n", name.c_str(), frameMs);
+            std::printf("shot %s frame_ms=%.1f eye=%.0f,%.0f,%.0f\n", name.c_str(), frameMs, g_vCameraEye.x,
+                        g_vCameraEye.y, g_vCameraEye.z);
         else
             std::printf("shot %s\n", name.c_str());
         return true;

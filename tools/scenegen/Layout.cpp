@@ -197,11 +197,14 @@ float GroundHeight(float x, float z)
         return kPoolY - 0.5f - 9.5f * Smooth(0, 22, -pd) + 0.8f * Noise2(x / 20, z / 20, 29) * Smooth(0, 6, -pd);
     float h = BaseHeight(x, z);
     // Rock rim around each pool, a little above the water, falling away outside.
-    const float rim = kPoolY + 1.0f + 4.0f * Smooth(0, 8, pd) - std::max(0.0f, pd - 10.0f) * 2.0f;
+    // Wide enough that the ground mesh, coarser than the rim, still holds
+    // the water everywhere.
+    const float rim = kPoolY + 1.0f + 4.0f * Smooth(0, 8, pd) - std::max(0.0f, pd - 16.0f) * 1.5f;
     h = std::max(h, rim);
-    // Near the river the bank must come down to the water line.
+    // Near the river the bank must come down to the water line, except where
+    // a pool's rim stands between them: it must hold the pool's water.
     if (rd < 4)
-        h = std::min(h, Mix(kRiverY + 0.5f, h, rd / 4));
+        h = Mix(h, std::min(h, Mix(kRiverY + 0.5f, h, rd / 4)), Smooth(12, 18, pd));
     return h;
 }
 

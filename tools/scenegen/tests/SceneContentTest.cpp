@@ -254,6 +254,24 @@ TEST(SceneContent, PoolsRiverAndFallsWhereTheProgramExpectsThem)
     }
 }
 
+TEST(SceneContent, PoolWaterLiesOnlyOverThePoolBasins)
+{
+    // The pool surface is seen wherever the drawn ground is below it; outside
+    // the basins that would be water hanging over a rim or a bank.
+    const MeshHeights pool({&Scene().models.at("lusha.singleobject")});
+    int overBasin = 0;
+    for (const auto& p : PoolShapes())
+        for (float z = p.cz - 2.5f * p.rz; z <= p.cz + 2.5f * p.rz; z += 2.0f)
+            for (float x = p.cx - 2.5f * p.rx; x <= p.cx + 2.5f * p.rx; x += 2.0f) {
+                if (!pool.Covers(x, z, kPoolY) || Ground().Max(x, z) >= kPoolY)
+                    continue;
+                SCOPED_TRACE(testing::Message() << "water at " << x << ", " << z);
+                EXPECT_LT(PoolDistance(x, z), 1.0f);
+                ++overBasin;
+            }
+    EXPECT_GT(overBasin, 1000);
+}
+
 TEST(SceneContent, RiverSurfaceSpansOneTextureWidthAcross)
 {
     // The river's water mask clamps u to a transparent border: u outside 0..1
