@@ -1,17 +1,7 @@
 // Test harness: PNG files of captured frames, through stb's writer.
 #include "tests/render/SceneHarness.h"
 
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#endif
-#include <stb_image_write.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
+#include "tests/common/TestJpeg.h" // stb's image writer, compiled into this program
 
 namespace shots {
 

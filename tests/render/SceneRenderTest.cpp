@@ -104,6 +104,20 @@ protected:
         return picture;
     }
 
+    // The water frame with reflections and its masks, and where it differs
+    // from the same frame without reflections.
+    static DifferenceSplit ReflectionOnAgainstOff(shots::Picture& on, shots::Picture& masks)
+    {
+        on = FrameOf(kWaterFrame, kWaterPath);
+        EXPECT_TRUE(s_harness->CaptureWaterMasks(masks));
+        WaterReflection = 0;
+        const shots::Picture off = FrameOf(kWaterFrame, kWaterPath);
+        WaterReflection = 1;
+        if (masks.alpha.empty())
+            return {};
+        return SplitDifferences(on, off, masks);
+    }
+
     static shots::CSceneHarness* s_harness;
     static bool s_open;
 };
@@ -160,14 +174,8 @@ TEST_F(SceneRenderTest, AFrameInsideTheBlendMixesBothViews)
 
 TEST_F(SceneRenderTest, ReflectionsChangeThePoolsAndNothingElse)
 {
-    const shots::Picture on = FrameOf(kWaterFrame, kWaterPath);
-    shots::Picture masks;
-    ASSERT_TRUE(s_harness->CaptureWaterMasks(masks));
-    WaterReflection = 0;
-    const shots::Picture off = FrameOf(kWaterFrame, kWaterPath);
-    WaterReflection = 1;
-
-    const DifferenceSplit split = SplitDifferences(on, off, masks);
+    shots::Picture on, masks;
+    const DifferenceSplit split = ReflectionOnAgainstOff(on, masks);
     EXPECT_GT(split.inside, 2000) << "the water shows a reflection";
     EXPECT_LE(split.outside, split.inside / 100) << "reflection outside the water";
 }
@@ -179,14 +187,8 @@ TEST_F(SceneRenderTest, WithoutBumpMappingTheWaterStillReflects)
     s_harness->World().InitBumpWater();
     EXPECT_FALSE(g_bBumpWater);
 
-    const shots::Picture on = FrameOf(kWaterFrame, kWaterPath);
-    shots::Picture masks;
-    ASSERT_TRUE(s_harness->CaptureWaterMasks(masks));
-    WaterReflection = 0;
-    const shots::Picture off = FrameOf(kWaterFrame, kWaterPath);
-    WaterReflection = 1;
-
-    const DifferenceSplit reflected = SplitDifferences(on, off, masks);
+    shots::Picture on, masks;
+    const DifferenceSplit reflected = ReflectionOnAgainstOff(on, masks);
     EXPECT_GT(reflected.inside, 2000);
     EXPECT_LE(reflected.outside, reflected.inside / 100);
     // The bump map only moves the reflection about, inside the water.

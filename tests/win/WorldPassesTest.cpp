@@ -19,6 +19,7 @@
 #include "tests/common/GfxTestImages.h"
 #include "tests/win/FakeDirect3D.h"
 #include "tests/win/TestSupport.h"
+#include "tests/win/WorldTestScope.h"
 
 namespace {
 
@@ -59,14 +60,6 @@ class WorldPassesTest : public testing::Test
 protected:
     void SetUp() override
     {
-        m_saved = g_pd3dDevice;
-        g_pd3dDevice = &device;
-        m_savedPp = g_d3dpp;
-        g_d3dpp.BackBufferWidth = 64;
-        g_d3dpp.BackBufferHeight = 48;
-        ClockSetSource(TestClock);
-        ClearTextureStageCache();
-
         std::vector<uint8_t> rgba(4 * 4 * 4, 0xC0);
         rar::CRarWriter writer;
         ASSERT_TRUE(writer.AddFile("tex.tga", gfxtest::MakeTga(4, 4, rgba, {32, false, false}), rar::PackMethod::Store));
@@ -112,11 +105,7 @@ protected:
     void TearDown() override
     {
         world.ReleaseWorld();
-        ClockSetSource(nullptr);
-        g_d3dpp = m_savedPp;
-        g_pd3dDevice = m_saved;
         g_bBumpWater = false;
-        ClearTextureStageCache();
     }
 
     std::string NameOf(const fake3d::FakeDrawCall& draw) const
@@ -143,12 +132,11 @@ protected:
 
     fake3d::FakeDirect3D9 d3d;
     fake3d::FakeDirect3DDevice9& device = d3d.device;
+    testsupport::ScopedWorldDevice scope{&device, TestClock};
     testsupport::ScopedLogCapture log;
     CWorld world;
 
 private:
-    IDirect3DDevice9* m_saved = nullptr;
-    D3DPRESENT_PARAMETERS m_savedPp = {};
     std::vector<unsigned char> m_archiveBytes;
     std::map<const void*, std::string> m_names;
 };

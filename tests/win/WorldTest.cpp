@@ -15,6 +15,7 @@
 #include "src/ClassRender/win/DeviceCreate.h"
 #include "tests/win/FakeDirect3D.h"
 #include "tests/win/TestSupport.h"
+#include "tests/win/WorldTestScope.h"
 
 namespace {
 
@@ -27,29 +28,9 @@ uint32_t TestClock()
 class WorldTest : public testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        m_saved = g_pd3dDevice;
-        g_pd3dDevice = &device;
-        m_savedPp = g_d3dpp;
-        g_d3dpp.BackBufferWidth = 64;
-        g_d3dpp.BackBufferHeight = 48;
-        ClockSetSource(TestClock);
-        ClearTextureStageCache();
-    }
-    void TearDown() override
-    {
-        ClockSetSource(nullptr);
-        g_d3dpp = m_savedPp;
-        g_pd3dDevice = m_saved;
-    }
-
     fake3d::FakeDirect3DDevice9 device;
+    testsupport::ScopedWorldDevice scope{&device, TestClock};
     testsupport::ScopedLogCapture log;
-
-private:
-    IDirect3DDevice9* m_saved = nullptr;
-    D3DPRESENT_PARAMETERS m_savedPp = {};
 };
 
 // Gives a path n points along z at height 30, looking ahead.

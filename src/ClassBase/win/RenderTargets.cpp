@@ -44,16 +44,6 @@ void TakeSurface(IDirect3DTexture9* texture, IDirect3DSurface9** surface)
         *surface = nullptr;
 }
 
-template <class T>
-void ReleaseNull(T*& p)
-{
-    if (p != nullptr)
-    {
-        p->Release();
-        p = nullptr;
-    }
-}
-
 } // namespace
 
 void CWorld::CreateRenderTargets()

@@ -90,20 +90,9 @@ HRESULT CWorld::RenderInit(CSaverCore* app)
     return 0;
 }
 
-
 namespace {
 
 DeviceCapsFilter g_pfnCapsFilter = nullptr;
-
-template <class T>
-void ReleaseNull(T*& p)
-{
-    if (p != nullptr)
-    {
-        p->Release();
-        p = nullptr;
-    }
-}
 
 } // namespace
 

@@ -3,6 +3,17 @@
 #include <windows.h>
 #include <d3d9.h>
 
+// Releases a Direct3D object if there is one and forgets it.
+template <class T>
+void ReleaseNull(T*& p)
+{
+    if (p != nullptr)
+    {
+        p->Release();
+        p = nullptr;
+    }
+}
+
 // The one device; all drawing goes through it (tests may put a fake here).
 extern IDirect3DDevice9* g_pd3dDevice;
 
