@@ -26,6 +26,11 @@ void LogWrite(const char* fileName, const char* format, ...)
     std::fclose(file);
 }
 
+void LogFailure(int code, const char* sourcePath, int line)
+{
+    LogWrite(g_szLogFile, "%d %s %d\n", code, sourcePath, line);
+}
+
 void LogDelete(const char* fileName)
 {
     if (fileName == nullptr || fileName[0] == '\0')

@@ -14,6 +14,10 @@ void LogWrite(const char* fileName, const char* format, ...)
 #endif
     ;
 
+// The record of a failed call or load step, "code source-path line", in the
+// program's log.
+void LogFailure(int code, const char* sourcePath, int line);
+
 // Deletes the log file so that each run starts a fresh log.
 void LogDelete(const char* fileName);
 

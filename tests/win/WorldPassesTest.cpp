@@ -43,13 +43,6 @@ std::vector<uint8_t> OneTriangle()
     return WriteSingleObjectFile(d);
 }
 
-DWORD FloatBits(float f)
-{
-    DWORD d;
-    std::memcpy(&d, &f, sizeof(d));
-    return d;
-}
-
 bool SameMatrix(const D3DMATRIX* a, const gfx::Mat4& b)
 {
     return a != nullptr && std::memcmp(a, &b, sizeof(D3DMATRIX)) == 0;

@@ -148,7 +148,7 @@ void CModel::Draw(const D3DMATRIX& world, DWORD factor, DWORD srcBlend, DWORD de
         const ModelMaterial& material = m_pMaterials[i];
         const HRESULT hr = device->SetTexture(0, material.m_pTexture);
         if (FAILED(hr) && logTextureFailures)
-            LogWrite(g_szLogFile, "%d %s %d\n", static_cast<int>(hr), kSourcePath, __LINE__);
+            LogFailure(static_cast<int>(hr), kSourcePath, __LINE__);
         device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, m_VertexBuffer.m_nCount, material.m_nFirstIndex,
                                      material.m_nTriangleCount);
     }

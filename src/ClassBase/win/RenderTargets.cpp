@@ -15,13 +15,6 @@ struct QuadVertex
     float u1, v1; // the same, flipped vertically (reflections)
 };
 
-DWORD FloatBits(float f)
-{
-    DWORD d;
-    std::memcpy(&d, &f, sizeof(d));
-    return d;
-}
-
 // A screen-format render target and its surface; false (logged) on failure.
 bool CreateTarget(IDirect3DDevice9* device, UINT width, UINT height, const char* message,
                   IDirect3DTexture9** texture)

@@ -40,7 +40,7 @@ void SetTarget(IDirect3DDevice9* device, IDirect3DSurface9* surface, int line)
 {
     const HRESULT hr = device->SetRenderTarget(0, surface);
     if (FAILED(hr))
-        LogWrite(g_szLogFile, "%d %s %d\n", static_cast<int>(hr), __FILE__, line);
+        LogFailure(static_cast<int>(hr), __FILE__, line);
 }
 
 } // namespace

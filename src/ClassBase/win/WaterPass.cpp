@@ -3,23 +3,15 @@
 // over the screen through the mask, rippled by a bump map where possible.
 #include "src/ClassBase/win/World.h"
 
-#include <cstring>
 #include "src/ClassRender/Clock.h"
 #include "src/ClassRender/Log.h"
 
 namespace {
 
-DWORD FloatBits(float f)
-{
-    DWORD d;
-    std::memcpy(&d, &f, sizeof(d));
-    return d;
-}
-
 void Check(HRESULT hr, int line)
 {
     if (FAILED(hr))
-        LogWrite(g_szLogFile, "%d %s %d\n", static_cast<int>(hr), __FILE__, line);
+        LogFailure(static_cast<int>(hr), __FILE__, line);
 }
 
 } // namespace

@@ -17,22 +17,13 @@ float g_fFrameTime = 0.0f;
 bool g_bBumpWater = false;
 const D3DMATRIX g_mIdentity = {{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}};
 
-namespace {
-
-// One failed step: its code, this file and the line of the call.
-void LogStep(int code, int line)
-{
-    LogWrite(g_szLogFile, "%d %s %d\n", code, __FILE__, line);
-}
-
-#define WORLD_STEP(code, call)        \
-    do                                \
-    {                                 \
-        if ((call) != 0)              \
-            LogStep((code), __LINE__); \
+// A failed step logs its code, this file and the line of the call.
+#define WORLD_STEP(code, call)                       \
+    do                                               \
+    {                                                \
+        if ((call) != 0)                             \
+            LogFailure((code), __FILE__, __LINE__); \
     } while (0)
-
-} // namespace
 
 CWorld::CWorld() = default;
 

@@ -26,7 +26,7 @@ void SetTextureStageStateCached(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWOR
 
     const HRESULT hr = g_pd3dDevice ? g_pd3dDevice->SetTextureStageState(stage, type, value) : E_POINTER;
     if (FAILED(hr)) {
-        LogWrite(g_szLogFile, "%d %s %d\n", static_cast<int>(hr), kRenderTypesSource, kSetStateLine);
+        LogFailure(static_cast<int>(hr), kRenderTypesSource, kSetStateLine);
         LogWrite(g_szLogFile, "stage %d, type %d, value %d\n", static_cast<int>(stage), static_cast<int>(type),
                  static_cast<int>(value));
     }

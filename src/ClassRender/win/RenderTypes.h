@@ -3,6 +3,16 @@
 #include <windows.h>
 #include <d3d9.h>
 
+#include <cstring>
+
+// A float as the bits a render or stage state takes it in.
+inline DWORD FloatBits(float f)
+{
+    DWORD d;
+    std::memcpy(&d, &f, sizeof(d));
+    return d;
+}
+
 // Releases a Direct3D object if there is one and forgets it.
 template <class T>
 void ReleaseNull(T*& p)
