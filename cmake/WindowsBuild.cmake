@@ -26,19 +26,23 @@ file(GLOB QM_RC_DEPENDS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resources/*)
 # The pictures come from the content generator; its stamp marks new ones.
 list(APPEND QM_RC_DEPENDS ${QM_GENERATED_DIR}/content.stamp)
 
-function(qm_add_saver name)
-  add_executable(${name} WIN32
-    ${PROJECT_SOURCE_DIR}/shell/win/EntryPoint.cpp
-    ${PROJECT_SOURCE_DIR}/resources/Quenmoor.rc
-    ${PROJECT_SOURCE_DIR}/resources/DataArchive.rc)
-  set_target_properties(${name} PROPERTIES SUFFIX ".scr")
-  set_source_files_properties(${PROJECT_SOURCE_DIR}/resources/DataArchive.rc PROPERTIES
-    OBJECT_DEPENDS ${QM_GENERATED_DIR}/Quenmoor.rar)
-  target_link_libraries(${name} PRIVATE quenmoor_win)
+# The saver's resources, scene archive included, for a program of our own.
+set_source_files_properties(${PROJECT_SOURCE_DIR}/resources/DataArchive.rc PROPERTIES
+  OBJECT_DEPENDS ${QM_GENERATED_DIR}/Quenmoor.rar)
+set_source_files_properties(${PROJECT_SOURCE_DIR}/resources/Quenmoor.rc PROPERTIES
+  OBJECT_DEPENDS "${QM_RC_DEPENDS}")
+function(qm_add_saver_resources name)
+  target_sources(${name} PRIVATE
+    ${PROJECT_SOURCE_DIR}/resources/Quenmoor.rc ${PROJECT_SOURCE_DIR}/resources/DataArchive.rc)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/resources ${QM_GENERATED_DIR})
-  set_source_files_properties(${PROJECT_SOURCE_DIR}/resources/Quenmoor.rc PROPERTIES
-    OBJECT_DEPENDS "${QM_RC_DEPENDS}")
   target_compile_options(${name} PRIVATE $<$<COMPILE_LANGUAGE:RC>:-I${PROJECT_SOURCE_DIR}/resources -I${QM_GENERATED_DIR}>)
+endfunction()
+
+function(qm_add_saver name)
+  add_executable(${name} WIN32 ${PROJECT_SOURCE_DIR}/shell/win/EntryPoint.cpp)
+  set_target_properties(${name} PROPERTIES SUFFIX ".scr")
+  target_link_libraries(${name} PRIVATE quenmoor_win)
+  qm_add_saver_resources(${name})
 endfunction()
 
 # The shipped saver writes no log.
@@ -75,13 +79,9 @@ if(EXISTS ${QM_RENDER_DIR}/SceneHarness.cpp)
   add_library(qm_scene_harness STATIC ${QM_RENDER_DIR}/SceneHarness.cpp ${QM_RENDER_DIR}/PngWrite.cpp)
   target_link_libraries(qm_scene_harness PUBLIC quenmoor_win)
   function(qm_add_scene_program name)
-    add_executable(${name} ${ARGN}
-      ${PROJECT_SOURCE_DIR}/resources/Quenmoor.rc ${PROJECT_SOURCE_DIR}/resources/DataArchive.rc)
+    add_executable(${name} ${ARGN})
     target_link_libraries(${name} PRIVATE qm_scene_harness)
-    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/resources ${QM_GENERATED_DIR})
-    set_source_files_properties(${PROJECT_SOURCE_DIR}/resources/DataArchive.rc PROPERTIES
-      OBJECT_DEPENDS ${QM_GENERATED_DIR}/Quenmoor.rar)
-    target_compile_options(${name} PRIVATE $<$<COMPILE_LANGUAGE:RC>:-I${PROJECT_SOURCE_DIR}/resources -I${QM_GENERATED_DIR}>)
+    qm_add_saver_resources(${name})
   endfunction()
   qm_add_scene_program(scene_render_tests ${QM_RENDER_DIR}/SceneRenderTest.cpp)
   target_link_libraries(scene_render_tests PRIVATE qm_gtest)

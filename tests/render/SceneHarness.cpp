@@ -33,7 +33,9 @@ void PumpMessages()
     }
 }
 
-double MillisecondsSince(const LARGE_INTEGER& start)
+} // namespace
+
+double ElapsedMs(const LARGE_INTEGER& start)
 {
     LARGE_INTEGER now, frequency;
     QueryPerformanceCounter(&now);
@@ -41,7 +43,10 @@ double MillisecondsSince(const LARGE_INTEGER& start)
     return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-} // namespace
+void WithoutBumpMapping(D3DCAPS9& caps)
+{
+    caps.TextureOpCaps &= ~static_cast<DWORD>(D3DTEXOPCAPS_BUMPENVMAP);
+}
 
 double MeanDifference(const Picture& a, const Picture& b)
 {
@@ -78,8 +83,8 @@ CSceneHarness::CSceneHarness()
 CSceneHarness::~CSceneHarness()
 {
     m_app.ReleaseScene();
-    if (m_device != nullptr)
-        m_device->Release();
+    if (m_ownDevice != nullptr)
+        m_ownDevice->Release();
     g_pd3dDevice = nullptr;
     m_app.m_pDevice = nullptr;
     if (m_app.m_pD3D != nullptr)
@@ -88,11 +93,6 @@ CSceneHarness::~CSceneHarness()
     if (m_window != nullptr)
         DestroyWindow(m_window);
     ClockSetSource(nullptr);
-}
-
-uint32_t CSceneHarness::Now()
-{
-    return g_harnessMs;
 }
 
 bool CSceneHarness::Open(int width, int height, bool fullScreen, std::string& error)
@@ -138,23 +138,29 @@ bool CSceneHarness::Open(int width, int height, bool fullScreen, std::string& er
     g_d3dpp.AutoDepthStencilFormat = D3DFMT_D24S8;
     g_d3dpp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
     HRESULT hr = m_app.m_pD3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_window,
-                                            D3DCREATE_HARDWARE_VERTEXPROCESSING, &g_d3dpp, &m_device);
+                                            D3DCREATE_HARDWARE_VERTEXPROCESSING, &g_d3dpp, &m_ownDevice);
     if (FAILED(hr))
         hr = m_app.m_pD3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_window,
-                                        D3DCREATE_SOFTWARE_VERTEXPROCESSING, &g_d3dpp, &m_device);
-    if (FAILED(hr) || m_device == nullptr)
+                                        D3DCREATE_SOFTWARE_VERTEXPROCESSING, &g_d3dpp, &m_ownDevice);
+    if (FAILED(hr) || m_ownDevice == nullptr)
     {
         char text[64];
         std::snprintf(text, sizeof(text), "no device (0x%08lx)", static_cast<unsigned long>(hr));
         error = text;
-        m_device = nullptr;
+        m_ownDevice = nullptr;
         return false;
     }
-    g_pd3dDevice = m_device;
-    m_app.m_pDevice = m_device;
-    m_app.EE_Core_InitD3Device(m_device);
-    m_app.OnDeviceCreated();
+    UseDevice(m_ownDevice);
     return true;
+}
+
+void CSceneHarness::UseDevice(IDirect3DDevice9* device)
+{
+    m_device = device;
+    g_pd3dDevice = device;
+    m_app.m_pDevice = device;
+    m_app.EE_Core_InitD3Device(device);
+    m_app.OnDeviceCreated();
 }
 
 double CSceneHarness::LoadScene()
@@ -162,15 +168,15 @@ double CSceneHarness::LoadScene()
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
     m_app.InitScene(m_device);
-    const double ms = MillisecondsSince(start);
+    const double ms = ElapsedMs(start);
     m_app.OnSceneReady(m_device);
     PumpMessages();
     return ms;
 }
 
-void CSceneHarness::StartPath(int index, uint32_t startMs)
+void CSceneHarness::StartPath(int index)
 {
-    g_harnessMs = startMs;
+    g_harnessMs = HARNESS_START_MS;
     CCameraSwitch& cameras = World().m_Switch;
     cameras.m_nCamera = index;
     cameras.m_nNextCamera = 0;
@@ -179,11 +185,20 @@ void CSceneHarness::StartPath(int index, uint32_t startMs)
     World().m_Cameras[index].Start();
 }
 
-void CSceneHarness::RenderFrameAt(uint32_t clockMs)
+void CSceneHarness::RenderPathFrame(int frame)
 {
-    g_harnessMs = clockMs;
+    g_harnessMs = PathFrameMs(frame);
     FrameTick(&m_app);
     PumpMessages();
+}
+
+void CSceneHarness::RenderHalfwayBlend(int index)
+{
+    // The switch reads the frame index the previous frame reached: the blend
+    // starts on the frame after 440, and weight 0.5 is drawn after frame 470.
+    StartPath(index);
+    for (int frame : {440, 441, 470, 471})
+        RenderPathFrame(frame);
 }
 
 bool CSceneHarness::CaptureSurface(IDirect3DSurface9* surface, Picture& out)
@@ -259,18 +274,13 @@ bool CSceneHarness::CaptureWaterMasks(Picture& out)
     world.DrawRiverWater(path, spare);
     m_device->EndScene();
     ok = ok && CaptureSurface(world.m_pWaterMaskSurface, river);
-    SetRenderTargetBack();
+    m_device->SetRenderTarget(0, world.m_pBackBuffer);
     if (!ok)
         return false;
     out = pond;
     for (size_t i = 0; i < out.alpha.size(); ++i)
         out.alpha[i] = std::max(pond.alpha[i], river.alpha[i]);
     return true;
-}
-
-void CSceneHarness::SetRenderTargetBack()
-{
-    m_device->SetRenderTarget(0, World().m_pBackBuffer);
 }
 
 } // namespace shots

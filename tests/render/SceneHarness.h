@@ -32,6 +32,21 @@ double MeanDifference(const Picture& a, const Picture& b);
 // Standard deviation of the grey values (0..255): 0 for a flat picture.
 double GreyDeviation(const Picture& picture);
 
+// Clock time at which the harness starts a path, and the clock time of a
+// frame of it (the middle of the frame's 33 ms).
+constexpr uint32_t HARNESS_START_MS = 100000;
+inline uint32_t PathFrameMs(int frame)
+{
+    return HARNESS_START_MS + static_cast<uint32_t>(frame) * CAMERA_FRAME_MS + CAMERA_FRAME_MS / 2;
+}
+
+// Milliseconds since `start`, a QueryPerformanceCounter reading.
+double ElapsedMs(const LARGE_INTEGER& start);
+
+// A capability filter (WorldSetDeviceCapsFilter) that takes bump environment
+// mapping away.
+void WithoutBumpMapping(D3DCAPS9& caps);
+
 class CSceneHarness
 {
 public:
@@ -45,16 +60,23 @@ public:
     // back buffer that keeps its contents after Present so frames can be
     // read back. False with a message in `error`.
     bool Open(int width, int height, bool fullScreen, std::string& error);
+    // Puts the application on a device the caller owns and keeps (a fake,
+    // for instance) instead.
+    void UseDevice(IDirect3DDevice9* device);
 
     // InitScene of the real application (RenderInit of the world over the
     // executable's data archive); returns the milliseconds it took.
     double LoadScene();
 
-    // Makes path `index` the current one, started at clock time `startMs`,
-    // with no blend running.
-    void StartPath(int index, uint32_t startMs);
-    // Sets the clock and runs one whole frame (RenderFrame, with Present).
-    void RenderFrameAt(uint32_t clockMs);
+    // Makes path `index` the current one, started at HARNESS_START_MS, with
+    // no blend running.
+    void StartPath(int index);
+    // Sets the clock to frame `frame` of the started path and runs one whole
+    // frame (RenderFrame, with Present).
+    void RenderPathFrame(int frame);
+    // Starts path `index` and runs it into its cross-fade, up to the frame
+    // drawn with blend weight 0.5.
+    void RenderHalfwayBlend(int index);
 
     // The back buffer as the last frame left it.
     bool CaptureBackBuffer(Picture& out);
@@ -68,17 +90,12 @@ public:
 
     COstrel& App() { return m_app; }
     CWorld& World() { return m_app.m_World; }
-    IDirect3DDevice9* Device() const { return m_device; }
-
-    static uint32_t Now();
 
 private:
-    void SetRenderTargetBack();
-
     COstrel m_app;
-    HMODULE m_d3d9 = nullptr;
     HWND m_window = nullptr;
-    IDirect3DDevice9* m_device = nullptr;
+    IDirect3DDevice9* m_device = nullptr;      // the one drawn on
+    IDirect3DDevice9* m_ownDevice = nullptr;   // made by Open, released here
 };
 
 } // namespace shots

@@ -12,15 +12,9 @@
 
 namespace {
 
-constexpr uint32_t kStartMs = 100000;
 constexpr int kPath = 0;      // low up the river
 constexpr int kWaterPath = 9; // round the eastern pools: a pool and the river in view
 constexpr int kWaterFrame = 303;
-
-uint32_t FrameMs(int frame)
-{
-    return kStartMs + static_cast<uint32_t>(frame) * CAMERA_FRAME_MS + CAMERA_FRAME_MS / 2;
-}
 
 // Where two pictures differ clearly, counted inside and outside the water
 // masks (grown by a few pixels: filtering blurs the mask edges).
@@ -62,11 +56,6 @@ DifferenceSplit SplitDifferences(const shots::Picture& a, const shots::Picture& 
     return split;
 }
 
-void NoBump(D3DCAPS9& caps)
-{
-    caps.TextureOpCaps &= ~static_cast<DWORD>(D3DTEXOPCAPS_BUMPENVMAP);
-}
-
 class SceneRenderTest : public testing::Test
 {
 protected:
@@ -97,8 +86,8 @@ protected:
     // A path at `frame`, drawn from its start.
     static shots::Picture FrameOf(int frame, int path = kPath)
     {
-        s_harness->StartPath(path, kStartMs);
-        s_harness->RenderFrameAt(FrameMs(frame));
+        s_harness->StartPath(path);
+        s_harness->RenderPathFrame(frame);
         shots::Picture picture;
         EXPECT_TRUE(s_harness->CaptureBackBuffer(picture));
         return picture;
@@ -147,14 +136,9 @@ TEST_F(SceneRenderTest, TheSceneRendersAndMovesWithTheClock)
 TEST_F(SceneRenderTest, AFrameInsideTheBlendMixesBothViews)
 {
     CWorld& world = s_harness->World();
-    // The switch reads the index the previous frame reached.
-    s_harness->StartPath(kPath, kStartMs);
-    s_harness->RenderFrameAt(FrameMs(440));
-    s_harness->RenderFrameAt(FrameMs(441));
+    s_harness->RenderHalfwayBlend(kPath);
     ASSERT_TRUE(world.m_Switch.m_bBlending);
     EXPECT_NE(world.m_Switch.m_nNextCamera, kPath);
-    s_harness->RenderFrameAt(FrameMs(470));
-    s_harness->RenderFrameAt(FrameMs(471));
     EXPECT_FLOAT_EQ(world.m_Switch.m_fBlend, 0.5f);
 
     shots::Picture blended, current, next;
@@ -183,7 +167,7 @@ TEST_F(SceneRenderTest, ReflectionsChangeThePoolsAndNothingElse)
 TEST_F(SceneRenderTest, WithoutBumpMappingTheWaterStillReflects)
 {
     const shots::Picture bumped = FrameOf(kWaterFrame, kWaterPath);
-    WorldSetDeviceCapsFilter(NoBump);
+    WorldSetDeviceCapsFilter(shots::WithoutBumpMapping);
     s_harness->World().InitBumpWater();
     EXPECT_FALSE(g_bBumpWater);
 

@@ -11,31 +11,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "settings/SceneOptions.h"
-#include "src/ClassRender/win/DeviceCreate.h"
 #include "src/ClassRender/win/RenderTypes.h"
 #include "tests/render/SceneHarness.h"
 #include "tests/win/FakeDirect3D.h"
 
 namespace {
-
-constexpr uint32_t kStartMs = 100000;
-
-uint32_t FrameMs(int frame)
-{
-    return kStartMs + static_cast<uint32_t>(frame) * CAMERA_FRAME_MS + CAMERA_FRAME_MS / 2;
-}
-
-double Seconds(const LARGE_INTEGER& a, const LARGE_INTEGER& b)
-{
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 double Percentile(std::vector<double> values, double p)
 {
@@ -51,17 +35,26 @@ class ShotWriter
 public:
     ShotWriter(shots::CSceneHarness& harness, std::string dir) : m_harness(harness), m_dir(std::move(dir)) {}
 
-    // Renders one frame at `clockMs` and writes the back buffer.
-    bool Frame(uint32_t clockMs, const std::string& name)
+    // Renders frame `frame` of the started path and writes the back buffer.
+    bool Frame(int frame, const std::string& name)
     {
-        LARGE_INTEGER a, b;
-        QueryPerformanceCounter(&a);
-        m_harness.RenderFrameAt(clockMs);
-        QueryPerformanceCounter(&b);
+        LARGE_INTEGER start;
+        QueryPerformanceCounter(&start);
+        m_harness.RenderPathFrame(frame);
+        const double ms = shots::ElapsedMs(start);
         shots::Picture picture;
         if (!m_harness.CaptureBackBuffer(picture))
             return Fail(name, "read back failed");
-        return Write(name, picture, Seconds(a, b) * 1000.0);
+        return Write(name, picture, ms);
+    }
+
+    // Writes the back buffer as the last frame left it.
+    bool Current(const std::string& name)
+    {
+        shots::Picture picture;
+        if (!m_harness.CaptureBackBuffer(picture))
+            return Fail(name, "read back failed");
+        return Write(name, picture);
     }
 
     bool Write(const std::string& name, const shots::Picture& picture, double frameMs = 0.0)
@@ -99,22 +92,13 @@ std::string PathName(int path, const char* what)
     return name;
 }
 
-void NoBump(D3DCAPS9& caps)
-{
-    caps.TextureOpCaps &= ~static_cast<DWORD>(D3DTEXOPCAPS_BUMPENVMAP);
-}
-
 // The extra pictures of one path: cross-fade, reflection off, bump off, masks.
 void SpecialShots(shots::CSceneHarness& harness, ShotWriter& out, int path)
 {
     CWorld& world = harness.World();
 
-    // The switch reads the frame index the previous frame reached: the blend
-    // starts on the frame after 440, and weight 0.5 shows after frame 470.
-    harness.StartPath(path, kStartMs);
-    for (int frame : {440, 441, 470})
-        harness.RenderFrameAt(FrameMs(frame));
-    if (out.Frame(FrameMs(471), PathName(path, "blend470")))
+    harness.RenderHalfwayBlend(path);
+    if (out.Current(PathName(path, "blend470")))
     {
         shots::Picture view;
         if (harness.CaptureSurface(world.m_pViewSurface[0], view))
@@ -124,14 +108,14 @@ void SpecialShots(shots::CSceneHarness& harness, ShotWriter& out, int path)
         std::printf("blend next_path=%d weight=%.3f\n", world.m_Switch.m_nNextCamera + 1, world.m_Switch.m_fBlend);
     }
 
-    harness.StartPath(path, kStartMs);
+    harness.StartPath(path);
     const uint8_t reflection = WaterReflection;
     WaterReflection = 0;
-    out.Frame(FrameMs(303), PathName(path, "f303_noreflection"));
+    out.Frame(303, PathName(path, "f303_noreflection"));
     WaterReflection = reflection;
 
-    harness.StartPath(path, kStartMs);
-    out.Frame(FrameMs(303), PathName(path, "f303"));
+    harness.StartPath(path);
+    out.Frame(303, PathName(path, "f303"));
     shots::Picture masks;
     if (harness.CaptureWaterMasks(masks))
     {
@@ -140,10 +124,10 @@ void SpecialShots(shots::CSceneHarness& harness, ShotWriter& out, int path)
         out.Write(PathName(path, "f303_watermask"), masks);
     }
 
-    WorldSetDeviceCapsFilter(NoBump);
+    WorldSetDeviceCapsFilter(shots::WithoutBumpMapping);
     world.InitBumpWater();
-    harness.StartPath(path, kStartMs);
-    out.Frame(FrameMs(303), PathName(path, "f303_nobump"));
+    harness.StartPath(path);
+    out.Frame(303, PathName(path, "f303_nobump"));
     WorldSetDeviceCapsFilter(nullptr);
     world.InitBumpWater();
 }
@@ -158,34 +142,28 @@ double FrameCpuMs(int frames, int path, int* drawCalls, int* deviceCalls)
     device.caps.MaxSimultaneousTextures = 8;
     fake3d::FakeCallLog::SetRecording(false);
     IDirect3DDevice9* saved = g_pd3dDevice;
-    g_pd3dDevice = &device;
     ClearTextureStageCache();
 
     double perFrame = 0.0;
     {
-        shots::CSceneHarness harness; // clock only; the device is the fake
-        COstrel& app = harness.App();
-        app.m_pDevice = &device;
-        app.EE_Core_InitD3Device(&device);
-        app.InitScene(&device);
-        harness.StartPath(path, kStartMs);
-        harness.RenderFrameAt(FrameMs(0));
+        shots::CSceneHarness harness;
+        harness.UseDevice(&device);
+        harness.LoadScene();
+        harness.StartPath(path);
+        harness.RenderPathFrame(0);
         // Nothing waits on this device: the wall clock is the CPU time.
-        LARGE_INTEGER a, b;
-        QueryPerformanceCounter(&a);
+        LARGE_INTEGER start;
+        QueryPerformanceCounter(&start);
         for (int f = 1; f <= frames; ++f)
-            harness.RenderFrameAt(FrameMs(f));
-        QueryPerformanceCounter(&b);
-        perFrame = Seconds(a, b) * 1000.0 / frames;
+            harness.RenderPathFrame(f);
+        perFrame = shots::ElapsedMs(start) / frames;
         // One more frame, recorded, to show how much a frame asks of a device.
         fake3d::FakeCallLog::SetRecording(true);
         device.draws.clear();
         device.ClearCalls();
-        harness.RenderFrameAt(FrameMs(frames + 1));
+        harness.RenderPathFrame(frames + 1);
         *drawCalls = static_cast<int>(device.draws.size());
         *deviceCalls = static_cast<int>(device.Calls().size());
-        app.ReleaseScene();
-        app.m_pDevice = nullptr;
     }
     g_pd3dDevice = saved;
     fake3d::FakeCallLog::SetRecording(true);
@@ -250,17 +228,16 @@ int main(int argc, char** argv)
 
         if (benchFrames > 0)
         {
-            harness.StartPath(paths[0], kStartMs);
-            harness.RenderFrameAt(FrameMs(0)); // first-use costs stay out of the figures
+            harness.StartPath(paths[0]);
+            harness.RenderPathFrame(0); // first-use costs stay out of the figures
             std::vector<double> frameMs;
-            LARGE_INTEGER last, now;
+            LARGE_INTEGER last;
             QueryPerformanceCounter(&last);
             for (int f = 1; f <= benchFrames; ++f)
             {
-                harness.RenderFrameAt(FrameMs(f));
-                QueryPerformanceCounter(&now);
-                frameMs.push_back(Seconds(last, now) * 1000.0);
-                last = now;
+                harness.RenderPathFrame(f);
+                frameMs.push_back(shots::ElapsedMs(last));
+                QueryPerformanceCounter(&last);
             }
             const double median = Percentile(frameMs, 0.5);
             std::printf("frame_ms_median=%.2f\n", median);
@@ -281,10 +258,10 @@ int main(int argc, char** argv)
             ShotWriter out(harness, outDir);
             for (int path : paths)
             {
-                harness.StartPath(path, kStartMs);
-                out.Frame(FrameMs(0), PathName(path, "f000"));
-                out.Frame(FrameMs(150), PathName(path, "f150"));
-                out.Frame(FrameMs(303), PathName(path, "f303"));
+                harness.StartPath(path);
+                out.Frame(0, PathName(path, "f000"));
+                out.Frame(150, PathName(path, "f150"));
+                out.Frame(303, PathName(path, "f303"));
             }
             SpecialShots(harness, out, paths[0]);
             status = out.Ok() ? 0 : 1;
