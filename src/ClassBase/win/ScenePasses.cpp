@@ -13,11 +13,6 @@ namespace {
 
 uint32_t g_dwPreviousFrameMs = 0;
 
-const D3DMATRIX* AsD3D(const gfx::Mat4& m)
-{
-    return reinterpret_cast<const D3DMATRIX*>(&m);
-}
-
 // Phase and amplitude of the drift of each floating leaf, across and along.
 struct LeafDrift
 {

@@ -100,11 +100,6 @@ void ResetWaterStages(IDirect3DDevice9* device)
     device->SetTexture(2, nullptr);
 }
 
-const D3DMATRIX* AsD3D(const gfx::Mat4& m)
-{
-    return reinterpret_cast<const D3DMATRIX*>(&m);
-}
-
 } // namespace
 
 void CWorld::DrawPondWater(CCameraPath& path, IDirect3DSurface9* target)

@@ -46,6 +46,13 @@ extern float g_fFrameTime;
 extern bool g_bBumpWater;
 extern const D3DMATRIX g_mIdentity;
 
+// A path's matrix as the device takes it: both are 16 row-major floats.
+inline const D3DMATRIX* AsD3D(const gfx::Mat4& m)
+{
+    static_assert(sizeof(gfx::Mat4) == sizeof(D3DMATRIX), "matrix layouts differ");
+    return reinterpret_cast<const D3DMATRIX*>(&m);
+}
+
 // Test seam: adjusts the capabilities the bump decision reads (null: as the
 // device reports them), so a test can play a device without bump mapping.
 using DeviceCapsFilter = void (*)(D3DCAPS9& caps);
