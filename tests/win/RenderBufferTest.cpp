@@ -39,9 +39,10 @@ protected:
         for (size_t i = 0; i < messages.size(); ++i) {
             EXPECT_EQ(lines[2 * i], "***ERROR!!! " + messages[i]);
             const std::string& where = lines[2 * i + 1];
-            EXPECT_EQ(where.rfind("[ src\\ClassRender\\RenderTypes.cpp ", 0), 0u) << where;
+            const std::string prefix = "[ src\\ClassRender\\RenderTypes.cpp ";
+            EXPECT_EQ(where.rfind(prefix, 0), 0u) << where;
             EXPECT_EQ(where.substr(where.size() - 2), " ]") << where;
-            EXPECT_GT(std::atoi(where.c_str() + 35), 0) << "line number in " << where;
+            EXPECT_GT(std::atoi(where.c_str() + prefix.size()), 0) << "line number in " << where;
         }
         std::remove(log.Path().c_str());
     }
