@@ -2,7 +2,6 @@
 // the screen quad the targets are laid over the screen with.
 #include "src/ClassBase/win/World.h"
 
-#include <cstring>
 #include "src/ClassRender/Log.h"
 #include "src/ClassRender/win/DeviceCreate.h"
 
@@ -121,25 +120,9 @@ void CWorld::CreateRenderTargets()
     };
     const WORD indices[6] = {0, 1, 3, 1, 2, 3};
     m_QuadFaces.m_nCount = 2;
-    if (m_QuadFaces.CreateRenderBuffer() == 0)
-    {
-        void* p = nullptr;
-        if (SUCCEEDED(m_QuadFaces.m_pRenderBuffer->Lock(0, m_QuadFaces.m_nSize, &p, 0)) && p != nullptr)
-        {
-            std::memcpy(p, indices, sizeof(indices));
-            m_QuadFaces.m_pRenderBuffer->Unlock();
-        }
-    }
+    m_QuadFaces.CreateFilled(indices, sizeof(indices));
     m_QuadVertices.m_nCount = 4;
-    if (m_QuadVertices.CreateRenderBuffer() == 0)
-    {
-        void* p = nullptr;
-        if (SUCCEEDED(m_QuadVertices.m_pRenderBuffer->Lock(0, m_QuadVertices.m_nSize, &p, 0)) && p != nullptr)
-        {
-            std::memcpy(p, quad, sizeof(quad));
-            m_QuadVertices.m_pRenderBuffer->Unlock();
-        }
-    }
+    m_QuadVertices.CreateFilled(quad, sizeof(quad));
     // The splash pool is filled by the rain splashes when they arrive.
 }
 

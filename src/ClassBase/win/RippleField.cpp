@@ -31,23 +31,10 @@ int CRippleField::Build(const gfx::Vec3& eye)
     }
     m_VertexBuffer.m_nCount = 4;
     m_FaceBuffer.m_nCount = 2;
-    if (device != nullptr && m_VertexBuffer.CreateRenderBuffer() == 0)
+    if (device != nullptr)
     {
-        void* p = nullptr;
-        if (SUCCEEDED(m_VertexBuffer.m_pRenderBuffer->Lock(0, m_VertexBuffer.m_nSize, &p, 0)) && p != nullptr)
-        {
-            memcpy(p, kRingQuad, sizeof(kRingQuad));
-            m_VertexBuffer.m_pRenderBuffer->Unlock();
-        }
-    }
-    if (device != nullptr && m_FaceBuffer.CreateRenderBuffer() == 0)
-    {
-        void* p = nullptr;
-        if (SUCCEEDED(m_FaceBuffer.m_pRenderBuffer->Lock(0, m_FaceBuffer.m_nSize, &p, 0)) && p != nullptr)
-        {
-            memcpy(p, kRingIndices, sizeof(kRingIndices));
-            m_FaceBuffer.m_pRenderBuffer->Unlock();
-        }
+        m_VertexBuffer.CreateFilled(kRingQuad, sizeof(kRingQuad));
+        m_FaceBuffer.CreateFilled(kRingIndices, sizeof(kRingIndices));
     }
     m_Rings.Build(eye);
     return 0;

@@ -3,6 +3,9 @@
 
 #include "src/ClassRender/Log.h"
 
+#include <algorithm>
+#include <cstring>
+
 IDirect3DDevice9* g_pd3dDevice = nullptr;
 DWORD g_TextureStageCache[TEXTURE_STAGE_CACHE_STAGES * TEXTURE_STAGE_CACHE_TYPES];
 
@@ -128,6 +131,29 @@ int CVertexRenderBuffer::CreateRenderBuffer()
     return 1;
 }
 
+namespace {
+
+// Copies bytes into a freshly created buffer of either kind.
+template <class Buffer>
+int FillBuffer(Buffer* buffer, UINT bufferSize, const void* data, UINT size)
+{
+    void* p = nullptr;
+    if (buffer == nullptr || FAILED(buffer->Lock(0, bufferSize, &p, 0)) || p == nullptr)
+        return 1;
+    std::memcpy(p, data, std::min(size, bufferSize));
+    buffer->Unlock();
+    return 0;
+}
+
+} // namespace
+
+int CVertexRenderBuffer::CreateFilled(const void* data, UINT size)
+{
+    if (CreateRenderBuffer() != 0)
+        return 1;
+    return FillBuffer(m_pRenderBuffer, m_nSize, data, size);
+}
+
 void CVertexRenderBuffer::Release()
 {
     if (m_pRenderBuffer) {
@@ -159,6 +185,13 @@ int CFaceRenderBuffer::CreateRenderBuffer()
     }
     LogRenderTypesError("CFaceRenderBuffer::CreateRenderBuffer CreateFaceBuffer()", __LINE__);
     return 1;
+}
+
+int CFaceRenderBuffer::CreateFilled(const void* data, UINT size)
+{
+    if (CreateRenderBuffer() != 0)
+        return 1;
+    return FillBuffer(m_pRenderBuffer, m_nSize, data, size);
 }
 
 void CFaceRenderBuffer::Release()

@@ -81,6 +81,9 @@ public:
     // are refused, or creation fails in the given pool and once more in
     // D3DPOOL_MANAGED.
     int CreateRenderBuffer();
+    // CreateRenderBuffer, then copies `size` bytes (at most m_nSize) into the
+    // new buffer; 0, or non-zero when creation or the lock fails.
+    int CreateFilled(const void* data, UINT size);
     void Release();
 };
 
@@ -102,7 +105,8 @@ public:
     {
     }
 
-    // As CVertexRenderBuffer::CreateRenderBuffer.
+    // As CVertexRenderBuffer::CreateRenderBuffer and CreateFilled.
     int CreateRenderBuffer();
+    int CreateFilled(const void* data, UINT size);
     void Release();
 };
