@@ -1,10 +1,10 @@
 // Portable core: when a mouse movement ends the saver.
 #pragma once
 
+#include "src/ClassRender/SaverState.h"
+
 // Jumps of more than this many pixels on either axis count.
 constexpr int MOUSE_JUMP_PIXELS = 20;
-// Mouse-move messages ignored after start (the system sends a few).
-constexpr int MOUSE_GRACE_MOVES = 10;
 
 // The previous cursor position of the mouse-move messages.
 struct MousePosition

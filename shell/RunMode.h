@@ -2,14 +2,7 @@
 #pragma once
 #include <cstdint>
 
-enum RunMode : int32_t
-{
-    rmConfigure = 0,
-    rmPreview = 1,
-    rmFullScreen = 2,
-    rmTestWindow = 3,
-    rmPasswordChange = 4,
-};
+#include "src/ClassRender/SaverState.h"
 
 // Parses the whole process command line (program name first). Returns the run
 // mode and stores the window number given after /a, /c or /p in parentWindow

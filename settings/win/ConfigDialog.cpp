@@ -127,7 +127,7 @@ void Toggle(HWND dialog, int id, Field& field)
 
 void OnInitDialog(HWND dialog, CSaverCore* app)
 {
-    ReadSettingsFromRegistry(app->m_Settings, app);
+    ReadSettingsFromRegistry(app->m_Settings, app->m_VideoModes.m_nSelectedMode);
     app->OnSettingsRead();
     ApplySelectedVideoMode(app->m_VideoModes, app->m_Settings);
     FillModeBox(dialog, app->m_VideoModes);
@@ -237,7 +237,7 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM l
             return TRUE;
         }
         if (id == IDOK) {
-            WriteSettingsToRegistry(app->m_Settings, app);
+            WriteSettingsToRegistry(app->m_Settings, app->m_VideoModes.m_nSelectedMode);
             app->OnSettingsWritten();
             EndDialog(dialog, IDOK);
             PostQuitMessage(0);

@@ -2,7 +2,6 @@
 #include "settings/win/SettingsRegistry.h"
 
 #include "settings/SettingsValues.h"
-#include "src/ClassRender/win/SaverCore.h"
 
 const char SETTINGS_REGISTRY_KEY[] = "Software\\Velbrook\\Quenmoor 3D Screensaver";
 
@@ -47,23 +46,23 @@ HKEY OpenSettingsKey(REGSAM access)
 
 } // namespace
 
-void ReadSettingsFromRegistry(SaverSettings& settings, CSaverCore* app)
+void ReadSettingsFromRegistry(SaverSettings& settings, int32_t& selectedMode)
 {
     HKEY key = OpenSettingsKey(KEY_READ);
     if (key == nullptr)
         return;
     CRegistryValueStore store(key);
-    ReadSettingsValues(store, settings, app->m_VideoModes.m_nSelectedMode);
+    ReadSettingsValues(store, settings, selectedMode);
     RegCloseKey(key);
 }
 
-void WriteSettingsToRegistry(const SaverSettings& settings, CSaverCore* app)
+void WriteSettingsToRegistry(const SaverSettings& settings, int32_t selectedMode)
 {
     HKEY key = OpenSettingsKey(KEY_WRITE);
     if (key == nullptr)
         return;
     CRegistryValueStore store(key);
-    WriteSettingsValues(store, settings, app->m_VideoModes.m_nSelectedMode);
+    WriteSettingsValues(store, settings, selectedMode);
     RegFlushKey(key);
     RegCloseKey(key);
 }

@@ -2,20 +2,10 @@
 #pragma once
 #include <windows.h>
 
-constexpr int MAX_MONITORS = 9;
+#include "src/ClassRender/win/MonitorRecord.h"
+
 // Monitor handle used when the system has no multi-monitor functions.
 #define PRIMARY_MONITOR_STANDIN ((HMONITOR)0x12340042)
-
-struct MonitorRecord
-{
-    char szDeviceDescription[128];
-    char szMonitorDescription[128];
-    HMONITOR hMonitor;
-    RECT rcScreen;
-    int iAdapter;
-    HWND hWnd;
-    DWORD dwReserved[6];
-};
 
 // The multi-monitor functions, looked up at run time so the program also
 // starts where they are missing. Tests may fill the table themselves.

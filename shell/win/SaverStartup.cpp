@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "settings/VideoModeList.h"
+#include "shell/RunMode.h"
 #include "settings/win/ConfigDialog.h"
 #include "settings/win/SettingsRegistry.h"
 #include "settings/win/VideoModeEnumeration.h"
@@ -66,7 +67,7 @@ HRESULT InitSaver(CSaverCore* app, HINSTANCE instance)
 
     if (NeedsSaverWindow(app->m_Mode)) {
         // the options are known before any window opens
-        ReadSettingsFromRegistry(app->m_Settings, app);
+        ReadSettingsFromRegistry(app->m_Settings, app->m_VideoModes.m_nSelectedMode);
         if (FAILED(OpenSaverWindows(app)))
             return E_FAIL; // nothing to anchor a device or show a picture on
         if (app->m_Mode == rmPreview && !WaitForPreviewStart(app))
@@ -87,6 +88,7 @@ int RunSaverMode(CSaverCore* app)
         // the registry was read before the windows opened (InitSaver)
         app->OnSettingsRead();
         ApplySelectedVideoMode(app->m_VideoModes, app->m_Settings);
+        SetupPasswordCheck(app);
         RunSaver(app);
         break;
     case rmPasswordChange:

@@ -83,30 +83,6 @@ HRESULT OpenSaverWindows(CSaverCore* app)
     return S_OK;
 }
 
-void CloseSaver(CSaverCore* app)
-{
-    app->OnShutdown();
-    ReleaseOverlay(app);
-    app->ReleaseScene();
-    if (app->m_pDevice) {
-        app->m_pDevice->Release();
-        app->m_pDevice = nullptr;
-    }
-    g_pd3dDevice = nullptr;
-    if (app->m_pD3D) {
-        app->m_pD3D->Release();
-        app->m_pD3D = nullptr;
-    }
-    if (app->m_hWnd)
-        KillTimer(app->m_hWnd, TIMER_FPS_LATCH);
-    if (app->m_hPasswordDll) {
-        FreeLibrary(app->m_hPasswordDll);
-        app->m_hPasswordDll = nullptr;
-        app->m_pfnPasswordCheck = nullptr;
-    }
-    PostQuitMessage(0);
-}
-
 void RequestExit(CSaverCore* app)
 {
     if (app->m_Mode != rmFullScreen && app->m_Mode != rmTestWindow)

@@ -17,10 +17,6 @@ LRESULT CALLBACK SaverWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
 // check may refuse.
 void RequestExit(CSaverCore* app);
 
-// Releases overlay, scene, device and Direct3D, kills the FPS timer, frees
-// the password library and posts the quit message. Safe to run twice.
-void CloseSaver(CSaverCore* app);
-
 // Cursor position of the previous mouse-move message.
 extern MousePosition g_PreviousMousePosition;
 

@@ -22,7 +22,7 @@ protected:
 TEST_F(SettingsRegistry, EmptyKeyGivesTheShippedDefaults)
 {
     CSaverCore app; // reads the default text from this program's resources
-    ReadSettingsFromRegistry(app.m_Settings, &app);
+    ReadSettingsFromRegistry(app.m_Settings, app.m_VideoModes.m_nSelectedMode);
     const SaverSettings& s = app.m_Settings;
     EXPECT_EQ(s.ShowTime, 1);
     EXPECT_EQ(s.ShowFPS, 0);
@@ -61,7 +61,7 @@ TEST_F(SettingsRegistry, StoredValuesAndTheOnesThatAreIgnored)
     SetDword("m_nSelectedMode", 3);
 
     CSaverCore app;
-    ReadSettingsFromRegistry(app.m_Settings, &app);
+    ReadSettingsFromRegistry(app.m_Settings, app.m_VideoModes.m_nSelectedMode);
     const SaverSettings& s = app.m_Settings;
     EXPECT_EQ(s.ShowFPS, 0);
     EXPECT_EQ(s.ShowTime, 0);
@@ -77,7 +77,7 @@ TEST_F(SettingsRegistry, StoredValuesAndTheOnesThatAreIgnored)
     EXPECT_EQ(app.m_VideoModes.m_nSelectedMode, 3);
 
     SetDword("TimeModeAMPM", 2);
-    ReadSettingsFromRegistry(app.m_Settings, &app);
+    ReadSettingsFromRegistry(app.m_Settings, app.m_VideoModes.m_nSelectedMode);
     EXPECT_EQ(app.m_Settings.TimeModeAMPM, 1);
 }
 
@@ -91,7 +91,7 @@ TEST_F(SettingsRegistry, WriteStoresEveryValueAsADword)
     RainStrenght = 7;
     LeafeEnable = 0;
     LeafeStrenght = 93;
-    WriteSettingsToRegistry(app.m_Settings, &app);
+    WriteSettingsToRegistry(app.m_Settings, app.m_VideoModes.m_nSelectedMode);
 
     const std::map<std::string, std::pair<DWORD, DWORD>> expected = {
         {"ShowFPS", {REG_DWORD, 2}},        {"ShowTime", {REG_DWORD, 2}},        {"TimeModeAMPM", {REG_DWORD, 1}},
@@ -107,7 +107,7 @@ TEST_F(SettingsRegistry, WriteStoresEveryValueAsADword)
     // read back by a fresh application: -1 comes back as -1
     CSaverCore again;
     again.m_VideoModes.m_nSelectedMode = 12;
-    ReadSettingsFromRegistry(again.m_Settings, &again);
+    ReadSettingsFromRegistry(again.m_Settings, again.m_VideoModes.m_nSelectedMode);
     EXPECT_EQ(again.m_VideoModes.m_nSelectedMode, -1);
     EXPECT_EQ(again.m_Settings.MusicVolume, 64);
     EXPECT_EQ(again.m_Settings.UseDesktopSettings, 0);

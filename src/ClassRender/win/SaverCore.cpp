@@ -5,8 +5,6 @@
 
 #include "settings/SceneOptions.h"
 #include "settings/win/SettingsTexts.h"
-#include "shell/win/Password.h"
-#include "shell/win/SaverWindow.h"
 #include "src/ClassRender/Clock.h"
 #include "src/ClassRender/GfxMath.h"
 #include "src/ClassRender/IdleThrottle.h"
@@ -90,6 +88,30 @@ void ReleaseOverlay(CSaverCore* app)
     }
 }
 
+void CloseSaver(CSaverCore* app)
+{
+    app->OnShutdown();
+    ReleaseOverlay(app);
+    app->ReleaseScene();
+    if (app->m_pDevice) {
+        app->m_pDevice->Release();
+        app->m_pDevice = nullptr;
+    }
+    g_pd3dDevice = nullptr;
+    if (app->m_pD3D) {
+        app->m_pD3D->Release();
+        app->m_pD3D = nullptr;
+    }
+    if (app->m_hWnd)
+        KillTimer(app->m_hWnd, TIMER_FPS_LATCH);
+    if (app->m_hPasswordDll) {
+        FreeLibrary(app->m_hPasswordDll);
+        app->m_hPasswordDll = nullptr;
+        app->m_pfnPasswordCheck = nullptr;
+    }
+    PostQuitMessage(0);
+}
+
 void FrameTick(CSaverCore* app)
 {
     const float elapsedMs = static_cast<float>(ClockReadMs()) - app->m_fLastFrameTime;
@@ -122,8 +144,6 @@ static bool StartDeviceAndScene(CSaverCore* app)
 
 int RunSaver(CSaverCore* app)
 {
-    SetupPasswordCheck(app);
-
     if (app->m_Mode != rmPreview && !StartDeviceAndScene(app)) {
         CloseSaver(app);
     } else {

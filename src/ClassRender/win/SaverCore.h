@@ -9,9 +9,8 @@
 #include "settings/LabelTable.h"
 #include "settings/SaverSettings.h"
 #include "settings/VideoModeList.h"
-#include "shell/RunMode.h"
-#include "shell/MouseMoveRule.h"
-#include "shell/win/Monitors.h"
+#include "src/ClassRender/SaverState.h"
+#include "src/ClassRender/win/MonitorRecord.h"
 
 typedef BOOL (WINAPI* PasswordCheckFn)(HWND);
 
@@ -82,9 +81,14 @@ public:
 
 extern CSaverCore* g_pSaverApp;
 
-// The message and frame loop of the preview, full-screen and test modes.
+// The message and frame loop of the preview, full-screen and test modes;
+// the shell sets up the password check before it.
 int RunSaver(CSaverCore* app);
 // One idle pass: time, then update and draw unless the device is lost.
 void FrameTick(CSaverCore* app);
 // Releases the overlay slots (the overlay itself draws nothing yet).
 void ReleaseOverlay(CSaverCore* app);
+// Ends the saver: OnShutdown, overlay, scene, device and Direct3D released,
+// the FPS timer killed, the password library freed, the quit message posted.
+// Safe to run twice.
+void CloseSaver(CSaverCore* app);
