@@ -39,6 +39,13 @@ bool GetArchiveView(ArchiveView* view)
     return BuildArchiveView(GetModuleHandleA(nullptr), view);
 }
 
+ArchiveView ExecutableArchive()
+{
+    ArchiveView view = {nullptr, 0, 0};
+    GetArchiveView(&view);
+    return view;
+}
+
 bool LoadArchiveFile(const char* name, unsigned char** data, uint32_t* size)
 {
     ArchiveView view;

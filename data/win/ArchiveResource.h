@@ -14,6 +14,9 @@ bool BuildArchiveView(HMODULE module, ArchiveView* view);
 
 // The same over the running executable.
 bool GetArchiveView(ArchiveView* view);
+// The running executable's archive as a view; an empty one (every lookup
+// fails) when the resource is missing.
+ArchiveView ExecutableArchive();
 
 // Reads one entry of the data archive with the empty password. The buffer is
 // malloc'ed and freed by the caller; on failure *data is null and *size 0.

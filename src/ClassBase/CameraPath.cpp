@@ -48,7 +48,7 @@ CCameraPath::~CCameraPath()
 
 int CCameraPath::LoadFrom(const ArchiveView& archive, const char* fileName)
 {
-    m_mProjection = gfx::MatrixPerspectiveFovLH(CAMERA_FOV_Y, CAMERA_ASPECT, CAMERA_NEAR, CAMERA_FAR);
+    m_mProjection = gfx::MatrixPerspectiveFovLH(SCENE_FOV_Y, SCENE_ASPECT, SCENE_NEAR, SCENE_FAR);
     ArchiveView view = {archive.data, archive.size, 0};
     unsigned char* data = nullptr;
     uint32_t size = 0;
@@ -68,7 +68,7 @@ int CCameraPath::LoadFrom(const ArchiveView& archive, const char* fileName)
 int CCameraPath::LoadBytes(const void* data, size_t size)
 {
     Release();
-    m_mProjection = gfx::MatrixPerspectiveFovLH(CAMERA_FOV_Y, CAMERA_ASPECT, CAMERA_NEAR, CAMERA_FAR);
+    m_mProjection = gfx::MatrixPerspectiveFovLH(SCENE_FOV_Y, SCENE_ASPECT, SCENE_NEAR, SCENE_FAR);
     CameraPathData file;
     const int status = ReadCameraPathFile(data, size, file);
     if (status != 0)
@@ -121,8 +121,8 @@ void CCameraPath::UpdateCamera()
     const gfx::Vec3 up = {0.0f, 1.0f, 0.0f};
     // a degenerate point (eye on its target) keeps the previous matrices
     gfx::MatrixLookAtLH(m_mView, eye, at, up);
-    gfx::MatrixLookAtLH(m_mPondView, MirrorY(eye, CAMERA_POND_PLANE_Y), MirrorY(at, CAMERA_POND_PLANE_Y), up);
-    gfx::MatrixLookAtLH(m_mRiverView, MirrorY(eye, CAMERA_RIVER_PLANE_Y), MirrorY(at, CAMERA_RIVER_PLANE_Y), up);
+    gfx::MatrixLookAtLH(m_mPondView, MirrorY(eye, SCENE_POND_Y), MirrorY(at, SCENE_POND_Y), up);
+    gfx::MatrixLookAtLH(m_mRiverView, MirrorY(eye, SCENE_RIVER_Y), MirrorY(at, SCENE_RIVER_Y), up);
     m_mSkyView = WithoutTranslation(m_mView);
     gfx::MatrixInverse(m_mInverseView, nullptr, m_mView);
     m_mPondSkyView = WithoutTranslation(m_mPondView);
@@ -138,20 +138,20 @@ bool CCameraPath::CurrentEye(gfx::Vec3& eye) const
     return true;
 }
 
-const gfx::Mat4& CCameraPath::View(int pass) const
+const gfx::Mat4& CCameraPath::View(ScenePass pass) const
 {
-    if (pass == CAMERA_VIEW_POND)
+    if (pass == spPondReflection)
         return m_mPondView;
-    if (pass == CAMERA_VIEW_RIVER)
+    if (pass == spRiverReflection)
         return m_mRiverView;
     return m_mView;
 }
 
-const gfx::Mat4& CCameraPath::SkyView(int pass) const
+const gfx::Mat4& CCameraPath::SkyView(ScenePass pass) const
 {
-    if (pass == CAMERA_VIEW_POND)
+    if (pass == spPondReflection)
         return m_mPondSkyView;
-    if (pass == CAMERA_VIEW_RIVER)
+    if (pass == spRiverReflection)
         return m_mRiverSkyView;
     return m_mSkyView;
 }

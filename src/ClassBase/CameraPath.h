@@ -7,23 +7,10 @@
 #include <cstdint>
 
 #include "data/RarArchive.h"
+#include "src/ClassBase/SceneConstants.h"
 #include "src/ClassRender/GfxMath.h"
 
 constexpr uint32_t CAMERA_FRAME_MS = 33;
-// Water planes the reflected views are mirrored about.
-constexpr float CAMERA_POND_PLANE_Y = 37.0f;
-constexpr float CAMERA_RIVER_PLANE_Y = 15.0f;
-// The fixed projection: 70 degrees vertically, aspect of the recording (not
-// of the screen), depth 1 to 2000.
-constexpr float CAMERA_FOV_Y = 1.2216945f;
-constexpr float CAMERA_ASPECT = 1.2635379f;
-constexpr float CAMERA_NEAR = 1.0f;
-constexpr float CAMERA_FAR = 2000.0f;
-
-// The views a path keeps per pass, numbered like the world's ScenePass.
-constexpr int CAMERA_VIEW_MAIN = 0;
-constexpr int CAMERA_VIEW_POND = 1;
-constexpr int CAMERA_VIEW_RIVER = 2;
 
 // Eye of the path updated last; the river ripples follow it.
 extern gfx::Vec3 g_vCameraEye;
@@ -51,12 +38,9 @@ public:
     CCameraPath(const CCameraPath&) = delete;
     CCameraPath& operator=(const CCameraPath&) = delete;
 
-    // Builds the projection, then reads the named path of the executable's
-    // data archive. 0, or non-zero (logged) with no points when the file is
-    // missing or its size disagrees with its count. Defined by the Windows
-    // layer, which owns the archive resource.
-    int Load(const char* fileName);
-    // The same over a given archive.
+    // Builds the projection, then reads the named path of an archive. 0, or
+    // non-zero (logged) with no points when the file is missing or its size
+    // disagrees with its count.
     int LoadFrom(const ArchiveView& archive, const char* fileName);
     // The same over the bytes of one file.
     int LoadBytes(const void* data, size_t size);
@@ -71,9 +55,9 @@ public:
     // The point of the current frame; false for a path without points.
     bool CurrentEye(gfx::Vec3& eye) const;
 
-    // View and sky view of a pass (CAMERA_VIEW_*; anything else: main).
-    const gfx::Mat4& View(int pass) const;
-    const gfx::Mat4& SkyView(int pass) const;
+    // View and sky view of a pass (anything else: main).
+    const gfx::Mat4& View(ScenePass pass) const;
+    const gfx::Mat4& SkyView(ScenePass pass) const;
 
     // Frees the points; the count becomes 0 and the path idle.
     void Release();

@@ -20,10 +20,9 @@ public:
     CCollisionFaces(const CCollisionFaces&) = delete;
     CCollisionFaces& operator=(const CCollisionFaces&) = delete;
 
-    // Reads "coll.collface" of the executable's data archive; 0, or non-zero
+    // Reads the named faces ("coll.collface") of an archive; 0, or non-zero
     // (logged) and empty when the file is missing or its size disagrees
-    // with its count. Defined by the Windows layer.
-    int Load();
+    // with its count.
     int LoadFrom(const ArchiveView& archive, const char* fileName);
     int LoadBytes(const void* data, size_t size);
 

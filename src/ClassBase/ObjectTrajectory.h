@@ -20,11 +20,9 @@ struct ObjectTrajectory
     ObjectTrajectory(const ObjectTrajectory&) = delete;
     ObjectTrajectory& operator=(const ObjectTrajectory&) = delete;
 
-    // Reads "duck_traectory.transobj" (or another name) from the
-    // executable's data archive; 0, or non-zero (logged) and empty when the
-    // file is missing, has no frames or its size disagrees with its count.
-    // Defined by the Windows layer.
-    int Load(const char* fileName);
+    // Reads "duck_traectory.transobj" (or another name) from an archive; 0,
+    // or non-zero (logged) and empty when the file is missing, has no frames
+    // or its size disagrees with its count.
     int LoadFrom(const ArchiveView& archive, const char* fileName);
     int LoadBytes(const void* data, size_t size);
 

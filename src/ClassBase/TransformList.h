@@ -18,10 +18,8 @@ public:
     CTransformList(const CTransformList&) = delete;
     CTransformList& operator=(const CTransformList&) = delete;
 
-    // Reads the named instance list of the executable's data archive; 0, or
-    // non-zero (logged) and empty when the file is missing or its size
-    // disagrees with its count. Defined by the Windows layer.
-    int Load(const char* fileName);
+    // Reads the named instance list of an archive; 0, or non-zero (logged)
+    // and empty when the file is missing or its size disagrees with its count.
     int LoadFrom(const ArchiveView& archive, const char* fileName);
     int LoadBytes(const void* data, size_t size);
 

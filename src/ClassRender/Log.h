@@ -18,6 +18,20 @@ void LogWrite(const char* fileName, const char* format, ...)
 // program's log.
 void LogFailure(int code, const char* sourcePath, int line);
 
+// The same for this line of this source file. The build maps the source
+// tree's root away, so __FILE__ is "src/ClassBase/win/World.cpp" and never
+// the build machine's own path. (The texture-stage cache keeps its own fixed
+// location text, and the loading and load-step records are fixed texts.)
+#define LOG_FAILURE(code) LogFailure(static_cast<int>(code), __FILE__, __LINE__)
+// A device call's result, recorded only when it failed (negative).
+#define LOG_IF_FAILED(call)                          \
+    do                                               \
+    {                                                \
+        const auto logResult_ = (call);              \
+        if (logResult_ < 0)                          \
+            LOG_FAILURE(logResult_);                 \
+    } while (0)
+
 // Deletes the log file so that each run starts a fresh log.
 void LogDelete(const char* fileName);
 

@@ -135,10 +135,10 @@ TEST_F(CameraPathTest, ViewsOfTheThreePasses)
     EXPECT_GT(ahead.z, 0.0f);
 
     // mirrored views: same x and z, heights mirrored about 37 and 15
-    struct Mirror { int pass; float plane; const gfx::Mat4* view; const gfx::Mat4* sky; };
+    struct Mirror { ScenePass pass; float plane; const gfx::Mat4* view; const gfx::Mat4* sky; };
     const Mirror mirrors[] = {
-        {CAMERA_VIEW_POND, 37.0f, &path.m_mPondView, &path.m_mPondSkyView},
-        {CAMERA_VIEW_RIVER, 15.0f, &path.m_mRiverView, &path.m_mRiverSkyView},
+        {spPondReflection, 37.0f, &path.m_mPondView, &path.m_mPondSkyView},
+        {spRiverReflection, 15.0f, &path.m_mRiverView, &path.m_mRiverSkyView},
     };
     for (const Mirror& m : mirrors)
     {
@@ -151,8 +151,8 @@ TEST_F(CameraPathTest, ViewsOfTheThreePasses)
         EXPECT_EQ(&path.View(m.pass), m.view);
         EXPECT_EQ(&path.SkyView(m.pass), m.sky);
     }
-    EXPECT_EQ(&path.View(CAMERA_VIEW_MAIN), &path.m_mView);
-    EXPECT_EQ(&path.SkyView(CAMERA_VIEW_MAIN), &path.m_mSkyView);
+    EXPECT_EQ(&path.View(spMain), &path.m_mView);
+    EXPECT_EQ(&path.SkyView(spMain), &path.m_mSkyView);
 
     // sky views: the rotation only
     const std::pair<const gfx::Mat4*, const gfx::Mat4*> skies[] = {

@@ -258,7 +258,8 @@ bool CSceneHarness::CaptureWaterMasks(Picture& out)
     CWorld& world = World();
     if (!world.m_bReflection || !world.m_bCameraBlend)
         return false;
-    CCameraPath& path = world.m_Cameras[world.m_Switch.m_nCamera];
+    // the current camera of the frame drawn last
+    const WorldFrameView& view = world.m_Frame.views[0];
     // The view is drawn again into a spare target for its depth (Present may
     // drop the frame's), then each water pass leaves its mask behind.
     IDirect3DSurface9* spare = world.m_pViewSurface[0];
@@ -266,12 +267,12 @@ bool CSceneHarness::CaptureWaterMasks(Picture& out)
     m_device->BeginScene();
     m_device->SetRenderTarget(0, spare);
     m_device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
-    world.DrawScene(path, spMain);
-    world.DrawPondWater(path, spare);
+    world.DrawScene(view, spMain);
+    world.DrawPondWater(view, spare);
     m_device->EndScene();
     bool ok = CaptureSurface(world.m_pWaterMaskSurface, pond);
     m_device->BeginScene();
-    world.DrawRiverWater(path, spare);
+    world.DrawRiverWater(view, spare);
     m_device->EndScene();
     ok = ok && CaptureSurface(world.m_pWaterMaskSurface, river);
     m_device->SetRenderTarget(0, world.m_pBackBuffer);

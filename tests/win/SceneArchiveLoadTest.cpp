@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "data/win/ArchiveResource.h"
 #include "src/ClassBase/CameraPath.h"
 #include "src/ClassBase/CollisionFaces.h"
 #include "src/ClassBase/ObjectTrajectory.h"
@@ -17,24 +18,24 @@ TEST(SceneArchiveLoad, FoundButMalformedAndMissingFilesAreToldApart)
 {
     testsupport::ScopedLogCapture log;
     CCameraPath path;
-    EXPECT_NE(path.Load("camera\\camera01.transobj"), 0);
+    EXPECT_NE(path.LoadFrom(ExecutableArchive(), "camera\\camera01.transobj"), 0);
     EXPECT_EQ(path.m_nCount, 0);
     EXPECT_NE(log.Text().find("camera path camera\\camera01.transobj: bad file"), std::string::npos) << log.Text();
     // the projection is built whatever the file holds
     EXPECT_NE(path.m_mProjection.m[2][3], 0.0f);
 
-    EXPECT_NE(path.Load("camera\\camera15.transobj"), 0);
+    EXPECT_NE(path.LoadFrom(ExecutableArchive(), "camera\\camera15.transobj"), 0);
     EXPECT_NE(log.Text().find("camera path camera\\camera15.transobj: not in the archive"), std::string::npos)
         << log.Text();
 
     ObjectTrajectory trajectory;
-    EXPECT_NE(trajectory.Load("duck_traectory.transobj"), 0);
+    EXPECT_NE(trajectory.LoadFrom(ExecutableArchive(), "duck_traectory.transobj"), 0);
     EXPECT_EQ(trajectory.m_nCount, 0);
     CTransformList placements;
-    EXPECT_NE(placements.Load("kamish.transobj"), 0);
+    EXPECT_NE(placements.LoadFrom(ExecutableArchive(), "kamish.transobj"), 0);
     EXPECT_EQ(placements.m_nCount, 0u);
     CCollisionFaces faces;
-    EXPECT_NE(faces.Load(), 0);
+    EXPECT_NE(faces.LoadFrom(ExecutableArchive(), "coll.collface"), 0);
     EXPECT_EQ(faces.m_nCount, 0);
     EXPECT_NE(log.Text().find("coll.collface"), std::string::npos);
 }

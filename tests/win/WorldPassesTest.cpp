@@ -94,6 +94,7 @@ protected:
         }
         path.Start();
         path.UpdateCamera();
+        WorldFillView(view, path, 0);
     }
     void TearDown() override
     {
@@ -128,6 +129,7 @@ protected:
     testsupport::ScopedWorldDevice scope{&device, TestClock};
     testsupport::ScopedLogCapture log;
     CWorld world;
+    WorldFrameView view; // path 0's camera
 
 private:
     std::vector<unsigned char> m_archiveBytes;
@@ -145,13 +147,11 @@ TEST_F(WorldPassesTest, EachScenePassDrawsItsModelsInOrder)
     struct Case
     {
         ScenePass pass;
-        int view; // CAMERA_VIEW_*
         std::vector<Step> steps;
     } cases[] = {
-        {spPondReflection, CAMERA_VIEW_POND, {{"sky", D3DCULL_CCW}, {"scene_refl_lusa", D3DCULL_CCW}}},
-        {spRiverReflection, CAMERA_VIEW_RIVER, {{"sky", D3DCULL_CCW}, {"scene", D3DCULL_CCW}, {"ruslo_up", D3DCULL_CCW}}},
+        {spPondReflection, {{"sky", D3DCULL_CCW}, {"scene_refl_lusa", D3DCULL_CCW}}},
+        {spRiverReflection, {{"sky", D3DCULL_CCW}, {"scene", D3DCULL_CCW}, {"ruslo_up", D3DCULL_CCW}}},
         {spMain,
-         CAMERA_VIEW_MAIN,
          {{"sky", D3DCULL_CCW},         {"scene", D3DCULL_NONE},       {"ruslo_up", D3DCULL_CCW},
           {"ruslo_dn", D3DCULL_CCW},    {"reka", D3DCULL_CCW},         {"water_list_0", D3DCULL_CCW},
           {"water_list_1", D3DCULL_CCW}, {"water_list_2", D3DCULL_CCW}, {"water_list_3", D3DCULL_CCW},
@@ -165,7 +165,7 @@ TEST_F(WorldPassesTest, EachScenePassDrawsItsModelsInOrder)
         device.SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
         device.SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
         ClearTextureStageCache();
-        const std::vector<fake3d::FakeDrawCall> draws = DrawsOf([&] { world.DrawScene(path, c.pass); });
+        const std::vector<fake3d::FakeDrawCall> draws = DrawsOf([&] { world.DrawScene(view, c.pass); });
         ASSERT_EQ(draws.size(), c.steps.size());
         for (size_t i = 0; i < draws.size(); ++i)
         {
@@ -176,7 +176,7 @@ TEST_F(WorldPassesTest, EachScenePassDrawsItsModelsInOrder)
             EXPECT_EQ(d.state.RenderState(D3DRS_CULLMODE), c.steps[i].cull);
             EXPECT_TRUE(SameMatrix(d.state.Transform(D3DTS_PROJECTION), path.m_mProjection));
             const bool sky = name == "sky";
-            EXPECT_TRUE(SameMatrix(d.state.Transform(D3DTS_VIEW), sky ? path.SkyView(c.view) : path.View(c.view)));
+            EXPECT_TRUE(SameMatrix(d.state.Transform(D3DTS_VIEW), sky ? path.SkyView(c.pass) : path.View(c.pass)));
             EXPECT_EQ(d.state.RenderState(D3DRS_ZENABLE), sky ? DWORD(D3DZB_FALSE) : DWORD(D3DZB_TRUE));
             const bool shadow = name == "shadow" || name == "tree_shadow";
             // Shadows multiply the ground, unfogged, leaving the depth alone.
@@ -189,17 +189,15 @@ TEST_F(WorldPassesTest, EachScenePassDrawsItsModelsInOrder)
             EXPECT_EQ(d.state.TextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS),
                       river ? DWORD(D3DTTFF_COUNT3) : DWORD(D3DTTFF_DISABLE));
             if (river)
-                EXPECT_FLOAT_EQ(d.state.Transform(D3DTS_TEXTURE0)->_32, g_nowMs * 0.00005f);
+                EXPECT_EQ(d.state.Transform(D3DTS_TEXTURE0)->_32, view.fRiverFlow);
             const D3DMATRIX* placed = d.state.Transform(D3DTS_WORLD);
             ASSERT_NE(placed, nullptr);
             if (name.rfind("water_list_", 0) == 0)
             {
-                // Leaf 0 drifts by sin(t + 41) x 1.3 across and cos(1.3 t + 35) x 1.3 along.
-                if (name == "water_list_0")
-                {
-                    EXPECT_NEAR(placed->_41, std::sin(g_nowMs * 0.001f + 41) * 1.3f, 1e-4);
-                    EXPECT_NEAR(placed->_43, std::cos(g_nowMs * 0.0013f + 35) * 1.3f, 1e-4);
-                }
+                // Each leaf drifts as the frame record says.
+                const int k = name.back() - '0';
+                EXPECT_EQ(placed->_41, view.fLeafX[k]);
+                EXPECT_EQ(placed->_43, view.fLeafZ[k]);
             }
             else
             {
@@ -213,7 +211,7 @@ TEST_F(WorldPassesTest, EachScenePassDrawsItsModelsInOrder)
 TEST_F(WorldPassesTest, WaterCompositesSetUpTheirStagesBumpAndPlain)
 {
     CCameraPath& path = world.m_Cameras[0];
-    world.m_nRainDrops = 30; // 10 rings a set
+    world.m_Frame.nRings = 10; // 10 rings a set
     struct Case
     {
         bool river;
@@ -226,9 +224,9 @@ TEST_F(WorldPassesTest, WaterCompositesSetUpTheirStagesBumpAndPlain)
         ClearTextureStageCache();
         const std::vector<fake3d::FakeDrawCall> draws = DrawsOf([&] {
             if (c.river)
-                world.DrawRiverWater(path, world.m_pBackBuffer);
+                world.DrawRiverWater(view, world.m_pBackBuffer);
             else
-                world.DrawPondWater(path, world.m_pBackBuffer);
+                world.DrawPondWater(view, world.m_pBackBuffer);
         });
         // The surface and the rings into the mask, then one screen quad.
         ASSERT_EQ(draws.size(), 12u);

@@ -58,7 +58,7 @@ TEST_F(WorldTest, RenderInitWithoutSceneFilesLogsEveryStepInOrderAndKeepsGoing)
         std::remove(log.Path().c_str());
         {
             CWorld world;
-            EXPECT_EQ(world.RenderInit(nullptr), 0);
+            EXPECT_EQ(world.RenderInit(), 0);
             EXPECT_TRUE(world.m_bCameraBlend);
             EXPECT_TRUE(world.m_bReflection);
             EXPECT_EQ(g_bBumpWater, bump);
@@ -135,7 +135,7 @@ TEST_F(WorldTest, BlendedFrameLaysTheNextViewOverWithItsWeightAsAlpha)
     world.m_Switch.m_bBlending = true;
 
     device.draws.clear();
-    world.RenderFrame(nullptr);
+    world.RenderFrame();
     EXPECT_FLOAT_EQ(world.m_Switch.m_fBlend, 0.5f);
     EXPECT_EQ(device.presents, 1);
     ASSERT_GE(device.draws.size(), 2u);
@@ -165,6 +165,8 @@ TEST_F(WorldTest, ReflectionOptionDecidesTheTargetsOfAView)
     world.CreateRenderTargets();
     ASSERT_TRUE(world.m_bReflection);
     FillPath(world.m_Cameras[0], 10, 0.0f);
+    WorldFrameView view;
+    WorldFillView(view, world.m_Cameras[0], 0);
     const uint8_t saved = WaterReflection;
     struct Case
     {
@@ -182,7 +184,7 @@ TEST_F(WorldTest, ReflectionOptionDecidesTheTargetsOfAView)
         WaterReflection = c.option;
         device.ClearCalls();
         device.BeginScene();
-        world.RenderView(world.m_Cameras[0], world.m_pBackBuffer);
+        world.RenderView(view, world.m_pBackBuffer);
         device.EndScene();
         std::vector<IDirect3DSurface9*> targets;
         for (const fake3d::FakeCall& call : device.Calls())

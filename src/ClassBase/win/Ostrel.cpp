@@ -52,7 +52,7 @@ HRESULT COstrel::InitScene(IDirect3DDevice9*)
 {
     // the generator is never seeded: the start time picks where it stands
     CrtRandDiscard(ClockReadMs() % 100);
-    return m_World.RenderInit(this);
+    return m_World.RenderInit();
 }
 
 HRESULT COstrel::UpdateFrame(IDirect3DDevice9*, float)
@@ -62,7 +62,7 @@ HRESULT COstrel::UpdateFrame(IDirect3DDevice9*, float)
 
 HRESULT COstrel::DrawFrame(IDirect3DDevice9*)
 {
-    return m_World.RenderFrame(this);
+    return m_World.RenderFrame();
 }
 
 HRESULT COstrel::ReleaseScene()

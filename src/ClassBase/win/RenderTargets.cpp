@@ -48,10 +48,10 @@ void CWorld::CreateRenderTargets()
         return;
 
     device->SetRenderState(D3DRS_FOGENABLE, TRUE);
-    device->SetRenderState(D3DRS_FOGCOLOR, 0x888F8F);
+    device->SetRenderState(D3DRS_FOGCOLOR, SCENE_FOG_COLOR);
     device->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
-    device->SetRenderState(D3DRS_FOGSTART, FloatBits(100.0f));
-    device->SetRenderState(D3DRS_FOGEND, FloatBits(3200.0f));
+    device->SetRenderState(D3DRS_FOGSTART, FloatBits(SCENE_FOG_START));
+    device->SetRenderState(D3DRS_FOGEND, FloatBits(SCENE_FOG_END));
     device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
     device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
@@ -91,9 +91,9 @@ void CWorld::CreateRenderTargets()
     m_bReflection = true;
     if (!CreateTarget(device, width, height, "error create render water mask", &m_pWaterMaskTexture))
         m_bReflection = false;
-    if (!CreateTarget(device, 512, 512, "error create render reflection L", &m_pReflectionLTexture))
+    if (!CreateTarget(device, SCENE_REFLECTION_SIZE, SCENE_REFLECTION_SIZE, "error create render reflection L", &m_pReflectionLTexture))
         m_bReflection = false;
-    if (!CreateTarget(device, 512, 512, "error create render reflection R", &m_pReflectionRTexture))
+    if (!CreateTarget(device, SCENE_REFLECTION_SIZE, SCENE_REFLECTION_SIZE, "error create render reflection R", &m_pReflectionRTexture))
         m_bReflection = false;
     if (!m_bReflection)
     {

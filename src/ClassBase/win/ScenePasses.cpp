@@ -2,26 +2,11 @@
 // scene pass.
 #include "src/ClassBase/win/World.h"
 
-#include <cmath>
 #include "settings/SceneOptions.h"
-#include "src/ClassBase/WorldRules.h"
-#include "src/ClassRender/Clock.h"
 #include "src/ClassRender/IdleThrottle.h"
 #include "src/ClassRender/Log.h"
 
 namespace {
-
-uint32_t g_dwPreviousFrameMs = 0;
-
-// Phase and amplitude of the drift of each floating leaf, across and along.
-struct LeafDrift
-{
-    float a, A, b, B;
-};
-const LeafDrift kLeafDrift[WORLD_FLOATING_LEAVES] = {
-    {41, 1.3f, 35, 1.3f}, {11, 1.2f, 61, 0.8f}, {17, 1.1f, 73, 1.0f}, {23, 1.0f, 95, 1.1f},
-    {79, 1.1f, 57, 1.0f}, {92, 1.4f, 53, 1.1f}, {47, 1.5f, 72, 1.2f},
-};
 
 void SetAlphaBlend(IDirect3DDevice9* device)
 {
@@ -31,69 +16,30 @@ void SetAlphaBlend(IDirect3DDevice9* device)
 }
 
 // A render-target switch whose failure is logged and otherwise ignored.
-void SetTarget(IDirect3DDevice9* device, IDirect3DSurface9* surface, int line)
-{
-    const HRESULT hr = device->SetRenderTarget(0, surface);
-    if (FAILED(hr))
-        LogFailure(static_cast<int>(hr), __FILE__, line);
-}
+#define SET_TARGET(device, surface) LOG_IF_FAILED((device)->SetRenderTarget(0, (surface)))
 
 } // namespace
 
-HRESULT CWorld::RenderFrame(CSaverCore*)
+HRESULT CWorld::RenderFrame()
 {
     IDirect3DDevice9* device = g_pd3dDevice;
     if (device == nullptr)
         return E_FAIL;
 
-    const uint32_t now = ClockReadMs();
-    g_fFrameTime = WorldFrameTime(now, g_dwPreviousFrameMs);
-    g_dwPreviousFrameMs = now;
-
-    m_Switch.Update(m_Cameras);
-    m_Switch.UpdatePaths(m_Cameras);
+    m_FrameBuilder.Build(m_Frame, m_Cameras, m_Switch, m_bCameraBlend, m_nRainDrops);
     // Water sounds, rain, falling leaves, sprays, ducks and reeds advance
     // here once they exist.
 
-    const int rings = m_nRainDrops / 3;
-    CCameraPath& current = m_Cameras[m_Switch.m_nCamera];
-    if (m_bCameraBlend && m_Switch.m_bBlending)
+    device->BeginScene();
+    if (m_Frame.nViews == 2)
     {
-        CCameraPath& next = m_Cameras[m_Switch.m_nNextCamera];
-        device->BeginScene();
-        if (rings != 0)
-            m_Ripples.Advance(rings, g_fFrameTime, g_vCameraEye);
-        RenderView(current, m_pViewSurface[0]);
-        if (rings != 0)
-            m_Ripples.Advance(rings, g_fFrameTime, g_vCameraEye);
-        RenderView(next, m_pViewSurface[1]);
-
-        SetTarget(device, m_pBackBuffer, __LINE__);
-        device->SetRenderState(D3DRS_ZENABLE, FALSE);
-        SetTextureStageStateCached(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-        SetTextureStageStateCached(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-        SetTextureStageStateCached(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-        SetTextureStageStateCached(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-        SetTextureStageStateCached(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-        SetTextureStageStateCached(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-        device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
-        device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-        device->SetTexture(0, m_pViewTexture[0]);
-        DrawScreenQuad();
-
-        SetTextureStageStateCached(0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR);
-        SetAlphaBlend(device);
-        device->SetRenderState(D3DRS_TEXTUREFACTOR, WorldBlendFactor(m_Switch.m_fBlend));
-        device->SetTexture(0, m_pViewTexture[1]);
-        DrawScreenQuad();
-        device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+        UpdateAndRenderView(m_Frame.views[0], m_pViewSurface[0]);
+        UpdateAndRenderView(m_Frame.views[1], m_pViewSurface[1]);
+        BlendCameraViews();
     }
     else
     {
-        if (rings != 0)
-            m_Ripples.Advance(rings, g_fFrameTime, g_vCameraEye);
-        device->BeginScene();
-        RenderView(current, m_pBackBuffer);
+        UpdateAndRenderView(m_Frame.views[0], m_pBackBuffer);
     }
 
     SetTextureStageStateCached(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
@@ -112,43 +58,78 @@ HRESULT CWorld::RenderFrame(CSaverCore*)
     return S_OK;
 }
 
-void CWorld::RenderView(CCameraPath& path, IDirect3DSurface9* target)
+void CWorld::UpdateAndRenderView(const WorldFrameView& view, IDirect3DSurface9* target)
+{
+    // A blended frame moves the rings once per camera.
+    if (m_Frame.nRings != 0)
+        m_Ripples.Advance(m_Frame.nRings, m_Frame.fFrameTime, g_vCameraEye);
+    // The grass turned to this camera and the trees' animation update here
+    // once they exist.
+    RenderView(view, target);
+}
+
+// The next camera's picture over the current one's, weighted by the blend.
+void CWorld::BlendCameraViews()
+{
+    IDirect3DDevice9* device = g_pd3dDevice;
+    SET_TARGET(device, m_pBackBuffer);
+    device->SetRenderState(D3DRS_ZENABLE, FALSE);
+    SetTextureStageStateCached(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    SetTextureStageStateCached(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    SetTextureStageStateCached(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    SetTextureStageStateCached(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    SetTextureStageStateCached(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    SetTextureStageStateCached(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    device->SetTexture(0, m_pViewTexture[0]);
+    DrawScreenQuad();
+
+    SetTextureStageStateCached(0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR);
+    SetAlphaBlend(device);
+    device->SetRenderState(D3DRS_TEXTUREFACTOR, m_Frame.dwBlendFactor);
+    device->SetTexture(0, m_pViewTexture[1]);
+    DrawScreenQuad();
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+}
+
+void CWorld::RenderView(const WorldFrameView& view, IDirect3DSurface9* target)
 {
     IDirect3DDevice9* device = g_pd3dDevice;
     const DWORD clear = D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER;
     if (m_bReflection && WaterReflection != 0)
     {
-        SetTarget(device, m_pReflectionLSurface, __LINE__);
+        SET_TARGET(device, m_pReflectionLSurface);
         device->Clear(0, nullptr, clear, 0, 1.0f, 0);
-        DrawScene(path, spPondReflection);
-        SetTarget(device, m_pReflectionRSurface, __LINE__);
+        DrawScene(view, spPondReflection);
+        SET_TARGET(device, m_pReflectionRSurface);
         device->Clear(0, nullptr, clear, 0, 1.0f, 0);
-        DrawScene(path, spRiverReflection);
-        SetTarget(device, target, __LINE__);
+        DrawScene(view, spRiverReflection);
+        SET_TARGET(device, target);
         device->Clear(0, nullptr, clear, 0, 1.0f, 0);
-        DrawScene(path, spMain);
-        DrawPondWater(path, target);
-        DrawRiverWater(path, target);
+        DrawScene(view, spMain);
+        DrawPondWater(view, target);
+        DrawRiverWater(view, target);
     }
     else
     {
-        SetTarget(device, target, __LINE__);
+        SET_TARGET(device, target);
         device->Clear(0, nullptr, clear, 0, 1.0f, 0);
-        DrawScene(path, spMain);
+        DrawScene(view, spMain);
     }
 }
 
-void CWorld::DrawScene(CCameraPath& path, ScenePass pass)
+void CWorld::DrawScene(const WorldFrameView& view, ScenePass pass)
 {
     IDirect3DDevice9* device = g_pd3dDevice;
-    device->SetTransform(D3DTS_PROJECTION, AsD3D(path.m_mProjection));
-    device->SetTransform(D3DTS_VIEW, AsD3D(path.SkyView(pass)));
+    device->SetTransform(D3DTS_PROJECTION, AsD3D(view.mProjection));
+    device->SetTransform(D3DTS_VIEW, AsD3D(view.mSkyView[pass]));
     device->SetRenderState(D3DRS_ZENABLE, FALSE);
     device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
     SetAlphaBlend(device);
     m_Models[wmSky].Render(g_mIdentity, 1.0f, true);
 
-    device->SetTransform(D3DTS_VIEW, AsD3D(path.View(pass)));
+    device->SetTransform(D3DTS_VIEW, AsD3D(view.mView[pass]));
     if (pass == spMain)
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
@@ -177,23 +158,21 @@ void CWorld::DrawScene(CCameraPath& path, ScenePass pass)
         m_Models[wmRiverBedUp].Render(g_mIdentity, 1.0f, true);
         m_Models[wmRiverBedDown].Render(g_mIdentity, 1.0f, true);
 
-        // The river slides 0.05 texture units a second along v.
+        // The river's texture slides along v, the way it flows.
         SetTextureStageStateCached(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT3);
         D3DMATRIX flow = g_mIdentity;
-        flow._32 = static_cast<float>(ClockReadMs()) * 0.00005f;
+        flow._32 = view.fRiverFlow;
         device->SetTransform(D3DTS_TEXTURE0, &flow);
         device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
         SetAlphaBlend(device);
         m_Models[wmRiver].Render(g_mIdentity, 1.0f, true);
         SetTextureStageStateCached(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
 
-        const float t1 = static_cast<float>(ClockReadMs()) * 0.001f;
-        const float t2 = static_cast<float>(ClockReadMs()) * 0.0013f;
         for (int k = 0; k < WORLD_FLOATING_LEAVES; ++k)
         {
             D3DMATRIX world = g_mIdentity;
-            world._41 = std::sin(t1 + kLeafDrift[k].a) * kLeafDrift[k].A;
-            world._43 = std::cos(t2 + kLeafDrift[k].b) * kLeafDrift[k].B;
+            world._41 = view.fLeafX[k];
+            world._43 = view.fLeafZ[k];
             m_FloatingLeaves[k].Render(world, 1.0f, true);
         }
 

@@ -3,33 +3,22 @@
 // over the screen through the mask, rippled by a bump map where possible.
 #include "src/ClassBase/win/World.h"
 
-#include "src/ClassRender/Clock.h"
 #include "src/ClassRender/Log.h"
 
-namespace {
-
-void Check(HRESULT hr, int line)
-{
-    if (FAILED(hr))
-        LogFailure(static_cast<int>(hr), __FILE__, line);
-}
-
-} // namespace
-
-void CWorld::WaterComposite(IDirect3DSurface9* target, IDirect3DTexture9* reflection, float bump, float tiling)
+void CWorld::WaterComposite(IDirect3DSurface9* target, IDirect3DTexture9* reflection, int bumpFrame, float bump,
+                            float tiling)
 {
     IDirect3DDevice9* device = g_pd3dDevice;
-    Check(device->SetRenderTarget(0, target), __LINE__);
-    Check(device->SetRenderState(D3DRS_ZENABLE, FALSE), __LINE__);
-    Check(device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE), __LINE__);
-    Check(device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE), __LINE__);
-    Check(device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA), __LINE__);
-    Check(device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA), __LINE__);
+    LOG_IF_FAILED(device->SetRenderTarget(0, target));
+    LOG_IF_FAILED(device->SetRenderState(D3DRS_ZENABLE, FALSE));
+    LOG_IF_FAILED(device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE));
+    LOG_IF_FAILED(device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE));
+    LOG_IF_FAILED(device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA));
+    LOG_IF_FAILED(device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA));
 
     if (g_bBumpWater)
     {
-        const int frame = static_cast<int>((ClockReadMs() / 100) % WORLD_BUMP_TEXTURES);
-        device->SetTexture(0, m_pBumpTextures[frame]);
+        device->SetTexture(0, m_pBumpTextures[bumpFrame]);
         SetTextureStageStateCached(0, D3DTSS_TEXCOORDINDEX, 1);
         SetTextureStageStateCached(0, D3DTSS_COLOROP, D3DTOP_BUMPENVMAP);
         SetTextureStageStateCached(0, D3DTSS_COLORARG1, D3DTA_CURRENT);
@@ -43,7 +32,7 @@ void CWorld::WaterComposite(IDirect3DSurface9* target, IDirect3DTexture9* reflec
         D3DMATRIX tile = g_mIdentity;
         tile._11 = tiling;
         tile._22 = tiling;
-        Check(device->SetTransform(D3DTS_TEXTURE0, &tile), __LINE__);
+        LOG_IF_FAILED(device->SetTransform(D3DTS_TEXTURE0, &tile));
 
         device->SetTexture(1, reflection);
         SetTextureStageStateCached(1, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
@@ -102,29 +91,29 @@ void ResetWaterStages(IDirect3DDevice9* device)
 
 } // namespace
 
-void CWorld::DrawPondWater(CCameraPath& path, IDirect3DSurface9* target)
+void CWorld::DrawPondWater(const WorldFrameView& view, IDirect3DSurface9* target)
 {
     IDirect3DDevice9* device = g_pd3dDevice;
-    Check(device->SetRenderTarget(0, m_pWaterMaskSurface), __LINE__);
-    Check(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0), __LINE__);
-    Check(device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE), __LINE__);
-    Check(device->SetTransform(D3DTS_VIEW, AsD3D(path.View(spMain))), __LINE__);
+    LOG_IF_FAILED(device->SetRenderTarget(0, m_pWaterMaskSurface));
+    LOG_IF_FAILED(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0));
+    LOG_IF_FAILED(device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE));
+    LOG_IF_FAILED(device->SetTransform(D3DTS_VIEW, AsD3D(view.mView[spMain])));
     m_Models[wmPond].Render(g_mIdentity, 1.0f, false);
-    if (m_nRainDrops != 0)
-        m_Ripples.Draw(RIPPLE_SET_POND, 1.0f, m_nRainDrops / 3);
+    if (m_Frame.nRings != 0)
+        m_Ripples.Draw(RIPPLE_SET_POND, 1.0f, m_Frame.nRings);
 
-    WaterComposite(target, m_pReflectionLTexture, 0.004f, 8.0f);
+    WaterComposite(target, m_pReflectionLTexture, view.nPondBumpFrame, SCENE_POND_BUMP_SCALE, SCENE_POND_BUMP_TILING);
     ResetWaterStages(device);
 }
 
-void CWorld::DrawRiverWater(CCameraPath& path, IDirect3DSurface9* target)
+void CWorld::DrawRiverWater(const WorldFrameView& view, IDirect3DSurface9* target)
 {
     IDirect3DDevice9* device = g_pd3dDevice;
-    Check(device->SetTransform(D3DTS_PROJECTION, AsD3D(path.m_mProjection)), __LINE__);
-    Check(device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE), __LINE__);
-    Check(device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE), __LINE__);
-    Check(device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA), __LINE__);
-    Check(device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA), __LINE__);
+    LOG_IF_FAILED(device->SetTransform(D3DTS_PROJECTION, AsD3D(view.mProjection)));
+    LOG_IF_FAILED(device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE));
+    LOG_IF_FAILED(device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE));
+    LOG_IF_FAILED(device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA));
+    LOG_IF_FAILED(device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA));
     SetTextureStageStateCached(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     SetTextureStageStateCached(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     SetTextureStageStateCached(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
@@ -133,25 +122,26 @@ void CWorld::DrawRiverWater(CCameraPath& path, IDirect3DSurface9* target)
     SetTextureStageStateCached(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     SetTextureStageStateCached(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
 
-    Check(device->SetRenderTarget(0, m_pWaterMaskSurface), __LINE__);
-    Check(device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE), __LINE__);
-    Check(device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE), __LINE__);
-    Check(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0), __LINE__);
-    Check(device->SetTransform(D3DTS_VIEW, AsD3D(path.View(spMain))), __LINE__);
-    Check(device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE), __LINE__);
-    Check(device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE), __LINE__);
-    Check(device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA), __LINE__);
-    Check(device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA), __LINE__);
-    Check(device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE), __LINE__);
+    LOG_IF_FAILED(device->SetRenderTarget(0, m_pWaterMaskSurface));
+    LOG_IF_FAILED(device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE));
+    LOG_IF_FAILED(device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE));
+    LOG_IF_FAILED(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0));
+    LOG_IF_FAILED(device->SetTransform(D3DTS_VIEW, AsD3D(view.mView[spMain])));
+    LOG_IF_FAILED(device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE));
+    LOG_IF_FAILED(device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE));
+    LOG_IF_FAILED(device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA));
+    LOG_IF_FAILED(device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA));
+    LOG_IF_FAILED(device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE));
 
-    Check(device->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_BORDER), __LINE__);
-    Check(device->SetSamplerState(0, D3DSAMP_BORDERCOLOR, 0), __LINE__);
+    LOG_IF_FAILED(device->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_BORDER));
+    LOG_IF_FAILED(device->SetSamplerState(0, D3DSAMP_BORDERCOLOR, 0));
     m_Models[wmRiver].Render(g_mIdentity, 0.5f, false);
-    Check(device->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP), __LINE__);
-    if (m_nRainDrops != 0)
-        m_Ripples.Draw(RIPPLE_SET_RIVER, 1.0f, m_nRainDrops / 3);
+    LOG_IF_FAILED(device->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP));
+    if (m_Frame.nRings != 0)
+        m_Ripples.Draw(RIPPLE_SET_RIVER, 1.0f, m_Frame.nRings);
 
-    WaterComposite(target, m_pReflectionRTexture, 0.005f, 5.0f);
-    Check(device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE), __LINE__);
+    WaterComposite(target, m_pReflectionRTexture, view.nRiverBumpFrame, SCENE_RIVER_BUMP_SCALE,
+                   SCENE_RIVER_BUMP_TILING);
+    LOG_IF_FAILED(device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE));
     ResetWaterStages(device);
 }

@@ -3,8 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <mmsystem.h>
+#include "data/TextureEntry.h"
 #include "data/win/ArchiveResource.h"
 #include "data/win/TextureCreate.h"
 #include "settings/SceneOptions.h"
@@ -13,16 +12,15 @@
 #include "src/ClassRender/CrtRandom.h"
 #include "src/ClassRender/Log.h"
 
-float g_fFrameTime = 0.0f;
 bool g_bBumpWater = false;
 const D3DMATRIX g_mIdentity = {{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}};
 
 // A failed step logs its code, this file and the line of the call.
-#define WORLD_STEP(code, call)                       \
-    do                                               \
-    {                                                \
-        if ((call) != 0)                             \
-            LogFailure((code), __FILE__, __LINE__); \
+#define WORLD_STEP(code, call)     \
+    do                             \
+    {                              \
+        if ((call) != 0)           \
+            LOG_FAILURE(code);     \
     } while (0)
 
 CWorld::CWorld() = default;
@@ -32,11 +30,11 @@ CWorld::~CWorld()
     ReleaseWorld();
 }
 
-HRESULT CWorld::RenderInit(CSaverCore* app)
+HRESULT CWorld::RenderInit()
 {
     CreateRenderTargets();
     LogWrite(g_szLogFile, "RenderInit() - ok\n");
-    m_pOwner = app;
+    const ArchiveView archive = ExecutableArchive();
     for (uint32_t i = 0; i < ClockReadMs() % 100; ++i)
         CrtRand();
 
@@ -53,7 +51,7 @@ HRESULT CWorld::RenderInit(CSaverCore* app)
     WORLD_STEP(608, m_Models[wmShadow].Load("shadow.singleobject"));
     WORLD_STEP(609, m_Models[wmTreeShadow].Load("tree_shadow.singleobject"));
     WORLD_STEP(610, m_Models[wmRiver].Load("reka.singleobject"));
-    WORLD_STEP(616, m_CollisionFaces.Load());
+    WORLD_STEP(616, m_CollisionFaces.LoadFrom(archive, "coll.collface"));
     WORLD_STEP(622, m_Models[wmSplash].Load("brizg.singleobject"));
     for (int k = 0; k < WORLD_FLOATING_LEAVES; ++k)
     {
@@ -64,14 +62,15 @@ HRESULT CWorld::RenderInit(CSaverCore* app)
     LogWrite(g_szLogFile, "objects load - ok\n");
 
     // A missing trajectory leaves it empty; the ducks then stay hidden.
-    m_DuckTrajectory.Load("duck_traectory.transobj");
+    // "traectory": the archive's entry is named so.
+    m_DuckTrajectory.LoadFrom(archive, "duck_traectory.transobj");
     LogWrite(g_szLogFile, "duck traectory load - ok\n");
 
     for (int i = 0; i < CAMERA_PATHS; ++i)
     {
         char name[40];
         std::snprintf(name, sizeof(name), "camera/camera%02d.transobj", i + 1);
-        WORLD_STEP(1, m_Cameras[i].Load(name));
+        WORLD_STEP(1, m_Cameras[i].LoadFrom(archive, name));
     }
     LogWrite(g_szLogFile, "camera load - ok\n");
 
@@ -105,20 +104,16 @@ void CWorld::InitBumpWater()
     if (g_bBumpWater)
     {
         LogWrite(g_szLogFile, "bump enable\n");
+        const ArchiveView archive = ExecutableArchive();
         for (int i = 0; i < WORLD_BUMP_TEXTURES; ++i)
         {
             char name[40];
             std::snprintf(name, sizeof(name), "water/CAUST%02d_ddn.dds", i);
+            char entry[TEXTURE_ENTRY_NAME_MAX];
             unsigned char* bytes = nullptr;
             uint32_t size = 0;
-            if (!LoadArchiveFile(name, &bytes, &size) || size == 0)
-            {
-                std::free(bytes);
-                bytes = nullptr;
-                std::memcpy(std::strrchr(name, '.') + 1, "tga", 4);
-                LoadArchiveFile(name, &bytes, &size);
-            }
-            if (bytes != nullptr && size != 0)
+            bool isTga = false;
+            if (ExtractTextureEntry(archive, name, entry, &bytes, &size, &isTga))
                 gfx::CreateTextureFromFileInMemoryEx(device, bytes, size, gfx::TEXTURE_DEFAULT, gfx::TEXTURE_DEFAULT,
                                                      gfx::TEXTURE_DEFAULT, 0, D3DFMT_V8U8, D3DPOOL_MANAGED,
                                                      &m_pBumpTextures[i]);

@@ -8,18 +8,11 @@
 #include "src/ClassBase/CameraSwitch.h"
 #include "src/ClassBase/CollisionFaces.h"
 #include "src/ClassBase/ObjectTrajectory.h"
+#include "src/ClassBase/SceneConstants.h"
+#include "src/ClassBase/WorldFrame.h"
 #include "src/ClassBase/win/Model.h"
 #include "src/ClassBase/win/RippleField.h"
 #include "src/ClassRender/win/RenderTypes.h"
-
-class CSaverCore;
-
-enum ScenePass
-{
-    spMain = 0,
-    spPondReflection = 1,
-    spRiverReflection = 2,
-};
 
 enum WorldModel
 {
@@ -37,11 +30,7 @@ enum WorldModel
 };
 
 constexpr int WORLD_SPLASHES = 135;
-constexpr int WORLD_FLOATING_LEAVES = 7;
-constexpr int WORLD_BUMP_TEXTURES = 32;
 
-// Seconds of the last frame, at most 0.1.
-extern float g_fFrameTime;
 // Bump environment mapping is possible on this device (three stages).
 extern bool g_bBumpWater;
 extern const D3DMATRIX g_mIdentity;
@@ -63,7 +52,6 @@ class CWorld
 public:
     bool m_bCameraBlend = false;
     bool m_bReflection = false;
-    CSaverCore* m_pOwner = nullptr;
     CCameraPath m_Cameras[CAMERA_PATHS];
     CCollisionFaces m_CollisionFaces;
     CModel m_Models[WORLD_MODELS];
@@ -75,6 +63,8 @@ public:
     ObjectTrajectory m_DuckTrajectory;
     IDirect3DTexture9* m_pBumpTextures[WORLD_BUMP_TEXTURES] = {};
     CCameraSwitch m_Switch;
+    CWorldFrameBuilder m_FrameBuilder;
+    WorldFrame m_Frame; // what this frame computed; drawing reads only this
 
     IDirect3DTexture9* m_pWaterMaskTexture = nullptr;
     IDirect3DSurface9* m_pWaterMaskSurface = nullptr;
@@ -95,9 +85,9 @@ public:
     CWorld& operator=(const CWorld&) = delete;
 
     // Loads every object of the scene; 0.
-    HRESULT RenderInit(CSaverCore* app);
+    HRESULT RenderInit();
     // Advances and draws one frame, then presents.
-    HRESULT RenderFrame(CSaverCore* app);
+    HRESULT RenderFrame();
     // Releases every device object of the world; safe to call twice.
     void ReleaseWorld();
 
@@ -106,14 +96,18 @@ public:
     void InitBumpWater();
     // Fixed states, the five targets, the screen quad, the splash pool.
     void CreateRenderTargets();
+    // Everything one camera's picture needs, in order: the rings (and the
+    // plants facing this camera) advanced, then RenderView.
+    void UpdateAndRenderView(const WorldFrameView& view, IDirect3DSurface9* target);
     // The scene of one camera into one target, with reflections and water.
-    void RenderView(CCameraPath& path, IDirect3DSurface9* target);
-    void DrawScene(CCameraPath& path, ScenePass pass);
-    void DrawPondWater(CCameraPath& path, IDirect3DSurface9* target);
-    void DrawRiverWater(CCameraPath& path, IDirect3DSurface9* target);
+    void RenderView(const WorldFrameView& view, IDirect3DSurface9* target);
+    void DrawScene(const WorldFrameView& view, ScenePass pass);
+    void DrawPondWater(const WorldFrameView& view, IDirect3DSurface9* target);
+    void DrawRiverWater(const WorldFrameView& view, IDirect3DSurface9* target);
 
 private:
     void DrawScreenQuad();
-    void WaterComposite(IDirect3DSurface9* target, IDirect3DTexture9* reflection, float bump, float tiling);
-    void PrepareView(CCameraPath& path);
+    void BlendCameraViews();
+    void WaterComposite(IDirect3DSurface9* target, IDirect3DTexture9* reflection, int bumpFrame, float bump,
+                        float tiling);
 };
