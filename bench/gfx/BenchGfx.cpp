@@ -14,7 +14,7 @@
 
 #include "data/DxtBlocks.h"
 #include "data/TexturePrepare.h"
-#include "tests/common/GfxTestImages.h"
+#include "tools/samples/SamplePictures.h"
 
 namespace {
 

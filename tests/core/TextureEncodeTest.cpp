@@ -3,12 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "data/DdsImage.h"
 #include "data/DxtBlocks.h"
 #include "data/ImageResample.h"
 #include "data/TexturePrepare.h"
-#include "tests/common/GfxTestImages.h"
+#include "tools/samples/SamplePictures.h"
 
 namespace {
 
