@@ -165,4 +165,15 @@ std::vector<uint8_t> MakeLeafPicture(int w, int h, uint32_t seed)
     return px;
 }
 
+double SquaredColourError(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+{
+    double sum = 0;
+    for (size_t i = 0; i < a.size(); i += 4)
+        for (int k = 0; k < 3; ++k) {
+            const double d = double(a[i + k]) - b[i + k];
+            sum += d * d;
+        }
+    return sum;
+}
+
 } // namespace gfxtest

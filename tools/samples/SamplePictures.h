@@ -46,4 +46,8 @@ std::vector<uint8_t> MakeSmoothPicture(int w, int h, uint32_t seed);
 // one-texel soft edge, like the scene's cut-out textures.
 std::vector<uint8_t> MakeLeafPicture(int w, int h, uint32_t seed);
 
+// Sum of the squared colour differences (alpha left out) of two RGBA pixel
+// lists of one size: the error measure of the encoder's tests and benchmark.
+double SquaredColourError(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b);
+
 } // namespace gfxtest
