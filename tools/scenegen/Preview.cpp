@@ -33,11 +33,9 @@ Mat4 LookAt(Vec3 eye, Vec3 at)
     return v;
 }
 
-enum class Pass { Main, Pond, River };
-
 // One pass of the scene as the program's DrawScene orders it.
 void DrawScenePass(Raster& r, TextureSet& tex, const SceneContent& s, const Animated& an, const Mat4& view,
-                   Pass pass)
+                   ScenePass pass)
 {
     State st;
     // Sky with the view's rotation only, no depth.
@@ -50,9 +48,9 @@ void DrawScenePass(Raster& r, TextureSet& tex, const SceneContent& s, const Anim
     DrawPosed(r, tex, FromModel(s.models.at("sky.singleobject"), Identity()), st);
     r.SetView(view);
     st = State();
-    st.cull = pass == Pass::Main ? Cull::None : Cull::CCW;
+    st.cull = pass == spMain ? Cull::None : Cull::CCW;
     const Mat4 inv = InverseAffine(view);
-    if (pass == Pass::Pond) {
+    if (pass == spPondReflection) {
         DrawPosed(r, tex, FromModel(s.models.at("scene_refl_lusa.singleobject"), Identity()), st);
         st.cull = Cull::CCW;
         DrawPosed(r, tex, Grass(s.lists.at("grass_up.transobj"), inv), st);
@@ -72,7 +70,7 @@ void DrawScenePass(Raster& r, TextureSet& tex, const SceneContent& s, const Anim
     for (const auto& reed : an.reeds)
         DrawPosed(r, tex, reed, st);
     st.cull = Cull::CCW;
-    if (pass == Pass::Main) {
+    if (pass == spMain) {
         for (const auto& d : an.ducks) {
             State ds = st;
             ds.cull = Cull::None;
@@ -117,7 +115,7 @@ std::vector<uint8_t> RenderView(const SceneContent& s, Vec3 eye, Vec3 at, int ti
     const Animated an = Animate(s, timeMs);
     const Mat4 view = LookAt(eye, at);
     Raster main(opt.width, opt.height, view, fov, aspect, SCENE_NEAR, farPlane, fog);
-    DrawScenePass(main, tex, s, an, view, Pass::Main);
+    DrawScenePass(main, tex, s, an, view, spMain);
 
     if (opt.reflections) {
         // Each water body: its mirrored picture shows where its surface is
@@ -126,9 +124,10 @@ std::vector<uint8_t> RenderView(const SceneContent& s, Vec3 eye, Vec3 at, int ti
         {
             const char* model;
             float plane;
-            Pass pass;
+            ScenePass pass;
             float fade;
-        } waters[2] = {{"lusha.singleobject", kPoolY, Pass::Pond, 1.0f}, {"reka.singleobject", kRiverY, Pass::River, 0.5f}};
+        } waters[2] = {{"lusha.singleobject", kPoolY, spPondReflection, 1.0f},
+                       {"reka.singleobject", kRiverY, spRiverReflection, 0.5f}};
         for (const auto& w : waters) {
             Raster refl(opt.width, opt.height, view, fov, aspect, SCENE_NEAR, farPlane, fog);
             const Mat4 mview = LookAt(Mirror(eye, w.plane), Mirror(at, w.plane));
