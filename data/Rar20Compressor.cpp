@@ -8,7 +8,6 @@
 #include "data/Rar20Compressor.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 #include "data/Rar20Audio.h"
