@@ -18,11 +18,6 @@ constexpr uint32_t SYM_MATCH_FIRST = 270;
 // multimedia symbol that announces new tables
 constexpr uint32_t SYM_AUDIO_NEW_TABLE = 256;
 
-inline int Abs(int v)
-{
-    return v < 0 ? -v : v;
-}
-
 } // namespace
 
 void Rar20Code::Build(const uint8_t* lengths, uint32_t count)
@@ -135,10 +130,7 @@ void CRar20Decoder::ResetState()
     m_nLastLength = 0;
 
     m_bAudio = false;
-    m_nChannels = 1;
-    m_nCurChannel = 0;
-    m_nChannelDelta = 0;
-    std::memset(m_Audio, 0, sizeof(m_Audio));
+    m_Audio = rar::AudioPredictor();
 }
 
 uint32_t CRar20Decoder::PeekBits() const
@@ -195,7 +187,7 @@ bool CRar20Decoder::ReadTables()
     SkipBits(2);
 
     uint32_t tableSize;
-    uint32_t channels = m_nChannels;
+    uint32_t channels = 1;
     if (audio)
     {
         channels = ((header >> 12) & 3) + 1;
@@ -246,9 +238,7 @@ bool CRar20Decoder::ReadTables()
     m_bAudio = audio;
     if (audio)
     {
-        m_nChannels = channels;
-        if (m_nCurChannel >= m_nChannels)
-            m_nCurChannel = 0;
+        m_Audio.SetChannels(int(channels));
         for (uint32_t c = 0; c < channels; ++c)
             m_MD[c].Build(table + c * rar::MC20, rar::MC20);
     }
@@ -271,79 +261,13 @@ void CRar20Decoder::ReadTrailingTables()
         return;
     if (m_bAudio)
     {
-        if (DecodeSymbol(m_MD[m_nCurChannel]) == SYM_AUDIO_NEW_TABLE)
+        if (DecodeSymbol(m_MD[m_Audio.curChannel]) == SYM_AUDIO_NEW_TABLE)
             ReadTables();
     }
     else if (DecodeSymbol(m_LD) == SYM_NEW_TABLE)
     {
         ReadTables();
     }
-}
-
-uint8_t CRar20Decoder::DecodeAudio(int delta)
-{
-    AudioChannel& v = m_Audio[m_nCurChannel];
-    v.m_nByteCount++;
-    v.m_nD[3] = v.m_nD[2];
-    v.m_nD[2] = v.m_nD[1];
-    v.m_nD[1] = v.m_nLastDelta - v.m_nD[0];
-    v.m_nD[0] = v.m_nLastDelta;
-
-    int predicted = 8 * v.m_nLastChar + v.m_nK[0] * v.m_nD[0] + v.m_nK[1] * v.m_nD[1] +
-                    v.m_nK[2] * v.m_nD[2] + v.m_nK[3] * v.m_nD[3] + v.m_nK[4] * m_nChannelDelta;
-    predicted = (predicted >> 3) & 0xFF;
-    int ch = (predicted - delta) & 0xFF;
-
-    int d = int(int8_t(uint8_t(delta))) * 8;
-    v.m_nDif[0] += Abs(d);
-    v.m_nDif[1] += Abs(d - v.m_nD[0]);
-    v.m_nDif[2] += Abs(d + v.m_nD[0]);
-    v.m_nDif[3] += Abs(d - v.m_nD[1]);
-    v.m_nDif[4] += Abs(d + v.m_nD[1]);
-    v.m_nDif[5] += Abs(d - v.m_nD[2]);
-    v.m_nDif[6] += Abs(d + v.m_nD[2]);
-    v.m_nDif[7] += Abs(d - v.m_nD[3]);
-    v.m_nDif[8] += Abs(d + v.m_nD[3]);
-    v.m_nDif[9] += Abs(d - m_nChannelDelta);
-    v.m_nDif[10] += Abs(d + m_nChannelDelta);
-
-    int lastDelta = (ch - v.m_nLastChar) & 0xFF;
-    if (lastDelta >= 128)
-        lastDelta -= 256;
-    m_nChannelDelta = v.m_nLastDelta = lastDelta;
-    v.m_nLastChar = ch;
-
-    if ((v.m_nByteCount & 0x1F) == 0)
-    {
-        uint32_t minDif = v.m_nDif[0];
-        uint32_t minIndex = 0;
-        v.m_nDif[0] = 0;
-        for (uint32_t i = 1; i < 11; ++i)
-        {
-            if (v.m_nDif[i] < minDif)
-            {
-                minDif = v.m_nDif[i];
-                minIndex = i;
-            }
-            v.m_nDif[i] = 0;
-        }
-        // odd indexes lower a weight, even ones raise it; 9 and 10 steer the
-        // weight of the neighbouring channel's delta
-        if (minIndex >= 1)
-        {
-            int& k = v.m_nK[(minIndex - 1) / 2];
-            if (minIndex & 1)
-            {
-                if (k >= -16)
-                    --k;
-            }
-            else if (k < 16)
-            {
-                ++k;
-            }
-        }
-    }
-    return uint8_t(ch);
 }
 
 void CRar20Decoder::CopyMatch(uint32_t length, uint32_t distance)
@@ -420,14 +344,14 @@ uint32_t CRar20Decoder::DecodeEntry(const uint8_t* in, uint32_t inSize, uint8_t*
     {
         if (m_bAudio)
         {
-            uint32_t number = DecodeSymbol(m_MD[m_nCurChannel]);
+            uint32_t number = DecodeSymbol(m_MD[m_Audio.curChannel]);
             if (number == SYM_AUDIO_NEW_TABLE)
             {
                 if (!ReadTables())
                     break;
                 continue;
             }
-            uint8_t value = DecodeAudio(int(number));
+            uint8_t value = m_Audio.Decode(int(number));
             m_pWindow[m_nWinPos] = value;
             m_nWinPos = (m_nWinPos + 1) & WINDOW_MASK;
             if (m_nWinPos == 0)
@@ -435,8 +359,6 @@ uint32_t CRar20Decoder::DecodeEntry(const uint8_t* in, uint32_t inSize, uint8_t*
             if (m_pOut != nullptr)
                 m_pOut[m_nProduced] = value;
             ++m_nProduced;
-            if (++m_nCurChannel == m_nChannels)
-                m_nCurChannel = 0;
             continue;
         }
 

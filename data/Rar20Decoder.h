@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 
+#include "data/Rar20Audio.h"
 #include "data/Rar20Format.h"
 
 // A canonical prefix code as the format builds it from code lengths.
@@ -44,20 +45,9 @@ public:
     uint32_t DecodeEntry(const uint8_t* in, uint32_t inSize, uint8_t* out, uint32_t outSize, bool solid);
 
 private:
-    struct AudioChannel
-    {
-        int m_nK[5];
-        int m_nD[4];
-        int m_nLastDelta;
-        uint32_t m_nDif[11];
-        uint32_t m_nByteCount;
-        int m_nLastChar;
-    };
-
     void ResetState();
     bool ReadTables();
     void ReadTrailingTables();
-    uint8_t DecodeAudio(int delta);
     void CopyMatch(uint32_t length, uint32_t distance);
 
     // bit input over [m_pIn, m_pIn + m_nInSize); zeros past the end
@@ -93,10 +83,7 @@ private:
     uint32_t m_nLastLength;
 
     bool m_bAudio;
-    uint32_t m_nChannels;
-    uint32_t m_nCurChannel;
-    int m_nChannelDelta;
-    AudioChannel m_Audio[rar::MAX_CHANNELS];
+    rar::AudioPredictor m_Audio;
 };
 
 // Decodes one non-solid stream with a fresh decoder. Returns false only when

@@ -64,4 +64,9 @@ constexpr uint8_t DISTANCE_BITS[48] = {0,  0,  0,  0,  1,  1,  2,  2,  3,  3,  4
 constexpr uint8_t SHORT_DISTANCE_BASE[8] = {0, 4, 8, 16, 32, 64, 128, 192};
 constexpr uint8_t SHORT_DISTANCE_BITS[8] = {2, 2, 3, 4, 5, 6, 6, 6};
 
+// Length bonuses the decoder adds for far matches: to a new match, and to a
+// match at an old distance.
+constexpr uint32_t MatchBonus(uint32_t dist) { return (dist >= 0x2000) + (dist >= 0x40000); }
+constexpr uint32_t OldBonus(uint32_t dist) { return (dist >= 0x101) + (dist >= 0x2000) + (dist >= 0x40000); }
+
 } // namespace rar

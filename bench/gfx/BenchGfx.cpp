@@ -14,7 +14,7 @@
 
 #include "data/DxtBlocks.h"
 #include "data/TexturePrepare.h"
-#include "tests/common/GfxTestImages.h"
+#include "tools/samples/SamplePictures.h"
 
 namespace {
 
@@ -114,17 +114,6 @@ gfx::RgbaImage MakeImage(int kind)
     return img;
 }
 
-double SquaredColourError(const gfx::RgbaImage& a, const gfx::RgbaImage& b)
-{
-    double sum = 0;
-    for (size_t i = 0; i < a.pixels.size(); i += 4)
-        for (int k = 0; k < 3; ++k) {
-            const double d = double(a.pixels[i + k]) - b.pixels[i + k];
-            sum += d * d;
-        }
-    return sum;
-}
-
 double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
 
 } // namespace
@@ -150,7 +139,7 @@ int main()
             for (size_t i = 0; i < images.size(); ++i) {
                 gfx::RgbaImage back;
                 gfx::DecodeDxtLevel(gfx::FMT_DXT3, levels[i], back);
-                oursError += SquaredColourError(images[i], back);
+                oursError += gfxtest::SquaredColourError(images[i].pixels, back.pixels);
             }
     }
 
@@ -168,7 +157,7 @@ int main()
     for (size_t i = 0; i < images.size(); ++i) {
         gfx::RgbaImage back;
         gfx::DecodeDxtLevel(gfx::FMT_DXT3, squished[i], back);
-        squishError += SquaredColourError(images[i], back);
+        squishError += gfxtest::SquaredColourError(images[i].pixels, back.pixels);
     }
 
     const double samples = pixels * 3;

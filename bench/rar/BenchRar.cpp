@@ -15,7 +15,7 @@
 
 #include "data/RarArchive.h"
 #include "data/RarWriter.h"
-#include "tests/support/SampleCorpus.h"
+#include "tools/samples/SampleCorpus.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

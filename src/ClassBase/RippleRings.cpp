@@ -1,12 +1,14 @@
 #include "src/ClassBase/RippleRings.h"
 
+#include "src/ClassBase/SceneConstants.h"
 #include "src/ClassRender/CrtRandom.h"
 
 // Each region's share of the 890 draws is its half-extent; two short ranges
-// leave the ring where it was.
+// leave the ring where it was. The first two regions are the foam at the
+// foot of the falls.
 const RippleRegion g_RippleRegions[] = {
-    {0, 9, false, 315.5f, -589.5f, 10.0f, 41.0f},  {10, 19, true, 0, 0, 0, 0},
-    {20, 29, false, 315.5f, 618.7f, 10.0f, 41.0f}, {30, 39, true, 0, 0, 0, 0},
+    {0, 9, false, SCENE_FOAM_B.x, SCENE_FOAM_B.z, 10.0f, SCENE_FOAM_B.y}, {10, 19, true, 0, 0, 0, 0},
+    {20, 29, false, SCENE_FOAM_A.x, SCENE_FOAM_A.z, 10.0f, SCENE_FOAM_A.y}, {30, 39, true, 0, 0, 0, 0},
     {40, 117, false, 118.0f, -1044.0f, 78.0f, 39.0f}, {118, 159, false, 153.0f, -781.0f, 42.0f, 39.0f},
     {160, 275, false, -254.0f, -624.0f, 116.0f, 39.0f}, {276, 369, false, 249.0f, -527.0f, 94.0f, 39.0f},
     {370, 442, false, -111.0f, -344.0f, 73.0f, 39.0f}, {443, 510, false, 274.0f, -163.0f, 68.0f, 39.0f},

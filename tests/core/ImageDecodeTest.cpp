@@ -9,9 +9,9 @@
 #include "data/DxtBlocks.h"
 #include "data/ImageDecode.h"
 #include "data/TexturePrepare.h"
-#include "tests/common/GfxTestImages.h"
 #include "tests/common/TestJpeg.h"
 #include "tests/common/ProgressiveJpeg.h"
+#include "tools/samples/SamplePictures.h"
 
 namespace {
 

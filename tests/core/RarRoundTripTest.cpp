@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "../support/SampleCorpus.h"
 #include "data/RarArchive.h"
 #include "data/RarWriter.h"
+#include "tools/samples/SampleCorpus.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "data/Crc32.h"
 #include "data/Rar20Format.h"
 #include "data/RarWriter.h"
-#include "tests/support/SampleCorpus.h"
 #include "tests/support/UnarCheck.h"
+#include "tools/samples/SampleCorpus.h"
 
 #if __has_include("data/RarArchive.h")
 #include "data/RarArchive.h"

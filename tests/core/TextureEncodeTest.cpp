@@ -3,24 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "data/DdsImage.h"
 #include "data/DxtBlocks.h"
 #include "data/ImageResample.h"
 #include "data/TexturePrepare.h"
-#include "tests/common/GfxTestImages.h"
+#include "tools/samples/SamplePictures.h"
 
 namespace {
 
 double ColourRmse(const gfx::RgbaImage& a, const gfx::RgbaImage& b)
 {
-    double sum = 0;
-    for (size_t i = 0; i < a.pixels.size(); i += 4)
-        for (int k = 0; k < 3; ++k) {
-            const double d = double(a.pixels[i + k]) - b.pixels[i + k];
-            sum += d * d;
-        }
-    return std::sqrt(sum / (a.pixels.size() / 4 * 3));
+    return std::sqrt(gfxtest::SquaredColourError(a.pixels, b.pixels) / (a.pixels.size() / 4 * 3));
 }
 
 gfx::RgbaImage Picture(int w, int h, const std::vector<uint8_t>& px)

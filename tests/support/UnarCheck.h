@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/SampleCorpus.h"
+#include "tools/samples/SampleCorpus.h"
 
 namespace unarcheck {
 

@@ -1,6 +1,7 @@
 // Sky dome, shadow decals, the spray sprite and the duck's plumage.
 #include <cmath>
 
+#include "src/ClassBase/SceneConstants.h"
 #include "tools/content/Noise.h"
 #include "tools/content/Textures.h"
 
@@ -14,14 +15,14 @@ Rgba Scale(Rgba c, float k) { return {c.r * k, c.g * k, c.b * k, c.a}; }
 // Sky dome: u runs around the horizon and wraps; v is linear in elevation,
 // 1 at 0.6 rad below the horizon, about 0.713 at the horizon and 0 at the
 // zenith (the dome's rings are spaced evenly in elevation). At and below the
-// horizon it is the fog colour 0x888F8F, so the dome meets the fogged distance
+// horizon it is the scene's fog colour, so the dome meets the fogged distance
 // without a line.
 const float kSkyHorizonV = 0.713f;
 float SkyElevation(float v) { return std::fmin(-0.6f + (1 - v) * 2.092f, kPi / 2); }
 
 Image Sky() {
     const int w = 1024, h = 256;  // soft, and a quarter of it is fog
-    const Rgba fog = FromHex(0x888F8F);
+    const Rgba fog = FromHex(SCENE_FOG_COLOR);
     return Fill(w, h, [&](int, int, float u, float v) {
         float e = SkyElevation(v);
         float up = Clamp01(e / (kPi / 2));  // 0 at the horizon, 1 at the zenith

@@ -59,16 +59,6 @@ float Fbm2(float x, float z, int octaves, uint32_t seed)
     return sum / norm;
 }
 
-const std::vector<RingRegion>& PondRingRegions()
-{
-    static const std::vector<RingRegion> r = {
-        {118, -1044, 78}, {153, -781, 42}, {-254, -624, 116}, {249, -527, 94},
-        {-111, -344, 73}, {274, -163, 68}, {225, 6, 90},      {-87, 0, 95},
-        {215, 152, 28},   {-118, 199, 38}, {-160, 552, 56},   {155, 735, 74},
-    };
-    return r;
-}
-
 const std::vector<PoolEllipse>& PoolShapes()
 {
     // Each ring region centre lies well inside one of these; the shapes keep

@@ -5,25 +5,21 @@
 #include <vector>
 
 #include "ToolMath.h"
+#include "src/ClassBase/SceneConstants.h"
 
 namespace sg {
 
-constexpr float kRiverY = 15.0f;  // river plane; reflections mirror in it
-constexpr float kPoolY = 37.0f;   // pool plane
-constexpr float kRainRiverX0 = -46.0f, kRainRiverX1 = 177.0f;  // the band the rain treats as river
-constexpr float kValleyZ0 = -650.0f, kValleyZ1 = 600.0f;       // where the river fills that band
+// The facts the saver shares (src/ClassBase/SceneConstants.h), under the
+// generator's names.
+constexpr float kRiverY = SCENE_RIVER_Y;  // river plane; reflections mirror in it
+constexpr float kPoolY = SCENE_POND_Y;    // pool plane
+constexpr float kRainRiverX0 = SCENE_RAIN_RIVER_X0, kRainRiverX1 = SCENE_RAIN_RIVER_X1;  // the band the rain treats as river
+constexpr float kValleyZ0 = -650.0f, kValleyZ1 = 600.0f;  // where the river fills that band
 
-const Vec3 kFallA = {320.5f, 92.6f, 620.2f};
-const Vec3 kFallB = {314.3f, 112.0f, -588.8f};
-const Vec3 kFoamA = {315.5f, 41.0f, 618.7f};
-const Vec3 kFoamB = {315.5f, 41.0f, -589.5f};
-
-// Ring regions of the pools (centre x, z, half-extent) as the ripples use them.
-struct RingRegion
-{
-    float x, z, h;
-};
-const std::vector<RingRegion>& PondRingRegions();
+const Vec3 kFallA = V(SCENE_FALL_A);
+const Vec3 kFallB = V(SCENE_FALL_B);
+const Vec3 kFoamA = V(SCENE_FOAM_A);
+const Vec3 kFoamB = V(SCENE_FOAM_B);
 
 // A pool is a union of ellipses at the pool plane.
 struct PoolEllipse

@@ -6,13 +6,14 @@
 #include <string>
 
 #include "Scene.h"
+#include "src/ClassBase/SceneConstants.h"
 
 namespace sg {
 
 struct PreviewOptions
 {
     int width = 640;
-    int height = 506;           // 640 / 1.2635379
+    int height = int(640 / SCENE_ASPECT);  // 506: the program's aspect
     std::string textureDir;     // .tga files found here replace the stand-in pictures
     bool reflections = true;
 };

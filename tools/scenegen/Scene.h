@@ -77,7 +77,12 @@ float TerrainHeight(float x, float z);
 void BuildCameraPaths(SceneContent& s);
 void BuildDuckTrajectory(SceneContent& s);
 void BuildPlacements(SceneContent& s);
-void BuildTerrainModels(SceneContent& s);
+void BuildGroundModels(SceneContent& s);   // scenery ground and the part the pools mirror
+void BuildRiverBeds(SceneContent& s);      // beds under the water and the banks
+void BuildPoolSurface(SceneContent& s);
+void BuildRiverSurface(SceneContent& s);
+void BuildBankShadows(SceneContent& s);
+void BuildTreeShadows(SceneContent& s);
 void BuildProps(SceneContent& s);
 void BuildSkins(SceneContent& s);
 void BuildPoolReflections(SceneContent& s);  // after the skins

@@ -145,7 +145,12 @@ SceneContent BuildScene()
     BuildCameraPaths(s);
     BuildDuckTrajectory(s);
     BuildPlacements(s);
-    BuildTerrainModels(s);
+    BuildGroundModels(s);
+    BuildRiverBeds(s);
+    BuildPoolSurface(s);
+    BuildRiverSurface(s);
+    BuildBankShadows(s);
+    BuildTreeShadows(s);
     BuildProps(s);
     BuildSkins(s);
     BuildPoolReflections(s);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "src/ClassBase/SceneConstants.h"
 #include "src/ClassRender/GfxMath.h"
 
 namespace sg {
@@ -14,6 +15,7 @@ using gfx::Vec3;
 constexpr float kPi = 3.14159265358979f;
 
 inline Vec3 V(float x, float y, float z) { return {x, y, z}; }
+inline Vec3 V(ScenePoint p) { return {p.x, p.y, p.z}; }
 inline Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
 inline Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 inline Vec3 operator*(Vec3 a, float s) { return {a.x * s, a.y * s, a.z * s}; }

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string>
 
+#include "src/ClassBase/SceneConstants.h"
 #include "tools/content/ContentSet.h"
 #include "tools/content/Pictures.h"
 #include "tools/content/Sounds.h"
@@ -176,7 +177,7 @@ TEST(Textures, SkyMeetsTheFogColourAtTheHorizon) {
     // there down the sky is the fog colour, above it it is not.
     Image sky = LoadEntry("sky.tga");
     ASSERT_FALSE(sky.Empty());
-    const uint8_t fog[3] = {0x88, 0x8F, 0x8F};
+    const uint8_t fog[3] = {uint8_t(SCENE_FOG_COLOR >> 16), uint8_t(SCENE_FOG_COLOR >> 8), uint8_t(SCENE_FOG_COLOR)};
     const int horizon = int(0.713f * sky.Height()) + 1;
     for (int y : {horizon, (horizon + sky.Height()) / 2, sky.Height() - 1})
         for (int x = 0; x < sky.Width(); x += 7)

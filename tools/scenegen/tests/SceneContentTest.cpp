@@ -8,6 +8,7 @@
 
 #include "Scene.h"
 #include "Skins.h"
+#include "src/ClassBase/RippleRings.h"
 
 namespace {
 
@@ -226,10 +227,12 @@ TEST(SceneContent, PoolsRiverAndFallsWhereTheProgramExpectsThem)
 {
     const MeshHeights pool({&Scene().models.at("lusha.singleobject")});
     const MeshHeights river({&Scene().models.at("reka.singleobject")});
-    // Every pond ring region centre and both foam rings lie over pool water.
+    // Every pond ring region centre (the saver's table) and both foam rings
+    // lie over pool water.
     std::vector<std::pair<float, float>> centres;
-    for (const auto& r : PondRingRegions())
-        centres.push_back({r.x, r.z});
+    for (int i = 0; i < g_nRippleRegions; ++i)
+        if (!g_RippleRegions[i].keep)
+            centres.push_back({g_RippleRegions[i].x, g_RippleRegions[i].z});
     centres.push_back({kFoamA.x, kFoamA.z});
     centres.push_back({kFoamB.x, kFoamB.z});
     for (const auto& c : centres) {

@@ -1,49 +1,29 @@
-// Test and benchmark data made by code: text, binary records, mesh floats,
-// 8- and 16-bit PCM, images, repetitive and incompressible bytes. Every
-// generator is deterministic (its own LCG), so archives built from the
-// corpus are the same on every run.
-#pragma once
+// Samples: the data generators and the mixed corpus.
+#include "tools/samples/SampleCorpus.h"
+
 #include <cmath>
-#include <cstdint>
 #include <cstring>
-#include <string>
-#include <vector>
 
 namespace sample {
 
-using Bytes = std::vector<unsigned char>;
+namespace {
 
-class Lcg
-{
-public:
-    explicit Lcg(uint32_t seed) : m_state(seed) {}
-    uint32_t Next()
-    {
-        m_state = m_state * 1664525u + 1013904223u;
-        return m_state >> 8;
-    }
-    uint32_t Below(uint32_t n) { return Next() % n; }
-    float Unit() { return float(Next() & 0xFFFF) / 65536.0f; }
-
-private:
-    uint32_t m_state;
-};
-
-inline void PutLe16(Bytes& b, uint32_t v)
+void PutLe16(Bytes& b, uint32_t v)
 {
     b.push_back(static_cast<unsigned char>(v));
     b.push_back(static_cast<unsigned char>(v >> 8));
 }
 
-inline void PutFloat(Bytes& b, float f)
+void PutFloat(Bytes& b, float f)
 {
     unsigned char raw[4];
     std::memcpy(raw, &f, 4);
     b.insert(b.end(), raw, raw + 4);
 }
 
-// Words with the skew of natural text, in lines and paragraphs.
-inline Bytes Text(size_t size, uint32_t seed)
+} // namespace
+
+Bytes Text(size_t size, uint32_t seed)
 {
     static const char* const words[] = {
         "the", "water", "of", "river", "and", "a", "pond", "reflects", "trees", "on", "bank", "leaves",
@@ -92,8 +72,7 @@ inline Bytes Text(size_t size, uint32_t seed)
     return b;
 }
 
-// Records of a made-up executable-like table: ids, offsets, flags, names.
-inline Bytes Binary(size_t size, uint32_t seed)
+Bytes Binary(size_t size, uint32_t seed)
 {
     Lcg rng(seed);
     Bytes b;
@@ -118,8 +97,7 @@ inline Bytes Binary(size_t size, uint32_t seed)
     return b;
 }
 
-// A height-field mesh: positions, normals, uv as floats, then 16-bit indices.
-inline Bytes Mesh(int grid, uint32_t seed)
+Bytes Mesh(int grid, uint32_t seed)
 {
     Lcg rng(seed);
     Bytes b;
@@ -146,8 +124,7 @@ inline Bytes Mesh(int grid, uint32_t seed)
     return b;
 }
 
-// PCM: a few tones with a slow envelope and a little noise. bits 8 or 16.
-inline Bytes Pcm(size_t frames, int channels, int bits, uint32_t seed)
+Bytes Pcm(size_t frames, int channels, int bits, uint32_t seed)
 {
     Lcg rng(seed);
     Bytes b;
@@ -167,9 +144,7 @@ inline Bytes Pcm(size_t frames, int channels, int bits, uint32_t seed)
     return b;
 }
 
-// Uncompressed true-colour TGA (bytes per pixel 3 or 4): smooth gradients,
-// soft shapes and grain, like the scene's textures.
-inline Bytes Image(int width, int height, int bytesPerPixel, uint32_t seed)
+Bytes Image(int width, int height, int bytesPerPixel, uint32_t seed)
 {
     Lcg rng(seed);
     Bytes b(18, 0);
@@ -196,7 +171,7 @@ inline Bytes Image(int width, int height, int bytesPerPixel, uint32_t seed)
     return b;
 }
 
-inline Bytes Random(size_t size, uint32_t seed)
+Bytes Random(size_t size, uint32_t seed)
 {
     Lcg rng(seed);
     Bytes b(size);
@@ -205,7 +180,7 @@ inline Bytes Random(size_t size, uint32_t seed)
     return b;
 }
 
-inline Bytes Repeat(const std::string& unit, size_t size)
+Bytes Repeat(const std::string& unit, size_t size)
 {
     Bytes b(size);
     for (size_t i = 0; i < size; i++)
@@ -213,9 +188,7 @@ inline Bytes Repeat(const std::string& unit, size_t size)
     return b;
 }
 
-// A block of noise that comes back just inside the 1 MiB window, so only a
-// match at a distance near 1 MiB codes the second copy.
-inline Bytes FarRepeat(uint32_t seed)
+Bytes FarRepeat(uint32_t seed)
 {
     const size_t head = 200000, gap = 840000;
     Bytes b = Random(head + gap, seed);
@@ -224,15 +197,7 @@ inline Bytes FarRepeat(uint32_t seed)
     return b;
 }
 
-struct Entry
-{
-    std::string name; // '\' between folders
-    Bytes data;
-};
-
-// The mixed corpus: about 3.5 MB per unit of scale; compact divides every
-// size but that of the 1.2 MB far-match file by eight, for quick tests.
-inline std::vector<Entry> MixedCorpus(int scale = 1, bool compact = false)
+std::vector<Entry> MixedCorpus(int scale, bool compact)
 {
     const size_t q = compact ? 8 : 1;
     const int g = compact ? 3 : 1;

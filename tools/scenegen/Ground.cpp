@@ -1,0 +1,86 @@
+// Host tool: the scenery's ground (scene.singleobject) with its stones,
+// ledges, bridge and falls, and the part of it the pools mirror
+// (scene_refl_lusa.singleobject, trees added later).
+#include <algorithm>
+
+#include "SceneryProps.h"
+#include "TerrainMesh.h"
+
+namespace sg {
+
+void BuildGroundModels(SceneContent& s)
+{
+    MeshBuilder scene, refl;
+    GridVertices gScene(scene), gRefl(refl);
+
+    // Material order is the draw order; names as the modelling tool wrote them.
+    const int mGrass = scene.Material("ground01.tga");
+    const int mMeadow = scene.Material("ground04.tga");
+    const int mForest = scene.Material("ground03.tga");
+    const int mEarth = scene.Material("ground02.tga");
+    const int mRock = scene.Material("rock01.tga");
+    const int mCliff = scene.Material("rock02.tga");
+    const int mRim = scene.Material("border01.tga");
+    const int mHill = scene.Material("hill01.tga");
+    for (const char* n : {"ground01.tga", "ground04.tga", "ground03.tga", "ground02.tga", "rock01.tga", "rock02.tga",
+                          "border01.tga", "hill01.tga"})
+        refl.Material(n);  // same indices as the scenery's
+
+    auto underTree = [&](float x, float z) {
+        for (const auto& t : s.trees) {
+            float dx = x - t.root.x, dz = z - t.root.z;
+            if (dx * dx + dz * dz < t.radius * t.radius * 0.8f)
+                return true;
+        }
+        return false;
+    };
+
+    ForEachGroundTriangle([&](const GroundTriangle& t) {
+        if (t.part != GroundPart::Scenery)
+            return;
+        const Vec3 a = t.a, b = t.b, c = t.c, n = t.n;
+        const float cx = t.cx, cy = t.cy, cz = t.cz, pd = t.pd;
+        int mat;
+        if (pd < 0)
+            mat = mRim;  // the pool's edge above the water line
+        else if (n.y < 0.5f)
+            mat = (cx > 250 && cy > 45) ? mCliff : mRock;
+        else if (pd < 9)
+            mat = mRim;
+        else if (std::fabs(cz) > 1120 || cx < -620 || cx > 590)
+            mat = mHill;
+        else if (n.y < 0.8f)
+            mat = mEarth;
+        else if (underTree(cx, cz))
+            mat = mForest;
+        else
+            mat = Fbm2(cx / 90, cz / 90, 2, 31) > 0.15f ? mMeadow : mGrass;
+        // The scenery's ground is wound to face down: the main pass draws it
+        // without culling, and the mirrored views look at it from below.
+        const auto v = gScene.Three(t);
+        scene.Tri(mat, v[0], v[2], v[1]);
+        // What the pools can mirror: ground above their plane, not too far off.
+        float nearPool = 1e9f;
+        for (const auto& p : PoolShapes())
+            nearPool = std::min(nearPool, std::hypot(cx - p.cx, cz - p.cz));
+        if (std::min({a.y, b.y, c.y}) > kPoolY - 0.5f && pd > -1 && nearPool < 650)
+        {
+            const auto r = gRefl.Three(t);
+            refl.Tri(mat, r[0], r[2], r[1]);
+        }
+    });
+
+    const MeshBuilder ledges = BuildLedges();
+    const MeshBuilder falls = BuildFalls();
+    scene.Append(PlaceStones(s).scenery);
+    scene.Append(ledges);
+    scene.Append(BuildBridge());
+    scene.Append(falls);
+    refl.Append(ledges);
+    refl.Append(falls);
+
+    s.models["scene.singleobject"] = scene.Build(10, 1);
+    s.models["scene_refl_lusa.singleobject"] = refl.Build(10, 1);
+}
+
+} // namespace sg

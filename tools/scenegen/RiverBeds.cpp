@@ -1,0 +1,41 @@
+// Host tool: the river and pool beds (ruslo_dn.singleobject), seen through
+// the water, with the stones by the river; and the banks
+// (ruslo_up.singleobject), seen from above and mirrored in the river.
+#include "SceneryProps.h"
+#include "TerrainMesh.h"
+
+namespace sg {
+
+void BuildRiverBeds(SceneContent& s)
+{
+    MeshBuilder bedLow, bedUp;
+    GridVertices gLow(bedLow), gUp(bedUp);
+    const int mBed = bedLow.Material("ruslo01.tga");
+    const int mPoolBed = bedLow.Material("lusha_dno.tga");
+    const int mBank = bedUp.Material("bereg01.tga");
+    const int mSand = bedUp.Material("sand01.tga");
+    ForEachGroundTriangle([&](const GroundTriangle& t) {
+        switch (t.part) {
+        case GroundPart::RiverBed:
+        case GroundPart::PoolBed: {
+            const auto v = gLow.Three(t);
+            bedLow.Tri(t.part == GroundPart::RiverBed ? mBed : mPoolBed, v[0], v[1], v[2]);
+            break;
+        }
+        case GroundPart::Sand:
+        case GroundPart::Bank: {
+            const auto v = gUp.Three(t);
+            bedUp.TwoSided(t.part == GroundPart::Sand ? mSand : mBank, v[0], v[1], v[2]);
+            break;
+        }
+        case GroundPart::Scenery:
+            break;
+        }
+    });
+    bedLow.Append(PlaceStones(s).bank);
+
+    s.models["ruslo_dn.singleobject"] = bedLow.Build(10, 1);
+    s.models["ruslo_up.singleobject"] = bedUp.Build(10, 1);
+}
+
+} // namespace sg

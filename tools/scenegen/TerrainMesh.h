@@ -1,0 +1,70 @@
+// Host tool: what the builders of the ground, the beds and the scenery share:
+// the ground grid's triangles in mesh order, each with the part of the
+// valley it belongs to, and grid vertices shared inside one mesh.
+#pragma once
+
+#include <array>
+#include <functional>
+
+#include "Scene.h"
+
+namespace sg {
+
+inline Vec3 TriNormal(Vec3 a, Vec3 b, Vec3 c) { return Norm(Cross(b - a, c - a)); }
+
+// Where a triangle of the ground grid goes.
+enum class GroundPart
+{
+    RiverBed,  // under the river, seen through the water
+    PoolBed,   // under a pool
+    Sand,      // bank below the sand line, seen from above and mirrored
+    Bank,      // bank above it
+    Scenery,   // everything else: the scenery's ground
+};
+
+struct GroundTriangle
+{
+    int i[3], j[3];    // grid nodes of the corners
+    Vec3 a, b, c;      // the corners
+    Vec3 n;            // normal, up for the grid's order
+    float cx, cy, cz;  // centroid
+    float rd, pd;      // river and pool distance of the centroid
+    GroundPart part;
+};
+
+// Every triangle of the ground grid, cell by cell with alternating diagonals.
+void ForEachGroundTriangle(const std::function<void(const GroundTriangle&)>& visit);
+
+// Grid vertices of one mesh, each made the first time a triangle uses it.
+struct GridVertices
+{
+    explicit GridVertices(MeshBuilder& m)
+        : mesh(&m), index(Grid().pts.size(), -1), nx(int(Grid().xs.size())), points(&Grid().pts)
+    {
+    }
+    // A triangle's three corners, created in corner order (never inside one
+    // call's arguments, whose order the compiler picks).
+    std::array<uint16_t, 3> Three(const GroundTriangle& t)
+    {
+        std::array<uint16_t, 3> r;
+        for (int k = 0; k < 3; ++k)
+            r[size_t(k)] = Get(t.i[k], t.j[k]);
+        return r;
+    }
+    uint16_t Get(int i, int j)
+    {
+        int& slot = index[size_t(j * nx + i)];
+        if (slot < 0) {
+            const Vec3 p = (*points)[size_t(j * nx + i)];
+            slot = mesh->Vertex(p, p.x / 64.0f, p.z / 64.0f);
+        }
+        return uint16_t(slot);
+    }
+
+    MeshBuilder* mesh;
+    std::vector<int> index;
+    int nx;
+    const std::vector<Vec3>* points;
+};
+
+} // namespace sg
