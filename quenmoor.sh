@@ -45,8 +45,10 @@ try_wine32() {
   [ -x /usr/lib/wine/wine ] && return 0
   [ -e "$marker" ] && return 0
   log "trying 32-bit Wine (optional)"
+  # A failed update (often only the i386 index) is no failure by itself: the
+  # install that follows decides.
   if sudo_if_needed dpkg --add-architecture i386 &&
-     sudo_if_needed apt-get update -qq >/dev/null 2>&1;
+     { sudo_if_needed apt-get update -qq >/dev/null 2>&1 || log "apt-get update with i386 reported a problem; trying the install anyway"; } &&
      sudo_if_needed env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq wine32:i386 >/dev/null 2>&1; then
     if have_wine32; then
       log "32-bit Wine installed"
