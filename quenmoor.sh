@@ -69,11 +69,24 @@ try_wine32() {
 # cannot start 32-bit programs at all).
 have_wine32() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
 
+# Configures a tree once, and again whenever its arguments (or the compilers
+# chosen through CC/CXX) differ from the ones in its stamp. Only the cache is
+# dropped then, so that an option left out does not linger; the objects stay
+# and only changed compile commands rebuild (cmake --fresh would remove them).
 configure() { # dir, extra cmake args...
   local dir=$1; shift
-  if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+  local stamp=$dir/quenmoor-configure.args args
+  args=$(printf '%s\n' "CC=${CC:-}" "CXX=${CXX:-}" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@")
+  if [ -f "$dir/build.ninja" ] && [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$args" ]; then
+    return 0
   fi
+  if [ -f "$dir/CMakeCache.txt" ]; then
+    log "configuring $dir again (its arguments changed)"
+    rm -f "$dir/CMakeCache.txt"
+  fi
+  rm -f "$stamp"
+  cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+  printf '%s\n' "$args" >"$stamp"
 }
 
 build_host() {
