@@ -144,20 +144,31 @@ wine_prefix() {
   fi
 }
 
+# Starts Xvfb on the first display number that comes up within 5 s; a server
+# that does not (number taken meanwhile, crash) is stopped and the next number
+# tried.
 start_xvfb() {
-  local n
+  local n up
   for n in $(seq 91 120); do
     [ -e "/tmp/.X$n-lock" ] && continue
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
+    up=0
     for _ in $(seq 50); do
-      [ -e "/tmp/.X11-unix/X$n" ] && break
+      if [ -e "/tmp/.X11-unix/X$n" ]; then up=1; break; fi
+      kill -0 "$XVFB_PID" 2>/dev/null || break
       sleep 0.1
     done
-    export DISPLAY=":$n"
-    return 0
+    if [ $up -eq 1 ] && kill -0 "$XVFB_PID" 2>/dev/null; then
+      export DISPLAY=":$n"
+      return 0
+    fi
+    kill "$XVFB_PID" >/dev/null 2>&1 || true
+    wait "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=
+    log "Xvfb did not come up on :$n; trying the next display"
   done
-  log "no free X display number"; return 1
+  log "no X display could be started (Xvfb :91 to :120)"; return 1
 }
 
 stop_session() {
