@@ -261,21 +261,30 @@ cmd_run() {
   fi
 }
 
+# Every benchmark runs even when one fails; the failures are named at the end
+# and make the exit status non-zero.
 cmd_bench() {
   install_deps
   build_all
-  local b
+  local b failed=()
   for b in "$BUILD"/host/bench/*/bench_*; do
-    [ -x "$b" ] && "$b"
+    [ -x "$b" ] || continue
+    "$b" || failed+=("$(basename "$b")")
   done
   # The scene under Wine at 1024 x 768: load, frame times on Mesa's software
   # renderer, and the world's own CPU time per frame on a device that draws
   # nothing.
   trap stop_session EXIT
-  start_xvfb
-  wine_prefix
-  "${WINE[@]}" "$BUILD/x64/scene_shots.exe" --bench 300 --paths 1
-  true
+  if start_xvfb; then
+    wine_prefix
+    "${WINE[@]}" "$BUILD/x64/scene_shots.exe" --bench 300 --paths 1 || failed+=("scene_shots --bench")
+  else
+    failed+=("scene_shots --bench (no X display)")
+  fi
+  if [ ${#failed[@]} -gt 0 ]; then
+    log "benchmarks FAILED: ${failed[*]}"
+    return 1
+  fi
 }
 
 # Waits (at most 60 s) until the screen shows more than one flat colour: the
