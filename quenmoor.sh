@@ -45,8 +45,10 @@ try_wine32() {
   [ -x /usr/lib/wine/wine ] && return 0
   [ -e "$marker" ] && return 0
   log "trying 32-bit Wine (optional)"
+  # A failed update (often only the i386 index) is no failure by itself: the
+  # install that follows decides.
   if sudo_if_needed dpkg --add-architecture i386 &&
-     sudo_if_needed apt-get update -qq >/dev/null 2>&1;
+     { sudo_if_needed apt-get update -qq >/dev/null 2>&1 || log "apt-get update with i386 reported a problem; trying the install anyway"; } &&
      sudo_if_needed env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq wine32:i386 >/dev/null 2>&1; then
     if have_wine32; then
       log "32-bit Wine installed"
@@ -67,11 +69,24 @@ try_wine32() {
 # cannot start 32-bit programs at all).
 have_wine32() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
 
+# Configures a tree once, and again whenever its arguments (or the compilers
+# chosen through CC/CXX) differ from the ones in its stamp. Only the cache is
+# dropped then, so that an option left out does not linger; the objects stay
+# and only changed compile commands rebuild (cmake --fresh would remove them).
 configure() { # dir, extra cmake args...
   local dir=$1; shift
-  if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+  local stamp=$dir/quenmoor-configure.args args
+  args=$(printf '%s\n' "CC=${CC:-}" "CXX=${CXX:-}" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@")
+  if [ -f "$dir/build.ninja" ] && [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$args" ]; then
+    return 0
   fi
+  if [ -f "$dir/CMakeCache.txt" ]; then
+    log "configuring $dir again (its arguments changed)"
+    rm -f "$dir/CMakeCache.txt"
+  fi
+  rm -f "$stamp"
+  cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+  printf '%s\n' "$args" >"$stamp"
 }
 
 build_host() {
@@ -129,20 +144,31 @@ wine_prefix() {
   fi
 }
 
+# Starts Xvfb on the first display number that comes up within 5 s; a server
+# that does not (number taken meanwhile, crash) is stopped and the next number
+# tried.
 start_xvfb() {
-  local n
+  local n up
   for n in $(seq 91 120); do
     [ -e "/tmp/.X$n-lock" ] && continue
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
+    up=0
     for _ in $(seq 50); do
-      [ -e "/tmp/.X11-unix/X$n" ] && break
+      if [ -e "/tmp/.X11-unix/X$n" ]; then up=1; break; fi
+      kill -0 "$XVFB_PID" 2>/dev/null || break
       sleep 0.1
     done
-    export DISPLAY=":$n"
-    return 0
+    if [ $up -eq 1 ] && kill -0 "$XVFB_PID" 2>/dev/null; then
+      export DISPLAY=":$n"
+      return 0
+    fi
+    kill "$XVFB_PID" >/dev/null 2>&1 || true
+    wait "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=
+    log "Xvfb did not come up on :$n; trying the next display"
   done
-  log "no free X display number"; return 1
+  log "no X display could be started (Xvfb :91 to :120)"; return 1
 }
 
 stop_session() {
@@ -235,21 +261,30 @@ cmd_run() {
   fi
 }
 
+# Every benchmark runs even when one fails; the failures are named at the end
+# and make the exit status non-zero.
 cmd_bench() {
   install_deps
   build_all
-  local b
+  local b failed=()
   for b in "$BUILD"/host/bench/*/bench_*; do
-    [ -x "$b" ] && "$b"
+    [ -x "$b" ] || continue
+    "$b" || failed+=("$(basename "$b")")
   done
   # The scene under Wine at 1024 x 768: load, frame times on Mesa's software
   # renderer, and the world's own CPU time per frame on a device that draws
   # nothing.
   trap stop_session EXIT
-  start_xvfb
-  wine_prefix
-  "${WINE[@]}" "$BUILD/x64/scene_shots.exe" --bench 300 --paths 1
-  true
+  if start_xvfb; then
+    wine_prefix
+    "${WINE[@]}" "$BUILD/x64/scene_shots.exe" --bench 300 --paths 1 || failed+=("scene_shots --bench")
+  else
+    failed+=("scene_shots --bench (no X display)")
+  fi
+  if [ ${#failed[@]} -gt 0 ]; then
+    log "benchmarks FAILED: ${failed[*]}"
+    return 1
+  fi
 }
 
 # Waits (at most 60 s) until the screen shows more than one flat colour: the

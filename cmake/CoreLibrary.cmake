@@ -8,5 +8,9 @@ endforeach()
 
 add_library(quenmoor_core STATIC ${QM_CORE_SOURCES})
 target_include_directories(quenmoor_core PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/third_party)
+# stb: data/StbLibraries.cpp compiles stb_image and stb_image_resize for the
+# core and everything linked to it. The content tools, scenegen and
+# tests/common/TestJpeg.h compile static copies of the parts they need
+# (writers, fonts, Vorbis); README.md lists them.
 target_include_directories(quenmoor_core SYSTEM PUBLIC /usr/include/stb)
 target_compile_options(quenmoor_core PRIVATE -Wall -Wextra)

@@ -1,5 +1,6 @@
-// Portable core: the one place where the stb single-file libraries are
-// compiled. Everything else (core, tools, tests) includes their headers only.
+// Portable core: the stb_image and stb_image_resize implementations of the
+// core; the rest of the core includes their headers only. Tools and tests that
+// need other stb parts compile static copies of their own.
 #include <cstdlib>
 
 #define STB_IMAGE_IMPLEMENTATION

@@ -4,9 +4,11 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "src/ClassRender/Clock.h"
 #include "src/ClassRender/CrtRandom.h"
@@ -91,8 +93,32 @@ TEST(LogWrite, EmptyNameTouchesNothingAndLongRecordsAreCut)
 
 TEST(LogWrite, UnopenableFileDropsTheRecord)
 {
-    LogWrite("/nonexistent-dir/for/sure/log.txt", "%s\n", "lost");
-    SUCCEED(); // reaching here without a crash is the behaviour
+    namespace fs = std::filesystem;
+    const fs::path base = fs::path(testing::TempDir()) / "quenmoor_log_unopenable";
+    fs::remove_all(base);
+    ASSERT_TRUE(fs::create_directory(base));
+    const fs::path missingFolder = base / "missing";
+    const fs::path inMissingFolder = missingFolder / "log.txt";
+    const fs::path folderAsFile = base / "folder.log"; // a folder where the file should be
+    ASSERT_TRUE(fs::create_directory(folderAsFile));
+
+    LogWrite(inMissingFolder.string().c_str(), "%s\n", "lost");
+    LogWrite(folderAsFile.string().c_str(), "%s\n", "lost");
+
+    // No folder is made, nothing lands anywhere under the base folder
+    EXPECT_FALSE(fs::exists(missingFolder));
+    EXPECT_TRUE(fs::is_directory(folderAsFile));
+    EXPECT_TRUE(fs::is_empty(folderAsFile));
+    std::vector<std::string> entries;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(base))
+        entries.push_back(entry.path().filename().string());
+    EXPECT_EQ(entries, std::vector<std::string>{"folder.log"});
+
+    // and the dropped record does not leak into the next one written
+    const fs::path good = base / "good.log";
+    LogWrite(good.string().c_str(), "%s\n", "kept");
+    EXPECT_EQ(ReadFile(good.string()), "kept\n");
+    fs::remove_all(base);
 }
 
 TEST(LookAt, DefaultViewAndDegenerateInputs)

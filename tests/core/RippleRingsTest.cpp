@@ -44,7 +44,11 @@ TEST(RippleRings, PondRespawnPlacesInRegionOrKeepsPosition)
     {
         RippleRings rings;
         RippleRing& r = rings.Ring(RIPPLE_SET_POND, 5);
-        r = {1234.0f, 77.0f, -999.0f, 0.99f, 0.0f, 0.0f};
+        r = RippleRing{};
+        r.x = 1234.0f;
+        r.y = 77.0f;
+        r.z = -999.0f;
+        r.phase = 0.99f;
         const uint32_t s = StateForDraw(c.lo, c.hi);
         CrtRandSetState(s);
         const RippleRegion* region = RippleRegionOf(CrtRand() % 890);

@@ -46,7 +46,9 @@ SingleObjectData LeafCard()
     for (int i = 0; i < 6; ++i)
         d.vertices.push_back({float(i), float(i) * 2, -float(i), 0.5f * i, 1.0f - 0.1f * i});
     d.indices = {0, 1, 2, 2, 1, 3, 2, 3, 4, 4, 3, 5};
-    d.materials.push_back({0, 4, "leaf.tga"});
+    d.materials.resize(1);
+    d.materials[0].triangleCount = 4;
+    d.materials[0].texture = "leaf.tga";
     return d;
 }
 
@@ -217,8 +219,11 @@ TEST(SceneFormats, DocumentedFileSizes)
 TEST(SceneFormats, SingleObjectLayoutAndRoundTrip)
 {
     SingleObjectData in = LeafCard();
-    in.materials.push_back({6, 2, "ground01.tga"});
+    in.materials.resize(2);
     in.materials[0].triangleCount = 2;
+    in.materials[1].firstIndex = 6;
+    in.materials[1].triangleCount = 2;
+    in.materials[1].texture = "ground01.tga";
     const Bytes b = WriteSingleObjectFile(in);
     // Material records start after the vertices and indices; each name is
     // followed by the offset of its own record.

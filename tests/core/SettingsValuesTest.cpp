@@ -34,7 +34,22 @@ public:
     std::vector<std::pair<std::string, uint32_t>> written;
 };
 
-const SaverSettings kDefaults = {0, 0, 1, 1, 1, 35, 800, 600, 32, 0, 1, 1};
+// The defaults these tests start from; ShowFPS, ExitOnMouseMove and FSAA 0.
+SaverSettings TestDefaults()
+{
+    SaverSettings s = {};
+    s.ShowTime = 1;
+    s.Music = 1;
+    s.SFX = 1;
+    s.MusicVolume = 35;
+    s.Width = 800;
+    s.Height = 600;
+    s.BitCount = 32;
+    s.UseDesktopSettings = 1;
+    s.TimeModeAMPM = 1;
+    return s;
+}
+const SaverSettings kDefaults = TestDefaults();
 
 void SetShippedSceneOptions()
 {
@@ -122,7 +137,14 @@ TEST(SettingsValues, WriteOrderAndEncodingsRoundTrip)
     RainStrenght = 7;
     LeafeEnable = 0;
     LeafeStrenght = 93;
-    SaverSettings settings = {1, 0, 1, 0, 1, 64, 1024, 768, 32, 0, 0, 0};
+    SaverSettings settings = {}; // every field not named here 0
+    settings.ShowFPS = 1;
+    settings.ShowTime = 1;
+    settings.SFX = 1;
+    settings.MusicVolume = 64;
+    settings.Width = 1024;
+    settings.Height = 768;
+    settings.BitCount = 32;
     MapStore store;
     WriteSettingsValues(store, settings, -1);
 

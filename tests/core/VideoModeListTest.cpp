@@ -89,7 +89,11 @@ TEST(VideoModeList, IndexBeyondTheListMakesNothingCurrent)
     for (int32_t index : {2, 1000, -2, INT32_MIN}) {
         VideoModeList list = Arranged({{1024, 768, 60, X8}, {800, 600, 60, X8}});
         list.m_nSelectedMode = index;
-        SaverSettings settings = {0, 0, 1, 1, 1, 35, 800, 600, 32, 0, 1, 1};
+        SaverSettings settings = {};
+        settings.Width = 800;
+        settings.Height = 600;
+        settings.BitCount = 32;
+        settings.FSAA = 2;
         ApplySelectedVideoMode(list, settings);
         EXPECT_EQ(list.m_nSelectedMode, index);
         EXPECT_EQ(settings.Width, 0) << index;

@@ -56,6 +56,29 @@ DifferenceSplit SplitDifferences(const shots::Picture& a, const shots::Picture& 
     return split;
 }
 
+// A capability filter for one scope, with the bump decision made again on
+// entry and on leaving: a failed assertion cannot leave the filter, or the
+// water without bump mapping, to the tests after it.
+class ScopedCapsFilter
+{
+public:
+    ScopedCapsFilter(CWorld& world, DeviceCapsFilter filter) : m_world(world)
+    {
+        WorldSetDeviceCapsFilter(filter);
+        m_world.InitBumpWater();
+    }
+    ~ScopedCapsFilter()
+    {
+        WorldSetDeviceCapsFilter(nullptr);
+        m_world.InitBumpWater();
+    }
+    ScopedCapsFilter(const ScopedCapsFilter&) = delete;
+    ScopedCapsFilter& operator=(const ScopedCapsFilter&) = delete;
+
+private:
+    CWorld& m_world;
+};
+
 class SceneRenderTest : public testing::Test
 {
 protected:
@@ -167,21 +190,19 @@ TEST_F(SceneRenderTest, ReflectionsChangeThePoolsAndNothingElse)
 TEST_F(SceneRenderTest, WithoutBumpMappingTheWaterStillReflects)
 {
     const shots::Picture bumped = FrameOf(kWaterFrame, kWaterPath);
-    WorldSetDeviceCapsFilter(shots::WithoutBumpMapping);
-    s_harness->World().InitBumpWater();
-    EXPECT_FALSE(g_bBumpWater);
+    {
+        const ScopedCapsFilter noBump(s_harness->World(), shots::WithoutBumpMapping);
+        ASSERT_FALSE(g_bBumpWater);
 
-    shots::Picture on, masks;
-    const DifferenceSplit reflected = ReflectionOnAgainstOff(on, masks);
-    EXPECT_GT(reflected.inside, 2000);
-    EXPECT_LE(reflected.outside, reflected.inside / 100);
-    // The bump map only moves the reflection about, inside the water.
-    const DifferenceSplit rippled = SplitDifferences(bumped, on, masks);
-    EXPECT_GT(rippled.inside, 0);
-    EXPECT_LE(rippled.outside, rippled.inside / 100 + 10);
-
-    WorldSetDeviceCapsFilter(nullptr);
-    s_harness->World().InitBumpWater();
+        shots::Picture on, masks;
+        const DifferenceSplit reflected = ReflectionOnAgainstOff(on, masks);
+        EXPECT_GT(reflected.inside, 2000);
+        EXPECT_LE(reflected.outside, reflected.inside / 100);
+        // The bump map only moves the reflection about, inside the water.
+        const DifferenceSplit rippled = SplitDifferences(bumped, on, masks);
+        EXPECT_GT(rippled.inside, 0);
+        EXPECT_LE(rippled.outside, rippled.inside / 100 + 10);
+    }
     EXPECT_TRUE(g_bBumpWater);
 }
 

@@ -25,8 +25,13 @@ SingleObjectData TwoMaterialMesh()
     SingleObjectData d;
     d.vertices = {{0, 15, 0, 0, 0}, {10, 15, 0, 1, 0}, {10, 15, 10, 1, 1}, {0, 20, 10, 0, 1}};
     d.indices = {0, 1, 2, 0, 2, 3, 1, 3, 2};
-    d.materials.push_back({0, 2, "bank.psd"});
-    d.materials.push_back({6, 1, "gone.dds"});
+    d.materials.resize(2);
+    d.materials[0].firstIndex = 0;
+    d.materials[0].triangleCount = 2;
+    d.materials[0].texture = "bank.psd";
+    d.materials[1].firstIndex = 6;
+    d.materials[1].triangleCount = 1;
+    d.materials[1].texture = "gone.dds";
     return d;
 }
 

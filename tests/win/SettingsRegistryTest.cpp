@@ -84,7 +84,14 @@ TEST_F(SettingsRegistry, StoredValuesAndTheOnesThatAreIgnored)
 TEST_F(SettingsRegistry, WriteStoresEveryValueAsADword)
 {
     CSaverCore app;
-    app.m_Settings = {1, 0, 1, 0, 1, 64, 1024, 768, 32, 0, 0, 0};
+    app.m_Settings = {}; // every field not named here 0
+    app.m_Settings.ShowFPS = 1;
+    app.m_Settings.ShowTime = 1;
+    app.m_Settings.SFX = 1;
+    app.m_Settings.MusicVolume = 64;
+    app.m_Settings.Width = 1024;
+    app.m_Settings.Height = 768;
+    app.m_Settings.BitCount = 32;
     app.m_VideoModes.m_nSelectedMode = -1;
     WaterReflection = 0;
     RainEnable = 1;

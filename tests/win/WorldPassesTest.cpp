@@ -29,9 +29,18 @@ uint32_t TestClock()
     return g_nowMs;
 }
 
-const char* const kModelFiles[WORLD_MODELS] = {
-    "sky", "scene", "scene_refl_lusa", "ruslo_dn", "ruslo_up", "lusha", "reka", "shadow", "tree_shadow", "brizg",
+// The archive name of each model slot, as the world loads it.
+struct ModelFile
+{
+    WorldModel slot;
+    const char* name;
 };
+const ModelFile kModelFiles[] = {
+    {wmSky, "sky"}, {wmScene, "scene"}, {wmSceneReflPond, "scene_refl_lusa"},
+    {wmRiverBedDown, "ruslo_dn"}, {wmRiverBedUp, "ruslo_up"}, {wmPond, "lusha"},
+    {wmRiver, "reka"}, {wmShadow, "shadow"}, {wmTreeShadow, "tree_shadow"}, {wmSplash, "brizg"},
+};
+static_assert(sizeof(kModelFiles) / sizeof(kModelFiles[0]) == WORLD_MODELS, "a file for every model slot");
 
 // One textured triangle: enough for one draw per model.
 std::vector<uint8_t> OneTriangle()
@@ -39,7 +48,9 @@ std::vector<uint8_t> OneTriangle()
     SingleObjectData d;
     d.vertices = {{0, 15, 0, 0, 0}, {10, 15, 0, 1, 0}, {10, 15, 10, 1, 1}};
     d.indices = {0, 1, 2};
-    d.materials.push_back({0, 1, "tex.tga"});
+    d.materials.resize(1);
+    d.materials[0].triangleCount = 1;
+    d.materials[0].texture = "tex.tga";
     return WriteSingleObjectFile(d);
 }
 
@@ -57,8 +68,8 @@ protected:
         rar::CRarWriter writer;
         ASSERT_TRUE(writer.AddFile("tex.tga", gfxtest::MakeTga(4, 4, rgba, {32, false, false}), rar::PackMethod::Store));
         const std::vector<uint8_t> mesh = OneTriangle();
-        for (const char* name : kModelFiles)
-            ASSERT_TRUE(writer.AddFile(std::string(name) + ".singleobject", mesh));
+        for (const ModelFile& model : kModelFiles)
+            ASSERT_TRUE(writer.AddFile(std::string(model.name) + ".singleobject", mesh));
         for (int k = 0; k < WORLD_FLOATING_LEAVES; ++k)
             ASSERT_TRUE(writer.AddFile("water_list_" + std::to_string(k) + ".singleobject", mesh));
         m_archiveBytes = writer.Bytes();
@@ -66,11 +77,11 @@ protected:
 
         world.CreateRenderTargets();
         ASSERT_TRUE(world.m_bReflection);
-        for (int i = 0; i < WORLD_MODELS; ++i)
+        for (const ModelFile& model : kModelFiles)
         {
-            const std::string file = std::string(kModelFiles[i]) + ".singleobject";
-            ASSERT_EQ(world.m_Models[i].LoadFrom(archive, file.c_str()), 0);
-            m_names[world.m_Models[i].m_VertexBuffer.m_pRenderBuffer] = kModelFiles[i];
+            const std::string file = std::string(model.name) + ".singleobject";
+            ASSERT_EQ(world.m_Models[model.slot].LoadFrom(archive, file.c_str()), 0);
+            m_names[world.m_Models[model.slot].m_VertexBuffer.m_pRenderBuffer] = model.name;
         }
         for (int k = 0; k < WORLD_FLOATING_LEAVES; ++k)
         {
