@@ -49,3 +49,7 @@ if(QM_FUZZ)
       -artifact_prefix=${work}/ ${work} ${corpus})
   endforeach()
 endif()
+
+# The shell and the framework never include each other both ways.
+add_test(NAME layering COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
+  -P ${PROJECT_SOURCE_DIR}/cmake/CheckLayering.cmake)

@@ -113,3 +113,11 @@ endif()
 add_test(NAME imports COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DFILE=$<TARGET_FILE:Quenmoor>
   -P ${PROJECT_SOURCE_DIR}/cmake/CheckImports.cmake)
 set_tests_properties(imports PROPERTIES LABELS no-wine)
+
+# Neither saver carries a path of the machine that built it.
+foreach(saver Quenmoor QuenmoorLogged)
+  add_test(NAME no_build_paths_${saver} COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:${saver}>
+    -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -DBINARY_DIR=${PROJECT_BINARY_DIR}
+    -P ${PROJECT_SOURCE_DIR}/cmake/CheckNoBuildPaths.cmake)
+  set_tests_properties(no_build_paths_${saver} PROPERTIES LABELS no-wine)
+endforeach()
