@@ -13,7 +13,7 @@ BUILD=$ROOT/build
 JOBS=$(nproc)
 
 PACKAGES=(
-  cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
+  cmake ninja-build g++ clang libclang-rt-14-dev clang-format googletest libgtest-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 libwine xvfb xauth x11-utils xdotool imagemagick
@@ -197,6 +197,23 @@ run_ctest() { # dir, extra ctest args...
   return $rc
 }
 
+# Every source of the project in the tree's style (.clang-format); nothing is
+# rewritten, the differences are printed.
+check_format() {
+  local files
+  if git -C "$ROOT" rev-parse --git-dir >/dev/null 2>&1; then
+    files=$(git -C "$ROOT" ls-files '*.cpp' '*.h' | grep -v -E '(^|/)(third_party|external)/|^tests/fuzz/corpus/' || true)
+  else
+    files=$(cd "$ROOT" && find . -path ./build -prune -o \( -name '*.cpp' -o -name '*.h' \) -print | sed 's|^\./||' | grep -v -E '^tests/fuzz/corpus/')
+  fi
+  if (cd "$ROOT" && printf '%s\n' $files | xargs clang-format --dry-run --Werror); then
+    log "formatting: $(printf '%s\n' $files | wc -l) files in the tree's style"
+  else
+    log "formatting: the files above differ from .clang-format (clang-format -i FILE mends them)"
+    return 1
+  fi
+}
+
 cmd_test() {
   install_deps
   build_all
@@ -209,6 +226,12 @@ cmd_test() {
   # test would keep ctest's output pipe open and hang it.
   "${WINE[@]}" cmd /c exit </dev/null >/dev/null 2>&1 || true
   local status=0
+  if check_format; then
+    TOTAL_PASSED=$((TOTAL_PASSED + 1))
+  else
+    TOTAL_FAILED=$((TOTAL_FAILED + 1))
+    status=1
+  fi
   log "host tests"
   run_ctest "$BUILD/host" || status=1
   log "sanitizer tests and fuzz smoke runs"

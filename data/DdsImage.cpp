@@ -16,14 +16,19 @@ constexpr uint32_t kPfBumpDuDv = 0x80000;
 constexpr uint32_t kCaps2CubeMap = 0x200;
 constexpr uint32_t kCaps2Volume = 0x200000;
 
-uint32_t U32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
+uint32_t U32(const uint8_t* p)
+{
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
 
 uint32_t PixelFormat(const uint8_t* pf)
 {
     const uint32_t flags = U32(pf + 4), fourCC = U32(pf + 8), bits = U32(pf + 12);
     const uint32_t r = U32(pf + 16), g = U32(pf + 20), b = U32(pf + 24), a = U32(pf + 28);
-    if (flags & kPfFourCC) {
-        switch (fourCC) {
+    if (flags & kPfFourCC)
+    {
+        switch (fourCC)
+        {
         case FMT_DXT1:
         case FMT_DXT3:
         case FMT_DXT5:
@@ -47,7 +52,8 @@ uint32_t PixelFormat(const uint8_t* pf)
 uint32_t FullMipCount(uint32_t width, uint32_t height)
 {
     uint32_t count = 1;
-    while (width > 1 || height > 1) {
+    while (width > 1 || height > 1)
+    {
         width = width > 1 ? width / 2 : 1;
         height = height > 1 ? height / 2 : 1;
         ++count;
@@ -91,7 +97,8 @@ bool ReadDds(const uint8_t* data, size_t size, PreparedTexture& out)
     uint32_t w = header.width, h = header.height;
     PreparedTexture result;
     result.format = header.format;
-    for (uint32_t i = 0; i < header.mipLevels; ++i) {
+    for (uint32_t i = 0; i < header.mipLevels; ++i)
+    {
         TextureLevel level = MakeLevelLayout(header.format, w, h);
         const size_t bytes = static_cast<size_t>(level.rowPitch) * level.rowCount;
         if (bytes > size - offset)

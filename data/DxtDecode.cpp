@@ -20,14 +20,19 @@ void DecodeColour(const uint8_t* block, uint8_t rgba[64], bool allowThreeColour)
     Expand565(c0, p[0]);
     Expand565(c1, p[1]);
     p[0][3] = p[1][3] = 255;
-    if (c0 > c1 || !allowThreeColour) {
-        for (int k = 0; k < 3; ++k) {
+    if (c0 > c1 || !allowThreeColour)
+    {
+        for (int k = 0; k < 3; ++k)
+        {
             p[2][k] = (2 * p[0][k] + p[1][k]) / 3;
             p[3][k] = (p[0][k] + 2 * p[1][k]) / 3;
         }
         p[2][3] = p[3][3] = 255;
-    } else {
-        for (int k = 0; k < 3; ++k) {
+    }
+    else
+    {
+        for (int k = 0; k < 3; ++k)
+        {
             p[2][k] = (p[0][k] + p[1][k]) / 2;
             p[3][k] = 0;
         }
@@ -35,7 +40,8 @@ void DecodeColour(const uint8_t* block, uint8_t rgba[64], bool allowThreeColour)
         p[3][3] = 0;
     }
     const uint32_t bits = block[4] | (block[5] << 8) | (block[6] << 16) | (static_cast<uint32_t>(block[7]) << 24);
-    for (int i = 0; i < 16; ++i) {
+    for (int i = 0; i < 16; ++i)
+    {
         const int idx = (bits >> (2 * i)) & 3;
         for (int k = 0; k < 4; ++k)
             rgba[i * 4 + k] = static_cast<uint8_t>(p[idx][k]);
@@ -44,12 +50,16 @@ void DecodeColour(const uint8_t* block, uint8_t rgba[64], bool allowThreeColour)
 
 } // namespace
 
-void DecodeDxt1Block(const uint8_t* block, uint8_t rgba[64]) { DecodeColour(block, rgba, true); }
+void DecodeDxt1Block(const uint8_t* block, uint8_t rgba[64])
+{
+    DecodeColour(block, rgba, true);
+}
 
 void DecodeDxt3Block(const uint8_t* block, uint8_t rgba[64])
 {
     DecodeColour(block + 8, rgba, false);
-    for (int i = 0; i < 16; ++i) {
+    for (int i = 0; i < 16; ++i)
+    {
         const int a = (block[i / 2] >> ((i & 1) * 4)) & 15;
         rgba[i * 4 + 3] = static_cast<uint8_t>(a * 17);
     }
@@ -60,10 +70,13 @@ void DecodeDxt5Block(const uint8_t* block, uint8_t rgba[64])
     DecodeColour(block + 8, rgba, false);
     const int a0 = block[0], a1 = block[1];
     int table[8] = {a0, a1};
-    if (a0 > a1) {
+    if (a0 > a1)
+    {
         for (int i = 1; i < 7; ++i)
             table[i + 1] = ((7 - i) * a0 + i * a1) / 7;
-    } else {
+    }
+    else
+    {
         for (int i = 1; i < 5; ++i)
             table[i + 1] = ((5 - i) * a0 + i * a1) / 5;
         table[6] = 0;
@@ -89,8 +102,10 @@ bool DecodeDxtLevel(uint32_t format, const TextureLevel& level, RgbaImage& out)
     out.height = level.height;
     out.pixels.resize(static_cast<size_t>(level.width) * level.height * 4);
     uint8_t texels[64];
-    for (uint32_t by = 0; by < layout.rowCount; ++by) {
-        for (uint32_t bx = 0; bx < layout.rowPitch / unit; ++bx) {
+    for (uint32_t by = 0; by < layout.rowCount; ++by)
+    {
+        for (uint32_t bx = 0; bx < layout.rowPitch / unit; ++bx)
+        {
             const uint8_t* block = level.bytes.data() + static_cast<size_t>(by) * layout.rowPitch + bx * unit;
             if (format == FMT_DXT1)
                 DecodeDxt1Block(block, texels);

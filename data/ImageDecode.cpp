@@ -13,7 +13,10 @@ namespace gfx {
 
 namespace {
 
-bool IsDds(const uint8_t* data, size_t size) { return size >= 4 && std::memcmp(data, "DDS ", 4) == 0; }
+bool IsDds(const uint8_t* data, size_t size)
+{
+    return size >= 4 && std::memcmp(data, "DDS ", 4) == 0;
+}
 
 // JPEG, PNG and BMP carry a signature; stb_image reads them. TGA has none
 // and is read by our own reader, so stb never guesses at TGA bytes.
@@ -33,27 +36,32 @@ bool IsStbPicture(const uint8_t* data, size_t size)
 bool JpegTablesSane(const uint8_t* data, size_t size)
 {
     size_t p = 2; // after SOI
-    while (p + 4 <= size) {
+    while (p + 4 <= size)
+    {
         if (data[p] != 0xFF)
             return false;
         const uint8_t marker = data[p + 1];
-        if (marker == 0xFF) { // fill byte
+        if (marker == 0xFF)
+        { // fill byte
             ++p;
             continue;
         }
         if (marker == 0xD9) // EOI
             return true;
-        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
+        {
             p += 2;
             continue;
         }
         const size_t length = (static_cast<size_t>(data[p + 2]) << 8) | data[p + 3];
         if (length < 2 || length > size - p - 2)
             return false;
-        if (marker == 0xC4) {
+        if (marker == 0xC4)
+        {
             size_t q = p + 4;
             const size_t end = p + 2 + length;
-            while (q < end) {
+            while (q < end)
+            {
                 if (end - q < 17)
                     return false;
                 size_t symbols = 0;
@@ -65,9 +73,10 @@ bool JpegTablesSane(const uint8_t* data, size_t size)
             }
         }
         p += 2 + length;
-        if (marker == 0xDA) { // entropy-coded data runs to the next marker
-            while (p + 1 < size && !(data[p] == 0xFF && data[p + 1] != 0x00 &&
-                                     !(data[p + 1] >= 0xD0 && data[p + 1] <= 0xD7)))
+        if (marker == 0xDA)
+        { // entropy-coded data runs to the next marker
+            while (p + 1 < size &&
+                   !(data[p] == 0xFF && data[p + 1] != 0x00 && !(data[p + 1] >= 0xD0 && data[p + 1] <= 0xD7)))
                 ++p;
         }
     }
@@ -86,7 +95,8 @@ bool ReadImageInfo(const uint8_t* data, size_t size, ImageInfo& info)
     info = ImageInfo{};
     if (!data || size == 0 || size > INT_MAX)
         return false;
-    if (IsDds(data, size)) {
+    if (IsDds(data, size))
+    {
         DdsHeader header;
         if (!ReadDdsHeader(data, size, header))
             return false;
@@ -97,7 +107,8 @@ bool ReadImageInfo(const uint8_t* data, size_t size, ImageInfo& info)
         info.fileFormat = header.format;
         return true;
     }
-    if (!IsStbPicture(data, size)) {
+    if (!IsStbPicture(data, size))
+    {
         TgaHeader tga;
         if (!ReadTgaHeader(data, size, tga))
             return false;
@@ -135,7 +146,8 @@ bool DecodePictureRgba(const uint8_t* data, size_t size, RgbaImage& out)
     stbi_uc* pixels = stbi_load_from_memory(data, static_cast<int>(size), &w, &h, &comp, 4);
     if (!pixels)
         return false;
-    if (!EdgeOk(w, h)) {
+    if (!EdgeOk(w, h))
+    {
         stbi_image_free(pixels);
         return false;
     }

@@ -20,7 +20,8 @@ bool ResizeRgba(const RgbaImage& src, uint32_t width, uint32_t height, RgbaImage
     out = RgbaImage{};
     if (src.width == 0 || src.height == 0 || width == 0 || height == 0)
         return false;
-    if (width == src.width && height == src.height) {
+    if (width == src.width && height == src.height)
+    {
         out = src;
         return true;
     }
@@ -28,10 +29,10 @@ bool ResizeRgba(const RgbaImage& src, uint32_t width, uint32_t height, RgbaImage
     result.width = width;
     result.height = height;
     result.pixels.resize(static_cast<size_t>(width) * height * 4);
-    const int ok = stbir_resize_uint8_generic(src.pixels.data(), static_cast<int>(src.width), static_cast<int>(src.height),
-                                              0, result.pixels.data(), static_cast<int>(width), static_cast<int>(height), 0,
-                                              4, 3, 0, STBIR_EDGE_CLAMP, STBIR_FILTER_DEFAULT, STBIR_COLORSPACE_LINEAR,
-                                              nullptr);
+    const int ok =
+        stbir_resize_uint8_generic(src.pixels.data(), static_cast<int>(src.width), static_cast<int>(src.height), 0,
+                                   result.pixels.data(), static_cast<int>(width), static_cast<int>(height), 0, 4, 3, 0,
+                                   STBIR_EDGE_CLAMP, STBIR_FILTER_DEFAULT, STBIR_COLORSPACE_LINEAR, nullptr);
     if (!ok)
         return false;
     out = std::move(result);
@@ -42,12 +43,16 @@ bool IsCutout(const RgbaImage& image)
 {
     size_t hard = 0, out = 0;
     const size_t n = static_cast<size_t>(image.width) * image.height;
-    for (size_t i = 0; i < n; ++i) {
+    for (size_t i = 0; i < n; ++i)
+    {
         const int a = image.pixels[i * 4 + 3];
-        if (a < 16) {
+        if (a < 16)
+        {
             ++hard;
             ++out;
-        } else if (a > 239) {
+        }
+        else if (a > 239)
+        {
             ++hard;
         }
     }
@@ -72,10 +77,12 @@ void Downsample2x(const RgbaImage& src, RgbaImage& out)
     out.pixels.resize(static_cast<size_t>(out.width) * out.height * 4);
     const uint32_t sx = src.width > 1 ? 2 : 1, sy = src.height > 1 ? 2 : 1;
     for (uint32_t y = 0; y < out.height; ++y)
-        for (uint32_t x = 0; x < out.width; ++x) {
+        for (uint32_t x = 0; x < out.width; ++x)
+        {
             uint32_t sum[4] = {0, 0, 0, 0}, weighted[3] = {0, 0, 0}, alpha = 0;
             for (uint32_t dy = 0; dy < sy; ++dy)
-                for (uint32_t dx = 0; dx < sx; ++dx) {
+                for (uint32_t dx = 0; dx < sx; ++dx)
+                {
                     const uint8_t* p = src.Row(y * sy + dy) + (x * sx + dx) * 4;
                     for (int k = 0; k < 4; ++k)
                         sum[k] += p[k];
@@ -105,11 +112,13 @@ void KeepCoverage(RgbaImage& image, float target)
             in += image.pixels[i * 4 + 3] * scale >= CUTOUT_ALPHA_REF;
         return static_cast<float>(in) / static_cast<float>(n);
     };
-    for (int it = 0; it < 12; ++it) {
+    for (int it = 0; it < 12; ++it)
+    {
         const float mid = 0.5f * (lo + hi);
         const float c = coverage(mid);
         const float diff = c > target ? c - target : target - c;
-        if (diff < bestDiff) {
+        if (diff < bestDiff)
+        {
             bestDiff = diff;
             bestScale = mid;
         }
@@ -120,7 +129,8 @@ void KeepCoverage(RgbaImage& image, float target)
     }
     if (bestScale == 1.0f)
         return;
-    for (size_t i = 0; i < n; ++i) {
+    for (size_t i = 0; i < n; ++i)
+    {
         const float a = image.pixels[i * 4 + 3] * bestScale;
         image.pixels[i * 4 + 3] = static_cast<uint8_t>(a >= 255.0f ? 255 : a); // truncate: keeps the test's side
     }
@@ -140,7 +150,8 @@ void BuildMipChain(const RgbaImage& top, uint32_t count, std::vector<RgbaImage>&
     const float target = cutout ? AlphaCoverage(top, CUTOUT_ALPHA_REF) : 0.0f;
     levels.push_back(top);
     RgbaImage plain = top; // the level above, before its alpha was scaled
-    for (uint32_t i = 1; i < count; ++i) {
+    for (uint32_t i = 1; i < count; ++i)
+    {
         RgbaImage next;
         Downsample2x(plain, next);
         plain = next;

@@ -19,8 +19,8 @@ int AudioPredictor::Predict(AudioChannel& v) const
     v.d[2] = v.d[1];
     v.d[1] = v.lastDelta - v.d[0];
     v.d[0] = v.lastDelta;
-    int predicted = 8 * v.lastChar + v.k[0] * v.d[0] + v.k[1] * v.d[1] + v.k[2] * v.d[2] + v.k[3] * v.d[3] +
-                    v.k[4] * channelDelta;
+    int predicted =
+        8 * v.lastChar + v.k[0] * v.d[0] + v.k[1] * v.d[1] + v.k[2] * v.d[2] + v.k[3] * v.d[3] + v.k[4] * channelDelta;
     return (predicted >> 3) & 0xFF;
 }
 

@@ -22,10 +22,10 @@ namespace {
 
 constexpr int LZ_TABLE = NC20 + DC20 + RC20; // 374 code lengths
 constexpr int SYM_REPEAT_LAST = 256;
-constexpr int SYM_OLD_DIST = 257;            // 257..260
-constexpr int SYM_SHORT = 261;               // 261..268
+constexpr int SYM_OLD_DIST = 257; // 257..260
+constexpr int SYM_SHORT = 261;    // 261..268
 constexpr int SYM_NEW_TABLE = 269;
-constexpr int SYM_MATCH = 270;               // 270..297
+constexpr int SYM_MATCH = 270; // 270..297
 constexpr int AUDIO_NEW_TABLE = 256;
 
 constexpr uint32_t MAX_MATCH = 257; // fits every length code with any distance bonus
@@ -293,7 +293,7 @@ struct CRar20Compressor::Impl
             int ls = g_slots.lengthSlot[l];
             int ds = DistanceSlot(c.dist - 1);
             segment.push_back({static_cast<uint16_t>(SYM_MATCH + ls), static_cast<uint16_t>(ds),
-                             (l - LENGTH_BASE[ls]) | ((c.dist - 1 - DISTANCE_BASE[ds]) << 8)});
+                               (l - LENGTH_BASE[ls]) | ((c.dist - 1 - DISTANCE_BASE[ds]) << 8)});
             segmentHist[SYM_MATCH + ls]++;
             segmentHist[NC20 + ds]++;
             st.PushMatch(c.len, c.dist);
@@ -303,8 +303,8 @@ struct CRar20Compressor::Impl
         {
             uint32_t l = c.len - 2 - OldBonus(c.dist);
             int ls = g_slots.lengthSlot[l];
-            segment.push_back({static_cast<uint16_t>(SYM_OLD_DIST + c.oldIndex), static_cast<uint16_t>(ls),
-                             l - LENGTH_BASE[ls]});
+            segment.push_back(
+                {static_cast<uint16_t>(SYM_OLD_DIST + c.oldIndex), static_cast<uint16_t>(ls), l - LENGTH_BASE[ls]});
             segmentHist[SYM_OLD_DIST + c.oldIndex]++;
             segmentHist[NC20 + DC20 + ls]++;
             st.PushMatch(c.len, c.dist);
@@ -569,8 +569,8 @@ struct CRar20Compressor::Impl
                 for (size_t i = 0; i < merged.size(); i++)
                     merged[i] = audioHist[i] + segHist[i];
                 size_t together = AudioBlockBits(merged.data(), channels, lens);
-                size_t apart = AudioBlockBits(audioHist, channels, lens) +
-                               AudioBlockBits(segHist.data(), channels, lens);
+                size_t apart =
+                    AudioBlockBits(audioHist, channels, lens) + AudioBlockBits(segHist.data(), channels, lens);
                 if (apart < together || audioBlock.size() + seg.size() > MAX_BLOCK_TOKENS)
                     FlushAudioBlock();
             }

@@ -20,9 +20,9 @@ enum class CompressMode
 struct CompressOptions
 {
     CompressMode mode = CompressMode::Auto;
-    int channels = 0;    // multimedia channels 1..4; 0 tries every count
+    int channels = 0;     // multimedia channels 1..4; 0 tries every count
     int chainDepth = 128; // hash-chain candidates looked at per position
-    bool lazy = true;    // defer a match by one byte when the next one is better
+    bool lazy = true;     // defer a match by one byte when the next one is better
 };
 
 // What the last CompressEntry call chose; for tests and tools.
@@ -30,7 +30,7 @@ struct CompressStats
 {
     bool multimedia = false;
     int channels = 0;
-    int tableBlocks = 0;   // table blocks written for the entry
+    int tableBlocks = 0;       // table blocks written for the entry
     bool reusedTables = false; // solid continuation coded with the tables it inherited
 };
 

@@ -49,15 +49,15 @@ constexpr int BC20 = 19;              // bit-length codes
 constexpr int MC20 = 257;             // multimedia codes per channel
 constexpr int MAX_CHANNELS = 4;
 
-constexpr uint8_t LENGTH_BASE[28] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 12, 14, 16, 20,
+constexpr uint8_t LENGTH_BASE[28] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  10,  12,  14,  16,  20,
                                      24, 28, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224};
 constexpr uint8_t LENGTH_BITS[28] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2,
                                      2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5};
-constexpr uint32_t DISTANCE_BASE[48] = {
-    0,      1,      2,      3,      4,      6,      8,      12,     16,     24,     32,     48,
-    64,     96,     128,    192,    256,    384,    512,    768,    1024,   1536,   2048,   3072,
-    4096,   6144,   8192,   12288,  16384,  24576,  32768,  49152,  65536,  98304,  131072, 196608,
-    262144, 327680, 393216, 458752, 524288, 589824, 655360, 720896, 786432, 851968, 917504, 983040};
+constexpr uint32_t DISTANCE_BASE[48] = {0,      1,      2,      3,      4,      6,      8,      12,     16,     24,
+                                        32,     48,     64,     96,     128,    192,    256,    384,    512,    768,
+                                        1024,   1536,   2048,   3072,   4096,   6144,   8192,   12288,  16384,  24576,
+                                        32768,  49152,  65536,  98304,  131072, 196608, 262144, 327680, 393216, 458752,
+                                        524288, 589824, 655360, 720896, 786432, 851968, 917504, 983040};
 constexpr uint8_t DISTANCE_BITS[48] = {0,  0,  0,  0,  1,  1,  2,  2,  3,  3,  4,  4,  5,  5,  6,  6,
                                        7,  7,  8,  8,  9,  9,  10, 10, 11, 11, 12, 12, 13, 13, 14, 14,
                                        15, 15, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16};
@@ -66,7 +66,13 @@ constexpr uint8_t SHORT_DISTANCE_BITS[8] = {2, 2, 3, 4, 5, 6, 6, 6};
 
 // Length bonuses the decoder adds for far matches: to a new match, and to a
 // match at an old distance.
-constexpr uint32_t MatchBonus(uint32_t dist) { return (dist >= 0x2000) + (dist >= 0x40000); }
-constexpr uint32_t OldBonus(uint32_t dist) { return (dist >= 0x101) + (dist >= 0x2000) + (dist >= 0x40000); }
+constexpr uint32_t MatchBonus(uint32_t dist)
+{
+    return (dist >= 0x2000) + (dist >= 0x40000);
+}
+constexpr uint32_t OldBonus(uint32_t dist)
+{
+    return (dist >= 0x101) + (dist >= 0x2000) + (dist >= 0x40000);
+}
 
 } // namespace rar

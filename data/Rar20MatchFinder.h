@@ -65,8 +65,7 @@ public:
     // looking at no more than depth places, and calls found(len, dist) for
     // each match longer than every nearer one that the decoder can take (at
     // least 3 plus its distance bonus). Stops at maxLen or NICE_MATCH.
-    template <class Found>
-    void ChainMatches(uint32_t p, uint32_t maxLen, int depth, Found found) const
+    template <class Found> void ChainMatches(uint32_t p, uint32_t maxLen, int depth, Found found) const
     {
         const uint32_t avail = p;
         uint32_t cur = m_head[Hash3(p)];
@@ -95,7 +94,10 @@ public:
     }
 
     // The last hashed position with the same two bytes as p, or NO_POS.
-    uint32_t LastPair(uint32_t p) const { return m_head2[uint32_t(hist[p]) << 8 | hist[p + 1]]; }
+    uint32_t LastPair(uint32_t p) const
+    {
+        return m_head2[uint32_t(hist[p]) << 8 | hist[p + 1]];
+    }
 
 private:
     uint32_t Hash3(uint32_t p) const

@@ -36,10 +36,10 @@ inline uint32_t CrcUpdate(uint32_t crc, const uint8_t* data, size_t size)
     const auto& t = CRC_TABLE.entry;
     while (size >= 8)
     {
-        uint32_t lo = crc ^ (uint32_t(data[0]) | uint32_t(data[1]) << 8 | uint32_t(data[2]) << 16 |
-                             uint32_t(data[3]) << 24);
-        crc = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^
-              t[3][data[4]] ^ t[2][data[5]] ^ t[1][data[6]] ^ t[0][data[7]];
+        uint32_t lo =
+            crc ^ (uint32_t(data[0]) | uint32_t(data[1]) << 8 | uint32_t(data[2]) << 16 | uint32_t(data[3]) << 24);
+        crc = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^ t[3][data[4]] ^
+              t[2][data[5]] ^ t[1][data[6]] ^ t[0][data[7]];
         data += 8;
         size -= 8;
     }

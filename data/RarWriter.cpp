@@ -54,8 +54,8 @@ CRarWriter::CRarWriter(const WriterOptions& options) : m_options(options), m_com
     m_frontEnd = m_out.size();
 }
 
-void CRarWriter::WriteFileBlock(const std::string& name, uint16_t flags, const unsigned char* packed,
-                                size_t packedSize, uint32_t unpSize, uint32_t crc, uint8_t method, uint32_t attr)
+void CRarWriter::WriteFileBlock(const std::string& name, uint16_t flags, const unsigned char* packed, size_t packedSize,
+                                uint32_t unpSize, uint32_t crc, uint8_t method, uint32_t attr)
 {
     // A solid archive keeps its compressed entries back to back: entries
     // outside the stream (stored, empty, directories) go in front of them.
@@ -111,8 +111,8 @@ bool CRarWriter::AddFile(const std::string& name, const unsigned char* data, siz
         packed = m_compressor.CompressEntry(data, size);
         // Stored entries do not pass through the solid window, so a solid
         // archive keeps what it compressed even when it grew.
-        store = !m_options.solid && (packed.size() > 0xFFFFFFFFu ||
-                                     (method == PackMethod::Auto && packed.size() >= size));
+        store =
+            !m_options.solid && (packed.size() > 0xFFFFFFFFu || (method == PackMethod::Auto && packed.size() >= size));
     }
     // Compressed files after the first one of a solid archive continue the
     // stream. Empty and stored files stay outside it: they never pass through

@@ -25,7 +25,7 @@ enum class PackMethod
 
 struct WriterOptions
 {
-    bool solid = false;           // one compression stream through all entries
+    bool solid = false;            // one compression stream through all entries
     uint32_t dosTime = 0x5B810000; // FTIME of every entry: 2025-12-01 00:00:00
     uint8_t hostOs = 2;            // Win32
     CompressOptions compress;
@@ -39,10 +39,8 @@ public:
     // Adds a file entry; its name uses '\' between folders. Fails (and adds
     // nothing) for an empty name, a name longer than 1,024 bytes, data of
     // 4 GiB and more, or a compressed entry above 3.5 GiB in a solid archive.
-    bool AddFile(const std::string& name, const unsigned char* data, size_t size,
-                 PackMethod method = PackMethod::Auto);
-    bool AddFile(const std::string& name, const std::vector<unsigned char>& data,
-                 PackMethod method = PackMethod::Auto)
+    bool AddFile(const std::string& name, const unsigned char* data, size_t size, PackMethod method = PackMethod::Auto);
+    bool AddFile(const std::string& name, const std::vector<unsigned char>& data, PackMethod method = PackMethod::Auto)
     {
         return AddFile(name, data.data(), data.size(), method);
     }

@@ -7,10 +7,10 @@
 // Zeroed allocations: a JPEG scan that names a Huffman table its file never
 // defined would otherwise decode with leftover heap bytes as the table and
 // index far outside it.
-#define STBI_MALLOC(size) std::calloc(1, size)
+#define STBI_MALLOC(size)     std::calloc(1, size)
 #define STBI_REALLOC(p, size) std::realloc(p, size)
-#define STBI_FREE(p) std::free(p)
-#define STBI_MAX_DIMENSIONS 16384 // refuse absurd headers before allocating
+#define STBI_FREE(p)          std::free(p)
+#define STBI_MAX_DIMENSIONS   16384 // refuse absurd headers before allocating
 #define STB_IMAGE_RESIZE_IMPLEMENTATION
 
 #if defined(__GNUC__)

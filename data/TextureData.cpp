@@ -11,7 +11,8 @@ bool IsBlockFormat(uint32_t format)
 
 uint32_t FormatUnitBytes(uint32_t format)
 {
-    switch (format) {
+    switch (format)
+    {
     case FMT_A8R8G8B8:
     case FMT_X8R8G8B8:
         return 4;
@@ -32,10 +33,13 @@ TextureLevel MakeLevelLayout(uint32_t format, uint32_t width, uint32_t height)
     TextureLevel level;
     level.width = width;
     level.height = height;
-    if (IsBlockFormat(format)) {
+    if (IsBlockFormat(format))
+    {
         level.rowPitch = ((width + 3) / 4) * FormatUnitBytes(format);
         level.rowCount = (height + 3) / 4;
-    } else {
+    }
+    else
+    {
         level.rowPitch = width * FormatUnitBytes(format);
         level.rowCount = height;
     }

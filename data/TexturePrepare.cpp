@@ -26,7 +26,8 @@ bool CanEncode(uint32_t format)
 
 void EncodeLevel(uint32_t format, const RgbaImage& image, TextureLevel& level)
 {
-    if (format == FMT_DXT3) {
+    if (format == FMT_DXT3)
+    {
         EncodeDxt3Image(image, level);
         return;
     }
@@ -35,15 +36,18 @@ void EncodeLevel(uint32_t format, const RgbaImage& image, TextureLevel& level)
     const size_t n = static_cast<size_t>(image.width) * image.height;
     const uint8_t* s = image.pixels.data();
     uint8_t* d = level.bytes.data();
-    if (format == FMT_V8U8) {
-        for (size_t i = 0; i < n; ++i) {
-            d[i * 2] = static_cast<uint8_t>(s[i * 4] ^ 0x80);     // u = red - 128
+    if (format == FMT_V8U8)
+    {
+        for (size_t i = 0; i < n; ++i)
+        {
+            d[i * 2] = static_cast<uint8_t>(s[i * 4] ^ 0x80);         // u = red - 128
             d[i * 2 + 1] = static_cast<uint8_t>(s[i * 4 + 1] ^ 0x80); // v = green - 128
         }
         return;
     }
     const bool opaque = format == FMT_X8R8G8B8;
-    for (size_t i = 0; i < n; ++i) { // B, G, R, A in memory
+    for (size_t i = 0; i < n; ++i)
+    { // B, G, R, A in memory
         d[i * 4] = s[i * 4 + 2];
         d[i * 4 + 1] = s[i * 4 + 1];
         d[i * 4 + 2] = s[i * 4];
@@ -63,16 +67,21 @@ bool DecodeLevel(uint32_t format, const TextureLevel& level, RgbaImage& out)
     out.width = level.width;
     out.height = level.height;
     out.pixels.resize(static_cast<size_t>(level.width) * level.height * 4);
-    for (uint32_t y = 0; y < level.height; ++y) {
+    for (uint32_t y = 0; y < level.height; ++y)
+    {
         const uint8_t* s = level.bytes.data() + static_cast<size_t>(y) * level.rowPitch;
         uint8_t* d = out.Row(y);
-        for (uint32_t x = 0; x < level.width; ++x, d += 4) {
-            if (format == FMT_V8U8) {
+        for (uint32_t x = 0; x < level.width; ++x, d += 4)
+        {
+            if (format == FMT_V8U8)
+            {
                 d[0] = static_cast<uint8_t>(s[x * 2] ^ 0x80);
                 d[1] = static_cast<uint8_t>(s[x * 2 + 1] ^ 0x80);
                 d[2] = 255;
                 d[3] = 255;
-            } else {
+            }
+            else
+            {
                 d[0] = s[x * 4 + 2];
                 d[1] = s[x * 4 + 1];
                 d[2] = s[x * 4];
@@ -94,14 +103,16 @@ bool PrepareTexture(const uint8_t* data, size_t size, const TextureRequest& requ
     const uint32_t maxEdge = request.maxEdge ? request.maxEdge : 1;
 
     RgbaImage top;
-    if (info.kind == ImageFileKind::Dds) {
+    if (info.kind == ImageFileKind::Dds)
+    {
         PreparedTexture dds;
         if (!ReadDds(data, size, dds))
             return Fail(error, "DDS file shorter than its levels");
         const bool sizeKept = (request.width == 0 || request.width == info.width) &&
                               (request.height == 0 || request.height == info.height) && info.width <= maxEdge &&
                               info.height <= maxEdge;
-        if (format == dds.format && sizeKept) {
+        if (format == dds.format && sizeKept)
+        {
             // a ready texture: take the stored levels as they are
             if (request.mipLevels && request.mipLevels < dds.levels.size())
                 dds.levels.resize(request.mipLevels);
@@ -110,13 +121,16 @@ bool PrepareTexture(const uint8_t* data, size_t size, const TextureRequest& requ
         }
         if (!DecodeLevel(dds.format, dds.levels[0], top))
             return Fail(error, "DDS level cannot be decoded");
-    } else if (!DecodePictureRgba(data, size, top)) {
+    }
+    else if (!DecodePictureRgba(data, size, top))
+    {
         return Fail(error, "picture cannot be decoded");
     }
     if (!CanEncode(format))
         return Fail(error, "requested format cannot be produced from this image");
 
-    if (format == FMT_V8U8 || format == FMT_X8R8G8B8) {
+    if (format == FMT_V8U8 || format == FMT_X8R8G8B8)
+    {
         // no alpha in the result: it must not weight the filters either
         for (size_t i = 3; i < top.pixels.size(); i += 4)
             top.pixels[i] = 255;

@@ -10,9 +10,9 @@ namespace gfx {
 
 struct TextureRequest
 {
-    uint32_t width = 0;     // 0: the image's width rounded up to a power of two
-    uint32_t height = 0;    // 0: likewise
-    uint32_t mipLevels = 0; // 0: full chain (DDS: the levels stored in the file)
+    uint32_t width = 0;            // 0: the image's width rounded up to a power of two
+    uint32_t height = 0;           // 0: likewise
+    uint32_t mipLevels = 0;        // 0: full chain (DDS: the levels stored in the file)
     uint32_t format = FMT_UNKNOWN; // FMT_UNKNOWN: the file's own format
     uint32_t maxEdge = 4096;       // device limit; sizes are capped to it
 };

@@ -28,12 +28,26 @@ bool ReadLayout(const uint8_t* d, size_t size, Layout& l)
     const uint32_t bits = d[16], descriptor = d[17];
     if (mapType != 0)
         return false; // colour-mapped pictures are not used by the scene
-    switch (type) {
-    case 2: l.rle = false; l.grey = false; break;
-    case 3: l.rle = false; l.grey = true; break;
-    case 10: l.rle = true; l.grey = false; break;
-    case 11: l.rle = true; l.grey = true; break;
-    default: return false;
+    switch (type)
+    {
+    case 2:
+        l.rle = false;
+        l.grey = false;
+        break;
+    case 3:
+        l.rle = false;
+        l.grey = true;
+        break;
+    case 10:
+        l.rle = true;
+        l.grey = false;
+        break;
+    case 11:
+        l.rle = true;
+        l.grey = true;
+        break;
+    default:
+        return false;
     }
     if (l.grey ? bits != 8 : (bits != 16 && bits != 24 && bits != 32))
         return false;
@@ -54,17 +68,22 @@ bool ReadLayout(const uint8_t* d, size_t size, Layout& l)
 
 void ToRgba(const uint8_t* s, uint32_t bpp, bool grey, bool alpha, uint8_t* d)
 {
-    if (grey) {
+    if (grey)
+    {
         d[0] = d[1] = d[2] = s[0];
         d[3] = 255;
-    } else if (bpp == 2) {
+    }
+    else if (bpp == 2)
+    {
         const uint32_t v = s[0] | (s[1] << 8);
         const uint32_t r = (v >> 10) & 31, g = (v >> 5) & 31, b = v & 31;
         d[0] = static_cast<uint8_t>((r << 3) | (r >> 2));
         d[1] = static_cast<uint8_t>((g << 3) | (g >> 2));
         d[2] = static_cast<uint8_t>((b << 3) | (b >> 2));
         d[3] = alpha ? ((v & 0x8000) ? 255 : 0) : 255;
-    } else {
+    }
+    else
+    {
         d[0] = s[2];
         d[1] = s[1];
         d[2] = s[0];
@@ -99,10 +118,12 @@ bool DecodeTga(const uint8_t* data, size_t size, RgbaImage& out)
     const uint8_t* p = data + l.dataOffset;
     const uint8_t* end = data + size;
     size_t done = 0;
-    while (done < count) {
+    while (done < count)
+    {
         size_t run = 1;
         bool repeat = false;
-        if (l.rle) {
+        if (l.rle)
+        {
             if (p >= end)
                 return false;
             const uint8_t packet = *p++;
@@ -110,7 +131,9 @@ bool DecodeTga(const uint8_t* data, size_t size, RgbaImage& out)
             repeat = (packet & 0x80) != 0;
             if (run > count - done)
                 return false; // a packet crossing the end of the image
-        } else {
+        }
+        else
+        {
             run = count;
         }
         const size_t need = repeat ? bpp : run * bpp;
@@ -125,13 +148,17 @@ bool DecodeTga(const uint8_t* data, size_t size, RgbaImage& out)
     out.width = w;
     out.height = h;
     out.pixels.resize(count * 4);
-    for (uint32_t y = 0; y < h; ++y) {
+    for (uint32_t y = 0; y < h; ++y)
+    {
         const uint32_t srcRow = l.topOrigin ? y : h - 1 - y;
         const uint8_t* s = &linear[static_cast<size_t>(srcRow) * w * 4];
         uint8_t* d = out.Row(y);
-        if (!l.rightOrigin) {
+        if (!l.rightOrigin)
+        {
             std::memcpy(d, s, static_cast<size_t>(w) * 4);
-        } else {
+        }
+        else
+        {
             for (uint32_t x = 0; x < w; ++x)
                 std::memcpy(d + x * 4, s + (w - 1 - x) * 4, 4);
         }

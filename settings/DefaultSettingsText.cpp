@@ -13,7 +13,8 @@ const char kMissingKeyMessage[] =
 std::string FoldAsciiLower(const std::string& text)
 {
     std::string folded = text;
-    for (char& c : folded) {
+    for (char& c : folded)
+    {
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
     }
@@ -40,9 +41,11 @@ void CDefaultSettingsTable::Parse(const uint8_t* bytes, size_t size)
 
     bool reportedFull = false;
     size_t pos = 0;
-    while (pos < size) {
+    while (pos < size)
+    {
         std::string line;
-        while (pos < size && bytes[pos] != '\r') {
+        while (pos < size && bytes[pos] != '\r')
+        {
             // space, tab, control bytes and every byte of 0x80 and above
             // (signed <= 32) never belong to keys or values
             if (static_cast<int8_t>(bytes[pos]) > 32)
@@ -62,16 +65,20 @@ void CDefaultSettingsTable::Parse(const uint8_t* bytes, size_t size)
 
         DefaultSettingsEntry entry;
         const size_t equals = line.find('=');
-        if (equals == std::string::npos) {
+        if (equals == std::string::npos)
+        {
             Message(kBadFormatMessage, "");
             entry.key = line;
             entry.value = line;
-        } else {
+        }
+        else
+        {
             entry.key = line.substr(0, equals);
             entry.value = line.substr(equals + 1);
         }
 
-        if (static_cast<int>(m_Entries.size()) >= MAX_ENTRIES) {
+        if (static_cast<int>(m_Entries.size()) >= MAX_ENTRIES)
+        {
             if (!reportedFull)
                 LogWrite(g_szLogFile, "%s\n", "def_settings.txt: more than 100 entries, the rest dropped");
             reportedFull = true;
@@ -84,7 +91,8 @@ void CDefaultSettingsTable::Parse(const uint8_t* bytes, size_t size)
 std::string CDefaultSettingsTable::Lookup(const char* key) const
 {
     const std::string wanted = FoldAsciiLower(key ? key : "");
-    for (const DefaultSettingsEntry& entry : m_Entries) {
+    for (const DefaultSettingsEntry& entry : m_Entries)
+    {
         if (FoldAsciiLower(entry.key) == wanted)
             return entry.value;
     }
@@ -110,12 +118,14 @@ int32_t ConvertSettingValue(const std::string& value)
     while (pos < value.size() && (value[pos] == ' ' || (value[pos] >= '\t' && value[pos] <= '\r')))
         ++pos;
     bool negative = false;
-    if (pos < value.size() && (value[pos] == '+' || value[pos] == '-')) {
+    if (pos < value.size() && (value[pos] == '+' || value[pos] == '-'))
+    {
         negative = value[pos] == '-';
         ++pos;
     }
     int64_t number = 0;
-    for (; pos < value.size() && value[pos] >= '0' && value[pos] <= '9'; ++pos) {
+    for (; pos < value.size() && value[pos] >= '0' && value[pos] <= '9'; ++pos)
+    {
         number = number * 10 + (value[pos] - '0');
         if (number > static_cast<int64_t>(INT32_MAX) + 1)
             number = static_cast<int64_t>(INT32_MAX) + 1; // saturate instead of overflowing

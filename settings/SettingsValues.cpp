@@ -14,8 +14,7 @@ uint32_t QueryOrZero(CSettingsValueStore& store, const char* name)
     return value;
 }
 
-template <typename Field>
-void ReadBool(CSettingsValueStore& store, const char* name, Field& field)
+template <typename Field> void ReadBool(CSettingsValueStore& store, const char* name, Field& field)
 {
     const uint32_t value = QueryOrZero(store, name);
     if (value == REG_BOOL_TRUE)
@@ -31,8 +30,7 @@ void ReadNumber(CSettingsValueStore& store, const char* name, int32_t& field)
         field = static_cast<int32_t>(value);
 }
 
-template <typename Field>
-void WriteBool(CSettingsValueStore& store, const char* name, Field field)
+template <typename Field> void WriteBool(CSettingsValueStore& store, const char* name, Field field)
 {
     store.Set(name, field != 0 ? REG_BOOL_TRUE : REG_BOOL_FALSE);
 }

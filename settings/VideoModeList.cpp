@@ -8,14 +8,16 @@ void VideoModeList::Arrange()
 {
     std::vector<VideoMode> kept;
     kept.reserve(m_Modes.size());
-    for (size_t i = 0; i < m_Modes.size(); ++i) {
+    for (size_t i = 0; i < m_Modes.size(); ++i)
+    {
         const VideoMode& mode = m_Modes[i];
         if (mode.Width < MIN_MODE_WIDTH)
             continue;
         // refresh rates collapse: only the last entry of a width, height and
         // format stays
         bool later = false;
-        for (size_t j = i + 1; j < m_Modes.size() && !later; ++j) {
+        for (size_t j = i + 1; j < m_Modes.size() && !later; ++j)
+        {
             const VideoMode& other = m_Modes[j];
             later = other.Width == mode.Width && other.Height == mode.Height && other.Format == mode.Format;
         }
@@ -37,9 +39,11 @@ void VideoModeList::ApplyDefaultChoice()
 {
     if (m_nSelectedMode != -1)
         return;
-    for (int i = 0; i < Count(); ++i) {
+    for (int i = 0; i < Count(); ++i)
+    {
         const VideoMode& mode = Mode(i);
-        if (mode.Width == DEFAULT_MODE_WIDTH && IsFormat32Bit(mode.Format)) {
+        if (mode.Width == DEFAULT_MODE_WIDTH && IsFormat32Bit(mode.Format))
+        {
             m_nSelectedMode = i;
             return;
         }
@@ -81,15 +85,20 @@ BackBufferChoice ChooseBackBuffer(bool useDesktopSettings, uint32_t desktopWidth
     const bool haveCurrent = modes.m_nCurrentWidth > 0 && modes.m_nCurrentHeight > 0 && modes.m_nCurrentFormat != 0;
     BackBufferChoice choice;
     choice.DepthFormat = haveCurrent && modes.m_nCurrentDepthFormat != 0 ? modes.m_nCurrentDepthFormat : FORMAT_D24S8;
-    if (useDesktopSettings) {
+    if (useDesktopSettings)
+    {
         choice.Width = desktopWidth;
         choice.Height = desktopHeight;
         choice.Format = FORMAT_X8R8G8B8;
-    } else if (haveCurrent) {
+    }
+    else if (haveCurrent)
+    {
         choice.Width = static_cast<uint32_t>(modes.m_nCurrentWidth);
         choice.Height = static_cast<uint32_t>(modes.m_nCurrentHeight);
         choice.Format = modes.m_nCurrentFormat;
-    } else {
+    }
+    else
+    {
         choice.Width = desktopWidth;
         choice.Height = desktopHeight;
         choice.Format = desktopFormat;

@@ -6,7 +6,8 @@
 static const char* SkipProgramName(const char* p)
 {
     char end = ' ';
-    if (*p == '"') {
+    if (*p == '"')
+    {
         end = '"';
         ++p;
     }
@@ -31,15 +32,26 @@ RunMode ReadRunMode(const char* commandLine, intptr_t& parentWindow)
 
     const char letter = p[1];
     RunMode mode;
-    switch (letter | 0x20) { // ASCII fold to lower case
-    case 'a': mode = rmPasswordChange; break;
-    case 'c': mode = rmConfigure; break;
-    case 'p': mode = rmPreview; break;
-    case 't': mode = rmTestWindow; break;
-    default: return rmFullScreen; // 's' and any other letter
+    switch (letter | 0x20)
+    { // ASCII fold to lower case
+    case 'a':
+        mode = rmPasswordChange;
+        break;
+    case 'c':
+        mode = rmConfigure;
+        break;
+    case 'p':
+        mode = rmPreview;
+        break;
+    case 't':
+        mode = rmTestWindow;
+        break;
+    default:
+        return rmFullScreen; // 's' and any other letter
     }
 
-    if (mode == rmPasswordChange || mode == rmConfigure || mode == rmPreview) {
+    if (mode == rmPasswordChange || mode == rmConfigure || mode == rmPreview)
+    {
         const char* q = p + 2;
         while (*q != '\0' && (*q < '0' || *q > '9'))
             ++q;

@@ -18,8 +18,8 @@ bool BuildArchiveView(HMODULE module, ArchiveView* view)
     view->size = 0;
     view->offset = 0;
 
-    HRSRC info = module != nullptr ? FindResourceA(module, MAKEINTRESOURCEA(ARCHIVE_RESOURCE_ID), CUSTOM_DATA_TYPE)
-                                   : nullptr;
+    HRSRC info =
+        module != nullptr ? FindResourceA(module, MAKEINTRESOURCEA(ARCHIVE_RESOURCE_ID), CUSTOM_DATA_TYPE) : nullptr;
     HGLOBAL handle = info != nullptr ? LoadResource(module, info) : nullptr;
     DWORD size = info != nullptr ? SizeofResource(module, info) : 0;
     const void* data = handle != nullptr ? LockResource(handle) : nullptr;

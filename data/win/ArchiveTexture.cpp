@@ -25,14 +25,16 @@ void LoadArchiveTextureFrom(IDirect3DDevice9* device, const ArchiveView& archive
     const D3DFORMAT format = isTga ? D3DFMT_DXT3 : D3DFMT_UNKNOWN;
 
     HRESULT hr = D3DERR_INVALIDCALL;
-    if (device && found) {
+    if (device && found)
+    {
         hr = gfx::CreateTextureFromFileInMemoryEx(device, data, size, gfx::TEXTURE_DEFAULT, gfx::TEXTURE_DEFAULT,
                                                   gfx::TEXTURE_DEFAULT, 0, format, D3DPOOL_DEFAULT, texture);
         if (FAILED(hr))
             hr = gfx::CreateTextureFromFileInMemoryEx(device, data, size, gfx::TEXTURE_DEFAULT, gfx::TEXTURE_DEFAULT,
                                                       gfx::TEXTURE_DEFAULT, 0, format, D3DPOOL_MANAGED, texture);
     }
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         *texture = nullptr;
         LogWrite(g_szLogFile, "%s\t%s\n", "error load texture", entry);
     }

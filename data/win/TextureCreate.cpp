@@ -17,7 +17,8 @@ bool DeviceSupports(IDirect3DDevice9* device, DWORD usage, D3DFORMAT format)
     D3DDEVICE_CREATION_PARAMETERS params;
     D3DDISPLAYMODE mode;
     bool ok = false;
-    if (SUCCEEDED(device->GetCreationParameters(&params))) {
+    if (SUCCEEDED(device->GetCreationParameters(&params)))
+    {
         if (FAILED(device->GetDisplayMode(0, &mode)) || mode.Format == D3DFMT_UNKNOWN)
             mode.Format = D3DFMT_X8R8G8B8;
         ok = SUCCEEDED(d3d->CheckDeviceFormat(params.AdapterOrdinal, params.DeviceType, mode.Format, usage,
@@ -30,13 +31,15 @@ bool DeviceSupports(IDirect3DDevice9* device, DWORD usage, D3DFORMAT format)
 // Copies every level into a lockable texture.
 HRESULT FillTexture(IDirect3DTexture9* texture, const PreparedTexture& prepared)
 {
-    for (UINT i = 0; i < prepared.levels.size(); ++i) {
+    for (UINT i = 0; i < prepared.levels.size(); ++i)
+    {
         const TextureLevel& level = prepared.levels[i];
         D3DLOCKED_RECT locked;
         HRESULT hr = texture->LockRect(i, &locked, nullptr, 0);
         if (FAILED(hr))
             return hr;
-        if (!locked.pBits || locked.Pitch < static_cast<INT>(level.rowPitch)) {
+        if (!locked.pBits || locked.Pitch < static_cast<INT>(level.rowPitch))
+        {
             texture->UnlockRect(i);
             return E_FAIL;
         }
@@ -52,7 +55,8 @@ HRESULT FillTexture(IDirect3DTexture9* texture, const PreparedTexture& prepared)
 
 void ReleaseAndClear(IDirect3DTexture9*& texture)
 {
-    if (texture) {
+    if (texture)
+    {
         texture->Release();
         texture = nullptr;
     }
@@ -70,8 +74,8 @@ D3DFORMAT ChooseTextureFormat(IDirect3DDevice9* device, DWORD usage, D3DFORMAT w
     return DeviceSupports(device, usage, D3DFMT_A8R8G8B8) ? D3DFMT_A8R8G8B8 : D3DFMT_UNKNOWN;
 }
 
-HRESULT CreateTextureFromFileInMemoryEx(IDirect3DDevice9* device, const void* data, UINT size, UINT width,
-                                        UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+HRESULT CreateTextureFromFileInMemoryEx(IDirect3DDevice9* device, const void* data, UINT size, UINT width, UINT height,
+                                        UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                                         IDirect3DTexture9** texture)
 {
     if (!texture)
@@ -106,18 +110,23 @@ HRESULT CreateTextureFromFileInMemoryEx(IDirect3DDevice9* device, const void* da
 
     IDirect3DTexture9* result = nullptr;
     HRESULT hr = device->CreateTexture(w, h, levels, usage, chosen, pool, &result, nullptr);
-    if (FAILED(hr) || !result) {
+    if (FAILED(hr) || !result)
+    {
         result = nullptr;
         return FAILED(hr) ? hr : E_FAIL;
     }
-    if (result->GetLevelCount() != levels) {
+    if (result->GetLevelCount() != levels)
+    {
         ReleaseAndClear(result);
         return E_FAIL;
     }
 
-    if (pool != D3DPOOL_DEFAULT) {
+    if (pool != D3DPOOL_DEFAULT)
+    {
         hr = FillTexture(result, prepared);
-    } else {
+    }
+    else
+    {
         // default-pool textures cannot be locked: fill a system-memory copy
         IDirect3DTexture9* staging = nullptr;
         hr = device->CreateTexture(w, h, levels, 0, chosen, D3DPOOL_SYSTEMMEM, &staging, nullptr);
@@ -129,7 +138,8 @@ HRESULT CreateTextureFromFileInMemoryEx(IDirect3DDevice9* device, const void* da
             hr = device->UpdateTexture(staging, result);
         ReleaseAndClear(staging);
     }
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         ReleaseAndClear(result);
         return hr;
     }

@@ -23,8 +23,8 @@ constexpr HRESULT TEXTURE_E_INVALIDDATA = static_cast<HRESULT>(0x88760B59);
 // UpdateTexture; other pools are locked directly.
 // Returns D3D_OK with *texture set, or a failure code with *texture null
 // and nothing left allocated.
-HRESULT CreateTextureFromFileInMemoryEx(IDirect3DDevice9* device, const void* data, UINT size, UINT width,
-                                        UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+HRESULT CreateTextureFromFileInMemoryEx(IDirect3DDevice9* device, const void* data, UINT size, UINT width, UINT height,
+                                        UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                                         IDirect3DTexture9** texture);
 
 // The format CreateTextureFromFileInMemoryEx would use for a wanted one:

@@ -118,8 +118,7 @@ void SetupControls(HWND dialog, CSaverCore* app)
 }
 
 // Flips a stored boolean and shows the new value in its check box.
-template <typename Field>
-void Toggle(HWND dialog, int id, Field& field)
+template <typename Field> void Toggle(HWND dialog, int id, Field& field)
 {
     field = field ? 0 : 1;
     ShowCheck(dialog, id, field);
@@ -148,7 +147,8 @@ void OnRestoreDefaults(HWND dialog, CSaverCore* app)
 void OnCommand(HWND dialog, CSaverCore* app, int id)
 {
     SaverSettings& settings = app->m_Settings;
-    switch (id) {
+    switch (id)
+    {
     case IDC_USE_DESKTOP:
         Toggle(dialog, id, settings.UseDesktopSettings);
         Enable(dialog, IDC_MODE_BOX, settings.UseDesktopSettings == 0);
@@ -221,14 +221,17 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM l
     if (app == nullptr)
         return FALSE;
 
-    switch (msg) {
+    switch (msg)
+    {
     case WM_INITDIALOG:
         OnInitDialog(dialog, app);
         return TRUE;
 
-    case WM_COMMAND: {
+    case WM_COMMAND:
+    {
         const int id = LOWORD(wParam);
-        if (HIWORD(wParam) == CBN_SELENDOK) {
+        if (HIWORD(wParam) == CBN_SELENDOK)
+        {
             HWND control = reinterpret_cast<HWND>(lParam);
             const LRESULT selection = SendMessageA(control, CB_GETCURSEL, 0, 0);
             SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(selection), 0);
@@ -236,14 +239,16 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM l
                 app->m_VideoModes.m_nSelectedMode = static_cast<int32_t>(selection);
             return TRUE;
         }
-        if (id == IDOK) {
+        if (id == IDOK)
+        {
             WriteSettingsToRegistry(app->m_Settings, app->m_VideoModes.m_nSelectedMode);
             app->OnSettingsWritten();
             EndDialog(dialog, IDOK);
             PostQuitMessage(0);
             return TRUE;
         }
-        if (id == IDCANCEL) {
+        if (id == IDCANCEL)
+        {
             EndDialog(dialog, IDCANCEL);
             PostQuitMessage(0);
             return TRUE;
@@ -253,7 +258,8 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM l
     }
 
     case WM_HSCROLL:
-        switch (LOWORD(wParam)) {
+        switch (LOWORD(wParam))
+        {
         case TB_PAGEUP:
         case TB_PAGEDOWN:
         case TB_THUMBTRACK:
@@ -275,9 +281,11 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM l
 INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
 {
     CSaverCore* app = g_pSaverApp;
-    switch (msg) {
+    switch (msg)
+    {
     case WM_INITDIALOG:
-        if (app) {
+        if (app)
+        {
             SetWindowTextA(dialog, app->m_Labels.GetLabel("about").c_str());
             SetDlgItemTextA(dialog, IDOK, app->m_Labels.GetLabel("ok").c_str());
             for (int i = 0; i < CLabelTable::ABOUT_LINES; ++i)
@@ -285,11 +293,13 @@ INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
         }
         return TRUE;
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
+        if (LOWORD(wParam) == IDOK)
+        {
             EndDialog(dialog, IDOK);
             return TRUE;
         }
-        if (LOWORD(wParam) == IDCANCEL) {
+        if (LOWORD(wParam) == IDCANCEL)
+        {
             EndDialog(dialog, IDCANCEL);
             return TRUE;
         }
@@ -301,6 +311,5 @@ INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
 
 INT_PTR RunConfigDialog(CSaverCore* app)
 {
-    return DialogBoxParamA(DialogInstance(app), MAKEINTRESOURCEA(IDD_CONFIG), app->m_hWndParent, ConfigDialogProc,
-                           0);
+    return DialogBoxParamA(DialogInstance(app), MAKEINTRESOURCEA(IDD_CONFIG), app->m_hWndParent, ConfigDialogProc, 0);
 }

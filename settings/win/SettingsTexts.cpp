@@ -14,7 +14,8 @@ static bool LockCustomData(int id, const uint8_t*& bytes, size_t& size)
     HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(id), RT_CUSTOMDATA);
     HGLOBAL handle = info ? LoadResource(module, info) : nullptr;
     const void* data = handle ? LockResource(handle) : nullptr;
-    if (data == nullptr) {
+    if (data == nullptr)
+    {
         LogWrite(g_szLogFile, "%s\t%d\n", "resource not found", id);
         bytes = nullptr;
         size = 0;

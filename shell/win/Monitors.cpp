@@ -7,10 +7,9 @@
 #include "src/ClassRender/win/SaverCore.h"
 
 MultiMonApi g_MultiMon;
-BOOL (WINAPI* g_pfnEnumDisplaySettingsA)(LPCSTR, DWORD, DEVMODEA*) = EnumDisplaySettingsA;
+BOOL(WINAPI* g_pfnEnumDisplaySettingsA)(LPCSTR, DWORD, DEVMODEA*) = EnumDisplaySettingsA;
 
-template <typename Fn>
-static bool Lookup(HMODULE module, const char* name, Fn& out)
+template <typename Fn> static bool Lookup(HMODULE module, const char* name, Fn& out)
 {
     out = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
     return out != nullptr;
@@ -36,7 +35,8 @@ int LoadMultiMonApi()
                        Lookup(user32, "EnumDisplayMonitors", g_MultiMon.pfnEnumDisplayMonitors) &&
                        Lookup(user32, "GetMonitorInfoA", g_MultiMon.pfnGetMonitorInfoA) &&
                        Lookup(user32, "EnumDisplayDevicesA", g_MultiMon.pfnEnumDisplayDevicesA);
-    if (!found) {
+    if (!found)
+    {
         g_MultiMon.pfnGetSystemMetrics = nullptr;
         g_MultiMon.pfnMonitorFromWindow = nullptr;
         g_MultiMon.pfnMonitorFromRect = nullptr;
@@ -59,13 +59,17 @@ void ListMonitors(CSaverCore* app)
     const bool multiMon = LoadMultiMonApi() != 0;
     app->m_nMonitors = 0;
 
-    for (DWORD n = 0; app->m_nMonitors < MAX_MONITORS; ++n) {
+    for (DWORD n = 0; app->m_nMonitors < MAX_MONITORS; ++n)
+    {
         DISPLAY_DEVICEA device = {};
         device.cb = sizeof(device);
-        if (multiMon) {
+        if (multiMon)
+        {
             if (!g_MultiMon.pfnEnumDisplayDevicesA(nullptr, n, &device, 0))
                 break;
-        } else {
+        }
+        else
+        {
             if (n >= 1)
                 break;
             std::strcpy(device.DeviceName, "DISPLAY");
@@ -86,26 +90,33 @@ void ListMonitors(CSaverCore* app)
         CopyText(record.szMonitorDescription, monitorDevice.DeviceString);
         record.iAdapter = -1;
 
-        if (device.StateFlags & DISPLAY_DEVICE_ATTACHED_TO_DESKTOP) {
+        if (device.StateFlags & DISPLAY_DEVICE_ATTACHED_TO_DESKTOP)
+        {
             DEVMODEA settings = {};
             settings.dmSize = sizeof(settings);
             // without the multi-monitor set the one display is the primary
             g_pfnEnumDisplaySettingsA(multiMon ? device.DeviceName : nullptr, ENUM_CURRENT_SETTINGS, &settings);
             RECT& rect = record.rcScreen;
-            if (device.StateFlags & DISPLAY_DEVICE_PRIMARY_DEVICE) {
+            if (device.StateFlags & DISPLAY_DEVICE_PRIMARY_DEVICE)
+            {
                 rect.left = 0;
                 rect.top = 0;
-            } else {
+            }
+            else
+            {
                 rect.left = settings.dmPosition.x;
                 rect.top = settings.dmPosition.y;
             }
             rect.right = rect.left + static_cast<LONG>(settings.dmPelsWidth);
             rect.bottom = rect.top + static_cast<LONG>(settings.dmPelsHeight);
 
-            if (multiMon) {
+            if (multiMon)
+            {
                 record.hMonitor = g_MultiMon.pfnMonitorFromRect(&rect, MONITOR_DEFAULTTONULL);
-            } else if (rect.right > 0 && rect.bottom > 0 && rect.left < GetSystemMetrics(SM_CXSCREEN) &&
-                       rect.top < GetSystemMetrics(SM_CYSCREEN)) {
+            }
+            else if (rect.right > 0 && rect.bottom > 0 && rect.left < GetSystemMetrics(SM_CXSCREEN) &&
+                     rect.top < GetSystemMetrics(SM_CYSCREEN))
+            {
                 record.hMonitor = PRIMARY_MONITOR_STANDIN;
             }
         }

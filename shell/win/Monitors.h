@@ -11,13 +11,13 @@
 // starts where they are missing. Tests may fill the table themselves.
 struct MultiMonApi
 {
-    int (WINAPI* pfnGetSystemMetrics)(int);
-    HMONITOR (WINAPI* pfnMonitorFromWindow)(HWND, DWORD);
-    HMONITOR (WINAPI* pfnMonitorFromRect)(LPCRECT, DWORD);
-    HMONITOR (WINAPI* pfnMonitorFromPoint)(POINT, DWORD);
-    BOOL (WINAPI* pfnEnumDisplayMonitors)(HDC, LPCRECT, MONITORENUMPROC, LPARAM);
-    BOOL (WINAPI* pfnGetMonitorInfoA)(HMONITOR, LPMONITORINFO);
-    BOOL (WINAPI* pfnEnumDisplayDevicesA)(LPCSTR, DWORD, PDISPLAY_DEVICEA, DWORD);
+    int(WINAPI* pfnGetSystemMetrics)(int);
+    HMONITOR(WINAPI* pfnMonitorFromWindow)(HWND, DWORD);
+    HMONITOR(WINAPI* pfnMonitorFromRect)(LPCRECT, DWORD);
+    HMONITOR(WINAPI* pfnMonitorFromPoint)(POINT, DWORD);
+    BOOL(WINAPI* pfnEnumDisplayMonitors)(HDC, LPCRECT, MONITORENUMPROC, LPARAM);
+    BOOL(WINAPI* pfnGetMonitorInfoA)(HMONITOR, LPMONITORINFO);
+    BOOL(WINAPI* pfnEnumDisplayDevicesA)(LPCSTR, DWORD, PDISPLAY_DEVICEA, DWORD);
     BOOL bLookupDone;
     BOOL bPlatformNT;
 };
@@ -31,4 +31,4 @@ class CSaverCore;
 void ListMonitors(CSaverCore* app);
 
 // Reads a display device's current settings; tests may replace it.
-extern BOOL (WINAPI* g_pfnEnumDisplaySettingsA)(LPCSTR, DWORD, DEVMODEA*);
+extern BOOL(WINAPI* g_pfnEnumDisplaySettingsA)(LPCSTR, DWORD, DEVMODEA*);

@@ -13,7 +13,8 @@ static const char* const kTexts[4] = {
 
 static INT_PTR CALLBACK NoDirect3DDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
 {
-    switch (msg) {
+    switch (msg)
+    {
     case WM_INITDIALOG:
         SetWindowTextA(dialog, kTexts[0]);
         SetDlgItemTextA(dialog, IDC_NO_D3D_LINE1, kTexts[1]);
@@ -21,7 +22,8 @@ static INT_PTR CALLBACK NoDirect3DDialogProc(HWND dialog, UINT msg, WPARAM wPara
         SetDlgItemTextA(dialog, IDC_NO_D3D_LINE3, kTexts[3]);
         return TRUE;
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)
+        {
             EndDialog(dialog, LOWORD(wParam));
             return TRUE;
         }

@@ -28,7 +28,8 @@ void SetupPasswordCheck(CSaverCore* app)
     DWORD size = sizeof(usePassword);
     if (RegQueryValueExA(key, "ScreenSaveUsePassword", nullptr, nullptr, reinterpret_cast<BYTE*>(&usePassword),
                          &size) == ERROR_SUCCESS &&
-        usePassword != 0) {
+        usePassword != 0)
+    {
         app->m_hPasswordDll = LoadLibraryA("PASSWORD.CPL");
         if (app->m_hPasswordDll)
             app->m_pfnPasswordCheck = reinterpret_cast<PasswordCheckFn>(
@@ -39,12 +40,12 @@ void SetupPasswordCheck(CSaverCore* app)
 
 void RunPasswordChange(CSaverCore* app)
 {
-    typedef DWORD (WINAPI* PwdChangePasswordFn)(LPCSTR, HWND, DWORD, LPVOID);
+    typedef DWORD(WINAPI * PwdChangePasswordFn)(LPCSTR, HWND, DWORD, LPVOID);
     HMODULE mpr = LoadLibraryA("MPR.DLL");
     if (mpr == nullptr)
         return;
-    auto change = reinterpret_cast<PwdChangePasswordFn>(
-        reinterpret_cast<void*>(GetProcAddress(mpr, "PwdChangePasswordA")));
+    auto change =
+        reinterpret_cast<PwdChangePasswordFn>(reinterpret_cast<void*>(GetProcAddress(mpr, "PwdChangePasswordA")));
     if (change)
         change("SCRSAVE", app->m_hWndParent, 0, nullptr);
     FreeLibrary(mpr);

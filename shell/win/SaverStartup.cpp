@@ -27,9 +27,11 @@ static bool WaitForPreviewStart(CSaverCore* app)
     app->m_bPreviewWait = 1;
     PostMessageA(app->m_hWnd, WM_USER, 0, 0);
     MSG msg;
-    while (app->m_bPreviewWait) {
+    while (app->m_bPreviewWait)
+    {
         const BOOL got = GetMessageA(&msg, app->m_hWnd, 0, 0);
-        if (got == 0 || got == -1) {
+        if (got == 0 || got == -1)
+        {
             PostQuitMessage(0);
             return false;
         }
@@ -54,9 +56,11 @@ HRESULT InitSaver(CSaverCore* app, HINSTANCE instance)
     app->m_hWndParent = reinterpret_cast<HWND>(parent);
     LogWrite(g_szLogFile, "%s\t%s\n", "command line", commandLine);
 
-    if (app->m_Mode != rmPasswordChange) {
+    if (app->m_Mode != rmPasswordChange)
+    {
         app->m_pD3D = CreateDirect3D9();
-        if (app->m_pD3D == nullptr) {
+        if (app->m_pD3D == nullptr)
+        {
             MessageBoxA(nullptr, "Not Create Direct3D9 object", "Error", MB_OK | MB_TOPMOST);
             return E_FAIL;
         }
@@ -65,7 +69,8 @@ HRESULT InitSaver(CSaverCore* app, HINSTANCE instance)
 
     ListMonitors(app);
 
-    if (NeedsSaverWindow(app->m_Mode)) {
+    if (NeedsSaverWindow(app->m_Mode))
+    {
         // the options are known before any window opens
         ReadSettingsFromRegistry(app->m_Settings, app->m_VideoModes.m_nSelectedMode);
         if (FAILED(OpenSaverWindows(app)))
@@ -78,7 +83,8 @@ HRESULT InitSaver(CSaverCore* app, HINSTANCE instance)
 
 int RunSaverMode(CSaverCore* app)
 {
-    switch (app->m_Mode) {
+    switch (app->m_Mode)
+    {
     case rmConfigure:
         RunConfigDialog(app);
         break;

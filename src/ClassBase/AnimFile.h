@@ -13,7 +13,7 @@ struct AnimData
 {
     uint16_t boneCount = 0;
     uint16_t frameCount = 0;
-    std::vector<gfx::Mat4> matrices;  // bone b of frame f at f x boneCount + b
+    std::vector<gfx::Mat4> matrices; // bone b of frame f at f x boneCount + b
 
     const gfx::Mat4* Frame(uint32_t f) const { return &matrices[size_t(f) * boneCount]; }
 };

@@ -18,20 +18,20 @@ extern gfx::Vec3 g_vCameraEye;
 class CCameraPath
 {
 public:
-    int m_nCount = 0;                  // recorded frames
-    gfx::Vec3* m_pEye = nullptr;       // m_nCount eye points, owned
-    gfx::Vec3* m_pTarget = nullptr;    // m_nCount look-at points, owned
+    int m_nCount = 0;               // recorded frames
+    gfx::Vec3* m_pEye = nullptr;    // m_nCount eye points, owned
+    gfx::Vec3* m_pTarget = nullptr; // m_nCount look-at points, owned
     gfx::Mat4 m_mProjection;
     gfx::Mat4 m_mView;
-    gfx::Mat4 m_mSkyView;              // m_mView without its translation row
-    gfx::Mat4 m_mInverseView;          // the camera's world matrix
-    gfx::Mat4 m_mPondView;             // mirrored about y = 37
-    gfx::Mat4 m_mRiverView;            // mirrored about y = 15
+    gfx::Mat4 m_mSkyView;     // m_mView without its translation row
+    gfx::Mat4 m_mInverseView; // the camera's world matrix
+    gfx::Mat4 m_mPondView;    // mirrored about y = 37
+    gfx::Mat4 m_mRiverView;   // mirrored about y = 15
     gfx::Mat4 m_mPondSkyView;
     gfx::Mat4 m_mRiverSkyView;
     bool m_bActive = false;
-    uint32_t m_dwStartTime = 0;        // clock ms when started
-    int m_nFrame = 0;                  // current point, 0..m_nCount-1
+    uint32_t m_dwStartTime = 0; // clock ms when started
+    int m_nFrame = 0;           // current point, 0..m_nCount-1
 
     CCameraPath();
     ~CCameraPath();

@@ -15,10 +15,10 @@ int CameraIndexFromRand(int r);
 
 struct CCameraSwitch
 {
-    int m_nCamera = 0;       // current path, 0..13
+    int m_nCamera = 0; // current path, 0..13
     bool m_bBlending = false;
-    int m_nNextCamera = 0;   // path being blended in
-    float m_fBlend = 0.0f;   // weight of the next path, 0..1
+    int m_nNextCamera = 0; // path being blended in
+    float m_fBlend = 0.0f; // weight of the next path, 0..1
 
     // First path at start-up: one draw, no exclusion; starts that path.
     void ChooseFirst(CCameraPath* paths);

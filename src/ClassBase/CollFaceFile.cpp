@@ -10,12 +10,18 @@ using scenefile::ByteWriter;
 
 namespace {
 
-gfx::Vec3 Sub(const gfx::Vec3& a, const gfx::Vec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+gfx::Vec3 Sub(const gfx::Vec3& a, const gfx::Vec3& b)
+{
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
 gfx::Vec3 Cross(const gfx::Vec3& a, const gfx::Vec3& b)
 {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
-float Dot(const gfx::Vec3& a, const gfx::Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+float Dot(const gfx::Vec3& a, const gfx::Vec3& b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 bool Normalize(gfx::Vec3& v)
 {
     const float len = std::sqrt(Dot(v, v));
@@ -27,8 +33,7 @@ bool Normalize(gfx::Vec3& v)
 
 // Inward normal of edge p->q: perpendicular to the face normal and the edge,
 // on the side of the opposite corner.
-bool EdgeNormal(const gfx::Vec3& p, const gfx::Vec3& q, const gfx::Vec3& opposite, const gfx::Vec3& n,
-                gfx::Vec3& out)
+bool EdgeNormal(const gfx::Vec3& p, const gfx::Vec3& q, const gfx::Vec3& opposite, const gfx::Vec3& n, gfx::Vec3& out)
 {
     out = Cross(n, Sub(q, p));
     if (!Normalize(out))

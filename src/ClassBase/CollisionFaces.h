@@ -12,8 +12,8 @@
 class CCollisionFaces
 {
 public:
-    int m_nCount = 0;                 // faces
-    CollFace* m_pFaces = nullptr;     // m_nCount records, owned
+    int m_nCount = 0;             // faces
+    CollFace* m_pFaces = nullptr; // m_nCount records, owned
 
     CCollisionFaces() = default;
     ~CCollisionFaces();

@@ -11,7 +11,7 @@
 struct LinkAnimData
 {
     std::vector<gfx::Mat4> cards;
-    std::vector<uint8_t> bones;  // one per card
+    std::vector<uint8_t> bones; // one per card
 };
 
 // 0 and out filled, or non-zero with out empty: short or long file, or a

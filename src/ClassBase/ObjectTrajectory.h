@@ -12,8 +12,8 @@ constexpr uint32_t TRAJECTORY_FRAME_MS = 50;
 
 struct ObjectTrajectory
 {
-    int m_nCount = 0;                   // frames per object
-    gfx::Mat4* m_pMatrices = nullptr;   // 3 x m_nCount, object-major, owned
+    int m_nCount = 0;                 // frames per object
+    gfx::Mat4* m_pMatrices = nullptr; // 3 x m_nCount, object-major, owned
 
     ObjectTrajectory() = default;
     ~ObjectTrajectory();

@@ -7,14 +7,22 @@
 // leave the ring where it was. The first two regions are the foam at the
 // foot of the falls.
 const RippleRegion g_RippleRegions[] = {
-    {0, 9, false, SCENE_FOAM_B.x, SCENE_FOAM_B.z, 10.0f, SCENE_FOAM_B.y}, {10, 19, true, 0, 0, 0, 0},
-    {20, 29, false, SCENE_FOAM_A.x, SCENE_FOAM_A.z, 10.0f, SCENE_FOAM_A.y}, {30, 39, true, 0, 0, 0, 0},
-    {40, 117, false, 118.0f, -1044.0f, 78.0f, 39.0f}, {118, 159, false, 153.0f, -781.0f, 42.0f, 39.0f},
-    {160, 275, false, -254.0f, -624.0f, 116.0f, 39.0f}, {276, 369, false, 249.0f, -527.0f, 94.0f, 39.0f},
-    {370, 442, false, -111.0f, -344.0f, 73.0f, 39.0f}, {443, 510, false, 274.0f, -163.0f, 68.0f, 39.0f},
-    {511, 600, false, 225.0f, 6.0f, 90.0f, 39.0f},     {601, 695, false, -87.0f, 0.0f, 95.0f, 39.0f},
-    {696, 723, false, 215.0f, 152.0f, 28.0f, 39.0f},   {724, 761, false, -118.0f, 199.0f, 38.0f, 39.0f},
-    {762, 817, false, -160.0f, 552.0f, 56.0f, 39.0f},  {818, 889, false, 155.0f, 735.0f, 74.0f, 39.0f},
+    {0, 9, false, SCENE_FOAM_B.x, SCENE_FOAM_B.z, 10.0f, SCENE_FOAM_B.y},
+    {10, 19, true, 0, 0, 0, 0},
+    {20, 29, false, SCENE_FOAM_A.x, SCENE_FOAM_A.z, 10.0f, SCENE_FOAM_A.y},
+    {30, 39, true, 0, 0, 0, 0},
+    {40, 117, false, 118.0f, -1044.0f, 78.0f, 39.0f},
+    {118, 159, false, 153.0f, -781.0f, 42.0f, 39.0f},
+    {160, 275, false, -254.0f, -624.0f, 116.0f, 39.0f},
+    {276, 369, false, 249.0f, -527.0f, 94.0f, 39.0f},
+    {370, 442, false, -111.0f, -344.0f, 73.0f, 39.0f},
+    {443, 510, false, 274.0f, -163.0f, 68.0f, 39.0f},
+    {511, 600, false, 225.0f, 6.0f, 90.0f, 39.0f},
+    {601, 695, false, -87.0f, 0.0f, 95.0f, 39.0f},
+    {696, 723, false, 215.0f, 152.0f, 28.0f, 39.0f},
+    {724, 761, false, -118.0f, 199.0f, 38.0f, 39.0f},
+    {762, 817, false, -160.0f, 552.0f, 56.0f, 39.0f},
+    {818, 889, false, 155.0f, 735.0f, 74.0f, 39.0f},
 };
 const int g_nRippleRegions = sizeof(g_RippleRegions) / sizeof(g_RippleRegions[0]);
 

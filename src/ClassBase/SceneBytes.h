@@ -14,10 +14,7 @@ namespace scenefile {
 class ByteReader
 {
 public:
-    ByteReader(const void* data, size_t size)
-        : m_pData(static_cast<const uint8_t*>(data)), m_nSize(data ? size : 0)
-    {
-    }
+    ByteReader(const void* data, size_t size) : m_pData(static_cast<const uint8_t*>(data)), m_nSize(data ? size : 0) {}
 
     size_t Position() const { return m_nPos; }
     size_t Remaining() const { return m_nSize - m_nPos; }

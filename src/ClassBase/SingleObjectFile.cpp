@@ -22,13 +22,15 @@ int ReadSingleObjectFile(const void* data, size_t size, SingleObjectData& out)
     for (auto& v : d.vertices)
         r.GetFloats(&v.x, 5);
     d.indices.resize(size_t(nf) * 3);
-    for (auto& i : d.indices) {
+    for (auto& i : d.indices)
+    {
         r.GetU16(i);
         if (i >= nv)
             return 3;
     }
     d.materials.resize(nm);
-    for (auto& m : d.materials) {
+    for (auto& m : d.materials)
+    {
         uint32_t unused;
         r.GetU32(unused);
         r.GetU16(m.firstIndex);
@@ -36,7 +38,8 @@ int ReadSingleObjectFile(const void* data, size_t size, SingleObjectData& out)
         if (size_t(m.firstIndex) + size_t(m.triangleCount) * 3 > d.indices.size())
             return 4;
     }
-    for (auto& m : d.materials) {
+    for (auto& m : d.materials)
+    {
         uint32_t len, unused;
         if (!r.GetU32(len) || len > r.Remaining())
             return 5;
@@ -67,13 +70,15 @@ std::vector<uint8_t> WriteSingleObjectFile(const SingleObjectData& in)
     for (uint16_t i : in.indices)
         w.PutU16(i);
     const size_t recordStart = w.Position();
-    for (const auto& m : in.materials) {
+    for (const auto& m : in.materials)
+    {
         w.PutU32(0);
         w.PutU16(m.firstIndex);
         w.PutU16(m.triangleCount);
     }
     // The exporter follows each name with the file offset of its material record.
-    for (size_t k = 0; k < in.materials.size(); ++k) {
+    for (size_t k = 0; k < in.materials.size(); ++k)
+    {
         const auto& m = in.materials[k];
         w.PutU32(uint32_t(m.texture.size()));
         w.PutBytes(m.texture.data(), m.texture.size());

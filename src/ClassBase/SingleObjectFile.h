@@ -17,17 +17,17 @@ struct SingleObjectVertex
 
 struct SingleObjectMaterial
 {
-    uint16_t firstIndex = 0;    // into the index array, 3 x first triangle
+    uint16_t firstIndex = 0; // into the index array, 3 x first triangle
     uint16_t triangleCount = 0;
-    std::string texture;        // as the modelling tool wrote it ("ground01.tga")
+    std::string texture; // as the modelling tool wrote it ("ground01.tga")
 };
 
 struct SingleObjectData
 {
-    uint16_t tag = 10;          // the two leading u16 values nobody reads
+    uint16_t tag = 10; // the two leading u16 values nobody reads
     uint16_t kind = 1;
     std::vector<SingleObjectVertex> vertices;
-    std::vector<uint16_t> indices;  // 3 per triangle
+    std::vector<uint16_t> indices; // 3 per triangle
     std::vector<SingleObjectMaterial> materials;
 };
 

@@ -12,8 +12,7 @@ int ReadSkinFile(const void* data, size_t size, SkinData& out)
     ByteReader r(data, size);
     uint16_t tag, kind, nv, nf;
     uint8_t influences, b;
-    if (!r.GetU16(tag) || !r.GetU16(kind) || !r.GetU16(nv) || !r.GetU16(nf) || !r.GetU8(influences) ||
-        !r.GetU8(b))
+    if (!r.GetU16(tag) || !r.GetU16(kind) || !r.GetU16(nv) || !r.GetU16(nf) || !r.GetU8(influences) || !r.GetU8(b))
         return 1;
     if (r.Remaining() != size_t(nv) * 25 + size_t(nf) * 6)
         return 2;
@@ -27,14 +26,16 @@ int ReadSkinFile(const void* data, size_t size, SkinData& out)
     d.positions.resize(nv);
     for (auto& p : d.positions)
         r.GetFloats(&p.x, 3);
-    for (size_t i = 0; i < nv; ++i) {
+    for (size_t i = 0; i < nv; ++i)
+    {
         float weight;
         r.GetF32(weight);
     }
     d.texcoords.resize(size_t(nv) * 2);
     r.GetFloats(d.texcoords.data(), d.texcoords.size());
     d.indices.resize(size_t(nf) * 3);
-    for (auto& i : d.indices) {
+    for (auto& i : d.indices)
+    {
         r.GetU16(i);
         if (i >= nv)
             return 4;

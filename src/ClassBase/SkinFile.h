@@ -13,10 +13,10 @@
 struct SkinData
 {
     uint8_t boneCount = 0;
-    std::vector<uint8_t> bones;          // per vertex, below boneCount
-    std::vector<gfx::Vec3> positions;    // in the bone's space
-    std::vector<float> texcoords;        // u, v per vertex
-    std::vector<uint16_t> indices;       // 3 per triangle
+    std::vector<uint8_t> bones;       // per vertex, below boneCount
+    std::vector<gfx::Vec3> positions; // in the bone's space
+    std::vector<float> texcoords;     // u, v per vertex
+    std::vector<uint16_t> indices;    // 3 per triangle
 };
 
 // 0 and out filled, or non-zero with out empty: short or long file, a bone

@@ -14,7 +14,7 @@
 struct CameraPathData
 {
     std::vector<gfx::Vec3> eyes;
-    std::vector<gfx::Vec3> targets;  // same length as eyes
+    std::vector<gfx::Vec3> targets; // same length as eyes
 };
 
 // Objects per trajectory file; the world always takes this many.
@@ -23,7 +23,7 @@ constexpr uint32_t TRAJECTORY_OBJECTS = 3;
 struct TrajectoryData
 {
     uint32_t frames = 0;
-    std::vector<gfx::Mat4> matrices;  // object k, frame f at k x frames + f
+    std::vector<gfx::Mat4> matrices; // object k, frame f at k x frames + f
 };
 
 struct InstanceListData

@@ -10,8 +10,8 @@
 class CTransformList
 {
 public:
-    uint32_t m_nCount = 0;              // instances
-    gfx::Mat4* m_pMatrices = nullptr;   // m_nCount placements, owned
+    uint32_t m_nCount = 0;            // instances
+    gfx::Mat4* m_pMatrices = nullptr; // m_nCount placements, owned
 
     CTransformList() = default;
     ~CTransformList();

@@ -15,9 +15,9 @@ namespace {
 // float is therefore taken from the clock reduced modulo a whole number of
 // milliseconds after which the result repeats (or, for the sines, comes back
 // to within a millionth of a radian of where it was).
-constexpr uint32_t RIVER_FLOW_PERIOD_MS = 20000;     // one texture repeat
-constexpr uint32_t LEAF_ACROSS_PERIOD_MS = 1966637;  // 313 turns of sin(t x 0.001)
-constexpr uint32_t LEAF_ALONG_PERIOD_MS = 2532607;   // 524 turns of cos(t x 0.0013)
+constexpr uint32_t RIVER_FLOW_PERIOD_MS = 20000;    // one texture repeat
+constexpr uint32_t LEAF_ACROSS_PERIOD_MS = 1966637; // 313 turns of sin(t x 0.001)
+constexpr uint32_t LEAF_ALONG_PERIOD_MS = 2532607;  // 524 turns of cos(t x 0.0013)
 
 // Phase and amplitude of the drift of each floating leaf, across and along.
 struct LeafDrift

@@ -41,13 +41,13 @@ struct WorldFrameView
 
 struct WorldFrame
 {
-    uint32_t dwNow = 0;     // the frame's clock reading
+    uint32_t dwNow = 0; // the frame's clock reading
     float fFrameTime = 0.0f;
-    int nRings = 0;         // rain rings advanced and drawn per water body
-    float fBlend = 0.0f;    // weight of the next camera's picture
+    int nRings = 0;      // rain rings advanced and drawn per water body
+    float fBlend = 0.0f; // weight of the next camera's picture
     uint32_t dwBlendFactor = 0;
     gfx::Vec3 vSoundEye = {}; // where the ambient sound is heard from
-    int nViews = 1;         // 2 while a cross-fade is drawn
+    int nViews = 1;           // 2 while a cross-fade is drawn
     WorldFrameView views[WORLD_MAX_VIEWS];
 };
 

@@ -6,8 +6,7 @@
 static uint32_t SteadyClockMs()
 {
     using namespace std::chrono;
-    return static_cast<uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 static ClockSource s_clockSource = SteadyClockMs;

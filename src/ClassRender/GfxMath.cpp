@@ -7,10 +7,22 @@ namespace gfx {
 
 namespace {
 
-Vec3 Sub(const Vec3& a, const Vec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec3 Scale(const Vec3& a, float s) { return {a.x * s, a.y * s, a.z * s}; }
-float Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-float Length(const Vec3& a) { return std::sqrt(Dot(a, a)); }
+Vec3 Sub(const Vec3& a, const Vec3& b)
+{
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+Vec3 Scale(const Vec3& a, float s)
+{
+    return {a.x * s, a.y * s, a.z * s};
+}
+float Dot(const Vec3& a, const Vec3& b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+float Length(const Vec3& a)
+{
+    return std::sqrt(Dot(a, a));
+}
 Vec3 Cross(const Vec3& a, const Vec3& b)
 {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
@@ -39,10 +51,12 @@ bool MatrixLookAtLH(Mat4& out, const Vec3& eye, const Vec3& target, const Vec3& 
     // back to world Y, then world Z.
     Vec3 upPerp = Sub(up, Scale(view, Dot(up, view)));
     float upLength = Length(upPerp);
-    if (upLength < kTiny) {
+    if (upLength < kTiny)
+    {
         upPerp = Sub(Vec3{0, 1, 0}, Scale(view, view.y));
         upLength = Length(upPerp);
-        if (upLength < kTiny) {
+        if (upLength < kTiny)
+        {
             upPerp = Sub(Vec3{0, 0, 1}, Scale(view, view.z));
             upLength = Length(upPerp);
             if (upLength < kTiny)
@@ -52,9 +66,18 @@ bool MatrixLookAtLH(Mat4& out, const Vec3& eye, const Vec3& target, const Vec3& 
     upPerp = Scale(upPerp, 1.0f / upLength);
     const Vec3 right = Cross(upPerp, view);
 
-    out.m[0][0] = right.x; out.m[0][1] = upPerp.x; out.m[0][2] = view.x; out.m[0][3] = 0;
-    out.m[1][0] = right.y; out.m[1][1] = upPerp.y; out.m[1][2] = view.y; out.m[1][3] = 0;
-    out.m[2][0] = right.z; out.m[2][1] = upPerp.z; out.m[2][2] = view.z; out.m[2][3] = 0;
+    out.m[0][0] = right.x;
+    out.m[0][1] = upPerp.x;
+    out.m[0][2] = view.x;
+    out.m[0][3] = 0;
+    out.m[1][0] = right.y;
+    out.m[1][1] = upPerp.y;
+    out.m[1][2] = view.y;
+    out.m[1][3] = 0;
+    out.m[2][0] = right.z;
+    out.m[2][1] = upPerp.z;
+    out.m[2][2] = view.z;
+    out.m[2][3] = 0;
     out.m[3][0] = -Dot(right, eye);
     out.m[3][1] = -Dot(upPerp, eye);
     out.m[3][2] = -Dot(view, eye);

@@ -24,12 +24,12 @@ void LogFailure(int code, const char* sourcePath, int line);
 // location text, and the loading and load-step records are fixed texts.)
 #define LOG_FAILURE(code) LogFailure(static_cast<int>(code), __FILE__, __LINE__)
 // A device call's result, recorded only when it failed (negative).
-#define LOG_IF_FAILED(call)                          \
-    do                                               \
-    {                                                \
-        const auto logResult_ = (call);              \
-        if (logResult_ < 0)                          \
-            LOG_FAILURE(logResult_);                 \
+#define LOG_IF_FAILED(call)             \
+    do                                  \
+    {                                   \
+        const auto logResult_ = (call); \
+        if (logResult_ < 0)             \
+            LOG_FAILURE(logResult_);    \
     } while (0)
 
 // Deletes the log file so that each run starts a fresh log.

@@ -13,7 +13,10 @@
 namespace {
 
 uint32_t g_nowMs = 0;
-uint32_t TestClock() { return g_nowMs; }
+uint32_t TestClock()
+{
+    return g_nowMs;
+}
 
 class CameraPathTest : public ::testing::Test
 {
@@ -81,11 +84,15 @@ TEST_F(CameraPathTest, SamplesOnePointPer33MsWithoutInterpolation)
     path.Start();
     EXPECT_TRUE(path.m_bActive);
 
-    struct Case { uint32_t afterMs; int frame; bool active; };
+    struct Case
+    {
+        uint32_t afterMs;
+        int frame;
+        bool active;
+    };
     const Case cases[] = {
-        {0, 0, true}, {32, 0, true}, {33, 1, true}, {65, 1, true}, {66, 2, true},
-        {32999, 999, true}, {33000, 1000, true},
-        {33033, 1000, false}, // past the last point: the path ends there
+        {0, 0, true},       {32, 0, true},       {33, 1, true},        {65, 1, true}, {66, 2, true},
+        {32999, 999, true}, {33000, 1000, true}, {33033, 1000, false}, // past the last point: the path ends there
     };
     for (const Case& c : cases)
     {
@@ -124,8 +131,8 @@ TEST_F(CameraPathTest, ViewsOfTheThreePasses)
     path.Start();
     g_nowMs += 33 * 7;
     path.UpdateCamera();
-    const gfx::Vec3 eye = path.m_pEye[7];     // (7, 47, 14)
-    const gfx::Vec3 at = path.m_pTarget[7];   // (17, 30, 19)
+    const gfx::Vec3 eye = path.m_pEye[7];   // (7, 47, 14)
+    const gfx::Vec3 at = path.m_pTarget[7]; // (17, 30, 19)
 
     // main view: the eye goes to the origin and the target ahead on +z
     ExpectNear(Transform(eye, path.m_mView), {0, 0, 0});
@@ -135,7 +142,13 @@ TEST_F(CameraPathTest, ViewsOfTheThreePasses)
     EXPECT_GT(ahead.z, 0.0f);
 
     // mirrored views: same x and z, heights mirrored about 37 and 15
-    struct Mirror { ScenePass pass; float plane; const gfx::Mat4* view; const gfx::Mat4* sky; };
+    struct Mirror
+    {
+        ScenePass pass;
+        float plane;
+        const gfx::Mat4* view;
+        const gfx::Mat4* sky;
+    };
     const Mirror mirrors[] = {
         {spPondReflection, 37.0f, &path.m_mPondView, &path.m_mPondSkyView},
         {spRiverReflection, 15.0f, &path.m_mRiverView, &path.m_mRiverSkyView},
@@ -196,7 +209,11 @@ TEST_F(CameraPathTest, EyeOnItsTargetKeepsThePreviousViews)
 TEST_F(CameraPathTest, BadFilesLeaveAnEmptyPathThatNeverPlays)
 {
     const std::vector<uint8_t> good = PathFile(3);
-    struct Case { const char* what; std::vector<uint8_t> bytes; };
+    struct Case
+    {
+        const char* what;
+        std::vector<uint8_t> bytes;
+    };
     const Case cases[] = {
         {"no bytes", {}},
         {"short header", std::vector<uint8_t>(good.begin(), good.begin() + 6)},

@@ -12,7 +12,10 @@
 namespace {
 
 uint32_t g_nowMs = 0;
-uint32_t TestClock() { return g_nowMs; }
+uint32_t TestClock()
+{
+    return g_nowMs;
+}
 
 // Path p: eye (p x 100 + frame, 50, 0), looking along +z.
 std::vector<uint8_t> PathFile(int p, int frames)
@@ -89,8 +92,8 @@ TEST_F(CameraSwitchTest, IndexFromRandCoversEveryPath)
     for (int p = 0; p < CAMERA_PATHS; ++p)
         EXPECT_GT(seen[p], 0) << p;
     EXPECT_EQ(CameraIndexFromRand(0), 0);
-    EXPECT_EQ(CameraIndexFromRand(33 * 14 + 1), 0);   // 14.0... -> 14 mod 14
-    EXPECT_EQ(CameraIndexFromRand(427), 13);          // 13.03...
+    EXPECT_EQ(CameraIndexFromRand(33 * 14 + 1), 0); // 14.0... -> 14 mod 14
+    EXPECT_EQ(CameraIndexFromRand(427), 13);        // 13.03...
 }
 
 TEST_F(CameraSwitchTest, FirstChoiceStartsThePathItDraws)
@@ -111,14 +114,16 @@ TEST_F(CameraSwitchTest, BlendsFromFrame440AndSwitchesAt500)
 
     // The switch acts on the frame index of the previous update, so the
     // state after the frame drawn at index k reflects index k - 1.
-    struct Step { int seen; bool blending; int camera; float blend; };
+    struct Step
+    {
+        int seen;
+        bool blending;
+        int camera;
+        float blend;
+    };
     const Step steps[] = {
-        {438, false, 4, 0.0f},
-        {439, false, 4, 0.0f},
-        {440, true, 4, 0.0f},      // blend starts at weight 0
-        {470, true, 4, 0.5f},
-        {499, true, 4, 0.98333335f},
-        {500, false, 9, 1.0f},     // the next path is current
+        {438, false, 4, 0.0f}, {439, false, 4, 0.0f},       {440, true, 4, 0.0f},  // blend starts at weight 0
+        {470, true, 4, 0.5f},  {499, true, 4, 0.98333335f}, {500, false, 9, 1.0f}, // the next path is current
         {501, false, 9, 1.0f},
     };
     size_t next = 0;
@@ -152,7 +157,12 @@ TEST_F(CameraSwitchTest, BlendWeightAtTheNamedFrames)
     CrtRandSetState(StateDrawing(5));
     AtFrame(440);
     m_paths[2].UpdateCamera(); // the frame drawn at 440
-    struct Case { int frame; float blend; bool blending; };
+    struct Case
+    {
+        int frame;
+        float blend;
+        bool blending;
+    };
     const Case cases[] = {{440, 0.0f, true}, {470, 0.5f, true}, {499, 0.98333335f, true}, {500, 1.0f, false}};
     for (const Case& c : cases)
     {

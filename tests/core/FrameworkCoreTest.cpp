@@ -41,7 +41,10 @@ TEST(CrtRandom, MatchesTheWindowsRuntimeSequence)
 }
 
 uint32_t s_fakeNow = 0;
-uint32_t FakeClock() { return s_fakeNow; }
+uint32_t FakeClock()
+{
+    return s_fakeNow;
+}
 
 TEST(Clock, ReadsThroughTheInstalledSource)
 {
@@ -140,8 +143,11 @@ TEST(LookAt, DefaultViewAndDegenerateInputs)
                          p.x * m.m[0][2] + p.y * m.m[1][2] + p.z * m.m[2][2] + m.m[3][2]};
     };
     const gfx::Vec3 e = transform(eye), t = transform(target);
-    EXPECT_NEAR(e.x, 0, 1e-4); EXPECT_NEAR(e.y, 0, 1e-4); EXPECT_NEAR(e.z, 0, 1e-4);
-    EXPECT_NEAR(t.x, 0, 1e-3); EXPECT_NEAR(t.y, 0, 1e-3);
+    EXPECT_NEAR(e.x, 0, 1e-4);
+    EXPECT_NEAR(e.y, 0, 1e-4);
+    EXPECT_NEAR(e.z, 0, 1e-4);
+    EXPECT_NEAR(t.x, 0, 1e-3);
+    EXPECT_NEAR(t.y, 0, 1e-3);
     EXPECT_NEAR(t.z, std::sqrt(15.f * 15 + 2 * 2 + 60 * 60), 1e-3);
 
     // up along the view falls back to world Y, then to world Z

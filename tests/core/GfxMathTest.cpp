@@ -25,7 +25,8 @@ Mat4 RandomMatrix(unsigned& seed)
 {
     Mat4 m;
     for (auto& row : m.m)
-        for (float& v : row) {
+        for (float& v : row)
+        {
             seed = seed * 1664525u + 1013904223u;
             v = ((seed >> 8) & 0xFFFF) / 32768.0f - 1.0f;
         }
@@ -36,7 +37,8 @@ TEST(GfxMath, PerspectiveMapsNearAndFarPlanesToDepthZeroAndOne)
 {
     // the scene's own projection
     const Mat4 p = gfx::MatrixPerspectiveFovLH(1.2216945f, 1.2635379f, 1.0f, 2000.0f);
-    for (float z : {1.0f, 2000.0f}) {
+    for (float z : {1.0f, 2000.0f})
+    {
         float w;
         const gfx::Vec3 v = Transform(p, {0, 0, z}, &w);
         EXPECT_NEAR(v.z / w, z == 1.0f ? 0.0f : 1.0f, 1e-6f);
@@ -62,8 +64,14 @@ TEST(GfxMath, RotationsTurnTheLeftHandedWay)
     const float yaw = 0.7f, pitch = -1.1f, roll = 2.3f;
     const float cr = std::cos(roll), sr = std::sin(roll), cp = std::cos(pitch), sp = std::sin(pitch);
     Mat4 rz = gfx::MatrixIdentity(), rx = gfx::MatrixIdentity();
-    rz.m[0][0] = cr; rz.m[0][1] = sr; rz.m[1][0] = -sr; rz.m[1][1] = cr;
-    rx.m[1][1] = cp; rx.m[1][2] = sp; rx.m[2][1] = -sp; rx.m[2][2] = cp;
+    rz.m[0][0] = cr;
+    rz.m[0][1] = sr;
+    rz.m[1][0] = -sr;
+    rz.m[1][1] = cr;
+    rx.m[1][1] = cp;
+    rx.m[1][2] = sp;
+    rx.m[2][1] = -sp;
+    rx.m[2][2] = cp;
     Mat4 expected;
     gfx::MatrixMultiply(expected, rz, rx);
     gfx::MatrixMultiply(expected, expected, gfx::MatrixRotationY(yaw)); // aliasing the output is allowed
@@ -89,7 +97,8 @@ TEST(GfxMath, MultiplyAppliesTheLeftMatrixFirst)
 TEST(GfxMath, InverseUndoesRandomMatricesAndRefusesSingularOnes)
 {
     unsigned seed = 12345;
-    for (int i = 0; i < 1000; ++i) {
+    for (int i = 0; i < 1000; ++i)
+    {
         const Mat4 m = RandomMatrix(seed);
         Mat4 inv, prod;
         float det = 0;
@@ -98,7 +107,8 @@ TEST(GfxMath, InverseUndoesRandomMatricesAndRefusesSingularOnes)
         gfx::MatrixMultiply(prod, m, inv);
         double worst = 0, scale = 0;
         for (int r = 0; r < 4; ++r)
-            for (int c = 0; c < 4; ++c) {
+            for (int c = 0; c < 4; ++c)
+            {
                 worst = std::fmax(worst, std::fabs(prod.m[r][c] - (r == c ? 1.0 : 0.0)));
                 scale = std::fmax(scale, std::fabs(inv.m[r][c]));
             }
@@ -107,12 +117,14 @@ TEST(GfxMath, InverseUndoesRandomMatricesAndRefusesSingularOnes)
 
     const Mat4 sentinel = gfx::MatrixRotationY(0.3f);
     Mat4 zeroRow = RandomMatrix(seed), twinRows = RandomMatrix(seed), flat = gfx::MatrixIdentity();
-    for (int c = 0; c < 4; ++c) {
+    for (int c = 0; c < 4; ++c)
+    {
         zeroRow.m[2][c] = 0;
         twinRows.m[3][c] = twinRows.m[1][c] * 3.0f;
     }
     flat.m[1][1] = 0; // a scale that flattens Y
-    for (const Mat4& singular : {zeroRow, twinRows, flat}) {
+    for (const Mat4& singular : {zeroRow, twinRows, flat})
+    {
         Mat4 out = sentinel;
         float det = 1;
         EXPECT_FALSE(gfx::MatrixInverse(out, &det, singular));

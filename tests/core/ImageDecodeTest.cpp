@@ -31,11 +31,13 @@ TEST(ImageDecode, TgaVariantsDecodeToTheSamePixels)
         const char* name;
     };
     const Case cases[] = {
-        {{32, false, false}, "32 bottom-up"}, {{32, false, true}, "32 top-down"}, {{32, true, false}, "32 RLE"},
-        {{24, false, false}, "24"},           {{24, true, true}, "24 RLE top-down"}, {{8, false, false}, "grey"},
+        {{32, false, false}, "32 bottom-up"},   {{32, false, true}, "32 top-down"},
+        {{32, true, false}, "32 RLE"},          {{24, false, false}, "24"},
+        {{24, true, true}, "24 RLE top-down"},  {{8, false, false}, "grey"},
         {{8, true, true}, "grey RLE top-down"},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         SCOPED_TRACE(c.name);
         const std::vector<uint8_t> file = MakeTga(w, h, px, c.o);
         gfx::ImageInfo info;
@@ -47,7 +49,8 @@ TEST(ImageDecode, TgaVariantsDecodeToTheSamePixels)
         gfx::RgbaImage img;
         ASSERT_TRUE(gfx::DecodePictureRgba(file.data(), file.size(), img));
         ASSERT_EQ(img.pixels.size(), px.size());
-        for (size_t i = 0; i < px.size(); i += 4) {
+        for (size_t i = 0; i < px.size(); i += 4)
+        {
             const uint8_t r = px[i], g = c.o.bits == 8 ? px[i] : px[i + 1], b = c.o.bits == 8 ? px[i] : px[i + 2];
             const uint8_t a = c.o.bits == 32 ? px[i + 3] : 255;
             ASSERT_EQ(img.pixels[i], r) << "texel " << i / 4;
@@ -70,7 +73,8 @@ TEST(ImageDecode, JpegDecodesCloseToTheSource)
     gfx::RgbaImage img;
     ASSERT_TRUE(gfx::DecodePictureRgba(file.data(), file.size(), img));
     double sum = 0;
-    for (size_t i = 0; i < px.size(); i += 4) {
+    for (size_t i = 0; i < px.size(); i += 4)
+    {
         for (int k = 0; k < 3; ++k)
             sum += std::abs(int(img.pixels[i + k]) - int(px[i + k]));
         ASSERT_EQ(img.pixels[i + 3], 255);
@@ -91,7 +95,8 @@ TEST(ImageDecode, DdsLevelsAreTakenAsStored)
 {
     // A8R8G8B8 with three levels, then a DXT1 and a V8U8 file
     std::vector<std::vector<uint8_t>> levels;
-    for (int s : {4, 2, 1}) {
+    for (int s : {4, 2, 1})
+    {
         std::vector<uint8_t> l(s * s * 4);
         for (size_t i = 0; i < l.size(); ++i)
             l[i] = static_cast<uint8_t>(i * 7 + s);
@@ -155,7 +160,8 @@ TEST(ImageDecode, BrokenFilesAreRefused)
     cases.push_back({"RLE run past the image", rle});
     std::vector<uint8_t> jpeg(gfxtest::PROGRESSIVE_JPEG, gfxtest::PROGRESSIVE_JPEG + sizeof gfxtest::PROGRESSIVE_JPEG);
     for (size_t i = 0; i + 1 < jpeg.size(); ++i)
-        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC4) { // first Huffman table: counts of 17 per length
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC4)
+        { // first Huffman table: counts of 17 per length
             for (int k = 0; k < 16; ++k)
                 jpeg[i + 5 + k] = 17;
             break;
@@ -170,7 +176,8 @@ TEST(ImageDecode, BrokenFilesAreRefused)
     cases.push_back({"DDS unknown format", odd});
     cases.push_back({"DDS header only", std::vector<uint8_t>(dds.begin(), dds.begin() + 128)});
 
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         SCOPED_TRACE(c.name);
         gfx::PreparedTexture tex;
         std::string why;

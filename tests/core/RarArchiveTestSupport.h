@@ -88,15 +88,15 @@ inline void Put32(Bytes& b, uint32_t v)
 struct EntrySpec
 {
     std::string name;
-    Bytes data;                 // packed bytes as stored
+    Bytes data; // packed bytes as stored
     uint16_t flags = 0x8000;
     uint8_t unpVer = 20;
     uint8_t method = 0x30;
-    Bytes extra;                // header bytes after the name (HEAD_SIZE grows)
-    int64_t unpSize = -1;       // -1: data.size()
-    int64_t crc = -1;           // -1: CRC-32 of data
-    int64_t headSize = -1;      // -1: 32 + name + extra
-    int64_t nameSize = -1;      // -1: name.size()
+    Bytes extra;           // header bytes after the name (HEAD_SIZE grows)
+    int64_t unpSize = -1;  // -1: data.size()
+    int64_t crc = -1;      // -1: CRC-32 of data
+    int64_t headSize = -1; // -1: 32 + name + extra
+    int64_t nameSize = -1; // -1: name.size()
 };
 
 inline Bytes FileBlock(const EntrySpec& e)

@@ -45,8 +45,8 @@ TEST(RarRoundTrip, LargeEntriesWithChangingContent)
     // 1.4 MB: text, then 16-bit stereo sound, then records, then the text
     // again from about 1 MiB back (only partly reachable through the window)
     const Bytes text = sample::Text(300000, 41);
-    const sample::Entry big{"scene\\big.bin", Concat({text, sample::Pcm(100000, 2, 16, 42),
-                                                      sample::Binary(400000, 43), text})};
+    const sample::Entry big{"scene\\big.bin",
+                            Concat({text, sample::Pcm(100000, 2, 16, 42), sample::Binary(400000, 43), text})};
     const ModeCase cases[] = {
         {"LZ", rar::CompressMode::Lz, 0},
         {"auto", rar::CompressMode::Auto, 0},
@@ -67,11 +67,9 @@ TEST(RarRoundTrip, LargeEntriesWithChangingContent)
 TEST(RarRoundTrip, SolidEntriesInAnyOrder)
 {
     const std::vector<sample::Entry> corpus = {
-        {"a.txt", sample::Text(40000, 51)},
-        {"b16s.raw", sample::Pcm(20000, 2, 16, 52)},
+        {"a.txt", sample::Text(40000, 51)},      {"b16s.raw", sample::Pcm(20000, 2, 16, 52)},
         {"c.txt", sample::Text(30000, 51)}, // repeats a.txt from far back
-        {"d.tga", sample::Image(64, 32, 4, 53)},
-        {"e.bin", sample::Binary(70000, 54)},
+        {"d.tga", sample::Image(64, 32, 4, 53)}, {"e.bin", sample::Binary(70000, 54)},
     };
     rar::WriterOptions o;
     o.solid = true;

@@ -25,8 +25,14 @@ namespace {
 using sample::Bytes;
 using sample::Entry;
 
-uint32_t Le16(const unsigned char* p) { return p[0] | p[1] << 8; }
-uint32_t Le32(const unsigned char* p) { return Le16(p) | Le16(p + 2) << 16; }
+uint32_t Le16(const unsigned char* p)
+{
+    return p[0] | p[1] << 8;
+}
+uint32_t Le32(const unsigned char* p)
+{
+    return Le16(p) | Le16(p + 2) << 16;
+}
 
 struct FileBlock
 {
@@ -185,12 +191,9 @@ TEST(RarWriterUnar, SolidStreamSwitchesModes)
 {
     ASSERT_TRUE(unarcheck::Available()) << "unar is not installed";
     const std::vector<Entry> corpus = {
-        {"a.txt", sample::Text(20000, 31)},
-        {"b16s.raw", sample::Pcm(7001, 2, 16, 32)},
-        {"c.txt", sample::Text(15000, 33)},
-        {"d.tga", sample::Image(33, 17, 3, 34)},
-        {"e8.raw", sample::Pcm(9999, 1, 8, 35)},
-        {"f.txt", sample::Text(5000, 31)},
+        {"a.txt", sample::Text(20000, 31)},      {"b16s.raw", sample::Pcm(7001, 2, 16, 32)},
+        {"c.txt", sample::Text(15000, 33)},      {"d.tga", sample::Image(33, 17, 3, 34)},
+        {"e8.raw", sample::Pcm(9999, 1, 8, 35)}, {"f.txt", sample::Text(5000, 31)},
         {"g.tga", sample::Image(40, 20, 4, 36)},
     };
     rar::WriterOptions o;
@@ -232,11 +235,9 @@ TEST(RarWriter, HeadersDescribeTheEntries)
         const Bytes* data;
     };
     const Want want[] = {
-        {"camera", 0x80E0, 0, 0x10, 0x30, nullptr},
-        {"camera\\camera01.transobj", 0x8080, 5000, 0x20, 0x33, &text},
+        {"camera", 0x80E0, 0, 0x10, 0x30, nullptr},      {"camera\\camera01.transobj", 0x8080, 5000, 0x20, 0x33, &text},
         {"noise.bin", 0x8080, 3000, 0x20, 0x30, &noise}, // incompressible: stored
-        {"stored.txt", 0x8080, 5000, 0x20, 0x30, &text},
-        {"empty.dat", 0x8080, 0, 0x20, 0x30, nullptr},
+        {"stored.txt", 0x8080, 5000, 0x20, 0x30, &text}, {"empty.dat", 0x8080, 0, 0x20, 0x30, nullptr},
     };
     for (size_t i = 0; i < f.size(); i++)
     {

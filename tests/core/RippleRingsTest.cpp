@@ -120,8 +120,8 @@ TEST(WorldRules, CountsFrameTimeAndBlendFactor)
         bool on;
         int32_t strength;
         int count;
-    } counts[] = {{true, 50, 500}, {true, 100, 1000}, {true, 150, 1000}, {false, 100, 0},
-                  {true, 0, 0},    {true, -5, 1000}, {true, 2147483647, 1000}};
+    } counts[] = {{true, 50, 500}, {true, 100, 1000}, {true, 150, 1000},       {false, 100, 0},
+                  {true, 0, 0},    {true, -5, 1000},  {true, 2147483647, 1000}};
     for (const Case& c : counts)
         EXPECT_EQ(WorldParticleCount(c.on, c.strength), c.count) << c.strength;
 

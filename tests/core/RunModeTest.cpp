@@ -34,12 +34,13 @@ TEST(ReadRunMode, CommandLines)
         {"", rmConfigure, 0},
         {"Quenmoor.scr /a 77", rmPasswordChange, 77},
         {"Quenmoor.scr -A", rmPasswordChange, 0},
-        {"Quenmoor.scr /t 99", rmTestWindow, 0},     // only a, c and p take a window
+        {"Quenmoor.scr /t 99", rmTestWindow, 0}, // only a, c and p take a window
         {"Quenmoor.scr /s 99", rmFullScreen, 0},
-        {"Quenmoor.scr /", rmFullScreen, 0},         // a switch with no letter
-        {"\"unterminated /c:5", rmConfigure, 0},     // the program name runs to the end
+        {"Quenmoor.scr /", rmFullScreen, 0},     // a switch with no letter
+        {"\"unterminated /c:5", rmConfigure, 0}, // the program name runs to the end
     };
-    for (const RunModeCase& c : cases) {
+    for (const RunModeCase& c : cases)
+    {
         intptr_t parent = -1;
         EXPECT_EQ(ReadRunMode(c.commandLine, parent), c.mode) << c.commandLine;
         EXPECT_EQ(parent, c.parent) << c.commandLine;

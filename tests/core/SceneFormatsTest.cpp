@@ -56,7 +56,8 @@ SkinData SmallSkin()
 {
     SkinData d;
     d.boneCount = 3;
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 5; ++i)
+    {
         d.bones.push_back(uint8_t(i % 3));
         d.positions.push_back({float(i), 0.25f, -float(i)});
         d.texcoords.push_back(0.1f * i);
@@ -81,7 +82,7 @@ struct FormatCase
 {
     const char* name;
     Bytes file;
-    std::function<int(const Bytes&)> read;  // status; checks that a failure leaves nothing behind
+    std::function<int(const Bytes&)> read; // status; checks that a failure leaves nothing behind
 };
 
 std::vector<FormatCase> AllFormats()
@@ -170,11 +171,13 @@ std::vector<FormatCase> AllFormats()
 
 TEST(SceneFormats, EveryReaderRejectsEveryTruncationAndAnExtraByte)
 {
-    for (const auto& c : AllFormats()) {
+    for (const auto& c : AllFormats())
+    {
         SCOPED_TRACE(c.name);
         ASSERT_FALSE(c.file.empty());
         EXPECT_EQ(c.read(c.file), 0);
-        for (size_t len = 0; len < c.file.size(); ++len) {
+        for (size_t len = 0; len < c.file.size(); ++len)
+        {
             Bytes cut(c.file.begin(), c.file.begin() + len);
             EXPECT_NE(c.read(cut), 0) << "accepted a file cut to " << len << " bytes";
         }
@@ -259,16 +262,13 @@ TEST(SceneFormats, SingleObjectRejectsIndicesAndRunsOutsideTheirArrays)
         size_t at;
         uint16_t value;
     } table[] = {
-        {"index equal to the vertex count", firstIndex + 2, 6},
-        {"index far outside", firstIndex + 22, 0xFFFF},
-        {"run starts past the list", record + 4, 12},
-        {"run ends past the list", record + 6, 5},
-        {"run start plus count past the list", record + 4, 3},
-        {"vertex count larger than the file", 4, 7},
-        {"triangle count smaller than the file", 6, 3},
-        {"material count larger", 8, 2},
+        {"index equal to the vertex count", firstIndex + 2, 6}, {"index far outside", firstIndex + 22, 0xFFFF},
+        {"run starts past the list", record + 4, 12},           {"run ends past the list", record + 6, 5},
+        {"run start plus count past the list", record + 4, 3},  {"vertex count larger than the file", 4, 7},
+        {"triangle count smaller than the file", 6, 3},         {"material count larger", 8, 2},
     };
-    for (const auto& c : table) {
+    for (const auto& c : table)
+    {
         SCOPED_TRACE(c.what);
         Bytes b = good;
         PutU16At(b, c.at, c.value);
@@ -342,7 +342,7 @@ TEST(SceneFormats, SkinAnimLinkRoundTripsAndBoneChecks)
     EXPECT_EQ(weight, 1.0f);
 
     Bytes badBone = sb;
-    badBone[10 + 4] = 3;  // B is 3
+    badBone[10 + 4] = 3; // B is 3
     EXPECT_NE(ReadSkinFile(badBone.data(), badBone.size(), sout), 0);
     Bytes badIndex = sb;
     PutU16At(badIndex, 10 + 25 * 5 + 10, 5);
@@ -352,7 +352,7 @@ TEST(SceneFormats, SkinAnimLinkRoundTripsAndBoneChecks)
     const Bytes ab = WriteAnimFile(anim);
     AnimData aout;
     ASSERT_EQ(ReadAnimFile(ab.data(), ab.size(), aout), 0);
-    EXPECT_EQ(aout.Frame(2)[1].m[0][0], 5.0f);  // frame-major: frame 2, bone 1 is matrix 5
+    EXPECT_EQ(aout.Frame(2)[1].m[0][0], 5.0f); // frame-major: frame 2, bone 1 is matrix 5
     const Bytes noBones = {5, 0, 1, 0, 0, 0, 0, 0};
     EXPECT_NE(ReadAnimFile(noBones.data(), noBones.size(), aout), 0);
 
@@ -372,8 +372,8 @@ TEST(SceneFormats, CollisionFacePlanes)
 {
     // The water quad's first face as the data gives it.
     CollFace f;
-    ASSERT_TRUE(MakeCollFace({162.3071f, 15.1289f, -603.6567f}, {-100, 15.1289f, -603.6567f},
-                             {-100, 15.1289f, 600}, f));
+    ASSERT_TRUE(
+        MakeCollFace({162.3071f, 15.1289f, -603.6567f}, {-100, 15.1289f, -603.6567f}, {-100, 15.1289f, 600}, f));
     EXPECT_NEAR(f.n.y, 1.0f, 1e-6);
     EXPECT_NEAR(f.nab.z, 1.0f, 1e-6);
     // Each corner lies on the edge plane through the previous one, and the

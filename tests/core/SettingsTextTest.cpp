@@ -58,14 +58,28 @@ TEST(DefaultSettingsText, ShippedTextGivesEveryDefault)
         const char* key;
         const char* value;
     } expected[] = {
-        {"Music", "true"},        {"ShowTime", "true"},       {"ShowFPS", "false"},       {"UseDktpSet", "true"},
-        {"ExitOnMouseMove", "false"}, {"GammControl", "100"}, {"DigClock_24H", "false"},  {"MusicVolume", "35"},
-        {"SFX", "true"},          {"MW", "800"},              {"MH", "600"},              {"MBitCount", "32"},
-        {"FSAA", "0"},            {"RainEnable", "true"},     {"WaterReflection", "true"}, {"RainStrenght", "50"},
-        {"LeafeEnable", "true"},  {"LeafeStrenght", "50"},
+        {"Music", "true"},
+        {"ShowTime", "true"},
+        {"ShowFPS", "false"},
+        {"UseDktpSet", "true"},
+        {"ExitOnMouseMove", "false"},
+        {"GammControl", "100"},
+        {"DigClock_24H", "false"},
+        {"MusicVolume", "35"},
+        {"SFX", "true"},
+        {"MW", "800"},
+        {"MH", "600"},
+        {"MBitCount", "32"},
+        {"FSAA", "0"},
+        {"RainEnable", "true"},
+        {"WaterReflection", "true"},
+        {"RainStrenght", "50"},
+        {"LeafeEnable", "true"},
+        {"LeafeStrenght", "50"},
     };
     ASSERT_EQ(parsed.table.Count(), 19); // the 18 above and the web-site address
-    for (int i = 0; i < 18; ++i) {
+    for (int i = 0; i < 18; ++i)
+    {
         EXPECT_EQ(parsed.table.Entry(i).key, expected[i].key) << i;
         EXPECT_EQ(parsed.table.Entry(i).value, expected[i].value) << i;
     }
@@ -74,7 +88,8 @@ TEST(DefaultSettingsText, ShippedTextGivesEveryDefault)
     EXPECT_TRUE(parsed.messages.empty());
 
     // the shipped text is CR LF throughout and starts with the Russian comment
-    for (size_t i = 0; i < text.size(); ++i) {
+    for (size_t i = 0; i < text.size(); ++i)
+    {
         if (text[i] == '\n')
             EXPECT_TRUE(i > 0 && text[i - 1] == '\r') << i;
         if (text[i] == '\r')
@@ -105,9 +120,11 @@ TEST(DefaultSettingsText, LinesOfTheText)
         {"nokey=\r\n", "nokey", ""},
         {"last=line", "last", "line"}, // no line end at all
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         ParsedText parsed(c.line);
-        if (c.key[0] == 0 && c.value[0] == 0) {
+        if (c.key[0] == 0 && c.value[0] == 0)
+        {
             EXPECT_EQ(parsed.table.Count(), 0) << c.line;
             continue;
         }
@@ -167,10 +184,20 @@ TEST(DefaultSettingsText, ConvertValues)
         const char* value;
         int32_t number;
     } cases[] = {
-        {"true", 1},   {"false", 0},      {"True", 0},          {"FALSE", 0},
-        {"50%", 50},   {"35", 35},        {"-12x", -12},        {"+7", 7},
-        {"", 0},       {"abc", 0},        {"truex", 0},         {"2147483647", 2147483647},
-        {"99999999999999999999", 2147483647}, {"-99999999999999999999", INT32_MIN},
+        {"true", 1},
+        {"false", 0},
+        {"True", 0},
+        {"FALSE", 0},
+        {"50%", 50},
+        {"35", 35},
+        {"-12x", -12},
+        {"+7", 7},
+        {"", 0},
+        {"abc", 0},
+        {"truex", 0},
+        {"2147483647", 2147483647},
+        {"99999999999999999999", 2147483647},
+        {"-99999999999999999999", INT32_MIN},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ConvertSettingValue(c.value), c.number) << c.value;
@@ -305,16 +332,17 @@ TEST(LabelTable, KeyLinesAndTheirMatches)
         const char* label;
     } cases[] = {
         {"#Show_FPS#\nShow FPS\n", "show_fps", "Show FPS"},
-        {"#Show_FPS\nShow FPS\n", "show_fps", ""},         // last byte stays a capital S
-        {"#show_fps\nShow FPS\n", "show_fps", "Show FPS"}, // no closing "#" and nothing unfolded: n + 1
-        {"#show_fpsX#\nShow FPS\n", "show_fps", ""},       // one byte too many
+        {"#Show_FPS\nShow FPS\n", "show_fps", ""},          // last byte stays a capital S
+        {"#show_fps\nShow FPS\n", "show_fps", "Show FPS"},  // no closing "#" and nothing unfolded: n + 1
+        {"#show_fpsX#\nShow FPS\n", "show_fps", ""},        // one byte too many
         {"#show_fps!\nShow FPS\n", "show_fps", "Show FPS"}, // n + 2 bytes
-        {"#ok#\n\n#ok#\nsecond\n", "ok", ""},              // the first match wins, even with an empty text
-        {"text\n#ok#", "ok", ""},                          // the last line is never a key
-        {"#ok#\r\nO\rK\r\n", "ok", "OK"},                  // CR bytes are dropped
-        {"#A#\n#B#\nb\n", "a", "#b#"},                     // a text line starting with "#" is folded as well
+        {"#ok#\n\n#ok#\nsecond\n", "ok", ""},               // the first match wins, even with an empty text
+        {"text\n#ok#", "ok", ""},                           // the last line is never a key
+        {"#ok#\r\nO\rK\r\n", "ok", "OK"},                   // CR bytes are dropped
+        {"#A#\n#B#\nb\n", "a", "#b#"},                      // a text line starting with "#" is folded as well
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         CLabelTable table = LoadLabels(c.text);
         EXPECT_EQ(table.GetLabel(c.key), c.label) << c.text;
     }
@@ -339,7 +367,8 @@ TEST(LabelTable, AboutTextSplitsIntoSevenLines)
         {"1%2%3%4%5%6%7%8%9", {"1", "2", "3", "4", "5", "6", "7"}}, // beyond the seventh line is dropped
         {"%%%%%%%%%%", {"", "", "", "", "", "", ""}},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         CLabelTable table = LoadLabels(std::string("#about_window_text#\n") + c.about + "\n");
         for (int i = 0; i < 7; ++i)
             EXPECT_EQ(table.AboutLine(i), c.lines[i]) << c.about << " line " << i;

@@ -72,10 +72,11 @@ TEST(SettingsValues, EmptyStoreKeepsEveryDefault)
     EXPECT_EQ(RainStrenght, 50);
     EXPECT_EQ(WaterReflection, 1);
 
-    const std::vector<std::string> order = {"ShowFPS", "ShowTime", "TimeModeAMPM", "ExitOnMouseMove", "SFX",
-                                            "Music", "MIRROW", "RAIN_ENABLE", "LEAFE_ENABLE", "MusicVolume",
-                                            "RAIN_STRENGHT", "LEAFE_STRENGHT", "UseDesktopSettings", "Height",
-                                            "Width", "BitCount", "FSAA", "m_nSelectedMode"};
+    const std::vector<std::string> order = {
+        "ShowFPS",       "ShowTime",       "TimeModeAMPM",       "ExitOnMouseMove", "SFX",
+        "Music",         "MIRROW",         "RAIN_ENABLE",        "LEAFE_ENABLE",    "MusicVolume",
+        "RAIN_STRENGHT", "LEAFE_STRENGHT", "UseDesktopSettings", "Height",          "Width",
+        "BitCount",      "FSAA",           "m_nSelectedMode"};
     EXPECT_EQ(store.queried, order);
 }
 
@@ -89,8 +90,10 @@ TEST(SettingsValues, BooleansAreTwoAndOneAndNothingElse)
     } cases[] = {
         {2, 1, 1}, {1, 0, 0}, {0, 0, 1}, {3, 0, 1}, {0xFFFFFFFF, 0, 1},
     };
-    for (const auto& c : cases) {
-        for (int start = 0; start < 2; ++start) {
+    for (const auto& c : cases)
+    {
+        for (int start = 0; start < 2; ++start)
+        {
             MapStore store;
             for (const char* name : {"ShowFPS", "ShowTime", "TimeModeAMPM", "ExitOnMouseMove", "SFX", "Music",
                                      "UseDesktopSettings", "MIRROW", "RAIN_ENABLE", "LEAFE_ENABLE"})
@@ -102,10 +105,9 @@ TEST(SettingsValues, BooleansAreTwoAndOneAndNothingElse)
             int32_t selected = -1;
             ReadSettingsValues(store, settings, selected);
             const int32_t want = start ? c.fromTrue : c.fromFalse;
-            for (int32_t field : {settings.ShowFPS, settings.ShowTime, settings.TimeModeAMPM,
-                                  settings.ExitOnMouseMove, settings.SFX, settings.Music,
-                                  settings.UseDesktopSettings, int32_t(WaterReflection), int32_t(RainEnable),
-                                  int32_t(LeafeEnable)})
+            for (int32_t field : {settings.ShowFPS, settings.ShowTime, settings.TimeModeAMPM, settings.ExitOnMouseMove,
+                                  settings.SFX, settings.Music, settings.UseDesktopSettings, int32_t(WaterReflection),
+                                  int32_t(RainEnable), int32_t(LeafeEnable)})
                 EXPECT_EQ(field, want) << "stored " << c.stored << " start " << start;
         }
     }
@@ -115,8 +117,9 @@ TEST(SettingsValues, NumbersReplaceUnlessZero)
 {
     SetShippedSceneOptions();
     MapStore store;
-    store.values = {{"MusicVolume", 0}, {"RAIN_STRENGHT", 0}, {"LEAFE_STRENGHT", 250}, {"Width", 1280},
-                    {"Height", 1024}, {"BitCount", 16}, {"FSAA", 4}, {"m_nSelectedMode", 0}};
+    store.values = {{"MusicVolume", 0}, {"RAIN_STRENGHT", 0},  {"LEAFE_STRENGHT", 250},
+                    {"Width", 1280},    {"Height", 1024},      {"BitCount", 16},
+                    {"FSAA", 4},        {"m_nSelectedMode", 0}};
     SaverSettings settings = kDefaults;
     int32_t selected = -1;
     ReadSettingsValues(store, settings, selected);
@@ -149,11 +152,24 @@ TEST(SettingsValues, WriteOrderAndEncodingsRoundTrip)
     WriteSettingsValues(store, settings, -1);
 
     const std::vector<std::pair<std::string, uint32_t>> expected = {
-        {"ShowFPS", 2},       {"ShowTime", 2},       {"TimeModeAMPM", 1},     {"ExitOnMouseMove", 1},
-        {"SFX", 2},           {"Music", 1},          {"MIRROW", 1},           {"RAIN_ENABLE", 2},
-        {"LEAFE_ENABLE", 1},  {"m_nSelectedMode", 0xFFFFFFFFu}, {"UseDesktopSettings", 1}, {"Height", 768},
-        {"Width", 1024},      {"BitCount", 32},      {"FSAA", 0},             {"MusicVolume", 64},
-        {"RAIN_STRENGHT", 7}, {"LEAFE_STRENGHT", 93},
+        {"ShowFPS", 2},
+        {"ShowTime", 2},
+        {"TimeModeAMPM", 1},
+        {"ExitOnMouseMove", 1},
+        {"SFX", 2},
+        {"Music", 1},
+        {"MIRROW", 1},
+        {"RAIN_ENABLE", 2},
+        {"LEAFE_ENABLE", 1},
+        {"m_nSelectedMode", 0xFFFFFFFFu},
+        {"UseDesktopSettings", 1},
+        {"Height", 768},
+        {"Width", 1024},
+        {"BitCount", 32},
+        {"FSAA", 0},
+        {"MusicVolume", 64},
+        {"RAIN_STRENGHT", 7},
+        {"LEAFE_STRENGHT", 93},
     };
     EXPECT_EQ(store.written, expected);
 

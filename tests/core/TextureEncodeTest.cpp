@@ -37,7 +37,8 @@ TEST(Dxt3, BlocksDecodeBackWithinAMeasuredErrorAndExactAlpha)
     gfx::RgbaImage back;
     ASSERT_TRUE(gfx::DecodeDxtLevel(gfx::FMT_DXT3, level, back));
     EXPECT_LT(ColourRmse(src, back), 6.0);
-    for (size_t i = 3; i < src.pixels.size(); i += 4) {
+    for (size_t i = 3; i < src.pixels.size(); i += 4)
+    {
         const int a4 = (src.pixels[i] + 8) / 17;
         ASSERT_EQ(back.pixels[i], a4 * 17) << "alpha is the nearest 4-bit value";
         ASSERT_LE(std::abs(int(back.pixels[i]) - int(src.pixels[i])), 8);
@@ -50,13 +51,15 @@ TEST(Dxt3, BlocksDecodeBackWithinAMeasuredErrorAndExactAlpha)
     gfx::TextureLevel rampLevel;
     gfx::EncodeDxt3Image(ramp, rampLevel);
     ASSERT_TRUE(gfx::DecodeDxtLevel(gfx::FMT_DXT3, rampLevel, back));
-    for (int i = 0; i < 256; ++i) {
+    for (int i = 0; i < 256; ++i)
+    {
         EXPECT_EQ(back.pixels[i * 4 + 3], (i + 8) / 17 * 17) << "alpha " << i;
         EXPECT_EQ(back.pixels[i * 4 + 3] >= 128, i >= 128) << "alpha " << i;
     }
 
     // every colour block is in four-colour mode (or has one colour)
-    for (size_t b = 0; b < level.bytes.size(); b += 16) {
+    for (size_t b = 0; b < level.bytes.size(); b += 16)
+    {
         const int c0 = level.bytes[b + 8] | (level.bytes[b + 9] << 8);
         const int c1 = level.bytes[b + 10] | (level.bytes[b + 11] << 8);
         ASSERT_GE(c0, c1);
@@ -80,7 +83,8 @@ TEST(Dxt3, HardBlocksStayCloseToTheirBestEncoding)
         {"random", {}, 60.0},
     };
     gfxtest::Rng rng;
-    for (int i = 0; i < 16; ++i) {
+    for (int i = 0; i < 16; ++i)
+    {
         const uint8_t solid[4] = {77, 141, 203, 255};
         std::memcpy(cases[0].texels[i], solid, 4);
         const uint8_t two[2][4] = {{255, 0, 0, 255}, {0, 0, 255, 0}};
@@ -91,7 +95,8 @@ TEST(Dxt3, HardBlocksStayCloseToTheirBestEncoding)
         for (int k = 0; k < 4; ++k)
             cases[3].texels[i][k] = static_cast<uint8_t>(rng.Next());
     }
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         SCOPED_TRACE(c.name);
         uint8_t block[16], back[64];
         gfx::EncodeDxt3Block(&c.texels[0][0], block);
@@ -121,7 +126,8 @@ TEST(TexturePrepare, SizesRoundUpToPowersOfTwoWithAFullChain)
         {100, 70, gfx::FMT_DXT3, 100, 1, 64, 64, 1}, // a limit that is no power of two
         {128, 32, gfx::FMT_DXT3, 4096, 3, 128, 32, 3},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         SCOPED_TRACE(testing::Message() << c.w << "x" << c.h);
         const std::vector<uint8_t> file =
             gfxtest::MakeTga(c.w, c.h, gfxtest::MakeSmoothPicture(c.w, c.h, 2), {32, false, false});
@@ -134,7 +140,8 @@ TEST(TexturePrepare, SizesRoundUpToPowersOfTwoWithAFullChain)
         EXPECT_EQ(tex.format, c.format);
         ASSERT_EQ(tex.levels.size(), c.expectLevels);
         uint32_t w = c.expectW, h = c.expectH;
-        for (const gfx::TextureLevel& l : tex.levels) {
+        for (const gfx::TextureLevel& l : tex.levels)
+        {
             EXPECT_EQ(l.width, w);
             EXPECT_EQ(l.height, h);
             const gfx::TextureLevel layout = gfx::MakeLevelLayout(c.format, w, h);
@@ -162,7 +169,8 @@ TEST(TexturePrepare, CutoutCoverageHoldsThroughTheMipLevels)
 
     // the plain box chain loses it, which is what the scaling is for
     gfx::RgbaImage plain = leaves, next;
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 5; ++i)
+    {
         gfx::Downsample2x(plain, next);
         plain = next;
     }
@@ -195,16 +203,18 @@ TEST(TexturePrepare, V8U8TakesRedAndGreenAroundOneTwentyEight)
     // a bump map whose alpha channel holds something else: alpha must not
     // weight u and v while the chain is reduced
     std::vector<uint8_t> stripes;
-    for (int i = 0; i < 8 * 4; ++i) {
-        const std::vector<uint8_t> texel = i % 2 ? std::vector<uint8_t>{96, 140, 0, 255}
-                                                 : std::vector<uint8_t>{160, 100, 0, 0};
+    for (int i = 0; i < 8 * 4; ++i)
+    {
+        const std::vector<uint8_t> texel =
+            i % 2 ? std::vector<uint8_t>{96, 140, 0, 255} : std::vector<uint8_t>{160, 100, 0, 0};
         stripes.insert(stripes.end(), texel.begin(), texel.end());
     }
     const std::vector<uint8_t> bump = gfxtest::MakeTga(8, 4, stripes, {32, false, false});
     request.mipLevels = 2;
     ASSERT_TRUE(gfx::PrepareTexture(bump.data(), bump.size(), request, tex));
     ASSERT_EQ(tex.levels.size(), 2u);
-    for (size_t i = 0; i < tex.levels[1].bytes.size(); i += 2) {
+    for (size_t i = 0; i < tex.levels[1].bytes.size(); i += 2)
+    {
         ASSERT_EQ(static_cast<int8_t>(tex.levels[1].bytes[i]), 0);      // (160 + 96) / 2 - 128
         ASSERT_EQ(static_cast<int8_t>(tex.levels[1].bytes[i + 1]), -8); // (100 + 140) / 2 - 128
     }

@@ -84,7 +84,11 @@ TEST_F(TracksArchive, TrajectorySamplesTwentyTimesASecondAndWraps)
     ASSERT_EQ(t.LoadFrom(m_archive, "duck_traectory.transobj"), 0);
     ASSERT_EQ(t.m_nCount, 1000);
 
-    struct Case { uint32_t nowMs; int index; };
+    struct Case
+    {
+        uint32_t nowMs;
+        int index;
+    };
     const Case cases[] = {{0, 0}, {49, 0}, {50, 1}, {49999, 999}, {50000, 0}, {0xFFFFFFFFu, 345}};
     for (const Case& c : cases)
     {
@@ -129,12 +133,17 @@ TEST_F(TracksArchive, CollisionFacesAndTheirPlanes)
     EXPECT_NEAR(f.n.y, 1.0f, 1e-6f);
     EXPECT_NEAR(f.nab.x, 1.0f, 1e-6f); // edge along +z, inside towards +x
 
-    struct Case { gfx::Vec3 p; bool over; float height; };
+    struct Case
+    {
+        gfx::Vec3 p;
+        bool over;
+        float height;
+    };
     const Case cases[] = {
-        {{10, 20, 10}, true, 20 - 15.1289f},   // first triangle
-        {{90, 15, 90}, true, 15 - 15.1289f},   // second one, just under the water
-        {{-1, 20, 10}, false, 0},              // beside the water
-        {{210, 50, 10}, true, 0},              // over the slope (height checked below)
+        {{10, 20, 10}, true, 20 - 15.1289f}, // first triangle
+        {{90, 15, 90}, true, 15 - 15.1289f}, // second one, just under the water
+        {{-1, 20, 10}, false, 0},            // beside the water
+        {{210, 50, 10}, true, 0},            // over the slope (height checked below)
         {{500, 50, 500}, false, 0},
     };
     for (const Case& c : cases)

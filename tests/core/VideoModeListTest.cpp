@@ -32,8 +32,10 @@ std::vector<std::string> Texts(const VideoModeList& list)
 TEST(VideoModeList, RefreshRatesAndAdaptersCollapseKeepingTheLast)
 {
     std::vector<VideoMode> raw;
-    for (int adapter = 0; adapter < 2; ++adapter) {
-        for (int32_t format : {X8, R5}) {
+    for (int adapter = 0; adapter < 2; ++adapter)
+    {
+        for (int32_t format : {X8, R5})
+        {
             for (uint32_t hz : {60u, 72u, 75u})
                 raw.push_back({800, 600, hz + adapter, format});
         }
@@ -48,13 +50,20 @@ TEST(VideoModeList, RefreshRatesAndAdaptersCollapseKeepingTheLast)
 TEST(VideoModeList, WidthFilterAndSortOrder)
 {
     VideoModeList list = Arranged({
-        {1280, 1024, 60, X8}, {512, 384, 60, X8}, {639, 480, 60, R5}, {640, 480, 60, X8}, {1024, 768, 60, X8},
-        {1280, 720, 60, R5},  {640, 480, 60, R5}, {1024, 768, 60, R5}, {800, 600, 60, X8}, {1280, 720, 60, X8},
+        {1280, 1024, 60, X8},
+        {512, 384, 60, X8},
+        {639, 480, 60, R5},
+        {640, 480, 60, X8},
+        {1024, 768, 60, X8},
+        {1280, 720, 60, R5},
+        {640, 480, 60, R5},
+        {1024, 768, 60, R5},
+        {800, 600, 60, X8},
+        {1280, 720, 60, X8},
     });
-    EXPECT_EQ(Texts(list), (std::vector<std::string>{
-                               "640 x 480 16 bits", "640 x 480 32 bits", "800 x 600 32 bits", "1024 x 768 16 bits",
-                               "1024 x 768 32 bits", "1280 x 720 16 bits", "1280 x 720 32 bits",
-                               "1280 x 1024 32 bits"}));
+    EXPECT_EQ(Texts(list), (std::vector<std::string>{"640 x 480 16 bits", "640 x 480 32 bits", "800 x 600 32 bits",
+                                                     "1024 x 768 16 bits", "1024 x 768 32 bits", "1280 x 720 16 bits",
+                                                     "1280 x 720 32 bits", "1280 x 1024 32 bits"}));
 
     EXPECT_EQ(Arranged({{512, 384, 60, X8}, {320, 200, 70, R5}}).Count(), 0);
 }
@@ -86,7 +95,8 @@ TEST(VideoModeList, DefaultChoiceIsTheFirst1024Wide32BitMode)
 
 TEST(VideoModeList, IndexBeyondTheListMakesNothingCurrent)
 {
-    for (int32_t index : {2, 1000, -2, INT32_MIN}) {
+    for (int32_t index : {2, 1000, -2, INT32_MIN})
+    {
         VideoModeList list = Arranged({{1024, 768, 60, X8}, {800, 600, 60, X8}});
         list.m_nSelectedMode = index;
         SaverSettings settings = {};

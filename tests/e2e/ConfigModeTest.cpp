@@ -43,14 +43,15 @@ std::map<std::string, DWORD> SettingsValues()
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return values;
-    for (DWORD index = 0;; ++index) {
+    for (DWORD index = 0;; ++index)
+    {
         char name[256];
         DWORD nameSize = sizeof(name);
         DWORD type = 0;
         DWORD data = 0;
         DWORD dataSize = sizeof(data);
-        const LONG result = RegEnumValueA(key, index, name, &nameSize, nullptr, &type,
-                                          reinterpret_cast<BYTE*>(&data), &dataSize);
+        const LONG result =
+            RegEnumValueA(key, index, name, &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(&data), &dataSize);
         if (result == ERROR_NO_MORE_ITEMS)
             break;
         values[name] = result == ERROR_SUCCESS && type == REG_DWORD ? data : 0xBAD;
@@ -75,7 +76,8 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM param)
     char caption[128] = {};
     GetWindowTextA(window, caption, sizeof(caption));
     if (owner == search->processId && std::string(className) == "#32770" && std::string(caption) == kCaption &&
-        IsWindowVisible(window)) {
+        IsWindowVisible(window))
+    {
         search->found = window;
         return FALSE;
     }
@@ -128,10 +130,11 @@ TEST_F(ConfigMode, UnownedDialogStoresTheClickedValuesOnOk)
     const std::map<std::string, DWORD> values = SettingsValues();
     EXPECT_EQ(values.size(), 18u);
     const std::map<std::string, DWORD> expected = {
-        {"ShowFPS", 2}, {"ExitOnMouseMove", 2}, {"TimeModeAMPM", 1}, {"RAIN_ENABLE", 1}, {"MusicVolume", 80},
-        {"ShowTime", 2}, {"Music", 2},          {"UseDesktopSettings", 2}, {"RAIN_STRENGHT", 50},
+        {"ShowFPS", 2},  {"ExitOnMouseMove", 2}, {"TimeModeAMPM", 1},       {"RAIN_ENABLE", 1},    {"MusicVolume", 80},
+        {"ShowTime", 2}, {"Music", 2},           {"UseDesktopSettings", 2}, {"RAIN_STRENGHT", 50},
     };
-    for (const auto& value : expected) {
+    for (const auto& value : expected)
+    {
         ASSERT_TRUE(values.count(value.first)) << value.first;
         EXPECT_EQ(values.at(value.first), value.second) << value.first;
     }
@@ -172,7 +175,8 @@ TEST_F(ConfigMode, StoredExitOnMouseMoveEndsAFullScreenRunOnAJump)
     // the system may send a move or two of its own at the start, so only
     // eight jumps are sure to fall inside the grace
     int x = 100;
-    for (int move = 0; move < 8; ++move) {
+    for (int move = 0; move < 8; ++move)
+    {
         x = x == 100 ? 300 : 100;
         PostMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, 100));
     }

@@ -21,7 +21,8 @@ static std::string SaverBesideDriver()
 // ctest passes a host path; Wine reaches the host's root through drive Z:.
 static std::string WindowsPath(std::string path)
 {
-    if (!path.empty() && path[0] == '/') {
+    if (!path.empty() && path[0] == '/')
+    {
         for (char& c : path)
             if (c == '/')
                 c = '\\';
@@ -34,7 +35,8 @@ int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
     e2e::g_SaverPath = argc > 1 ? WindowsPath(argv[1]) : SaverBesideDriver();
-    if (GetFileAttributesA(e2e::g_SaverPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (GetFileAttributesA(e2e::g_SaverPath.c_str()) == INVALID_FILE_ATTRIBUTES)
+    {
         std::fprintf(stderr, "saver not found: %s\n", e2e::g_SaverPath.c_str());
         return 2;
     }

@@ -11,9 +11,11 @@ std::string g_SaverPath;
 void PumpFor(DWORD milliseconds)
 {
     const ULONGLONG end = GetTickCount64() + milliseconds;
-    for (;;) {
+    for (;;)
+    {
         MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
@@ -40,9 +42,11 @@ long ScreenPixel(int x, int y)
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     long colour = -1;
-    if (bitmap) {
+    if (bitmap)
+    {
         HGDIOBJ previous = SelectObject(memory, bitmap);
-        if (BitBlt(memory, 0, 0, 1, 1, screen, x, y, SRCCOPY)) {
+        if (BitBlt(memory, 0, 0, 1, 1, screen, x, y, SRCCOPY))
+        {
             GdiFlush();
             colour = static_cast<long>(*static_cast<const DWORD*>(bits) & 0x00FFFFFF);
         }
@@ -60,10 +64,11 @@ std::vector<DWORD> SaverBitmapPixels(int id, int* width, int* height)
     HMODULE module = LoadLibraryExA(g_SaverPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (module == nullptr)
         return pixels;
-    HBITMAP bitmap = static_cast<HBITMAP>(
-        LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    HBITMAP bitmap =
+        static_cast<HBITMAP>(LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     BITMAP header = {};
-    if (bitmap && GetObjectA(bitmap, sizeof(header), &header)) {
+    if (bitmap && GetObjectA(bitmap, sizeof(header), &header))
+    {
         BITMAPINFO info = {};
         info.bmiHeader.biSize = sizeof(info.bmiHeader);
         info.bmiHeader.biWidth = header.bmWidth;
@@ -73,12 +78,15 @@ std::vector<DWORD> SaverBitmapPixels(int id, int* width, int* height)
         info.bmiHeader.biCompression = BI_RGB;
         pixels.resize(static_cast<size_t>(header.bmWidth) * header.bmHeight);
         HDC screen = GetDC(nullptr);
-        if (GetDIBits(screen, bitmap, 0, header.bmHeight, pixels.data(), &info, DIB_RGB_COLORS) == header.bmHeight) {
+        if (GetDIBits(screen, bitmap, 0, header.bmHeight, pixels.data(), &info, DIB_RGB_COLORS) == header.bmHeight)
+        {
             for (DWORD& pixel : pixels)
                 pixel &= 0x00FFFFFF;
             *width = header.bmWidth;
             *height = header.bmHeight;
-        } else {
+        }
+        else
+        {
             pixels.clear();
         }
         ReleaseDC(nullptr, screen);
@@ -120,7 +128,8 @@ static const char kDriverClass[] = "QuenmoorE2eDriver";
 
 static LRESULT CALLBACK DriverWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_ERASEBKGND && GetWindowLongPtrA(hWnd, GWLP_USERDATA)) {
+    if (msg == WM_ERASEBKGND && GetWindowLongPtrA(hWnd, GWLP_USERDATA))
+    {
         RECT rect;
         GetClientRect(hWnd, &rect);
         FillRect(reinterpret_cast<HDC>(wParam), &rect,
@@ -133,7 +142,8 @@ static LRESULT CALLBACK DriverWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPA
 DriverWindow::DriverWindow(int clientWidth, int clientHeight, COLORREF background)
 {
     static bool registered = false;
-    if (!registered) {
+    if (!registered)
+    {
         WNDCLASSA windowClass = {};
         windowClass.lpfnWndProc = DriverWindowProc;
         windowClass.hInstance = GetModuleHandleA(nullptr);
@@ -149,7 +159,8 @@ DriverWindow::DriverWindow(int clientWidth, int clientHeight, COLORREF backgroun
     AdjustWindowRect(&rect, style, FALSE);
     m_hWnd = CreateWindowExA(0, kDriverClass, "Quenmoor e2e driver", style, 20, 20, rect.right - rect.left,
                              rect.bottom - rect.top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (m_hWnd) {
+    if (m_hWnd)
+    {
         SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(m_hBrush));
         InvalidateRect(m_hWnd, nullptr, TRUE); // the first erase came before the brush was set
         UpdateWindow(m_hWnd);
@@ -159,7 +170,8 @@ DriverWindow::DriverWindow(int clientWidth, int clientHeight, COLORREF backgroun
 
 void DriverWindow::Destroy()
 {
-    if (m_hWnd) {
+    if (m_hWnd)
+    {
         DestroyWindow(m_hWnd);
         m_hWnd = nullptr;
     }
@@ -175,7 +187,8 @@ DriverWindow::~DriverWindow()
 HWND ActivationTaker()
 {
     static DriverWindow* s_pTaker = nullptr;
-    if (s_pTaker == nullptr) {
+    if (s_pTaker == nullptr)
+    {
         s_pTaker = new DriverWindow(160, 90, RGB(0, 0, 255));
         SetWindowPos(s_pTaker->Handle(), nullptr, GetSystemMetrics(SM_CXSCREEN) - 220, 40, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -265,7 +278,8 @@ std::vector<std::string> SaverRun::LogLines() const
     std::vector<std::string> lines;
     std::ifstream file(m_Folder + "\\Quenmoor.log");
     std::string line;
-    while (std::getline(file, line)) {
+    while (std::getline(file, line))
+    {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         lines.push_back(line);
@@ -280,15 +294,18 @@ bool SaverRun::LogHas(const std::string& line) const
 
 SaverRun::~SaverRun()
 {
-    if (m_Process.hProcess) {
-        if (IsRunning()) {
+    if (m_Process.hProcess)
+    {
+        if (IsRunning())
+        {
             TerminateProcess(m_Process.hProcess, 99);
             WaitForSingleObject(m_Process.hProcess, 5000);
         }
         CloseHandle(m_Process.hThread);
         CloseHandle(m_Process.hProcess);
     }
-    if (!m_Folder.empty()) {
+    if (!m_Folder.empty())
+    {
         DeleteFileA((m_Folder + "\\Quenmoor.log").c_str());
         RemoveDirectoryA(m_Folder.c_str());
     }

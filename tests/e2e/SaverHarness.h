@@ -18,11 +18,11 @@ void PumpFor(DWORD milliseconds);
 
 // Polls `test` every few milliseconds, dispatching messages in between, until
 // it returns true or the time is up. Returns the last result.
-template <typename Test>
-bool WaitUntil(DWORD timeoutMs, Test test)
+template <typename Test> bool WaitUntil(DWORD timeoutMs, Test test)
 {
     const ULONGLONG end = GetTickCount64() + timeoutMs;
-    for (;;) {
+    for (;;)
+    {
         if (test())
             return true;
         if (GetTickCount64() >= end)

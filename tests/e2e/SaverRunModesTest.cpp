@@ -22,8 +22,13 @@ bool ScreenShowsMovingScene()
 {
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
-    const POINT points[] = {{width / 2, height / 2}, {2, 2}, {width - 3, height - 3}, {width - 3, 2}, {2, height - 3},
-                            {width / 2, height / 5}, {width / 2, height * 4 / 5}};
+    const POINT points[] = {{width / 2, height / 2},
+                            {2, 2},
+                            {width - 3, height - 3},
+                            {width - 3, 2},
+                            {2, height - 3},
+                            {width / 2, height / 5},
+                            {width / 2, height * 4 / 5}};
     long first[7];
     bool varied = false;
     for (int i = 0; i < 7; i++)
@@ -58,10 +63,12 @@ std::string Joined(const std::vector<std::string>& lines)
 // Start-up and device records of a full-screen run, in the order written.
 void ExpectStartRecordsInOrder(const std::vector<std::string>& log, const std::string& switches)
 {
-    const std::string expected[] = {"COstrel::Init()", "command line",  "EE_Core_CreateD3Device", "hal hardware",
-                                    "COstrel::EE_Core_InitD3Device()", "RenderInit() - ok"};
+    const std::string expected[] = {
+        "COstrel::Init()",  "command line", "EE_Core_CreateD3Device", "hal hardware", "COstrel::EE_Core_InitD3Device()",
+        "RenderInit() - ok"};
     int at = -1;
-    for (const std::string& line : expected) {
+    for (const std::string& line : expected)
+    {
         int found = -1;
         for (int i = at + 1; i < static_cast<int>(log.size()) && found < 0; ++i)
             if (log[i] == line || (line == "command line" && log[i].rfind("command line\t", 0) == 0))
@@ -69,19 +76,28 @@ void ExpectStartRecordsInOrder(const std::vector<std::string>& log, const std::s
         ASSERT_GE(found, 0) << "missing or out of order: " << line << "\nlog:\n" << Joined(log);
         at = found;
     }
-    for (const std::string& line : log) {
+    for (const std::string& line : log)
+    {
         EXPECT_NE(line.rfind("error", 0), 0u) << Joined(log);
         EXPECT_NE(line, "no device, saver ends") << Joined(log);
     }
-    for (const std::string& line : log) {
-        if (line.rfind("command line\t", 0) == 0) {
+    for (const std::string& line : log)
+    {
+        if (line.rfind("command line\t", 0) == 0)
+        {
             EXPECT_NE(line.find("QuenmoorLogged.scr"), std::string::npos) << line;
             EXPECT_NE(line.find(switches), std::string::npos) << line;
         }
     }
 }
 
-enum class Ender { Key, MouseButton, Deactivation, CloseCommand };
+enum class Ender
+{
+    Key,
+    MouseButton,
+    Deactivation,
+    CloseCommand
+};
 
 struct EndCase
 {
@@ -90,8 +106,7 @@ struct EndCase
 };
 
 class FullScreenRun : public testing::TestWithParam<EndCase>
-{
-};
+{};
 
 TEST_P(FullScreenRun, DrawsFramesAndEndsOnInputWithExitCodeZero)
 {
@@ -105,7 +120,8 @@ TEST_P(FullScreenRun, DrawsFramesAndEndsOnInputWithExitCodeZero)
     ASSERT_TRUE(saver.IsRunning());
 
     const ULONGLONG sent = GetTickCount64();
-    switch (GetParam().ender) {
+    switch (GetParam().ender)
+    {
     case Ender::Key:
         SendKeyPress(VK_SPACE);
         break;
@@ -170,13 +186,16 @@ std::vector<WindowShape> SampleNewWindow(SaverRun& saver, DWORD untilMs, HWND* w
     std::vector<WindowShape> samples;
     *window = nullptr;
     const ULONGLONG end = GetTickCount64() + untilMs;
-    while (saver.IsRunning() && GetTickCount64() < end) {
-        if (*window == nullptr) {
+    while (saver.IsRunning() && GetTickCount64() < end)
+    {
+        if (*window == nullptr)
+        {
             const std::vector<HWND> windows = saver.TopLevelWindows();
             if (!windows.empty())
                 *window = windows.front();
         }
-        if (*window) {
+        if (*window)
+        {
             samples.push_back(ShapeOf(*window));
             if (samples.size() > 200)
                 break;
@@ -198,7 +217,8 @@ TEST(TestWindowRun, CaptionedWindowIgnoresInputAndEndsWhenClosed)
 {
     // The window is looked at in the few milliseconds before the device takes
     // it over; a run in which the driver came too late is repeated.
-    for (int attempt = 1; attempt <= 3; ++attempt) {
+    for (int attempt = 1; attempt <= 3; ++attempt)
+    {
         SaverRun saver;
         ASSERT_TRUE(saver.Start("/t"));
         HWND window = nullptr;
@@ -211,9 +231,8 @@ TEST(TestWindowRun, CaptionedWindowIgnoresInputAndEndsWhenClosed)
         // after the device took it; a wrong window fails all three runs
         if (!captioned && attempt < 3)
             continue;
-        EXPECT_TRUE(captioned) << "first look: style 0x" << std::hex << samples.front().style << std::dec
-                               << ", client " << samples.front().clientWidth << " x "
-                               << samples.front().clientHeight;
+        EXPECT_TRUE(captioned) << "first look: style 0x" << std::hex << samples.front().style << std::dec << ", client "
+                               << samples.front().clientWidth << " x " << samples.front().clientHeight;
 
         ASSERT_TRUE(WaitUntil(kStartTimeoutMs, [] { return ScreenShowsMovingScene(); }))
             << "the device never showed a moving scene";
@@ -334,7 +353,8 @@ TEST(PreviewRun, PaintsItsPictureAtTheTopLeft)
         long colour;
     };
     std::vector<Probe> probes;
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 6; ++i)
+    {
         const int x = i * (width - 1) / 5, y = (5 - i) * (height - 1) / 5;
         probes.push_back({x, y, static_cast<long>(picture[y * width + x])});
     }
@@ -366,8 +386,7 @@ struct ShortRunCase
 };
 
 class ShortRun : public testing::TestWithParam<ShortRunCase>
-{
-};
+{};
 
 TEST_P(ShortRun, EndsCleanlyWithoutDevice)
 {
@@ -394,11 +413,11 @@ std::string GoneWindowNumber()
     return std::to_string(reinterpret_cast<uintptr_t>(window));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Modes, ShortRun,
-    testing::Values(ShortRunCase{"PreviewOfNoWindow", "/p " + GoneWindowNumber(), "error create window (m_hWnd)"},
-                    ShortRunCase{"PasswordChange", "/a", nullptr},
-                    ShortRunCase{"PasswordChangeForWindow", "/a 77", nullptr}),
-    [](const testing::TestParamInfo<ShortRunCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Modes, ShortRun,
+                         testing::Values(ShortRunCase{"PreviewOfNoWindow", "/p " + GoneWindowNumber(),
+                                                      "error create window (m_hWnd)"},
+                                         ShortRunCase{"PasswordChange", "/a", nullptr},
+                                         ShortRunCase{"PasswordChangeForWindow", "/a 77", nullptr}),
+                         [](const testing::TestParamInfo<ShortRunCase>& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -31,20 +31,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t n)
     const uint8_t which = bytes[0] % 8;
     const uint8_t* data = bytes + 1;
     const size_t size = n - 1;
-    switch (which) {
-    case 0: {
+    switch (which)
+    {
+    case 0:
+    {
         SingleObjectData d;
-        if (ReadSingleObjectFile(data, size, d) == 0) {
+        if (ReadSingleObjectFile(data, size, d) == 0)
+        {
             // The u32 after each name is not read, so only the sizes must agree.
             if (WriteSingleObjectFile(d).size() != size)
                 std::abort();
-        } else if (!d.vertices.empty() || !d.materials.empty())
+        }
+        else if (!d.vertices.empty() || !d.materials.empty())
             std::abort();
         break;
     }
-    case 1: {
+    case 1:
+    {
         CameraPathData d;
-        if (ReadCameraPathFile(data, size, d) == 0) {
+        if (ReadCameraPathFile(data, size, d) == 0)
+        {
             // The leading tag is not read; compare from the count on.
             std::vector<uint8_t> w = WriteCameraPathFile(d);
             if (w.size() != size || std::memcmp(w.data() + 4, data + 4, size - 4) != 0)
@@ -52,24 +58,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t n)
         }
         break;
     }
-    case 2: {
+    case 2:
+    {
         TrajectoryData d;
-        if (ReadTrajectoryFile(data, size, d) == 0) {
+        if (ReadTrajectoryFile(data, size, d) == 0)
+        {
             std::vector<uint8_t> w = WriteTrajectoryFile(d);
             if (w.size() != size || std::memcmp(w.data() + 4, data + 4, size - 4) != 0)
                 std::abort();
         }
         break;
     }
-    case 3: {
+    case 3:
+    {
         InstanceListData d;
         if (ReadInstanceListFile(data, size, d) == 0)
             Same(WriteInstanceListFile(d), data, size);
         break;
     }
-    case 4: {
+    case 4:
+    {
         SkinData d;
-        if (ReadSkinFile(data, size, d) == 0) {
+        if (ReadSkinFile(data, size, d) == 0)
+        {
             std::vector<uint8_t> w = WriteSkinFile(d);
             if (w.size() != size)
                 std::abort();
@@ -79,9 +90,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t n)
         }
         break;
     }
-    case 5: {
+    case 5:
+    {
         AnimData d;
-        if (ReadAnimFile(data, size, d) == 0) {
+        if (ReadAnimFile(data, size, d) == 0)
+        {
             std::vector<uint8_t> w = WriteAnimFile(d);
             if (w.size() != size || std::memcmp(w.data() + 4, data + 4, size - 4) != 0)
                 std::abort();
@@ -90,13 +103,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t n)
         }
         break;
     }
-    case 6: {
+    case 6:
+    {
         LinkAnimData d;
         if (ReadLinkAnimFile(data, size, d, size ? data[0] : 0) == 0)
             Same(WriteLinkAnimFile(d), data, size);
         break;
     }
-    case 7: {
+    case 7:
+    {
         CollFaceData d;
         if (ReadCollFaceFile(data, size, d) == 0)
             Same(WriteCollFaceFile(d), data, size);

@@ -15,7 +15,10 @@
 namespace {
 
 uint32_t g_nowMs = 0;
-uint32_t FuzzClock() { return g_nowMs; }
+uint32_t FuzzClock()
+{
+    return g_nowMs;
+}
 volatile float g_sink = 0.0f;
 
 } // namespace
@@ -27,15 +30,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t n)
     ClockSetSource(FuzzClock);
     const uint8_t* data = bytes + 1;
     const size_t size = n - 1;
-    switch (bytes[0] % 4) {
-    case 0: {
+    switch (bytes[0] % 4)
+    {
+    case 0:
+    {
         CCameraPath path;
         const int status = path.LoadBytes(data, size);
         if ((status == 0) != (path.m_nCount > 0))
             std::abort();
         g_nowMs = 1000;
         path.Start();
-        for (uint32_t step : {0u, 33u, 5000u, 40000u, 0x80000000u}) {
+        for (uint32_t step : {0u, 33u, 5000u, 40000u, 0x80000000u})
+        {
             g_nowMs = path.m_dwStartTime + step;
             path.UpdateCamera();
             if (path.m_nCount > 0 && (path.m_nFrame < 0 || path.m_nFrame >= path.m_nCount))
@@ -43,12 +49,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t n)
         }
         break;
     }
-    case 1: {
+    case 1:
+    {
         ObjectTrajectory t;
         if (t.LoadBytes(data, size) == 0 && t.m_nCount <= 0)
             std::abort();
         for (uint32_t now : {0u, 49u, 50u, 123456u, 0xFFFFFFFFu})
-            for (int k = 0; k < 3; ++k) {
+            for (int k = 0; k < 3; ++k)
+            {
                 const gfx::Mat4* m = t.Matrix(k, now);
                 if ((m == nullptr) != (t.m_nCount == 0))
                     std::abort();
@@ -57,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t n)
             }
         break;
     }
-    case 2: {
+    case 2:
+    {
         CTransformList list;
         const int status = list.LoadBytes(data, size);
         for (uint32_t i = 0; i < list.m_nCount; ++i)
@@ -66,7 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t n)
             std::abort();
         break;
     }
-    default: {
+    default:
+    {
         CCollisionFaces faces;
         const int status = faces.LoadBytes(data, size);
         if (status != 0 && faces.m_nCount != 0)

@@ -112,8 +112,8 @@ bool CSceneHarness::Open(int width, int height, bool fullScreen, std::string& er
     wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     wc.lpszClassName = "QuenmoorSceneHarness";
     RegisterClassA(&wc);
-    m_window = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "Quenmoor scene harness", WS_POPUP | WS_VISIBLE, 0,
-                               0, width, height, nullptr, nullptr, wc.hInstance, nullptr);
+    m_window = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "Quenmoor scene harness", WS_POPUP | WS_VISIBLE, 0, 0,
+                               width, height, nullptr, nullptr, wc.hInstance, nullptr);
     if (m_window == nullptr)
     {
         error = "no window";

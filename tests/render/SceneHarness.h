@@ -94,8 +94,8 @@ public:
 private:
     COstrel m_app;
     HWND m_window = nullptr;
-    IDirect3DDevice9* m_device = nullptr;      // the one drawn on
-    IDirect3DDevice9* m_ownDevice = nullptr;   // made by Open, released here
+    IDirect3DDevice9* m_device = nullptr;    // the one drawn on
+    IDirect3DDevice9* m_ownDevice = nullptr; // made by Open, released here
 };
 
 } // namespace shots

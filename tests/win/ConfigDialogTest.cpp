@@ -57,8 +57,8 @@ protected:
 
     void Open()
     {
-        dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CONFIG), nullptr,
-                                    ConfigDialogProc, 0);
+        dialog =
+            CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CONFIG), nullptr, ConfigDialogProc, 0);
         ASSERT_NE(dialog, nullptr);
     }
 
@@ -141,7 +141,8 @@ TEST_F(ConfigDialog, OpensWithLabelsLayoutAndTheStoredValues)
     } buttons[] = {{IDC_RESTORE_DEFAULTS, RESTORE_BUTTON_X}, {IDOK, OK_BUTTON_X}, {IDCANCEL, CANCEL_BUTTON_X}};
     RECT client = {};
     GetClientRect(dialog, &client);
-    for (const auto& button : buttons) {
+    for (const auto& button : buttons)
+    {
         RECT rect = {};
         GetWindowRect(Item(button.id), &rect);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
@@ -200,10 +201,14 @@ TEST_F(ConfigDialog, TogglesStoreTheValueAndGreyTheirControls)
         int id;
         int32_t stored;
     } boxes[] = {
-        {IDC_USE_DESKTOP, app.m_Settings.UseDesktopSettings}, {IDC_MUSIC, app.m_Settings.Music},
-        {IDC_SFX, app.m_Settings.SFX},          {IDC_SHOW_TIME, app.m_Settings.ShowTime},
-        {IDC_RAIN, RainEnable},                 {IDC_LEAVES, LeafeEnable},
-        {IDC_REFLECTION, WaterReflection},      {IDC_SHOW_FPS, app.m_Settings.ShowFPS},
+        {IDC_USE_DESKTOP, app.m_Settings.UseDesktopSettings},
+        {IDC_MUSIC, app.m_Settings.Music},
+        {IDC_SFX, app.m_Settings.SFX},
+        {IDC_SHOW_TIME, app.m_Settings.ShowTime},
+        {IDC_RAIN, RainEnable},
+        {IDC_LEAVES, LeafeEnable},
+        {IDC_REFLECTION, WaterReflection},
+        {IDC_SHOW_FPS, app.m_Settings.ShowFPS},
         {IDC_EXIT_ON_MOUSE_MOVE, app.m_Settings.ExitOnMouseMove},
     };
     for (const auto& box : boxes)
@@ -227,12 +232,13 @@ TEST_F(ConfigDialog, TrackbarsStoreOnPageAndDragOnly)
         int code;
         bool stores;
     } cases[] = {
-        {TB_PAGEUP, true},    {TB_PAGEDOWN, true},      {TB_THUMBTRACK, true}, {TB_LINEUP, false},
-        {TB_LINEDOWN, false}, {TB_THUMBPOSITION, false}, {TB_TOP, false},       {TB_BOTTOM, false},
-        {TB_ENDTRACK, false},
+        {TB_PAGEUP, true},  {TB_PAGEDOWN, true},  {TB_THUMBTRACK, true},
+        {TB_LINEUP, false}, {TB_LINEDOWN, false}, {TB_THUMBPOSITION, false},
+        {TB_TOP, false},    {TB_BOTTOM, false},   {TB_ENDTRACK, false},
     };
     int position = 10;
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         const int32_t volumeBefore = app.m_Settings.MusicVolume;
         const int32_t rainBefore = RainStrenght;
         const int32_t leafBefore = LeafeStrenght;

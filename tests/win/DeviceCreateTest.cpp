@@ -56,34 +56,48 @@ TEST_F(DeviceTest, CreationFallsBackFromHardwareToSoftwareToReference)
     const DWORD hw = D3DCREATE_HARDWARE_VERTEXPROCESSING;
     const DWORD sw = D3DCREATE_SOFTWARE_VERTEXPROCESSING;
     const CreationCase cases[] = {
-        {"hardware device", false, false, false, S_OK,
+        {"hardware device",
+         false,
+         false,
+         false,
+         S_OK,
          {"EE_Core_CreateD3Device", "hal hardware", "COstrel::EE_Core_InitD3Device()"},
          {{D3DDEVTYPE_HAL, hw}}},
-        {"no hardware vertex processing", true, false, false, S_OK,
+        {"no hardware vertex processing",
+         true,
+         false,
+         false,
+         S_OK,
          {"EE_Core_CreateD3Device", "hal software", "COstrel::EE_Core_InitD3Device()"},
          {{D3DDEVTYPE_HAL, hw}, {D3DDEVTYPE_HAL, sw}}},
-        {"no usable hardware device", true, true, false, S_OK,
+        {"no usable hardware device",
+         true,
+         true,
+         false,
+         S_OK,
          {"EE_Core_CreateD3Device", "ref software", "COstrel::EE_Core_InitD3Device()"},
          {{D3DDEVTYPE_HAL, hw}, {D3DDEVTYPE_HAL, sw}, {D3DDEVTYPE_REF, sw}}},
         // the record carries the result of the last attempt
-        {"nothing works", true, true, true, E_FAIL,
+        {"nothing works",
+         true,
+         true,
+         true,
+         E_FAIL,
          {"EE_Core_CreateD3Device", "error create 3d device (unknown error code)", "0x8876086c"},
          {{D3DDEVTYPE_HAL, hw}, {D3DDEVTYPE_HAL, sw}, {D3DDEVTYPE_REF, sw}}},
     };
 
-    for (const CreationCase& c : cases) {
+    for (const CreationCase& c : cases)
+    {
         SCOPED_TRACE(c.name);
         ScopedLogCapture log;
         FakeDirect3D9 d3d;
         if (c.halHardwareFails)
-            d3d.SetResultWhen("CreateDevice", FakeDirect3D9::CreateDeviceKind(D3DDEVTYPE_HAL, hw),
-                              D3DERR_NOTAVAILABLE);
+            d3d.SetResultWhen("CreateDevice", FakeDirect3D9::CreateDeviceKind(D3DDEVTYPE_HAL, hw), D3DERR_NOTAVAILABLE);
         if (c.halSoftwareFails)
-            d3d.SetResultWhen("CreateDevice", FakeDirect3D9::CreateDeviceKind(D3DDEVTYPE_HAL, sw),
-                              D3DERR_NOTAVAILABLE);
+            d3d.SetResultWhen("CreateDevice", FakeDirect3D9::CreateDeviceKind(D3DDEVTYPE_HAL, sw), D3DERR_NOTAVAILABLE);
         if (c.refFails)
-            d3d.SetResultWhen("CreateDevice", FakeDirect3D9::CreateDeviceKind(D3DDEVTYPE_REF, sw),
-                              D3DERR_INVALIDCALL);
+            d3d.SetResultWhen("CreateDevice", FakeDirect3D9::CreateDeviceKind(D3DDEVTYPE_REF, sw), D3DERR_INVALIDCALL);
 
         COstrel app;
         app.m_pD3D = &d3d;
@@ -94,7 +108,8 @@ TEST_F(DeviceTest, CreationFallsBackFromHardwareToSoftwareToReference)
         EXPECT_EQ(log.Lines(), c.log);
 
         ASSERT_EQ(d3d.createDeviceCalls.size(), c.attempts.size());
-        for (size_t i = 0; i < c.attempts.size(); ++i) {
+        for (size_t i = 0; i < c.attempts.size(); ++i)
+        {
             const fake3d::FakeCreateDeviceCall& call = d3d.createDeviceCalls[i];
             EXPECT_EQ(call.adapter, 0u);
             EXPECT_EQ(call.type, c.attempts[i].first);
@@ -102,7 +117,8 @@ TEST_F(DeviceTest, CreationFallsBackFromHardwareToSoftwareToReference)
             EXPECT_EQ(call.focusWindow, app.m_hWnd);
         }
 
-        if (c.expected == S_OK) {
+        if (c.expected == S_OK)
+        {
             EXPECT_EQ(g_pd3dDevice, &d3d.device);
             EXPECT_EQ(app.m_pDevice, &d3d.device);
             EXPECT_EQ(d3d.device.RefCount(), 1u);
@@ -110,7 +126,9 @@ TEST_F(DeviceTest, CreationFallsBackFromHardwareToSoftwareToReference)
             EXPECT_GT(d3d.device.CountCalls("SetRenderState"), 0);
             EXPECT_EQ(d3d.device.CountCalls("Present"), 1);
             EXPECT_EQ(d3d.device.Calls().back().method, "Present");
-        } else {
+        }
+        else
+        {
             EXPECT_EQ(g_pd3dDevice, nullptr);
             EXPECT_EQ(app.m_pDevice, nullptr);
             EXPECT_TRUE(d3d.device.Calls().empty());
@@ -177,7 +195,8 @@ TEST_F(DeviceTest, NoDeviceWithoutDisplayModeOrDirect3D)
 Lines SharedTail()
 {
     Lines tail;
-    for (int sampler = 0; sampler < 4; ++sampler) {
+    for (int sampler = 0; sampler < 4; ++sampler)
+    {
         const std::string s = std::to_string(sampler);
         tail.push_back("SetSamplerState(" + s + ", 5, 2)");  // magnification linear
         tail.push_back("SetSamplerState(" + s + ", 6, 2)");  // minification linear
@@ -203,26 +222,27 @@ TEST_F(DeviceTest, InitD3DeviceSetsTheFixedStatesInOrder)
     cases[0].name = "COstrel";
     cases[0].app = std::make_unique<COstrel>();
     cases[0].calls = {
-        "SetRenderState(19, 5)",  "SetRenderState(20, 2)",  "SetRenderState(24, 2)",
-        "SetRenderState(25, 7)",  "SetRenderState(26, 1)",  "SetRenderState(7, 1)",
-        "SetRenderState(137, 0)", "SetTextureStageState(0, 2, 2)", "SetTextureStageState(0, 3, 3)",
+        "SetRenderState(19, 5)",         "SetRenderState(20, 2)",         "SetRenderState(24, 2)",
+        "SetRenderState(25, 7)",         "SetRenderState(26, 1)",         "SetRenderState(7, 1)",
+        "SetRenderState(137, 0)",        "SetTextureStageState(0, 2, 2)", "SetTextureStageState(0, 3, 3)",
         "SetTextureStageState(0, 1, 4)", "SetTextureStageState(1, 1, 1)", "SetTextureStageState(0, 5, 2)",
         "SetTextureStageState(0, 6, 3)", "SetTextureStageState(0, 4, 4)", "SetTextureStageState(1, 4, 1)",
-        "SetRenderState(15, 1)", "SetRenderState(27, 1)", "SetRenderState(19, 5)",
+        "SetRenderState(15, 1)",         "SetRenderState(27, 1)",         "SetRenderState(19, 5)",
         "SetRenderState(20, 6)",
     };
     cases[0].log = {"COstrel::EE_Core_InitD3Device()"};
     cases[1].name = "CSaverCore";
     cases[1].app = std::make_unique<CSaverCore>();
     cases[1].calls = {
-        "SetRenderState(19, 5)", "SetRenderState(20, 2)", "SetRenderState(24, 2)",
-        "SetRenderState(25, 7)", "SetTextureStageState(0, 2, 2)", "SetTextureStageState(0, 3, 0)",
-        "SetTextureStageState(0, 1, 4)", "SetRenderState(26, 1)", "SetRenderState(7, 1)",
+        "SetRenderState(19, 5)",         "SetRenderState(20, 2)",         "SetRenderState(24, 2)",
+        "SetRenderState(25, 7)",         "SetTextureStageState(0, 2, 2)", "SetTextureStageState(0, 3, 0)",
+        "SetTextureStageState(0, 1, 4)", "SetRenderState(26, 1)",         "SetRenderState(7, 1)",
         "SetRenderState(137, 0)",
     };
     cases[1].log = {"EE_Core_InitD3Device", "EE_Core_InitD3Device - ok"};
 
-    for (Case& c : cases) {
+    for (Case& c : cases)
+    {
         SCOPED_TRACE(c.name);
         ScopedLogCapture log;
         fake3d::FakeDirect3DDevice9 device;
@@ -255,7 +275,7 @@ TEST_F(DeviceTest, TextureStageCacheSkipsRepeatsAndLogsFailures)
 
     SetTextureStageStateCached(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     SetTextureStageStateCached(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    SetTextureStageStateCached(1, D3DTSS_COLOROP, D3DTOP_MODULATE); // another stage
+    SetTextureStageStateCached(1, D3DTSS_COLOROP, D3DTOP_MODULATE);   // another stage
     SetTextureStageStateCached(0, D3DTSS_COLORARG1, D3DTOP_MODULATE); // another type
     SetTextureStageStateCached(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1); // another value
     SetTextureStageStateCached(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
@@ -270,8 +290,7 @@ TEST_F(DeviceTest, TextureStageCacheSkipsRepeatsAndLogsFailures)
     SetTextureStageStateCached(2, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
     SetTextureStageStateCached(2, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
     EXPECT_EQ(device.CountCalls("SetTextureStageState"), 1);
-    EXPECT_EQ(log.Lines(),
-              (Lines{"-2005530516 src\\ClassRender\\RenderTypes.cpp 166", "stage 2, type 4, value 1"}));
+    EXPECT_EQ(log.Lines(), (Lines{"-2005530516 src\\ClassRender\\RenderTypes.cpp 166", "stage 2, type 4, value 1"}));
 
     // the marker of Init makes the next set reach the device again
     device.ClearResults();

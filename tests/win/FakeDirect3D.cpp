@@ -35,7 +35,8 @@ FakeArg F(float value)
 static std::string ArgText(const FakeArg& arg)
 {
     char text[40];
-    switch (arg.kind) {
+    switch (arg.kind)
+    {
     case FakeArg::Signed:
         std::snprintf(text, sizeof(text), "%" PRId64, static_cast<int64_t>(arg.value));
         break;
@@ -44,7 +45,8 @@ static std::string ArgText(const FakeArg& arg)
             return "null";
         std::snprintf(text, sizeof(text), "0x%" PRIx64, arg.value);
         break;
-    case FakeArg::Float: {
+    case FakeArg::Float:
+    {
         const uint32_t bits = static_cast<uint32_t>(arg.value);
         float value;
         std::memcpy(&value, &bits, sizeof(value));
@@ -116,7 +118,8 @@ HRESULT FakeCallLog::Record(const char* method, std::initializer_list<FakeArg> a
     call.text = method;
     call.text += '(';
     bool first = true;
-    for (const FakeArg& arg : args) {
+    for (const FakeArg& arg : args)
+    {
         call.args.push_back(arg.value);
         if (!first)
             call.text += ", ";
@@ -126,8 +129,10 @@ HRESULT FakeCallLog::Record(const char* method, std::initializer_list<FakeArg> a
     call.text += ')';
 
     call.result = fallback;
-    for (const Rule& rule : m_rules) {
-        if (rule.method == method && (!rule.matcher || rule.matcher(call))) {
+    for (const Rule& rule : m_rules)
+    {
+        if (rule.method == method && (!rule.matcher || rule.matcher(call)))
+        {
             call.result = rule.result;
             break;
         }
@@ -147,7 +152,8 @@ static bool IsBlockFormat(D3DFORMAT format)
 
 static UINT BytesPerPixel(D3DFORMAT format)
 {
-    switch (format) {
+    switch (format)
+    {
     case D3DFMT_R5G6B5:
     case D3DFMT_X1R5G5B5:
     case D3DFMT_A1R5G5B5:
@@ -198,8 +204,7 @@ static std::string GuidKey(REFGUID guid)
     return std::string(reinterpret_cast<const char*>(&guid), sizeof(GUID));
 }
 
-template <class Interface>
-HRESULT FakeResource<Interface>::QueryInterface(REFIID riid, void** object)
+template <class Interface> HRESULT FakeResource<Interface>::QueryInterface(REFIID riid, void** object)
 {
     const HRESULT hr = Record("QueryInterface", {P(&riid), P(object)});
     if (object == nullptr)
@@ -207,7 +212,8 @@ HRESULT FakeResource<Interface>::QueryInterface(REFIID riid, void** object)
     *object = nullptr;
     if (FAILED(hr))
         return hr;
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, __uuidof(Interface))) {
+    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, __uuidof(Interface)))
+    {
         *object = static_cast<Interface*>(this);
         AddRefImpl();
         return S_OK;
@@ -215,8 +221,7 @@ HRESULT FakeResource<Interface>::QueryInterface(REFIID riid, void** object)
     return E_NOINTERFACE;
 }
 
-template <class Interface>
-HRESULT FakeResource<Interface>::GetDevice(IDirect3DDevice9** device)
+template <class Interface> HRESULT FakeResource<Interface>::GetDevice(IDirect3DDevice9** device)
 {
     const HRESULT hr = Record("GetDevice", {P(device)});
     if (device == nullptr)
@@ -241,8 +246,7 @@ HRESULT FakeResource<Interface>::SetPrivateData(REFGUID guid, const void* data, 
     return S_OK;
 }
 
-template <class Interface>
-HRESULT FakeResource<Interface>::GetPrivateData(REFGUID guid, void* data, DWORD* size)
+template <class Interface> HRESULT FakeResource<Interface>::GetPrivateData(REFGUID guid, void* data, DWORD* size)
 {
     const HRESULT hr = Record("GetPrivateData", {P(&guid), P(data), P(size)});
     if (FAILED(hr))
@@ -253,7 +257,8 @@ HRESULT FakeResource<Interface>::GetPrivateData(REFGUID guid, void* data, DWORD*
     if (size == nullptr)
         return D3DERR_INVALIDCALL;
     const DWORD needed = static_cast<DWORD>(found->second.size());
-    if (data == nullptr || *size < needed) {
+    if (data == nullptr || *size < needed)
+    {
         *size = needed;
         return data == nullptr ? S_OK : D3DERR_MOREDATA;
     }
@@ -262,8 +267,7 @@ HRESULT FakeResource<Interface>::GetPrivateData(REFGUID guid, void* data, DWORD*
     return S_OK;
 }
 
-template <class Interface>
-HRESULT FakeResource<Interface>::FreePrivateData(REFGUID guid)
+template <class Interface> HRESULT FakeResource<Interface>::FreePrivateData(REFGUID guid)
 {
     const HRESULT hr = Record("FreePrivateData", {P(&guid)});
     if (FAILED(hr))
@@ -271,8 +275,7 @@ HRESULT FakeResource<Interface>::FreePrivateData(REFGUID guid)
     return m_privateData.erase(GuidKey(guid)) ? S_OK : D3DERR_NOTFOUND;
 }
 
-template <class Interface>
-DWORD FakeResource<Interface>::SetPriority(DWORD priority)
+template <class Interface> DWORD FakeResource<Interface>::SetPriority(DWORD priority)
 {
     Record("SetPriority", {U(priority)});
     const DWORD previous = m_priority;
@@ -280,21 +283,18 @@ DWORD FakeResource<Interface>::SetPriority(DWORD priority)
     return previous;
 }
 
-template <class Interface>
-DWORD FakeResource<Interface>::GetPriority()
+template <class Interface> DWORD FakeResource<Interface>::GetPriority()
 {
     Record("GetPriority", {});
     return m_priority;
 }
 
-template <class Interface>
-void FakeResource<Interface>::PreLoad()
+template <class Interface> void FakeResource<Interface>::PreLoad()
 {
     Record("PreLoad", {});
 }
 
-template <class Interface>
-D3DRESOURCETYPE FakeResource<Interface>::GetType()
+template <class Interface> D3DRESOURCETYPE FakeResource<Interface>::GetType()
 {
     Record("GetType", {});
     return m_type;
@@ -345,7 +345,8 @@ HRESULT FakeSurface::LockRect(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWOR
         return hr;
     const UINT pitch = FormatPitch(desc.Format, desc.Width);
     size_t offset = 0;
-    if (rect) {
+    if (rect)
+    {
         if (rect->left < 0 || rect->top < 0 || rect->right > static_cast<LONG>(desc.Width) ||
             rect->bottom > static_cast<LONG>(desc.Height) || rect->left >= rect->right || rect->top >= rect->bottom)
             return D3DERR_INVALIDCALL;
@@ -390,7 +391,8 @@ FakeTexture::FakeTexture(FakeDirect3DDevice9* device, UINT width, UINT height, U
     : FakeResource(device, D3DRTYPE_TEXTURE, 1), usage(textureUsage), pool(texturePool)
 {
     UINT w = std::max(1u, width), h = std::max(1u, height);
-    for (UINT level = 0; levelCount == 0 || level < levelCount; ++level) {
+    for (UINT level = 0; levelCount == 0 || level < levelCount; ++level)
+    {
         D3DSURFACE_DESC desc = {};
         desc.Format = format;
         desc.Usage = usage;
@@ -496,8 +498,7 @@ HRESULT FakeTexture::AddDirtyRect(const RECT* rect)
 template <class Interface, class Desc>
 FakeBuffer<Interface, Desc>::FakeBuffer(FakeDirect3DDevice9* device, D3DRESOURCETYPE type, const Desc& bufferDesc)
     : FakeResource<Interface>(device, type, 1), desc(bufferDesc), bytes(bufferDesc.Size, 0)
-{
-}
+{}
 
 template <class Interface, class Desc>
 HRESULT FakeBuffer<Interface, Desc>::Lock(UINT offset, UINT size, void** data, DWORD flags)
@@ -516,8 +517,7 @@ HRESULT FakeBuffer<Interface, Desc>::Lock(UINT offset, UINT size, void** data, D
     return S_OK;
 }
 
-template <class Interface, class Desc>
-HRESULT FakeBuffer<Interface, Desc>::Unlock()
+template <class Interface, class Desc> HRESULT FakeBuffer<Interface, Desc>::Unlock()
 {
     HRESULT hr = this->Record("Unlock", {});
     if (!locked)
@@ -527,8 +527,7 @@ HRESULT FakeBuffer<Interface, Desc>::Unlock()
     return hr;
 }
 
-template <class Interface, class Desc>
-HRESULT FakeBuffer<Interface, Desc>::GetDesc(Desc* out)
+template <class Interface, class Desc> HRESULT FakeBuffer<Interface, Desc>::GetDesc(Desc* out)
 {
     HRESULT hr = this->Record("GetDesc", {P(out)});
     if (out == nullptr)
@@ -612,7 +611,8 @@ FakeDirect3DDevice9::~FakeDirect3DDevice9() = default;
 
 FakeSurface* FakeDirect3DDevice9::BackBuffer()
 {
-    if (!m_backBuffer) {
+    if (!m_backBuffer)
+    {
         D3DSURFACE_DESC desc = {};
         desc.Format = presentParameters.BackBufferFormat;
         desc.Usage = D3DUSAGE_RENDERTARGET;
@@ -626,7 +626,8 @@ FakeSurface* FakeDirect3DDevice9::BackBuffer()
 
 FakeSurface* FakeDirect3DDevice9::AutoDepthStencil()
 {
-    if (!m_autoDepthStencil) {
+    if (!m_autoDepthStencil)
+    {
         D3DSURFACE_DESC desc = {};
         desc.Format = presentParameters.AutoDepthStencilFormat;
         desc.Usage = D3DUSAGE_DEPTHSTENCIL;
@@ -688,7 +689,8 @@ HRESULT FakeDirect3DDevice9::QueryInterface(REFIID riid, void** object)
     *object = nullptr;
     if (FAILED(hr))
         return hr;
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, __uuidof(IDirect3DDevice9))) {
+    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, __uuidof(IDirect3DDevice9)))
+    {
         *object = static_cast<IDirect3DDevice9*>(this);
         AddRefImpl();
         return S_OK;
@@ -728,10 +730,13 @@ HRESULT FakeDirect3DDevice9::GetDirect3D(IDirect3D9** d3d)
     if (d3d == nullptr)
         return D3DERR_INVALIDCALL;
     *d3d = nullptr;
-    if (SUCCEEDED(hr) && direct3D) {
+    if (SUCCEEDED(hr) && direct3D)
+    {
         *d3d = direct3D;
         direct3D->AddRef();
-    } else if (SUCCEEDED(hr)) {
+    }
+    else if (SUCCEEDED(hr))
+    {
         hr = D3DERR_INVALIDCALL;
     }
     return hr;
@@ -752,7 +757,8 @@ HRESULT FakeDirect3DDevice9::GetDisplayMode(UINT swapChain, D3DDISPLAYMODE* mode
     HRESULT hr = Record("GetDisplayMode", {U(swapChain), P(mode)});
     if (mode == nullptr || swapChain != 0)
         hr = D3DERR_INVALIDCALL;
-    if (SUCCEEDED(hr)) {
+    if (SUCCEEDED(hr))
+    {
         mode->Width = presentParameters.BackBufferWidth;
         mode->Height = presentParameters.BackBufferHeight;
         mode->RefreshRate = presentParameters.FullScreen_RefreshRateInHz;
@@ -814,7 +820,8 @@ HRESULT FakeDirect3DDevice9::Reset(D3DPRESENT_PARAMETERS* pp)
     HRESULT hr = Record("Reset", {P(pp)});
     if (pp == nullptr)
         hr = D3DERR_INVALIDCALL;
-    if (SUCCEEDED(hr)) {
+    if (SUCCEEDED(hr))
+    {
         presentParameters = *pp;
         m_backBuffer.reset();
         m_autoDepthStencil.reset();
@@ -831,8 +838,7 @@ HRESULT FakeDirect3DDevice9::Present(const RECT* src, const RECT* dst, HWND wind
     return hr;
 }
 
-HRESULT FakeDirect3DDevice9::GetBackBuffer(UINT chain, UINT index, D3DBACKBUFFER_TYPE type,
-                                           IDirect3DSurface9** surface)
+HRESULT FakeDirect3DDevice9::GetBackBuffer(UINT chain, UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface9** surface)
 {
     HRESULT hr = Record("GetBackBuffer", {U(chain), U(index), U(type), P(surface)});
     if (surface == nullptr || chain != 0 || index >= std::max(1u, presentParameters.BackBufferCount))
@@ -878,8 +884,8 @@ void FakeDirect3DDevice9::GetGammaRamp(UINT chain, D3DGAMMARAMP* ramp)
 HRESULT FakeDirect3DDevice9::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                                            D3DPOOL pool, IDirect3DTexture9** texture, HANDLE* shared)
 {
-    HRESULT hr = Record("CreateTexture",
-                        {U(width), U(height), U(levels), U(usage), U(format), U(pool), P(texture), P(shared)});
+    HRESULT hr =
+        Record("CreateTexture", {U(width), U(height), U(levels), U(usage), U(format), U(pool), P(texture), P(shared)});
     if (texture == nullptr || width == 0 || height == 0)
         hr = D3DERR_INVALIDCALL;
     if (texture)
@@ -897,9 +903,10 @@ HRESULT FakeDirect3DDevice9::CreateVolumeTexture(UINT width, UINT height, UINT d
                                                  D3DFORMAT format, D3DPOOL pool, IDirect3DVolumeTexture9** texture,
                                                  HANDLE* shared)
 {
-    const HRESULT hr = Record("CreateVolumeTexture", {U(width), U(height), U(depth), U(levels), U(usage), U(format),
-                                                      U(pool), P(texture), P(shared)},
-                              D3DERR_NOTAVAILABLE);
+    const HRESULT hr =
+        Record("CreateVolumeTexture",
+               {U(width), U(height), U(depth), U(levels), U(usage), U(format), U(pool), P(texture), P(shared)},
+               D3DERR_NOTAVAILABLE);
     if (texture)
         *texture = nullptr;
     return SUCCEEDED(hr) ? D3DERR_NOTAVAILABLE : hr;
@@ -908,9 +915,9 @@ HRESULT FakeDirect3DDevice9::CreateVolumeTexture(UINT width, UINT height, UINT d
 HRESULT FakeDirect3DDevice9::CreateCubeTexture(UINT edge, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                                                IDirect3DCubeTexture9** texture, HANDLE* shared)
 {
-    const HRESULT hr = Record("CreateCubeTexture",
-                              {U(edge), U(levels), U(usage), U(format), U(pool), P(texture), P(shared)},
-                              D3DERR_NOTAVAILABLE);
+    const HRESULT hr =
+        Record("CreateCubeTexture", {U(edge), U(levels), U(usage), U(format), U(pool), P(texture), P(shared)},
+               D3DERR_NOTAVAILABLE);
     if (texture)
         *texture = nullptr;
     return SUCCEEDED(hr) ? D3DERR_NOTAVAILABLE : hr;
@@ -967,8 +974,8 @@ HRESULT FakeDirect3DDevice9::CreateRenderTarget(UINT width, UINT height, D3DFORM
                                                 D3DMULTISAMPLE_TYPE multiSample, DWORD quality, WINBOOL lockable,
                                                 IDirect3DSurface9** surface, HANDLE* shared)
 {
-    HRESULT hr = Record("CreateRenderTarget", {U(width), U(height), U(format), U(multiSample), U(quality),
-                                               I(lockable), P(surface), P(shared)});
+    HRESULT hr = Record("CreateRenderTarget", {U(width), U(height), U(format), U(multiSample), U(quality), I(lockable),
+                                               P(surface), P(shared)});
     if (surface == nullptr || width == 0 || height == 0)
         hr = D3DERR_INVALIDCALL;
     if (surface)
@@ -980,8 +987,8 @@ HRESULT FakeDirect3DDevice9::CreateRenderTarget(UINT width, UINT height, D3DFORM
 }
 
 HRESULT FakeDirect3DDevice9::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
-                                                       D3DMULTISAMPLE_TYPE multiSample, DWORD quality,
-                                                       WINBOOL discard, IDirect3DSurface9** surface, HANDLE* shared)
+                                                       D3DMULTISAMPLE_TYPE multiSample, DWORD quality, WINBOOL discard,
+                                                       IDirect3DSurface9** surface, HANDLE* shared)
 {
     HRESULT hr = Record("CreateDepthStencilSurface", {U(width), U(height), U(format), U(multiSample), U(quality),
                                                       I(discard), P(surface), P(shared)});
@@ -1112,7 +1119,8 @@ HRESULT FakeDirect3DDevice9::BeginScene()
     HRESULT hr = Record("BeginScene", {});
     if (inScene)
         hr = D3DERR_INVALIDCALL;
-    if (SUCCEEDED(hr)) {
+    if (SUCCEEDED(hr))
+    {
         inScene = true;
         ++scenes;
     }
@@ -1140,7 +1148,8 @@ static std::string MatrixText(const D3DMATRIX* matrix)
     if (matrix == nullptr)
         return "null";
     std::string text = "[";
-    for (int i = 0; i < 16; ++i) {
+    for (int i = 0; i < 16; ++i)
+    {
         char number[24];
         std::snprintf(number, sizeof(number), i ? " %g" : "%g", matrix->m[i / 4][i % 4]);
         text += number;
@@ -1169,9 +1178,12 @@ HRESULT FakeDirect3DDevice9::GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX*
     if (FAILED(hr))
         return hr;
     const D3DMATRIX* current = state.Transform(type);
-    if (current) {
+    if (current)
+    {
         *matrix = *current;
-    } else {
+    }
+    else
+    {
         *matrix = {};
         matrix->_11 = matrix->_22 = matrix->_33 = matrix->_44 = 1.0f;
     }
@@ -1202,7 +1214,8 @@ HRESULT FakeDirect3DDevice9::MultiplyTransform(D3DTRANSFORMSTATETYPE type, const
 HRESULT FakeDirect3DDevice9::SetViewport(const D3DVIEWPORT9* viewport)
 {
     HRESULT hr = Record("SetViewport", {P(viewport)});
-    if (viewport) {
+    if (viewport)
+    {
         char text[96];
         std::snprintf(text, sizeof(text), "SetViewport(%lu, %lu, %lu, %lu, %g, %g)", viewport->X, viewport->Y,
                       viewport->Width, viewport->Height, viewport->MinZ, viewport->MaxZ);
@@ -1210,7 +1223,8 @@ HRESULT FakeDirect3DDevice9::SetViewport(const D3DVIEWPORT9* viewport)
     }
     if (viewport == nullptr)
         hr = D3DERR_INVALIDCALL;
-    if (SUCCEEDED(hr)) {
+    if (SUCCEEDED(hr))
+    {
         state.viewport = *viewport;
         state.viewportSet = true;
     }
@@ -1224,9 +1238,12 @@ HRESULT FakeDirect3DDevice9::GetViewport(D3DVIEWPORT9* viewport)
         hr = D3DERR_INVALIDCALL;
     if (FAILED(hr))
         return hr;
-    if (state.viewportSet) {
+    if (state.viewportSet)
+    {
         *viewport = state.viewport;
-    } else {
+    }
+    else
+    {
         // the whole back buffer, as after device creation
         *viewport = {0, 0, presentParameters.BackBufferWidth, presentParameters.BackBufferHeight, 0.0f, 1.0f};
     }
@@ -1243,7 +1260,8 @@ static std::string ColorText(const D3DCOLORVALUE& c)
 HRESULT FakeDirect3DDevice9::SetMaterial(const D3DMATERIAL9* material)
 {
     HRESULT hr = Record("SetMaterial", {P(material)});
-    if (material) {
+    if (material)
+    {
         char power[24];
         std::snprintf(power, sizeof(power), "%g", material->Power);
         SetLastCallText("SetMaterial(d" + ColorText(material->Diffuse) + " a" + ColorText(material->Ambient) + " s" +
@@ -1251,7 +1269,8 @@ HRESULT FakeDirect3DDevice9::SetMaterial(const D3DMATERIAL9* material)
     }
     if (material == nullptr)
         hr = D3DERR_INVALIDCALL;
-    if (SUCCEEDED(hr)) {
+    if (SUCCEEDED(hr))
+    {
         state.material = *material;
         state.materialSet = true;
     }
@@ -1555,7 +1574,8 @@ HRESULT FakeDirect3DDevice9::RecordDraw(FakeDrawCall draw, HRESULT result)
     draw.insideScene = inScene;
     draw.frame = presents;
     draw.scene = scenes;
-    if (Recording()) {
+    if (Recording())
+    {
         draw.state = state;
         draws.push_back(std::move(draw));
     }
@@ -1567,7 +1587,8 @@ HRESULT FakeDirect3DDevice9::RecordDraw(FakeDrawCall draw, HRESULT result)
 // Vertices a primitive count covers.
 static UINT VertexCount(D3DPRIMITIVETYPE type, UINT primitives)
 {
-    switch (type) {
+    switch (type)
+    {
     case D3DPT_POINTLIST:
         return primitives;
     case D3DPT_LINELIST:
@@ -1612,8 +1633,7 @@ HRESULT FakeDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT bas
     return RecordDraw(std::move(draw), hr);
 }
 
-HRESULT FakeDirect3DDevice9::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* data,
-                                             UINT stride)
+HRESULT FakeDirect3DDevice9::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* data, UINT stride)
 {
     HRESULT hr = Record("DrawPrimitiveUP", {U(type), U(primitiveCount), P(data), U(stride)});
     if (data == nullptr)
@@ -1624,7 +1644,8 @@ HRESULT FakeDirect3DDevice9::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primiti
     draw.primitiveCount = primitiveCount;
     draw.stride = stride;
     draw.numVertices = VertexCount(type, primitiveCount);
-    if (data) {
+    if (data)
+    {
         const BYTE* bytes = static_cast<const BYTE*>(data);
         draw.vertexBytes.assign(bytes, bytes + static_cast<size_t>(draw.numVertices) * stride);
     }
@@ -1635,8 +1656,8 @@ HRESULT FakeDirect3DDevice9::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primiti
 }
 
 HRESULT FakeDirect3DDevice9::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
-                                                    UINT primitiveCount, const void* indexData,
-                                                    D3DFORMAT indexFormat, const void* data, UINT stride)
+                                                    UINT primitiveCount, const void* indexData, D3DFORMAT indexFormat,
+                                                    const void* data, UINT stride)
 {
     HRESULT hr = Record("DrawIndexedPrimitiveUP", {U(type), U(minIndex), U(numVertices), U(primitiveCount),
                                                    P(indexData), U(indexFormat), P(data), U(stride)});
@@ -1649,11 +1670,13 @@ HRESULT FakeDirect3DDevice9::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT 
     draw.numVertices = numVertices;
     draw.primitiveCount = primitiveCount;
     draw.stride = stride;
-    if (data) {
+    if (data)
+    {
         const BYTE* bytes = static_cast<const BYTE*>(data);
         draw.vertexBytes.assign(bytes, bytes + static_cast<size_t>(minIndex + numVertices) * stride);
     }
-    if (indexData) {
+    if (indexData)
+    {
         const BYTE* bytes = static_cast<const BYTE*>(indexData);
         const size_t indexSize = indexFormat == D3DFMT_INDEX32 ? 4 : 2;
         draw.indexBytes.assign(bytes, bytes + VertexCount(type, primitiveCount) * indexSize);
@@ -1743,8 +1766,7 @@ HRESULT FakeDirect3DDevice9::GetVertexShader(IDirect3DVertexShader9** shader)
 
 // Shader constants: kept per start register, as set.
 template <class T>
-static HRESULT StoreConstants(std::map<UINT, std::vector<T>>& store, UINT reg, const T* data, UINT values,
-                              HRESULT hr)
+static HRESULT StoreConstants(std::map<UINT, std::vector<T>>& store, UINT reg, const T* data, UINT values, HRESULT hr)
 {
     if (data == nullptr)
         return D3DERR_INVALIDCALL;
@@ -1754,8 +1776,7 @@ static HRESULT StoreConstants(std::map<UINT, std::vector<T>>& store, UINT reg, c
 }
 
 template <class T>
-static HRESULT LoadConstants(const std::map<UINT, std::vector<T>>& store, UINT reg, T* data, UINT values,
-                             HRESULT hr)
+static HRESULT LoadConstants(const std::map<UINT, std::vector<T>>& store, UINT reg, T* data, UINT values, HRESULT hr)
 {
     if (data == nullptr)
         return D3DERR_INVALIDCALL;
@@ -1806,7 +1827,8 @@ HRESULT FakeDirect3DDevice9::GetVertexShaderConstantB(UINT reg, WINBOOL* data, U
 HRESULT FakeDirect3DDevice9::SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset, UINT stride)
 {
     const HRESULT hr = Record("SetStreamSource", {U(stream), P(buffer), U(offset), U(stride)});
-    if (SUCCEEDED(hr)) {
+    if (SUCCEEDED(hr))
+    {
         FakeDeviceState::Stream& slot = state.streams[stream];
         slot.buffer = buffer;
         slot.offset = offset;
@@ -1815,15 +1837,15 @@ HRESULT FakeDirect3DDevice9::SetStreamSource(UINT stream, IDirect3DVertexBuffer9
     return hr;
 }
 
-HRESULT FakeDirect3DDevice9::GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset,
-                                             UINT* stride)
+HRESULT FakeDirect3DDevice9::GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset, UINT* stride)
 {
     HRESULT hr = Record("GetStreamSource", {U(stream), P(buffer), P(offset), P(stride)});
     if (buffer == nullptr || offset == nullptr || stride == nullptr)
         hr = D3DERR_INVALIDCALL;
     if (FAILED(hr))
         return hr;
-    const FakeDeviceState::Stream slot = state.streams.count(stream) ? state.streams[stream] : FakeDeviceState::Stream();
+    const FakeDeviceState::Stream slot =
+        state.streams.count(stream) ? state.streams[stream] : FakeDeviceState::Stream();
     *buffer = slot.buffer;
     *offset = slot.offset;
     *stride = slot.stride;
@@ -1974,7 +1996,6 @@ FakeDirect3D9::FakeDirect3D9() : FakeRefCounted(1)
     adapters.push_back(adapter);
     device.direct3D = this;
     device.Release(); // CreateDevice hands out the references
-
 }
 
 CallMatcher FakeDirect3D9::CreateDeviceKind(D3DDEVTYPE type, DWORD vertexProcessing)
@@ -1994,7 +2015,8 @@ HRESULT FakeDirect3D9::QueryInterface(REFIID riid, void** object)
     *object = nullptr;
     if (FAILED(hr))
         return hr;
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, __uuidof(IDirect3D9))) {
+    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, __uuidof(IDirect3D9)))
+    {
         *object = static_cast<IDirect3D9*>(this);
         AddRefImpl();
         return S_OK;
@@ -2051,10 +2073,12 @@ HRESULT FakeDirect3D9::EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT mod
     if (FAILED(hr))
         return hr;
     UINT seen = 0;
-    for (const D3DDISPLAYMODE& candidate : adapters[adapter].modes) {
+    for (const D3DDISPLAYMODE& candidate : adapters[adapter].modes)
+    {
         if (candidate.Format != format)
             continue;
-        if (seen++ == mode) {
+        if (seen++ == mode)
+        {
             *out = candidate;
             return S_OK;
         }
@@ -2098,12 +2122,10 @@ HRESULT FakeDirect3D9::CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE type,
 HRESULT FakeDirect3D9::CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,
                                               D3DFORMAT targetFormat, D3DFORMAT depthFormat)
 {
-    return Record("CheckDepthStencilMatch",
-                  {U(adapter), U(type), U(adapterFormat), U(targetFormat), U(depthFormat)});
+    return Record("CheckDepthStencilMatch", {U(adapter), U(type), U(adapterFormat), U(targetFormat), U(depthFormat)});
 }
 
-HRESULT FakeDirect3D9::CheckDeviceFormatConversion(UINT adapter, D3DDEVTYPE type, D3DFORMAT source,
-                                                   D3DFORMAT target)
+HRESULT FakeDirect3D9::CheckDeviceFormatConversion(UINT adapter, D3DDEVTYPE type, D3DFORMAT source, D3DFORMAT target)
 {
     return Record("CheckDeviceFormatConversion", {U(adapter), U(type), U(source), U(target)});
 }
@@ -2113,7 +2135,8 @@ HRESULT FakeDirect3D9::GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS9* ca
     HRESULT hr = Record("GetDeviceCaps", {U(adapter), U(type), P(caps)});
     if (caps == nullptr || adapter >= adapters.size())
         hr = D3DERR_INVALIDCALL;
-    if (SUCCEEDED(hr)) {
+    if (SUCCEEDED(hr))
+    {
         *caps = adapters[adapter].caps;
         caps->DeviceType = type;
         caps->AdapterOrdinal = adapter;
@@ -2130,8 +2153,7 @@ HMONITOR FakeDirect3D9::GetAdapterMonitor(UINT adapter)
 HRESULT FakeDirect3D9::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,
                                     D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** out)
 {
-    HRESULT hr = Record("CreateDevice",
-                        {U(adapter), U(type), P(focusWindow), U(behaviorFlags), P(parameters), P(out)});
+    HRESULT hr = Record("CreateDevice", {U(adapter), U(type), P(focusWindow), U(behaviorFlags), P(parameters), P(out)});
     if (out == nullptr || parameters == nullptr || adapter >= adapters.size())
         hr = D3DERR_INVALIDCALL;
     FakeCreateDeviceCall call = {adapter, type, focusWindow, behaviorFlags, {}, hr};

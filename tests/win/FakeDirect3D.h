@@ -54,7 +54,13 @@ namespace fake3d {
 // value; floats keep their bit pattern in value (their text shows the number).
 struct FakeArg
 {
-    enum Kind { Unsigned, Signed, Pointer, Float };
+    enum Kind
+    {
+        Unsigned,
+        Signed,
+        Pointer,
+        Float
+    };
     Kind kind;
     uint64_t value;
 };
@@ -131,7 +137,8 @@ protected:
     ULONG AddRefImpl() { return ++m_refs; }
     ULONG ReleaseImpl()
     {
-        if (m_refs == 0) {
+        if (m_refs == 0)
+        {
             ++m_overReleases;
             return 0;
         }
@@ -146,14 +153,12 @@ private:
 class FakeDirect3DDevice9;
 
 // IUnknown and IDirect3DResource9 for every resource kind.
-template <class Interface>
-class FakeResource : public Interface, public FakeRefCounted, public FakeCallLog
+template <class Interface> class FakeResource : public Interface, public FakeRefCounted, public FakeCallLog
 {
 public:
     FakeResource(FakeDirect3DDevice9* device, D3DRESOURCETYPE type, ULONG initialRefs)
         : FakeRefCounted(initialRefs), m_device(device), m_type(type)
-    {
-    }
+    {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return AddRefImpl(); }
@@ -230,8 +235,7 @@ private:
 };
 
 // Vertex and index buffers with their own memory.
-template <class Interface, class Desc>
-class FakeBuffer : public FakeResource<Interface>
+template <class Interface, class Desc> class FakeBuffer : public FakeResource<Interface>
 {
 public:
     FakeBuffer(FakeDirect3DDevice9* device, D3DRESOURCETYPE type, const Desc& desc);
@@ -259,16 +263,16 @@ struct FakeDeviceState
         UINT frequency = 1;
     };
 
-    std::map<DWORD, DWORD> renderStates;                          // by D3DRENDERSTATETYPE
-    std::map<std::pair<DWORD, DWORD>, DWORD> textureStageStates;  // by (stage, type)
-    std::map<std::pair<DWORD, DWORD>, DWORD> samplerStates;       // by (sampler, type)
-    std::map<DWORD, D3DMATRIX> transforms;                        // by D3DTRANSFORMSTATETYPE
-    std::map<DWORD, IDirect3DBaseTexture9*> textures;             // by stage; set to null stays as null
+    std::map<DWORD, DWORD> renderStates;                         // by D3DRENDERSTATETYPE
+    std::map<std::pair<DWORD, DWORD>, DWORD> textureStageStates; // by (stage, type)
+    std::map<std::pair<DWORD, DWORD>, DWORD> samplerStates;      // by (sampler, type)
+    std::map<DWORD, D3DMATRIX> transforms;                       // by D3DTRANSFORMSTATETYPE
+    std::map<DWORD, IDirect3DBaseTexture9*> textures;            // by stage; set to null stays as null
     std::map<DWORD, D3DLIGHT9> lights;
     std::map<DWORD, BOOL> lightEnabled;
     std::map<DWORD, std::vector<float>> clipPlanes;
     std::map<UINT, Stream> streams;
-    std::map<DWORD, IDirect3DSurface9*> renderTargets;            // by index
+    std::map<DWORD, IDirect3DSurface9*> renderTargets; // by index
     D3DMATERIAL9 material = {};
     bool materialSet = false;
     D3DVIEWPORT9 viewport = {};
@@ -303,13 +307,13 @@ struct FakeDrawCall
     UINT numVertices = 0;
     UINT startIndex = 0;
     UINT primitiveCount = 0;
-    UINT stride = 0;                // the UP draws
-    std::vector<BYTE> vertexBytes;  // copied from the UP draws (vertex_count or primitive_count based)
-    std::vector<BYTE> indexBytes;   // DrawIndexedPrimitiveUP
+    UINT stride = 0;               // the UP draws
+    std::vector<BYTE> vertexBytes; // copied from the UP draws (vertex_count or primitive_count based)
+    std::vector<BYTE> indexBytes;  // DrawIndexedPrimitiveUP
     bool insideScene = false;
-    int frame = 0;                  // successful Present calls before the draw
-    int scene = 0;                  // successful BeginScene calls before the draw (the first scene is 1)
-    FakeDeviceState state;          // the state the draw used
+    int frame = 0;         // successful Present calls before the draw
+    int scene = 0;         // successful BeginScene calls before the draw (the first scene is 1)
+    FakeDeviceState state; // the state the draw used
 };
 
 class FakeDirect3D9;
@@ -323,12 +327,12 @@ public:
     FakeDeviceState state;
     std::vector<FakeDrawCall> draws;
     bool inScene = false;
-    int presents = 0; // successful Present calls
-    int scenes = 0;   // successful BeginScene calls
-    D3DCAPS9 caps = {};                    // GetDeviceCaps; the creator copies its adapter's caps
+    int presents = 0;                             // successful Present calls
+    int scenes = 0;                               // successful BeginScene calls
+    D3DCAPS9 caps = {};                           // GetDeviceCaps; the creator copies its adapter's caps
     D3DPRESENT_PARAMETERS presentParameters = {}; // from the creation (or Reset)
     D3DDEVICE_CREATION_PARAMETERS creationParameters = {};
-    IDirect3D9* direct3D = nullptr;       // GetDirect3D
+    IDirect3D9* direct3D = nullptr; // GetDirect3D
     UINT availableTextureMemory = 256u << 20;
 
     // Objects made by the Create* methods, in creation order.
@@ -364,7 +368,8 @@ public:
     HRESULT STDMETHODCALLTYPE SetCursorProperties(UINT x, UINT y, IDirect3DSurface9* bitmap) override;
     void STDMETHODCALLTYPE SetCursorPosition(int x, int y, DWORD flags) override;
     WINBOOL STDMETHODCALLTYPE ShowCursor(WINBOOL show) override;
-    HRESULT STDMETHODCALLTYPE CreateAdditionalSwapChain(D3DPRESENT_PARAMETERS* pp, IDirect3DSwapChain9** chain) override;
+    HRESULT STDMETHODCALLTYPE CreateAdditionalSwapChain(D3DPRESENT_PARAMETERS* pp,
+                                                        IDirect3DSwapChain9** chain) override;
     HRESULT STDMETHODCALLTYPE GetSwapChain(UINT index, IDirect3DSwapChain9** chain) override;
     UINT STDMETHODCALLTYPE GetNumberOfSwapChains() override;
     HRESULT STDMETHODCALLTYPE Reset(D3DPRESENT_PARAMETERS* pp) override;
@@ -390,9 +395,8 @@ public:
                                                  D3DMULTISAMPLE_TYPE multiSample, DWORD quality, WINBOOL lockable,
                                                  IDirect3DSurface9** surface, HANDLE* shared) override;
     HRESULT STDMETHODCALLTYPE CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
-                                                        D3DMULTISAMPLE_TYPE multiSample, DWORD quality,
-                                                        WINBOOL discard, IDirect3DSurface9** surface,
-                                                        HANDLE* shared) override;
+                                                        D3DMULTISAMPLE_TYPE multiSample, DWORD quality, WINBOOL discard,
+                                                        IDirect3DSurface9** surface, HANDLE* shared) override;
     HRESULT STDMETHODCALLTYPE UpdateSurface(IDirect3DSurface9* src, const RECT* srcRect, IDirect3DSurface9* dst,
                                             const POINT* dstPoint) override;
     HRESULT STDMETHODCALLTYPE UpdateTexture(IDirect3DBaseTexture9* src, IDirect3DBaseTexture9* dst) override;
@@ -454,8 +458,8 @@ public:
     HRESULT STDMETHODCALLTYPE DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* data,
                                               UINT stride) override;
     HRESULT STDMETHODCALLTYPE DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
-                                                     UINT primitiveCount, const void* indexData,
-                                                     D3DFORMAT indexFormat, const void* data, UINT stride) override;
+                                                     UINT primitiveCount, const void* indexData, D3DFORMAT indexFormat,
+                                                     const void* data, UINT stride) override;
     HRESULT STDMETHODCALLTYPE ProcessVertices(UINT srcStart, UINT destIndex, UINT count, IDirect3DVertexBuffer9* dest,
                                               IDirect3DVertexDeclaration9* declaration, DWORD flags) override;
     HRESULT STDMETHODCALLTYPE CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements,
@@ -514,8 +518,8 @@ private:
 
 struct FakeAdapter
 {
-    D3DDISPLAYMODE displayMode = {};       // GetAdapterDisplayMode
-    std::vector<D3DDISPLAYMODE> modes;     // GetAdapterModeCount / EnumAdapterModes, filtered by format
+    D3DDISPLAYMODE displayMode = {};   // GetAdapterDisplayMode
+    std::vector<D3DDISPLAYMODE> modes; // GetAdapterModeCount / EnumAdapterModes, filtered by format
     HMONITOR monitor = nullptr;
     D3DADAPTER_IDENTIFIER9 identifier = {};
     D3DCAPS9 caps = {};
@@ -555,8 +559,7 @@ public:
     UINT STDMETHODCALLTYPE GetAdapterCount() override;
     HRESULT STDMETHODCALLTYPE GetAdapterIdentifier(UINT adapter, DWORD flags, D3DADAPTER_IDENTIFIER9* id) override;
     UINT STDMETHODCALLTYPE GetAdapterModeCount(UINT adapter, D3DFORMAT format) override;
-    HRESULT STDMETHODCALLTYPE EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT mode,
-                                               D3DDISPLAYMODE* out) override;
+    HRESULT STDMETHODCALLTYPE EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT mode, D3DDISPLAYMODE* out) override;
     HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) override;
     HRESULT STDMETHODCALLTYPE CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT displayFormat,
                                               D3DFORMAT backBufferFormat, WINBOOL windowed) override;

@@ -27,8 +27,7 @@ struct Peer
     using RotationY = Mat4*(WINAPI*)(Mat4*, float);
     using YawPitchRoll = Mat4*(WINAPI*)(Mat4*, float, float, float);
     using CreateTexture = HRESULT(WINAPI*)(IDirect3DDevice9*, const void*, UINT, UINT, UINT, UINT, DWORD, D3DFORMAT,
-                                           D3DPOOL, DWORD, DWORD, D3DCOLOR, void*, PALETTEENTRY*,
-                                           IDirect3DTexture9**);
+                                           D3DPOOL, DWORD, DWORD, D3DCOLOR, void*, PALETTEENTRY*, IDirect3DTexture9**);
 
     HMODULE module = LoadLibraryA("d3dx9_43.dll");
     Perspective perspective = Get<Perspective>("D3DXMatrixPerspectiveFovLH");
@@ -82,7 +81,8 @@ float MaxAbs(const Mat4& m)
 ::testing::AssertionResult Near(const Mat4& ours, const Mat4& peer, float tol, float scale = 1.0f)
 {
     for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c) {
+        for (int c = 0; c < 4; ++c)
+        {
             const float a = ours.m[r][c], b = peer.m[r][c];
             const float limit = tol * std::fmax(scale, std::fmax(1.0f, std::fmax(std::fabs(a), std::fabs(b))));
             if (!(std::fabs(a - b) <= limit))
@@ -104,8 +104,8 @@ float MaxAbs(const Mat4& m)
     const float scale = std::fabs(eye.x) + std::fabs(eye.y) + std::fabs(eye.z);
     for (int c = 0; c < 4; ++c)
         if (!(std::fabs(ours.m[3][c] - peer.m[3][c]) <= tol * std::fmax(1.0f, scale)))
-            return ::testing::AssertionFailure() << "translation " << c << ": ours " << ours.m[3][c] << " peer "
-                                                 << peer.m[3][c];
+            return ::testing::AssertionFailure()
+                   << "translation " << c << ": ours " << ours.m[3][c] << " peer " << peer.m[3][c];
     return ::testing::AssertionSuccess();
 }
 
@@ -123,7 +123,8 @@ protected:
 
 TEST_F(GfxPeer, ProjectionAndRotationsMatch)
 {
-    for (int i = 0; i < 2000; ++i) {
+    for (int i = 0; i < 2000; ++i)
+    {
         const float fov = random.In(0.1f, 3.0f), aspect = random.In(0.3f, 3.0f);
         const float zn = random.In(0.05f, 10.0f), zf = zn + random.In(1.0f, 5000.0f);
         Mat4 peerMatrix;
@@ -140,7 +141,8 @@ TEST_F(GfxPeer, ProjectionAndRotationsMatch)
     Mat4 peerMatrix;
     peer.perspective(&peerMatrix, 1.2216945f, 1.2635379f, 1.0f, 2000.0f);
     EXPECT_TRUE(Near(gfx::MatrixPerspectiveFovLH(1.2216945f, 1.2635379f, 1.0f, 2000.0f), peerMatrix, 1e-6f));
-    for (int card = 0; card < 64; ++card) {
+    for (int card = 0; card < 64; ++card)
+    {
         const float a = static_cast<float>(card);
         peer.yawPitchRoll(&peerMatrix, a, a, a);
         EXPECT_TRUE(Near(gfx::MatrixRotationYawPitchRoll(a, a, a), peerMatrix, 1e-5f)) << "card " << card;
@@ -149,7 +151,8 @@ TEST_F(GfxPeer, ProjectionAndRotationsMatch)
 
 TEST_F(GfxPeer, MultiplyAndInverseMatch)
 {
-    for (int i = 0; i < 2000; ++i) {
+    for (int i = 0; i < 2000; ++i)
+    {
         const Mat4 a = random.Matrix(10), b = random.Matrix(10);
         Mat4 ours, theirs;
         gfx::MatrixMultiply(ours, a, b);
@@ -170,7 +173,8 @@ TEST_F(GfxPeer, MultiplyAndInverseMatch)
     }
 
     // near-singular: one row is another plus a little
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 200; ++i)
+    {
         Mat4 a = random.Matrix(1);
         for (int c = 0; c < 4; ++c)
             a.m[3][c] = a.m[1][c] + random.In(-1e-2f, 1e-2f);
@@ -185,7 +189,8 @@ TEST_F(GfxPeer, MultiplyAndInverseMatch)
         const Mat4 identity = gfx::MatrixIdentity();
         float ourError = 0, peerError = 0;
         for (int r = 0; r < 4; ++r)
-            for (int c = 0; c < 4; ++c) {
+            for (int c = 0; c < 4; ++c)
+            {
                 ourError = std::fmax(ourError, std::fabs(ourProduct.m[r][c] - identity.m[r][c]));
                 peerError = std::fmax(peerError, std::fabs(peerProduct.m[r][c] - identity.m[r][c]));
             }
@@ -196,12 +201,14 @@ TEST_F(GfxPeer, MultiplyAndInverseMatch)
 
     // exactly singular: both refuse
     Mat4 zeroRow = random.Matrix(3), zeroColumn = random.Matrix(3), flat = gfx::MatrixIdentity();
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0; k < 4; ++k)
+    {
         zeroRow.m[2][k] = 0;
         zeroColumn.m[k][1] = 0;
     }
     flat.m[0][0] = 0;
-    for (const Mat4& singular : {zeroRow, zeroColumn, flat}) {
+    for (const Mat4& singular : {zeroRow, zeroColumn, flat})
+    {
         Mat4 out;
         float det = 1;
         EXPECT_FALSE(gfx::MatrixInverse(out, &det, singular));
@@ -211,7 +218,8 @@ TEST_F(GfxPeer, MultiplyAndInverseMatch)
 
 TEST_F(GfxPeer, LookAtMatchesIncludingNearlyDegenerateUpVectors)
 {
-    for (int i = 0; i < 2000; ++i) {
+    for (int i = 0; i < 2000; ++i)
+    {
         const Vec3 eye = random.Vector(1500), at = random.Vector(1500), up = random.Vector(1);
         Mat4 ours, theirs;
         ASSERT_TRUE(gfx::MatrixLookAtLH(ours, eye, at, up));
@@ -219,7 +227,8 @@ TEST_F(GfxPeer, LookAtMatchesIncludingNearlyDegenerateUpVectors)
         ASSERT_TRUE(NearView(ours, theirs, 1e-5f, eye)) << "case " << i;
     }
     // up within a few degrees of the view direction
-    for (int i = 0; i < 500; ++i) {
+    for (int i = 0; i < 500; ++i)
+    {
         const Vec3 eye = random.Vector(100);
         Vec3 dir = random.Vector(1);
         const float len = std::sqrt(dir.x * dir.x + dir.y * dir.y + dir.z * dir.z);
@@ -238,7 +247,8 @@ TEST_F(GfxPeer, LookAtMatchesIncludingNearlyDegenerateUpVectors)
     const Vec3 eye = {10, 20, 30}, at = {10, 20, 80}, up = {0, 0, 3};
     Mat4 ours;
     ASSERT_TRUE(gfx::MatrixLookAtLH(ours, eye, at, up));
-    for (int r = 0; r < 3; ++r) {
+    for (int r = 0; r < 3; ++r)
+    {
         float len = 0;
         for (int c = 0; c < 3; ++c)
             len += ours.m[c][r] * ours.m[c][r];
@@ -264,8 +274,9 @@ protected:
     {
         IDirect3DTexture9* a = nullptr;
         IDirect3DTexture9* b = nullptr;
-        ASSERT_EQ(gfx::CreateTextureFromFileInMemoryEx(device.Get(), file.data(), UINT(file.size()), gfx::TEXTURE_DEFAULT,
-                                                       gfx::TEXTURE_DEFAULT, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &a),
+        ASSERT_EQ(gfx::CreateTextureFromFileInMemoryEx(device.Get(), file.data(), UINT(file.size()),
+                                                       gfx::TEXTURE_DEFAULT, gfx::TEXTURE_DEFAULT, 1, 0,
+                                                       D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &a),
                   D3D_OK);
         ASSERT_EQ(peer.createTexture(device.Get(), file.data(), UINT(file.size()), D3DX_DEFAULT_VALUE,
                                      D3DX_DEFAULT_VALUE, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_DEFAULT_VALUE,
@@ -294,7 +305,8 @@ TEST_F(GfxPeerDecode, TgaPixelsEqualThePeers)
         {32, false, false}, {32, false, true}, {32, true, false}, {24, false, false},
         {24, true, true},   {8, false, false}, {8, true, true},
     };
-    for (const gfxtest::TgaOptions& o : variants) {
+    for (const gfxtest::TgaOptions& o : variants)
+    {
         SCOPED_TRACE(testing::Message() << o.bits << " bits, rle " << o.rle << ", top " << o.topOrigin);
         const std::vector<uint8_t> file = gfxtest::MakeTga(w, h, px, o);
         D3DSURFACE_DESC ourDesc, peerDesc;
@@ -309,7 +321,8 @@ TEST_F(GfxPeerDecode, TgaPixelsEqualThePeers)
 
     // sizes that are no powers of two round up the same way
     const int sizes[][2] = {{37, 11}, {130, 64}, {1, 3}};
-    for (const auto& size : sizes) {
+    for (const auto& size : sizes)
+    {
         const std::vector<uint8_t> file =
             gfxtest::MakeTga(size[0], size[1], gfxtest::MakeSmoothPicture(size[0], size[1], 1), {32, false, false});
         D3DSURFACE_DESC ourDesc, peerDesc;
@@ -329,7 +342,8 @@ TEST_F(GfxPeerDecode, JpegPixelsNearlyEqualThePeers)
     const std::vector<uint8_t> progressive(gfxtest::PROGRESSIVE_JPEG,
                                            gfxtest::PROGRESSIVE_JPEG + sizeof gfxtest::PROGRESSIVE_JPEG);
     const std::vector<uint8_t>* jpegs[] = {&baseline, &progressive};
-    for (const std::vector<uint8_t>* jpeg : jpegs) {
+    for (const std::vector<uint8_t>* jpeg : jpegs)
+    {
         SCOPED_TRACE(jpeg == &progressive ? "progressive" : "baseline");
         const std::vector<uint8_t>& file = *jpeg;
         D3DSURFACE_DESC ourDesc, peerDesc;
@@ -340,8 +354,10 @@ TEST_F(GfxPeerDecode, JpegPixelsNearlyEqualThePeers)
         ASSERT_EQ(ours.size(), theirs.size());
         double sum = 0;
         int worst = 0;
-        for (size_t i = 0; i < ours.size(); ++i) {
-            if (i % 4 == 3) {
+        for (size_t i = 0; i < ours.size(); ++i)
+        {
+            if (i % 4 == 3)
+            {
                 EXPECT_EQ(ours[i], 255);
                 continue;
             }

@@ -77,7 +77,7 @@ protected:
     }
 
     std::vector<fake3d::FakeDrawCall> DrawsOf(void (CModel::*variant)(const D3DMATRIX&, float, bool), CModel& model,
-                                             const D3DMATRIX& world, float fade, bool alphaTest)
+                                              const D3DMATRIX& world, float fade, bool alphaTest)
     {
         device.ResetRecording();
         device.BeginScene();
@@ -195,12 +195,17 @@ TEST_F(ModelTest, BlendModesFactorsAndOneDrawPerMaterial)
             EXPECT_EQ(s.streams.at(0).stride, 20u);
             EXPECT_EQ(s.streams.at(0).offset, 0u);
 
-            struct Stage { DWORD stage; D3DTEXTURESTAGESTATETYPE type; DWORD value; };
+            struct Stage
+            {
+                DWORD stage;
+                D3DTEXTURESTAGESTATETYPE type;
+                DWORD value;
+            };
             const Stage stages[] = {
-                {0, D3DTSS_RESULTARG, D3DTA_CURRENT},  {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
-                {0, D3DTSS_COLORARG2, D3DTA_TFACTOR},  {0, D3DTSS_COLOROP, D3DTOP_MODULATE},
-                {0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE},  {0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR},
-                {0, D3DTSS_ALPHAOP, D3DTOP_MODULATE},  {1, D3DTSS_COLOROP, D3DTOP_DISABLE},
+                {0, D3DTSS_RESULTARG, D3DTA_CURRENT}, {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
+                {0, D3DTSS_COLORARG2, D3DTA_TFACTOR}, {0, D3DTSS_COLOROP, D3DTOP_MODULATE},
+                {0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE}, {0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR},
+                {0, D3DTSS_ALPHAOP, D3DTOP_MODULATE}, {1, D3DTSS_COLOROP, D3DTOP_DISABLE},
                 {1, D3DTSS_ALPHAOP, D3DTOP_DISABLE},
             };
             for (const Stage& st : stages)
@@ -223,8 +228,7 @@ TEST_F(ModelTest, StageStatesGoThroughTheCache)
     // someone else changed a state through the cache: only that one is set back
     SetTextureStageStateCached(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     DrawsOf(&CModel::RenderMultiply, model, world, 1.0f, true);
-    EXPECT_EQ(device.CallTexts({"SetTextureStageState"}),
-              std::vector<std::string>{"SetTextureStageState(0, 1, 4)"});
+    EXPECT_EQ(device.CallTexts({"SetTextureStageState"}), std::vector<std::string>{"SetTextureStageState(0, 1, 4)"});
 }
 
 TEST_F(ModelTest, FailingSetTextureIsLoggedByRenderOnlyAndDrawingGoesOn)
@@ -232,15 +236,15 @@ TEST_F(ModelTest, FailingSetTextureIsLoggedByRenderOnlyAndDrawingGoesOn)
     CModel model;
     ASSERT_EQ(model.LoadFrom(archive, "two.singleobject"), 0);
     IDirect3DBaseTexture9* bank = model.m_pMaterials[0].m_pTexture;
-    device.SetResultWhen("SetTexture", [bank](const fake3d::FakeCall& call) { return call.args[1] == uint64_t(bank); },
-                         D3DERR_INVALIDCALL);
+    device.SetResultWhen(
+        "SetTexture", [bank](const fake3d::FakeCall& call) { return call.args[1] == uint64_t(bank); },
+        D3DERR_INVALIDCALL);
     const D3DMATRIX world = Translation(0, 0, 0);
     const std::string before = log.Text();
 
     EXPECT_EQ(DrawsOf(&CModel::Render, model, world, 1.0f, true).size(), 2u);
     const std::string logged = log.Text().substr(before.size());
-    EXPECT_EQ(logged.rfind(std::to_string(int(D3DERR_INVALIDCALL)) + " src/ClassBase/win/Model.cpp ", 0), 0u)
-        << logged;
+    EXPECT_EQ(logged.rfind(std::to_string(int(D3DERR_INVALIDCALL)) + " src/ClassBase/win/Model.cpp ", 0), 0u) << logged;
     EXPECT_EQ(std::count(logged.begin(), logged.end(), '\n'), 1);
 
     EXPECT_EQ(DrawsOf(&CModel::RenderMultiply, model, world, 1.0f, true).size(), 2u);

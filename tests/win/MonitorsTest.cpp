@@ -34,7 +34,8 @@ const FakeDisplay* FindDisplay(LPCSTR name)
 
 BOOL WINAPI FakeEnumDisplayDevicesA(LPCSTR device, DWORD index, PDISPLAY_DEVICEA out, DWORD)
 {
-    if (device == nullptr) {
+    if (device == nullptr)
+    {
         if (index >= s_displays.size())
             return FALSE;
         const FakeDisplay& display = s_displays[index];
@@ -71,7 +72,8 @@ HMONITOR WINAPI FakeMonitorFromRect(LPCRECT rect, DWORD flags)
 {
     s_monitorRects.push_back(*rect);
     EXPECT_EQ(flags, static_cast<DWORD>(MONITOR_DEFAULTTONULL));
-    for (size_t i = 0; i < s_displays.size(); ++i) {
+    for (size_t i = 0; i < s_displays.size(); ++i)
+    {
         const FakeDisplay& d = s_displays[i];
         const bool primary = (d.flags & DISPLAY_DEVICE_PRIMARY_DEVICE) != 0;
         const LONG left = primary ? 0 : d.x, top = primary ? 0 : d.y;
@@ -127,7 +129,7 @@ protected:
 
 private:
     MultiMonApi m_savedApi = {};
-    BOOL (WINAPI* m_savedSettings)(LPCSTR, DWORD, DEVMODEA*) = nullptr;
+    BOOL(WINAPI* m_savedSettings)(LPCSTR, DWORD, DEVMODEA*) = nullptr;
     CSaverCore* m_savedApp = nullptr;
 };
 
@@ -162,7 +164,8 @@ TEST_F(MonitorsTest, MirrorsAreSkippedAndUnattachedDevicesGetNoHandle)
         {"Second adapter", "Side monitor", {-800, 100, 0, 700}, 0x7002},
         {"Idle adapter", "", {0, 0, 0, 0}, 0},
     };
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i)
+    {
         SCOPED_TRACE(i);
         const MonitorRecord& record = app.m_Monitors[i];
         EXPECT_STREQ(record.szDeviceDescription, expected[i].device);
@@ -191,7 +194,8 @@ TEST_F(MonitorsTest, AtMostNineDevicesAreListed)
     ListMonitors(&app);
 
     ASSERT_EQ(app.m_nMonitors, MAX_MONITORS);
-    for (int i = 0; i < MAX_MONITORS; ++i) {
+    for (int i = 0; i < MAX_MONITORS; ++i)
+    {
         EXPECT_EQ(app.m_Monitors[i].szDeviceDescription, "Adapter " + std::to_string(i));
         EXPECT_EQ(app.m_Monitors[i].rcScreen.left, 1024 * i);
         EXPECT_NE(app.m_Monitors[i].hMonitor, nullptr);
@@ -211,7 +215,8 @@ TEST_F(MonitorsTest, WithoutMultiMonitorFunctionsOneDisplayStandsIn)
         // an empty rectangle is on no screen
         {"no size reported", 0, 0, nullptr},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         SCOPED_TRACE(c.name);
         s_displays = {{"unused", "unused", 0, "", 70, 80, c.width, c.height}};
         RemoveMultiMonTable();

@@ -36,7 +36,8 @@ protected:
     {
         const std::vector<std::string> lines = log.Lines();
         ASSERT_EQ(lines.size(), messages.size() * 2);
-        for (size_t i = 0; i < messages.size(); ++i) {
+        for (size_t i = 0; i < messages.size(); ++i)
+        {
             EXPECT_EQ(lines[2 * i], "***ERROR!!! " + messages[i]);
             const std::string& where = lines[2 * i + 1];
             const std::string prefix = "[ src\\ClassRender\\RenderTypes.cpp ";
@@ -74,15 +75,19 @@ TEST_F(RenderBufferTest, SizeTableAndItsRefusals)
         {0x112, 10, 1, 0, 0, "CALCULATE_VERTEX_SIZE unknow format vertex"},
         {0x202, 0x10000000, 1, 0, 0, "RACalculateVertexSize m_nCount too large"},
     };
-    for (const VertexCase& c : vertexCases) {
+    for (const VertexCase& c : vertexCases)
+    {
         SCOPED_TRACE(testing::Message() << "fvf " << c.fvf << " count " << c.count);
         UINT vertexSize = 0, size = 0;
         EXPECT_EQ(RACalculateVertexSize(c.fvf, c.count, &vertexSize, &size), c.status);
-        if (c.status == 0) {
+        if (c.status == 0)
+        {
             EXPECT_EQ(vertexSize, c.vertexSize);
             EXPECT_EQ(size, c.size);
             ExpectErrors({});
-        } else {
+        }
+        else
+        {
             ExpectErrors({c.message});
         }
     }
@@ -105,14 +110,18 @@ TEST_F(RenderBufferTest, SizeTableAndItsRefusals)
         {D3DFMT_INDEX16, D3DPT_LINELIST, 10, 1, 0, "CALCULATE_FACE_SIZE unknow format face"},
         {D3DFMT_INDEX32, D3DPT_TRIANGLELIST, 0x20000000, 1, 0, "RACalculateFaceSize m_nCount too large"},
     };
-    for (const FaceCase& c : faceCases) {
+    for (const FaceCase& c : faceCases)
+    {
         SCOPED_TRACE(testing::Message() << "format " << c.format << " type " << c.type << " count " << c.count);
         UINT size = 0;
         EXPECT_EQ(RACalculateFaceSize(c.format, c.count, c.type, &size), c.status);
-        if (c.status == 0) {
+        if (c.status == 0)
+        {
             EXPECT_EQ(size, c.size);
             ExpectErrors({});
-        } else {
+        }
+        else
+        {
             ExpectErrors({c.message});
         }
     }
@@ -144,7 +153,8 @@ TEST_F(RenderBufferTest, CreationRetriesOnceInTheManagedPool)
     EXPECT_EQ(faces.CreateRenderBuffer(), 0);
     const std::vector<fake3d::FakeCall>& calls = device.Calls();
     ASSERT_EQ(calls.size(), 4u);
-    for (size_t i = 0; i < 4; i += 2) {
+    for (size_t i = 0; i < 4; i += 2)
+    {
         SCOPED_TRACE(calls[i].text);
         EXPECT_EQ(calls[i].args[3], DWORD(D3DPOOL_DEFAULT));
         EXPECT_TRUE(FAILED(calls[i].result));
@@ -171,12 +181,13 @@ TEST_F(RenderBufferTest, CreationRetriesOnceInTheManagedPool)
     EXPECT_EQ(faces.CreateRenderBuffer(), 1);
     EXPECT_EQ(rain.m_pRenderBuffer, kept);
     EXPECT_TRUE(device.Calls().empty());
-    ExpectErrors({"CVertexBuffer::CreateRenderBuffer m_pRenderBuffer",
-                  "CFaceRenderBuffer::CreateRenderBuffer m_pRenderBuffer"});
+    ExpectErrors(
+        {"CVertexBuffer::CreateRenderBuffer m_pRenderBuffer", "CFaceRenderBuffer::CreateRenderBuffer m_pRenderBuffer"});
 
     // release, twice, and of a record never created
     EXPECT_EQ(device.OutstandingReferences(), 3u);
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 2; ++i)
+    {
         quad.Release();
         rain.Release();
         faces.Release();
@@ -213,9 +224,9 @@ TEST_F(RenderBufferTest, FailuresLeaveTheBufferNullAndLogBothRecords)
     EXPECT_EQ(empty.CreateRenderBuffer(), 1);
     EXPECT_EQ(lines.CreateRenderBuffer(), 1);
     EXPECT_TRUE(device.Calls().empty());
-    ExpectErrors({"RACalculateVertexSize m_nCount==0",
-                  "CVertexRenderBuffer::CreateRenderBuffer RACalculateVertexSize",
-                  "CALCULATE_FACE_SIZE unknow format face", "CFaceRenderBuffer::CreateRenderBuffer RACalculateFaceSize"});
+    ExpectErrors({"RACalculateVertexSize m_nCount==0", "CVertexRenderBuffer::CreateRenderBuffer RACalculateVertexSize",
+                  "CALCULATE_FACE_SIZE unknow format face",
+                  "CFaceRenderBuffer::CreateRenderBuffer RACalculateFaceSize"});
 }
 
 } // namespace

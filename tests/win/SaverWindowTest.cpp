@@ -132,8 +132,10 @@ TEST_F(SaverWindowTest, InputThatEndsTheSaverInEachMode)
     };
     const RunMode modes[] = {rmPreview, rmFullScreen, rmTestWindow};
 
-    for (const InputCase& c : cases) {
-        for (RunMode mode : modes) {
+    for (const InputCase& c : cases)
+    {
+        for (RunMode mode : modes)
+        {
             SCOPED_TRACE(std::string(c.name) + " in mode " + std::to_string(mode));
             // the default procedure may act on a message: give it a window of its own
             ScopedHostWindow window;
@@ -142,8 +144,9 @@ TEST_F(SaverWindowTest, InputThatEndsTheSaverInEachMode)
             saver.m_Mode = mode;
             saver.m_hWnd = window.Handle();
             saver.m_pD3D = &direct3D;
-            const bool ends = mode == rmPreview ? c.endsPreview : mode == rmFullScreen ? c.endsFullScreen
-                                                                                       : c.endsTestWindow;
+            const bool ends = mode == rmPreview      ? c.endsPreview
+                              : mode == rmFullScreen ? c.endsFullScreen
+                                                     : c.endsTestWindow;
             const LRESULT result = SaverWindowProc(window.Handle(), c.msg, c.wParam, 0);
 
             int exitCode = -1;
@@ -151,10 +154,12 @@ TEST_F(SaverWindowTest, InputThatEndsTheSaverInEachMode)
             EXPECT_EQ(saver.shutdowns, ends ? 1 : 0);
             EXPECT_EQ(saver.m_pD3D == nullptr, ends);
             EXPECT_EQ(direct3D.RefCount(), ends ? 0u : 1u);
-            if (ends) {
+            if (ends)
+            {
                 EXPECT_EQ(exitCode, 0);
             }
-            if (c.msg == WM_SYSCOMMAND && mode == rmFullScreen && ends) {
+            if (c.msg == WM_SYSCOMMAND && mode == rmFullScreen && ends)
+            {
                 EXPECT_EQ(result, 0);
             }
             testsupport::DiscardPendingMessages();
@@ -165,7 +170,8 @@ TEST_F(SaverWindowTest, InputThatEndsTheSaverInEachMode)
 
 TEST_F(SaverWindowTest, ConfigureAndPasswordChangeModesIgnoreExitRequests)
 {
-    for (RunMode mode : {rmConfigure, rmPasswordChange}) {
+    for (RunMode mode : {rmConfigure, rmPasswordChange})
+    {
         app.m_Mode = mode;
         RequestExit(&app);
         EXPECT_FALSE(PullQuitMessage());
@@ -182,9 +188,13 @@ TEST_F(SaverWindowTest, MouseJumpEndsOnlyWhenAskedForAndNotInPreview)
         bool ends;
     };
     const Case cases[] = {
-        {rmFullScreen, 1, true}, {rmTestWindow, 1, true}, {rmPreview, 1, false}, {rmFullScreen, 0, false},
+        {rmFullScreen, 1, true},
+        {rmTestWindow, 1, true},
+        {rmPreview, 1, false},
+        {rmFullScreen, 0, false},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         SCOPED_TRACE(std::to_string(c.mode) + (c.exitOnMouseMove ? " with" : " without") + " exit on mouse move");
         RecordingSaver saver;
         saver.m_Mode = c.mode;
@@ -202,11 +212,11 @@ TEST_F(SaverWindowTest, MouseJumpEndsOnlyWhenAskedForAndNotInPreview)
         EXPECT_FALSE(PullQuitMessage());
         const LRESULT result = SaverWindowProc(host.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(41, 20));
         EXPECT_EQ(PullQuitMessage(), c.ends);
-        if (c.exitOnMouseMove && c.mode != rmPreview) {
+        if (c.exitOnMouseMove && c.mode != rmPreview)
+        {
             EXPECT_EQ(result, 0);
         }
-        EXPECT_EQ(log.Lines(), c.ends ? std::vector<std::string>{"detected mouse move"}
-                                      : std::vector<std::string>{});
+        EXPECT_EQ(log.Lines(), c.ends ? std::vector<std::string>{"detected mouse move"} : std::vector<std::string>{});
     }
     g_pSaverApp = &app;
 }
@@ -259,7 +269,8 @@ TEST_F(SaverWindowTest, PasswordIsAskedOnlyInFullScreenOnWindows9x)
         {"full screen, Windows NT", rmFullScreen, 0, false},
         {"test window, Windows 9x", rmTestWindow, 1, false},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         SCOPED_TRACE(c.name);
         RecordingSaver saver;
         fake3d::FakeDirect3D9 direct3D;
@@ -367,7 +378,8 @@ TEST_F(SaverWindowTest, FrameTickCountsPassesWhileTheDeviceIsLost)
     fake3d::FakeDirect3DDevice9& device = d3d.device;
     device.SetResult("TestCooperativeLevel", D3DERR_DEVICELOST);
 
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i)
+    {
         clock.Advance(16);
         FrameTick(&app);
     }
@@ -471,7 +483,8 @@ TEST_F(OpenWindowsTest, FullScreenOpensOneOwnedWindowPerMonitorWithAHandle)
         HWND window;
         LONG x, y;
     };
-    for (const Expected& e : {Expected{first, 112, 84}, Expected{third, -80, -60}}) {
+    for (const Expected& e : {Expected{first, 112, 84}, Expected{third, -80, -60}})
+    {
         RECT rect = {};
         GetWindowRect(e.window, &rect);
         EXPECT_EQ(rect.left, e.x);

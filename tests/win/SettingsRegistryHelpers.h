@@ -20,8 +20,8 @@ inline void DeleteSettingsKey()
 inline void SetValue(const char* name, DWORD type, const void* data, DWORD size)
 {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_REGISTRY_KEY, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                              nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_REGISTRY_KEY, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
         return;
     RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
     RegCloseKey(key);
@@ -39,7 +39,8 @@ inline std::map<std::string, std::pair<DWORD, DWORD>> ReadAllValues()
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, SETTINGS_REGISTRY_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return values;
-    for (DWORD index = 0;; ++index) {
+    for (DWORD index = 0;; ++index)
+    {
         char name[256];
         DWORD nameSize = sizeof(name);
         DWORD type = 0;

@@ -53,11 +53,11 @@ TEST_F(SettingsRegistry, StoredValuesAndTheOnesThatAreIgnored)
     SetDword("RAIN_STRENGHT", 0);
     SetDword("LEAFE_STRENGHT", 80);
     SetDword("MIRROW", 1);
-    SetValue("Music", REG_SZ, "1", 2);                       // wrong type
+    SetValue("Music", REG_SZ, "1", 2); // wrong type
     const BYTE two[4] = {2, 0, 0, 0};
-    SetValue("SFX", REG_BINARY, two, 4);                     // wrong type, right size
+    SetValue("SFX", REG_BINARY, two, 4); // wrong type, right size
     const BYTE wide[8] = {1, 0, 0, 0, 0, 0, 0, 0};
-    SetValue("UseDesktopSettings", REG_QWORD, wide, 8);      // wrong size
+    SetValue("UseDesktopSettings", REG_QWORD, wide, 8); // wrong size
     SetDword("m_nSelectedMode", 3);
 
     CSaverCore app;
@@ -101,12 +101,23 @@ TEST_F(SettingsRegistry, WriteStoresEveryValueAsADword)
     WriteSettingsToRegistry(app.m_Settings, app.m_VideoModes.m_nSelectedMode);
 
     const std::map<std::string, std::pair<DWORD, DWORD>> expected = {
-        {"ShowFPS", {REG_DWORD, 2}},        {"ShowTime", {REG_DWORD, 2}},        {"TimeModeAMPM", {REG_DWORD, 1}},
-        {"ExitOnMouseMove", {REG_DWORD, 1}}, {"SFX", {REG_DWORD, 2}},            {"Music", {REG_DWORD, 1}},
-        {"MIRROW", {REG_DWORD, 1}},          {"RAIN_ENABLE", {REG_DWORD, 2}},     {"LEAFE_ENABLE", {REG_DWORD, 1}},
-        {"m_nSelectedMode", {REG_DWORD, 0xFFFFFFFF}}, {"UseDesktopSettings", {REG_DWORD, 1}},
-        {"Height", {REG_DWORD, 768}},        {"Width", {REG_DWORD, 1024}},        {"BitCount", {REG_DWORD, 32}},
-        {"FSAA", {REG_DWORD, 0}},            {"MusicVolume", {REG_DWORD, 64}},    {"RAIN_STRENGHT", {REG_DWORD, 7}},
+        {"ShowFPS", {REG_DWORD, 2}},
+        {"ShowTime", {REG_DWORD, 2}},
+        {"TimeModeAMPM", {REG_DWORD, 1}},
+        {"ExitOnMouseMove", {REG_DWORD, 1}},
+        {"SFX", {REG_DWORD, 2}},
+        {"Music", {REG_DWORD, 1}},
+        {"MIRROW", {REG_DWORD, 1}},
+        {"RAIN_ENABLE", {REG_DWORD, 2}},
+        {"LEAFE_ENABLE", {REG_DWORD, 1}},
+        {"m_nSelectedMode", {REG_DWORD, 0xFFFFFFFF}},
+        {"UseDesktopSettings", {REG_DWORD, 1}},
+        {"Height", {REG_DWORD, 768}},
+        {"Width", {REG_DWORD, 1024}},
+        {"BitCount", {REG_DWORD, 32}},
+        {"FSAA", {REG_DWORD, 0}},
+        {"MusicVolume", {REG_DWORD, 64}},
+        {"RAIN_STRENGHT", {REG_DWORD, 7}},
         {"LEAFE_STRENGHT", {REG_DWORD, 93}},
     };
     EXPECT_EQ(ReadAllValues(), expected);

@@ -45,7 +45,8 @@ std::vector<std::string> ScopedLogCapture::Lines() const
     std::vector<std::string> lines;
     std::stringstream text(Text());
     std::string line;
-    while (std::getline(text, line)) {
+    while (std::getline(text, line))
+    {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         lines.push_back(line);
@@ -109,8 +110,8 @@ bool PullQuitMessage(int* exitCode)
 void DiscardPendingMessages()
 {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    {}
 }
 
 static const char kHostClass[] = "QmTestHostWindow";
@@ -118,7 +119,8 @@ static const char kHostClass[] = "QmTestHostWindow";
 ScopedHostWindow::ScopedHostWindow()
 {
     static bool s_registered = false;
-    if (!s_registered) {
+    if (!s_registered)
+    {
         WNDCLASSA windowClass = {};
         windowClass.lpfnWndProc = DefWindowProcA;
         windowClass.hInstance = GetModuleHandleA(nullptr);

@@ -36,12 +36,13 @@ std::vector<uint8_t> MakeStoredArchive(const std::vector<std::pair<std::string, 
     main[0] = static_cast<uint8_t>(mainCrc);
     main[1] = static_cast<uint8_t>(mainCrc >> 8);
     a.insert(a.end(), main.begin(), main.end());
-    for (const auto& e : entries) {
+    for (const auto& e : entries)
+    {
         std::vector<uint8_t> h = {0, 0, 0x74, 0x00, 0x80};
         gfxtest::Put16(h, static_cast<int>(32 + e.first.size()));
         gfxtest::Put32(h, static_cast<uint32_t>(e.second.size())); // packed
         gfxtest::Put32(h, static_cast<uint32_t>(e.second.size())); // unpacked
-        h.push_back(2);                                             // Windows
+        h.push_back(2);                                            // Windows
         gfxtest::Put32(h, ~rar::CrcUpdate(0xFFFFFFFFu, e.second.data(), e.second.size()));
         gfxtest::Put32(h, 0x5A000000); // time
         h.push_back(20);               // version 2.0
@@ -99,8 +100,9 @@ TEST_F(TextureCreate, ManagedTexturesHoldThePreparedBytes)
         D3DFORMAT format;
         uint32_t core;
     };
-    for (const Case& c : {Case{D3DFMT_DXT3, gfx::FMT_DXT3}, Case{D3DFMT_V8U8, gfx::FMT_V8U8},
-                          Case{D3DFMT_A8R8G8B8, gfx::FMT_A8R8G8B8}}) {
+    for (const Case& c :
+         {Case{D3DFMT_DXT3, gfx::FMT_DXT3}, Case{D3DFMT_V8U8, gfx::FMT_V8U8}, Case{D3DFMT_A8R8G8B8, gfx::FMT_A8R8G8B8}})
+    {
         SCOPED_TRACE(testing::Message() << "format " << c.format);
         IDirect3DTexture9* texture = nullptr;
         ASSERT_EQ(gfx::CreateTextureFromFileInMemoryEx(device.Get(), file.data(), UINT(file.size()),
@@ -112,7 +114,8 @@ TEST_F(TextureCreate, ManagedTexturesHoldThePreparedBytes)
         gfx::PreparedTexture expected;
         ASSERT_TRUE(gfx::PrepareTexture(file.data(), file.size(), request, expected));
         ASSERT_EQ(texture->GetLevelCount(), expected.levels.size());
-        for (UINT i = 0; i < expected.levels.size(); ++i) {
+        for (UINT i = 0; i < expected.levels.size(); ++i)
+        {
             const gfx::TextureLevel& level = expected.levels[i];
             std::vector<uint8_t> got;
             ASSERT_TRUE(gfxtest::ReadLevel(texture, i, level.rowPitch, level.rowCount, got));
@@ -125,7 +128,8 @@ TEST_F(TextureCreate, ManagedTexturesHoldThePreparedBytes)
 TEST_F(TextureCreate, DdsKeepsItsFormatAndLevels)
 {
     std::vector<std::vector<uint8_t>> levels;
-    for (int s : {8, 4, 2}) {
+    for (int s : {8, 4, 2})
+    {
         std::vector<uint8_t> l(s * s * 4);
         for (size_t i = 0; i < l.size(); ++i)
             l[i] = static_cast<uint8_t>(i * 13 + s);
@@ -141,7 +145,8 @@ TEST_F(TextureCreate, DdsKeepsItsFormatAndLevels)
     D3DSURFACE_DESC desc;
     texture->GetLevelDesc(0, &desc);
     EXPECT_EQ(desc.Format, D3DFMT_A8R8G8B8);
-    for (UINT i = 0; i < 3; ++i) {
+    for (UINT i = 0; i < 3; ++i)
+    {
         std::vector<uint8_t> got;
         const UINT s = 8 >> i;
         ASSERT_TRUE(gfxtest::ReadLevel(texture, i, s * 4, s, got));
@@ -152,7 +157,8 @@ TEST_F(TextureCreate, DdsKeepsItsFormatAndLevels)
 
 TEST_F(TextureCreate, FailuresReturnNullAndLeaveNothingAllocated)
 {
-    const std::vector<uint8_t> good = gfxtest::MakeTga(16, 16, gfxtest::MakeSmoothPicture(16, 16, 1), {32, false, false});
+    const std::vector<uint8_t> good =
+        gfxtest::MakeTga(16, 16, gfxtest::MakeSmoothPicture(16, 16, 1), {32, false, false});
     std::vector<uint8_t> cut(good.begin(), good.begin() + 200);
     const ULONG before = device.References();
     struct Case
@@ -166,13 +172,13 @@ TEST_F(TextureCreate, FailuresReturnNullAndLeaveNothingAllocated)
         {"cut-short file", &cut, 0, D3DPOOL_MANAGED},
         {"dynamic usage in the managed pool", &good, D3DUSAGE_DYNAMIC, D3DPOOL_MANAGED},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         SCOPED_TRACE(c.name);
         IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
-        EXPECT_TRUE(FAILED(gfx::CreateTextureFromFileInMemoryEx(device.Get(), c.bytes->data(), UINT(c.bytes->size()),
-                                                                gfx::TEXTURE_DEFAULT, gfx::TEXTURE_DEFAULT,
-                                                                gfx::TEXTURE_DEFAULT, c.usage, D3DFMT_DXT3, c.pool,
-                                                                &texture)));
+        EXPECT_TRUE(FAILED(gfx::CreateTextureFromFileInMemoryEx(
+            device.Get(), c.bytes->data(), UINT(c.bytes->size()), gfx::TEXTURE_DEFAULT, gfx::TEXTURE_DEFAULT,
+            gfx::TEXTURE_DEFAULT, c.usage, D3DFMT_DXT3, c.pool, &texture)));
         EXPECT_EQ(texture, nullptr);
         EXPECT_EQ(device.References(), before) << "a texture was left behind";
     }
@@ -202,8 +208,7 @@ protected:
     }
 
     fake3d::FakeDirect3D9 d3d;
-    const std::vector<uint8_t> file =
-        gfxtest::MakeTga(8, 4, gfxtest::MakeSmoothPicture(8, 4, 3), {32, false, false});
+    const std::vector<uint8_t> file = gfxtest::MakeTga(8, 4, gfxtest::MakeSmoothPicture(8, 4, 3), {32, false, false});
 };
 
 TEST_F(TextureCreateOnFake, DefaultPoolIsFilledThroughSystemMemory)
@@ -267,17 +272,18 @@ TEST_F(TextureCreateOnFake, EveryFailedStepLeavesNothingAllocated)
          }},
         {"update refused", [](fake3d::FakeDirect3D9& d) { d.device.SetResult("UpdateTexture", D3DERR_INVALIDCALL); }},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         SCOPED_TRACE(c.name);
         fake3d::FakeDirect3D9 local;
         c.arrange(local);
         IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
-        EXPECT_TRUE(FAILED(gfx::CreateTextureFromFileInMemoryEx(&local.device, file.data(), UINT(file.size()),
-                                                                gfx::TEXTURE_DEFAULT, gfx::TEXTURE_DEFAULT,
-                                                                gfx::TEXTURE_DEFAULT, 0, D3DFMT_DXT3, D3DPOOL_DEFAULT,
-                                                                &texture)));
+        EXPECT_TRUE(FAILED(gfx::CreateTextureFromFileInMemoryEx(
+            &local.device, file.data(), UINT(file.size()), gfx::TEXTURE_DEFAULT, gfx::TEXTURE_DEFAULT,
+            gfx::TEXTURE_DEFAULT, 0, D3DFMT_DXT3, D3DPOOL_DEFAULT, &texture)));
         EXPECT_EQ(texture, nullptr);
-        for (const fake3d::FakeTexture* t : local.device.createdTextures) {
+        for (const fake3d::FakeTexture* t : local.device.createdTextures)
+        {
             EXPECT_EQ(t->RefCount(), 0u);
             EXPECT_EQ(t->OverReleases(), 0);
         }
@@ -334,18 +340,20 @@ TEST_F(ArchiveTexture, DdsFirstThenTgaAndOneLineForWhatIsMissing)
         const char* log;
     };
     const Case cases[] = {
-        {"most.psd", D3DFMT_DXT3, ""},                               // only the .tga exists: compressed
-        {"WATER/Sky.tga", D3DFMT_X8R8G8B8, ""},                      // the .dds wins, in its own format
+        {"most.psd", D3DFMT_DXT3, ""},                                      // only the .tga exists: compressed
+        {"WATER/Sky.tga", D3DFMT_X8R8G8B8, ""},                             // the .dds wins, in its own format
         {"broken.tga", D3DFMT_UNKNOWN, "error load texture\tbroken.dds\n"}, // a bad .dds is not passed over
         {"nothing.dds", D3DFMT_UNKNOWN, "error load texture\tnothing.tga\n"},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         SCOPED_TRACE(c.name);
         IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
         const ULONG before = device.References();
         LoadArchiveTextureFrom(device.Get(), archive, c.name, &texture);
         EXPECT_EQ(TakeLog(), c.log);
-        if (c.format == D3DFMT_UNKNOWN) {
+        if (c.format == D3DFMT_UNKNOWN)
+        {
             EXPECT_EQ(texture, nullptr);
             EXPECT_EQ(device.References(), before);
             continue;
@@ -379,13 +387,16 @@ TEST_F(ArchiveTexture, TheProgramsOwnArchiveIsReadThroughTheGlobalDevice)
 
     IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
     LoadArchiveTexture("most.psd", &texture);
-    if (hasMost) {
+    if (hasMost)
+    {
         ASSERT_NE(texture, nullptr);
         D3DSURFACE_DESC desc;
         texture->GetLevelDesc(0, &desc);
         EXPECT_EQ(desc.Format, D3DFMT_DXT3);
         texture->Release();
-    } else { // this test program carries no scene archive
+    }
+    else
+    { // this test program carries no scene archive
         EXPECT_EQ(texture, nullptr);
         EXPECT_NE(TakeLog().find("error load texture\tmost.tga\n"), std::string::npos);
     }

@@ -42,8 +42,10 @@ public:
     }
     HRESULT STDMETHODCALLTYPE EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT index, D3DDISPLAYMODE* out) override
     {
-        for (const D3DDISPLAYMODE& mode : adapters.at(adapter)) {
-            if (mode.Format == format && index-- == 0) {
+        for (const D3DDISPLAYMODE& mode : adapters.at(adapter))
+        {
+            if (mode.Format == format && index-- == 0)
+            {
                 *out = mode;
                 return D3D_OK;
             }
@@ -56,8 +58,7 @@ public:
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE CheckDeviceType(UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, BOOL) override { return D3D_OK; }
-    HRESULT STDMETHODCALLTYPE CheckDeviceFormat(UINT, D3DDEVTYPE, D3DFORMAT, DWORD, D3DRESOURCETYPE,
-                                                D3DFORMAT) override
+    HRESULT STDMETHODCALLTYPE CheckDeviceFormat(UINT, D3DDEVTYPE, D3DFORMAT, DWORD, D3DRESOURCETYPE, D3DFORMAT) override
     {
         return D3D_OK;
     }
@@ -95,9 +96,9 @@ TEST(VideoModeEnumeration, EveryAdapterBothFormatsOneEntryEach)
 {
     ModeTableDirect3D d3d;
     const std::vector<D3DDISPLAYMODE> shared = {
-        Mode(512, 384, 60, D3DFMT_X8R8G8B8),  Mode(800, 600, 60, D3DFMT_X8R8G8B8),
-        Mode(800, 600, 75, D3DFMT_X8R8G8B8),  Mode(640, 480, 60, D3DFMT_R5G6B5),
-        Mode(800, 600, 72, D3DFMT_R5G6B5),    Mode(1024, 768, 60, D3DFMT_A8R8G8B8), // never asked for
+        Mode(512, 384, 60, D3DFMT_X8R8G8B8), Mode(800, 600, 60, D3DFMT_X8R8G8B8),
+        Mode(800, 600, 75, D3DFMT_X8R8G8B8), Mode(640, 480, 60, D3DFMT_R5G6B5),
+        Mode(800, 600, 72, D3DFMT_R5G6B5),   Mode(1024, 768, 60, D3DFMT_A8R8G8B8), // never asked for
     };
     d3d.adapters = {shared, shared};
     d3d.adapters[1].push_back(Mode(1280, 1024, 85, D3DFMT_X8R8G8B8));
@@ -117,7 +118,8 @@ TEST(VideoModeEnumeration, EveryAdapterBothFormatsOneEntryEach)
         {800, 600, 75, D3DFMT_X8R8G8B8},
         {1280, 1024, 85, D3DFMT_X8R8G8B8},
     };
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 4; ++i)
+    {
         EXPECT_EQ(list.Mode(i).Width, expected[i].width) << i;
         EXPECT_EQ(list.Mode(i).Height, expected[i].height) << i;
         EXPECT_EQ(list.Mode(i).RefreshRate, expected[i].hz) << i;
@@ -149,7 +151,8 @@ TEST(DeviceBackBuffer, FollowsTheDesktopOrTheSelectedMode)
         // nothing can be made current: the desktop mode
         {0, 7, static_cast<UINT>(desktop.right), static_cast<UINT>(desktop.bottom), D3DFMT_X8R8G8B8},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         VideoModeList& modes = app.m_VideoModes;
         modes.m_nCurrentWidth = modes.m_nCurrentHeight = modes.m_nCurrentFormat = modes.m_nCurrentDepthFormat = 0;
         modes.m_nSelectedMode = c.selected;

@@ -36,9 +36,16 @@ struct ModelFile
     const char* name;
 };
 const ModelFile kModelFiles[] = {
-    {wmSky, "sky"}, {wmScene, "scene"}, {wmSceneReflPond, "scene_refl_lusa"},
-    {wmRiverBedDown, "ruslo_dn"}, {wmRiverBedUp, "ruslo_up"}, {wmPond, "lusha"},
-    {wmRiver, "reka"}, {wmShadow, "shadow"}, {wmTreeShadow, "tree_shadow"}, {wmSplash, "brizg"},
+    {wmSky, "sky"},
+    {wmScene, "scene"},
+    {wmSceneReflPond, "scene_refl_lusa"},
+    {wmRiverBedDown, "ruslo_dn"},
+    {wmRiverBedUp, "ruslo_up"},
+    {wmPond, "lusha"},
+    {wmRiver, "reka"},
+    {wmShadow, "shadow"},
+    {wmTreeShadow, "tree_shadow"},
+    {wmSplash, "brizg"},
 };
 static_assert(sizeof(kModelFiles) / sizeof(kModelFiles[0]) == WORLD_MODELS, "a file for every model slot");
 
@@ -66,7 +73,8 @@ protected:
     {
         std::vector<uint8_t> rgba(4 * 4 * 4, 0xC0);
         rar::CRarWriter writer;
-        ASSERT_TRUE(writer.AddFile("tex.tga", gfxtest::MakeTga(4, 4, rgba, {32, false, false}), rar::PackMethod::Store));
+        ASSERT_TRUE(
+            writer.AddFile("tex.tga", gfxtest::MakeTga(4, 4, rgba, {32, false, false}), rar::PackMethod::Store));
         const std::vector<uint8_t> mesh = OneTriangle();
         for (const ModelFile& model : kModelFiles)
             ASSERT_TRUE(writer.AddFile(std::string(model.name) + ".singleobject", mesh));
@@ -123,8 +131,7 @@ protected:
     }
 
     // The draws of one call, between a BeginScene and an EndScene.
-    template <class F>
-    std::vector<fake3d::FakeDrawCall> DrawsOf(F call)
+    template <class F> std::vector<fake3d::FakeDrawCall> DrawsOf(F call)
     {
         // the states set so far stay: the passes rely on the fixed ones
         device.ClearCalls();
@@ -163,11 +170,20 @@ TEST_F(WorldPassesTest, EachScenePassDrawsItsModelsInOrder)
         {spPondReflection, {{"sky", D3DCULL_CCW}, {"scene_refl_lusa", D3DCULL_CCW}}},
         {spRiverReflection, {{"sky", D3DCULL_CCW}, {"scene", D3DCULL_CCW}, {"ruslo_up", D3DCULL_CCW}}},
         {spMain,
-         {{"sky", D3DCULL_CCW},         {"scene", D3DCULL_NONE},       {"ruslo_up", D3DCULL_CCW},
-          {"ruslo_dn", D3DCULL_CCW},    {"reka", D3DCULL_CCW},         {"water_list_0", D3DCULL_CCW},
-          {"water_list_1", D3DCULL_CCW}, {"water_list_2", D3DCULL_CCW}, {"water_list_3", D3DCULL_CCW},
-          {"water_list_4", D3DCULL_CCW}, {"water_list_5", D3DCULL_CCW}, {"water_list_6", D3DCULL_CCW},
-          {"shadow", D3DCULL_CCW},      {"tree_shadow", D3DCULL_CCW}}},
+         {{"sky", D3DCULL_CCW},
+          {"scene", D3DCULL_NONE},
+          {"ruslo_up", D3DCULL_CCW},
+          {"ruslo_dn", D3DCULL_CCW},
+          {"reka", D3DCULL_CCW},
+          {"water_list_0", D3DCULL_CCW},
+          {"water_list_1", D3DCULL_CCW},
+          {"water_list_2", D3DCULL_CCW},
+          {"water_list_3", D3DCULL_CCW},
+          {"water_list_4", D3DCULL_CCW},
+          {"water_list_5", D3DCULL_CCW},
+          {"water_list_6", D3DCULL_CCW},
+          {"shadow", D3DCULL_CCW},
+          {"tree_shadow", D3DCULL_CCW}}},
     };
     for (const Case& c : cases)
     {

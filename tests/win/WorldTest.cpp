@@ -73,12 +73,12 @@ TEST_F(WorldTest, RenderInitWithoutSceneFilesLogsEveryStepInOrderAndKeepsGoing)
                 std::smatch m;
                 if (std::regex_match(line, m, step))
                     seen.push_back(m[1].str());
-                else if (line.find(" - ok") != std::string::npos || line.rfind("bump ", 0) == 0 ||
-                         line == "64 x 48")
+                else if (line.find(" - ok") != std::string::npos || line.rfind("bump ", 0) == 0 || line == "64 x 48")
                     seen.push_back(line);
             }
-            std::vector<std::string> expected = {"64 x 48", "RenderInit() - ok", "601", "602", "603", "604",
-                                                 "605", "606", "608", "609", "610", "616", "622"};
+            std::vector<std::string> expected = {
+                "64 x 48", "RenderInit() - ok", "601", "602", "603", "604", "605", "606", "608", "609", "610", "616",
+                "622"};
             for (int k = 625; k <= 631; ++k)
                 expected.push_back(std::to_string(k));
             expected.push_back("objects load - ok");

@@ -15,14 +15,17 @@ const float kPi = 3.14159265f;
 const int kSeconds = 12;
 const int kFrames = kSeconds * kSampleRate;
 
-std::vector<float> WhiteNoise(uint32_t seed) {
+std::vector<float> WhiteNoise(uint32_t seed)
+{
     Random rng(seed);
     std::vector<float> n(kFrames);
-    for (float& s : n) s = rng.Uniform() * 2 - 1;
+    for (float& s : n)
+        s = rng.Uniform() * 2 - 1;
     return n;
 }
 
-std::vector<float> LowPass(const std::vector<float>& in, float hz) {
+std::vector<float> LowPass(const std::vector<float>& in, float hz)
+{
     float a = OnePole(hz, kSampleRate), y1 = 0, y2 = 0;
     return Circular(in, [&](float x) {
         y1 += a * (x - y1);
@@ -31,7 +34,8 @@ std::vector<float> LowPass(const std::vector<float>& in, float hz) {
     });
 }
 
-std::vector<float> HighPass(const std::vector<float>& in, float hz) {
+std::vector<float> HighPass(const std::vector<float>& in, float hz)
+{
     float a = OnePole(hz, kSampleRate), lp = 0;
     return Circular(in, [&](float x) {
         lp += a * (x - lp);
@@ -39,7 +43,8 @@ std::vector<float> HighPass(const std::vector<float>& in, float hz) {
     });
 }
 
-std::vector<float> BandPass(const std::vector<float>& in, float hz, float res) {
+std::vector<float> BandPass(const std::vector<float>& in, float hz, float res)
+{
     Svf f(hz, res, kSampleRate);
     return Circular(in, [&](float x) {
         f.Step(x);
@@ -47,26 +52,35 @@ std::vector<float> BandPass(const std::vector<float>& in, float hz, float res) {
     });
 }
 
-void AddAt(std::vector<float>& out, long i, float s) { out[size_t(((i % kFrames) + kFrames) % kFrames)] += s; }
+void AddAt(std::vector<float>& out, long i, float s)
+{
+    out[size_t(((i % kFrames) + kFrames) % kFrames)] += s;
+}
 
-float Swell(int i, float depth, int cycles, float phase) {
+float Swell(int i, float depth, int cycles, float phase)
+{
     return 1 + depth * std::sin(2 * kPi * cycles * float(i) / kFrames + phase);
 }
 
-float Rms(const std::vector<float>& v) {
+float Rms(const std::vector<float>& v)
+{
     double s = 0;
-    for (float x : v) s += double(x) * x;
+    for (float x : v)
+        s += double(x) * x;
     return float(std::sqrt(s / v.size()));
 }
 
-void ScaleTo(std::vector<float>& v, float rms) {
+void ScaleTo(std::vector<float>& v, float rms)
+{
     float k = rms / std::fmax(Rms(v), 1e-9f);
-    for (float& x : v) x *= k;
+    for (float& x : v)
+        x *= k;
 }
 
-}  // namespace
+} // namespace
 
-std::vector<float> RainLoop() {
+std::vector<float> RainLoop()
+{
     // Steady hiss of many far drops.
     std::vector<float> hiss = LowPass(HighPass(WhiteNoise(1201), 600), 7000);
     ScaleTo(hiss, 1.0f);
@@ -77,14 +91,16 @@ std::vector<float> RainLoop() {
     std::vector<float> drops(kFrames, 0.0f);
     Random rng(1203);
     const int count = kSeconds * 420;
-    for (int d = 0; d < count; ++d) {
+    for (int d = 0; d < count; ++d)
+    {
         long at = long(rng.Uniform() * kFrames);
         float amp = std::pow(rng.Uniform(), 3.0f);
         float f = rng.Range(1400, 5200), tau = rng.Range(0.002f, 0.012f) * kSampleRate;
-        float chirp = rng.Range(0.0f, 0.6f);  // water drops ping upwards
+        float chirp = rng.Range(0.0f, 0.6f); // water drops ping upwards
         long len = long(tau * 6);
         float phase = 0;
-        for (long i = 0; i < len; ++i) {
+        for (long i = 0; i < len; ++i)
+        {
             float env = std::exp(-i / tau) * (i < 12 ? i / 12.0f : 1.0f);
             phase += 2 * kPi * f * (1 + chirp * i / len) / kSampleRate;
             AddAt(drops, at + i, amp * env * std::sin(phase));
@@ -94,11 +110,13 @@ std::vector<float> RainLoop() {
     ScaleTo(drops, 0.9f);
     std::vector<float> out(kFrames);
     for (int i = 0; i < kFrames; ++i)
-        out[i] = hiss[i] * Swell(i, 0.12f, 2, 0.0f) * Swell(i, 0.06f, 5, 1.3f) + wash[i] * Swell(i, 0.2f, 1, 2.0f) + drops[i];
+        out[i] = hiss[i] * Swell(i, 0.12f, 2, 0.0f) * Swell(i, 0.06f, 5, 1.3f) + wash[i] * Swell(i, 0.2f, 1, 2.0f) +
+                 drops[i];
     return out;
 }
 
-std::vector<float> WaterfallLoop() {
+std::vector<float> WaterfallLoop()
+{
     // Deep rumble of the falling mass.
     std::vector<float> rumble = LowPass(WhiteNoise(1301), 140);
     ScaleTo(rumble, 1.0f);
@@ -112,11 +130,13 @@ std::vector<float> WaterfallLoop() {
     std::vector<float> gurgle(kFrames, 0.0f);
     Random rng(1304);
     std::vector<float> src = WhiteNoise(1305);
-    for (int g = 0; g < kSeconds * 25; ++g) {
+    for (int g = 0; g < kSeconds * 25; ++g)
+    {
         long at = long(rng.Uniform() * kFrames);
         float f = rng.Range(220, 1300), len = rng.Range(0.03f, 0.15f) * kSampleRate, amp = rng.Range(0.3f, 1.0f);
         Svf bp(f, 6.0f, kSampleRate);
-        for (long i = 0; i < long(len); ++i) {
+        for (long i = 0; i < long(len); ++i)
+        {
             float env = std::sin(kPi * i / len);
             bp.Step(src[size_t((at + i) % kFrames)]);
             AddAt(gurgle, at + i, amp * env * env * bp.band);
@@ -130,4 +150,4 @@ std::vector<float> WaterfallLoop() {
     return out;
 }
 
-}  // namespace qmc
+} // namespace qmc

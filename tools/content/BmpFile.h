@@ -9,4 +9,4 @@ namespace qmc {
 
 std::vector<uint8_t> EncodeBmp24(const Image& img);
 
-}  // namespace qmc
+} // namespace qmc

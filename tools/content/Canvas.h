@@ -6,7 +6,8 @@
 
 namespace qmc {
 
-class Canvas {
+class Canvas
+{
 public:
     Canvas(int w, int h) : m_w(w), m_h(h), m_px(size_t(w) * h * 4, 0.0f) {}
     int Width() const { return m_w; }
@@ -27,7 +28,7 @@ public:
 
 private:
     int m_w, m_h;
-    std::vector<float> m_px;  // premultiplied RGBA
+    std::vector<float> m_px; // premultiplied RGBA
 };
 
-}  // namespace qmc
+} // namespace qmc

@@ -11,23 +11,26 @@
 
 namespace qmc {
 
-struct ArchiveEntry {
-    std::string name;  // with '\' between folders, as the archive stores it
+struct ArchiveEntry
+{
+    std::string name; // with '\' between folders, as the archive stores it
     std::vector<uint8_t> bytes;
 };
 
-struct PictureFile {
-    std::string file;  // file name in the pictures folder
+struct PictureFile
+{
+    std::string file; // file name in the pictures folder
     std::vector<uint8_t> bytes;
 };
 
-struct ContentSet {
+struct ContentSet
+{
     std::vector<TextureEntry> textures;
     std::vector<SoundEntry> sounds;
-    std::vector<ArchiveEntry> entries;    // textures, then sounds
+    std::vector<ArchiveEntry> entries; // textures, then sounds
     std::vector<PictureFile> pictures;
-    std::vector<Image> pictureImages;     // the same pictures, for the contact sheet
-    std::vector<std::string> soundFigures;  // "name lufs=... peak=..." lines
+    std::vector<Image> pictureImages;      // the same pictures, for the contact sheet
+    std::vector<std::string> soundFigures; // "name lufs=... peak=..." lines
     std::string error;
 };
 
@@ -39,4 +42,4 @@ std::string WriteArchiveEntries(const ContentSet& set, const std::string& dir);
 std::string WritePictures(const ContentSet& set, const std::string& dir);
 std::string WriteReview(const ContentSet& set, const std::string& dir);
 
-}  // namespace qmc
+} // namespace qmc

@@ -9,4 +9,4 @@ namespace qmc {
 
 std::vector<uint8_t> EncodeIco(const std::vector<Image>& sizes);
 
-}  // namespace qmc
+} // namespace qmc

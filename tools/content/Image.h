@@ -6,11 +6,13 @@
 
 namespace qmc {
 
-struct Rgba {
+struct Rgba
+{
     float r = 0, g = 0, b = 0, a = 1;
 };
 
-class Image {
+class Image
+{
 public:
     Image() = default;
     Image(int w, int h) : m_w(w), m_h(h), m_px(std::size_t(w) * h * 4, 0) {}
@@ -44,4 +46,4 @@ Rgba FromHex(uint32_t rgb, float alpha = 1.0f);
 float Clamp01(float v);
 float SmoothStep(float e0, float e1, float x);
 
-}  // namespace qmc
+} // namespace qmc

@@ -7,9 +7,11 @@
 namespace qmc {
 namespace {
 
-struct Biquad {
+struct Biquad
+{
     double b0, b1, b2, a1, a2, z1 = 0, z2 = 0;
-    double Run(double x) {
+    double Run(double x)
+    {
         double y = b0 * x + z1;
         z1 = b1 * x - a1 * y + z2;
         z2 = b2 * x - a2 * y;
@@ -17,7 +19,8 @@ struct Biquad {
     }
 };
 
-void KWeighting(int rate, Biquad& shelf, Biquad& highpass) {
+void KWeighting(int rate, Biquad& shelf, Biquad& highpass)
+{
     const double pi = 3.14159265358979323846;
     double f0 = 1681.974450955533, G = 3.999843853973347, Q = 0.7071752369554196;
     double K = std::tan(pi * f0 / rate);
@@ -32,57 +35,71 @@ void KWeighting(int rate, Biquad& shelf, Biquad& highpass) {
     highpass = {1, -2, 1, 2 * (K * K - 1) / a0, (1 - K / Q + K * K) / a0};
 }
 
-}  // namespace
+} // namespace
 
-double IntegratedLoudness(const std::vector<float>& pcm, int channels, int rate) {
-    if (channels <= 0 || pcm.empty()) return -HUGE_VAL;
+double IntegratedLoudness(const std::vector<float>& pcm, int channels, int rate)
+{
+    if (channels <= 0 || pcm.empty())
+        return -HUGE_VAL;
     size_t frames = pcm.size() / channels;
-    std::vector<double> energy(frames, 0.0);  // sum over channels of the K-weighted square
-    for (int c = 0; c < channels; ++c) {
+    std::vector<double> energy(frames, 0.0); // sum over channels of the K-weighted square
+    for (int c = 0; c < channels; ++c)
+    {
         Biquad s, h;
         KWeighting(rate, s, h);
-        for (size_t i = 0; i < frames; ++i) {
+        for (size_t i = 0; i < frames; ++i)
+        {
             double y = h.Run(s.Run(pcm[i * channels + c]));
             energy[i] += y * y;
         }
     }
     const size_t block = size_t(rate) * 4 / 10, step = block / 4;
     std::vector<double> z;
-    for (size_t start = 0; start + block <= frames; start += step) {
+    for (size_t start = 0; start + block <= frames; start += step)
+    {
         double sum = 0;
-        for (size_t i = start; i < start + block; ++i) sum += energy[i];
+        for (size_t i = start; i < start + block; ++i)
+            sum += energy[i];
         z.push_back(sum / block);
     }
     auto lufs = [](double ms) { return -0.691 + 10 * std::log10(ms); };
     double sum = 0;
     int n = 0;
     for (double v : z)
-        if (v > 0 && lufs(v) > -70) {
+        if (v > 0 && lufs(v) > -70)
+        {
             sum += v;
             ++n;
         }
-    if (!n) return -HUGE_VAL;
+    if (!n)
+        return -HUGE_VAL;
     double relGate = lufs(sum / n) - 10;
     sum = 0;
     n = 0;
     for (double v : z)
-        if (v > 0 && lufs(v) > -70 && lufs(v) > relGate) {
+        if (v > 0 && lufs(v) > -70 && lufs(v) > relGate)
+        {
             sum += v;
             ++n;
         }
     return n ? lufs(sum / n) : -HUGE_VAL;
 }
 
-void Normalise(std::vector<float>& pcm, int channels, double targetLufs, float ceiling) {
+void Normalise(std::vector<float>& pcm, int channels, double targetLufs, float ceiling)
+{
     // The knee changes loudness a little; two rounds settle it.
-    for (int round = 0; round < 2; ++round) {
+    for (int round = 0; round < 2; ++round)
+    {
         double now = IntegratedLoudness(pcm, channels, kSampleRate);
-        if (!std::isfinite(now)) return;
+        if (!std::isfinite(now))
+            return;
         float gain = float(std::pow(10.0, (targetLufs - now) / 20));
         const float knee = ceiling * 0.8f;
-        for (float& s : pcm) {
+        for (float& s : pcm)
+        {
             float x = s * gain, a = std::fabs(x);
-            if (a > knee) {
+            if (a > knee)
+            {
                 // Smooth compression of the few peaks above the knee, never past the ceiling.
                 float over = (a - knee) / (ceiling - knee);
                 a = knee + (ceiling - knee) * std::tanh(over);
@@ -93,4 +110,4 @@ void Normalise(std::vector<float>& pcm, int channels, double targetLufs, float c
     }
 }
 
-}  // namespace qmc
+} // namespace qmc

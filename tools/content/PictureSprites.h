@@ -23,4 +23,4 @@ void Sprite(Image& dst, const Image& src, float x, float y, float w, float h, Rg
 // The same onto a transparent card, without the fade.
 void Sprite(Canvas& dst, const Image& src, float x, float y, float w, float h, Rgba tint, bool flip = false);
 
-}  // namespace qmc
+} // namespace qmc

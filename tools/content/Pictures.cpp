@@ -21,15 +21,18 @@ namespace {
 const float kPi = 3.14159265f;
 
 // A leafy twig reaching in from a corner (alpha over the background).
-Image CornerBranch(const std::vector<TextureEntry>& tex, bool right) {
+Image CornerBranch(const std::vector<TextureEntry>& tex, bool right)
+{
     Canvas cv(256, 128);
     Random rng(right ? 951 : 952);
     float sx = right ? 256.0f : 0.0f, dir = right ? -1.0f : 1.0f;
     float x = sx, y = 6;
-    for (int i = 0; i < 12; ++i) {
+    for (int i = 0; i < 12; ++i)
+    {
         float nx = x + dir * 14, ny = y + 3.5f + std::sin(i * 0.7f) * 2;
         cv.Capsule(x, y, 3.2f - i * 0.22f, nx, ny, 3.0f - i * 0.22f, FromHex(0x4A3A2A));
-        for (float side : {-1.0f, 1.0f}) {
+        for (float side : {-1.0f, 1.0f})
+        {
             float a = std::atan2(ny - y, nx - x) + side * rng.Range(0.6f, 1.1f);
             float len = rng.Range(18, 28) * (1 - i * 0.03f);
             Rgba c = Mix(FromHex(0x3E6A26), FromHex(0xB89A38), rng.Uniform() * 0.5f);
@@ -44,16 +47,19 @@ Image CornerBranch(const std::vector<TextureEntry>& tex, bool right) {
     return img;
 }
 
-Image CornerGrass(const std::vector<TextureEntry>& tex) {
+Image CornerGrass(const std::vector<TextureEntry>& tex)
+{
     Canvas cv(256, 128);
     const Image& grass = Tex(tex, "grass.tga");
     static const Image reeds = ReedClump();
     Sprite(cv, reeds, -30, -10, 150, 140, {1, 1, 1, 1});
-    for (int k = 0; k < 5; ++k) Sprite(cv, grass, -20.0f + k * 38, 30.0f + (k & 1) * 10, 110, 100, {1, 1, 1, 1}, k & 1);
+    for (int k = 0; k < 5; ++k)
+        Sprite(cv, grass, -20.0f + k * 38, 30.0f + (k & 1) * 10, 110, 100, {1, 1, 1, 1}, k & 1);
     Image out = cv.ToImage();
     // Fade out towards the right so the tuft sits into the picture.
     for (int y = 0; y < 128; ++y)
-        for (int x = 0; x < 256; ++x) {
+        for (int x = 0; x < 256; ++x)
+        {
             uint8_t* p = out.At(x, y);
             p[3] = uint8_t(p[3] * SmoothStep(256, 150, float(x)));
         }
@@ -61,7 +67,8 @@ Image CornerGrass(const std::vector<TextureEntry>& tex) {
     return out;
 }
 
-Image Icon(const std::vector<TextureEntry>& tex, int size) {
+Image Icon(const std::vector<TextureEntry>& tex, int size)
+{
     // Painted at four times the size (twice for the large one), rounded-square
     // frame, then reduced.
     const int n = size * (size > 64 ? 2 : 4);
@@ -69,21 +76,25 @@ Image Icon(const std::vector<TextureEntry>& tex, int size) {
     Image big(n, n);
     const float r = n * 0.2f;
     for (int y = 0; y < n; ++y)
-        for (int x = 0; x < n; ++x) {
+        for (int x = 0; x < n; ++x)
+        {
             float dx = std::fmax(std::fmax(r - x, x - (n - 1 - r)), 0.0f);
             float dy = std::fmax(std::fmax(r - y, y - (n - 1 - r)), 0.0f);
-            float d = std::sqrt(dx * dx + dy * dy) - r;  // < 0 inside
+            float d = std::sqrt(dx * dx + dy * dy) - r; // < 0 inside
             Rgba c = scene.Get(x, y);
-            if (size <= 32) {
+            if (size <= 32)
+            {
                 // Small sizes: simple bands read better than the painting.
                 float t = float(y) / n;
                 c = t < 0.5f ? Mix(FromHex(0x9AA8B4), FromHex(0xD8B894), t * 2)
                              : Mix(FromHex(0x3E6A5A), FromHex(0x1E3A3A), (t - 0.5f) * 2);
                 float hill = 0.5f - 0.12f * std::sin(float(x) / n * kPi);
-                if (t > hill && t < 0.5f) c = FromHex(0x2E5024);
+                if (t > hill && t < 0.5f)
+                    c = FromHex(0x2E5024);
                 float ex = (float(x) / n - 0.5f) * 2, ey = (t - 0.72f) * 5;
                 float ring = std::fabs(std::sqrt(ex * ex + ey * ey) - 0.45f);
-                if (t > 0.5f && ring < 0.05f) c = Mix(c, FromHex(0xE0ECEC), 0.8f);
+                if (t > 0.5f && ring < 0.05f)
+                    c = Mix(c, FromHex(0xE0ECEC), 0.8f);
             }
             float border = SmoothStep(-n * 0.035f, -n * 0.02f, d);
             c = Mix(c, FromHex(0x20302A), border);
@@ -93,25 +104,34 @@ Image Icon(const std::vector<TextureEntry>& tex, int size) {
     return big.Resized(size, size);
 }
 
-Picture Make(const std::string& file, Image img, std::vector<uint8_t> bytes) { return {file, std::move(img), std::move(bytes)}; }
+Picture Make(const std::string& file, Image img, std::vector<uint8_t> bytes)
+{
+    return {file, std::move(img), std::move(bytes)};
+}
 
-}  // namespace
+} // namespace
 
-Image FitTo(const Image& src, int w, int h) {
+Image FitTo(const Image& src, int w, int h)
+{
     // Centre crop to the target's aspect, then reduce by box filter or enlarge
     // bilinearly.
     float aspect = float(w) / h;
     int cw = src.Width(), ch = src.Height();
-    if (float(cw) / ch > aspect) cw = int(ch * aspect + 0.5f);
-    else ch = int(cw / aspect + 0.5f);
+    if (float(cw) / ch > aspect)
+        cw = int(ch * aspect + 0.5f);
+    else
+        ch = int(cw / aspect + 0.5f);
     Image crop(cw, ch);
     const int ox = (src.Width() - cw) / 2, oy = (src.Height() - ch) / 2;
     for (int y = 0; y < ch; ++y)
-        for (int x = 0; x < cw; ++x) std::memcpy(crop.At(x, y), src.At(ox + x, oy + y), 4);
-    if (cw >= w && ch >= h) return crop.Resized(w, h);
+        for (int x = 0; x < cw; ++x)
+            std::memcpy(crop.At(x, y), src.At(ox + x, oy + y), 4);
+    if (cw >= w && ch >= h)
+        return crop.Resized(w, h);
     Image out(w, h);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
+        for (int x = 0; x < w; ++x)
+        {
             float u = (x + 0.5f) * cw / w - 0.5f, v = (y + 0.5f) * ch / h - 0.5f;
             Rgba c = SampleClamp(crop, u / std::max(cw - 1, 1), v / std::max(ch - 1, 1));
             out.Set(x, y, c);
@@ -119,13 +139,15 @@ Image FitTo(const Image& src, int w, int h) {
     return out;
 }
 
-std::vector<Picture> AllPictures(const std::vector<TextureEntry>& tex, const std::string& fontPath, const Image* shot) {
+std::vector<Picture> AllPictures(const std::vector<TextureEntry>& tex, const std::string& fontPath, const Image* shot)
+{
     std::vector<Picture> out;
     Font font = LoadFont(fontPath);
     // A render of the scene, when given, replaces the painting in every
     // picture of the scene; the icon stays painted, it needs simple shapes.
     auto scene = [&](int w, int h, int paintScale) {
-        if (shot && !shot->Empty()) return FitTo(*shot, w, h);
+        if (shot && !shot->Empty())
+            return FitTo(*shot, w, h);
         return PaintValley(tex, w * paintScale, h * paintScale).Resized(w, h);
     };
     // Loading screen background: 512 x 512.
@@ -152,9 +174,10 @@ std::vector<Picture> AllPictures(const std::vector<TextureEntry>& tex, const std
     Image about = scene(74, 75, 4);
     out.push_back(Make("about437.bmp", about, EncodeBmp24(about)));
     std::vector<Image> icons;
-    for (int s : {16, 32, 48, 256}) icons.push_back(Icon(tex, s));
+    for (int s : {16, 32, 48, 256})
+        icons.push_back(Icon(tex, s));
     out.push_back(Make("icon224.ico", icons.back(), EncodeIco(icons)));
     return out;
 }
 
-}  // namespace qmc
+} // namespace qmc

@@ -10,10 +10,11 @@
 
 namespace qmc {
 
-struct Picture {
-    std::string file;     // e.g. "loading467.jpg"
-    Image image;          // the picture as painted
-    std::vector<uint8_t> bytes;  // encoded file
+struct Picture
+{
+    std::string file;           // e.g. "loading467.jpg"
+    Image image;                // the picture as painted
+    std::vector<uint8_t> bytes; // encoded file
 };
 
 // Painting of the valley at any size.
@@ -24,4 +25,4 @@ Image FitTo(const Image& src, int w, int h);
 std::vector<Picture> AllPictures(const std::vector<TextureEntry>& textures, const std::string& fontPath,
                                  const Image* shot = nullptr);
 
-}  // namespace qmc
+} // namespace qmc

@@ -9,13 +9,14 @@ namespace qmc {
 
 const int kSampleRate = 44100;
 
-struct SoundEntry {
+struct SoundEntry
+{
     std::string name;
     int channels = 0;
-    std::vector<float> pcm;  // interleaved source, one whole loop
+    std::vector<float> pcm; // interleaved source, one whole loop
     std::vector<uint8_t> ogg;
-    double lufs = 0;         // integrated loudness of the source
-    double peak = 0;         // sample peak of the source
+    double lufs = 0; // integrated loudness of the source
+    double peak = 0; // sample peak of the source
 };
 
 // Loops, interleaved, each sample in [-1, 1]; their last sample runs into the first.
@@ -34,4 +35,4 @@ std::vector<uint8_t> EncodeVorbis(const std::vector<float>& pcm, int channels, i
 
 std::vector<SoundEntry> AllSounds();
 
-}  // namespace qmc
+} // namespace qmc

@@ -15,4 +15,4 @@ Font LoadFont(const std::string& path);
 void DrawText(Image& img, const Font& font, const std::string& text, float px, float x, float baseline, Rgba colour,
               bool centred);
 
-}  // namespace qmc
+} // namespace qmc

@@ -10,4 +10,4 @@ namespace qmc {
 // Type 2, 32 bits per pixel, 8 alpha bits, top-left origin, BGRA order.
 std::vector<uint8_t> EncodeTga(const Image& img);
 
-}  // namespace qmc
+} // namespace qmc

@@ -6,12 +6,15 @@
 
 namespace qmc {
 
-std::vector<uint8_t> EncodeVorbis(const std::vector<float>& pcm, int channels, int rate, float quality) {
+std::vector<uint8_t> EncodeVorbis(const std::vector<float>& pcm, int channels, int rate, float quality)
+{
     std::vector<uint8_t> out;
-    if (channels <= 0 || pcm.size() % channels) return out;
+    if (channels <= 0 || pcm.size() % channels)
+        return out;
     vorbis_info vi;
     vorbis_info_init(&vi);
-    if (vorbis_encode_init_vbr(&vi, channels, rate, quality) != 0) {
+    if (vorbis_encode_init_vbr(&vi, channels, rate, quality) != 0)
+    {
         vorbis_info_clear(&vi);
         return out;
     }
@@ -22,7 +25,7 @@ std::vector<uint8_t> EncodeVorbis(const std::vector<float>& pcm, int channels, i
     vorbis_analysis_init(&vd, &vi);
     vorbis_block_init(&vd, &vb);
     ogg_stream_state os;
-    ogg_stream_init(&os, 0x514D3344);  // fixed serial: same input, same bytes
+    ogg_stream_init(&os, 0x514D3344); // fixed serial: same input, same bytes
     auto put = [&](const ogg_page& pg) {
         out.insert(out.end(), pg.header, pg.header + pg.header_len);
         out.insert(out.end(), pg.body, pg.body + pg.body_len);
@@ -33,38 +36,51 @@ std::vector<uint8_t> EncodeVorbis(const std::vector<float>& pcm, int channels, i
     ogg_stream_packetin(&os, &h1);
     ogg_stream_packetin(&os, &h2);
     ogg_page pg;
-    while (ogg_stream_flush(&os, &pg)) put(pg);
+    while (ogg_stream_flush(&os, &pg))
+        put(pg);
 
     const size_t frames = pcm.size() / channels;
     const size_t chunk = 4096;
     bool eos = false;
-    for (size_t pos = 0; !eos;) {
+    for (size_t pos = 0; !eos;)
+    {
         size_t n = frames - pos < chunk ? frames - pos : chunk;
-        if (n == 0) {
+        if (n == 0)
+        {
             vorbis_analysis_wrote(&vd, 0);
-        } else {
+        }
+        else
+        {
             float** buf = vorbis_analysis_buffer(&vd, int(n));
             for (size_t i = 0; i < n; ++i)
-                for (int c = 0; c < channels; ++c) buf[c][i] = pcm[(pos + i) * channels + c];
+                for (int c = 0; c < channels; ++c)
+                    buf[c][i] = pcm[(pos + i) * channels + c];
             vorbis_analysis_wrote(&vd, int(n));
             pos += n;
         }
-        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
+        while (vorbis_analysis_blockout(&vd, &vb) == 1)
+        {
             vorbis_analysis(&vb, nullptr);
             vorbis_bitrate_addblock(&vb);
             ogg_packet op;
-            while (vorbis_bitrate_flushpacket(&vd, &op)) {
+            while (vorbis_bitrate_flushpacket(&vd, &op))
+            {
                 ogg_stream_packetin(&os, &op);
-                while (ogg_stream_pageout(&os, &pg)) {
+                while (ogg_stream_pageout(&os, &pg))
+                {
                     put(pg);
-                    if (ogg_page_eos(&pg)) eos = true;
+                    if (ogg_page_eos(&pg))
+                        eos = true;
                 }
             }
         }
-        if (n == 0 && !eos) {
-            while (ogg_stream_flush(&os, &pg)) {
+        if (n == 0 && !eos)
+        {
+            while (ogg_stream_flush(&os, &pg))
+            {
                 put(pg);
-                if (ogg_page_eos(&pg)) eos = true;
+                if (ogg_page_eos(&pg))
+                    eos = true;
             }
             eos = true;
         }
@@ -77,4 +93,4 @@ std::vector<uint8_t> EncodeVorbis(const std::vector<float>& pcm, int channels, i
     return out;
 }
 
-}  // namespace qmc
+} // namespace qmc

@@ -56,8 +56,14 @@ bool WriteWholeFile(const std::string& path, const unsigned char* data, size_t s
     return static_cast<bool>(out.flush());
 }
 
-uint32_t Le16(const unsigned char* p) { return p[0] | p[1] << 8; }
-uint32_t Le32(const unsigned char* p) { return Le16(p) | Le16(p + 2) << 16; }
+uint32_t Le16(const unsigned char* p)
+{
+    return p[0] | p[1] << 8;
+}
+uint32_t Le32(const unsigned char* p)
+{
+    return Le16(p) | Le16(p + 2) << 16;
+}
 
 // Walks the blocks the way the data-archive reader does and prints one line
 // per file block.
@@ -94,8 +100,8 @@ int List(const std::string& path)
             const std::string name(reinterpret_cast<const char*>(b + 32), nameSize);
             const bool dir = (flags & rar::FILE_DIRECTORY) == rar::FILE_DIRECTORY;
             std::printf("%10u %10u %6s %08x  %s%s%s\n", Le32(b + 11), Le32(b + 7),
-                        b[25] == rar::METHOD_STORE ? "store" : "rar", 
-                        Le32(b + 16), name.c_str(), dir ? "\\" : "", (flags & rar::FILE_ENCRYPTED) ? " *" : "");
+                        b[25] == rar::METHOD_STORE ? "store" : "rar", Le32(b + 16), name.c_str(), dir ? "\\" : "",
+                        (flags & rar::FILE_ENCRYPTED) ? " *" : "");
             entries++;
         }
         else if (type == rar::BLOCK_END)
@@ -158,7 +164,7 @@ std::string EntryName(const fs::path& p)
     for (const fs::path& part : p.relative_path())
     {
         const std::string s = part.string();
-        if (s.empty() || s == "." )
+        if (s.empty() || s == ".")
             continue;
         if (!name.empty())
             name += '\\';

@@ -25,11 +25,12 @@ void PutFloat(Bytes& b, float f)
 
 Bytes Text(size_t size, uint32_t seed)
 {
-    static const char* const words[] = {
-        "the", "water", "of", "river", "and", "a", "pond", "reflects", "trees", "on", "bank", "leaves",
-        "fall", "slowly", "into", "current", "camera", "path", "follows", "valley", "rain", "drops",
-        "ripple", "surface", "ducks", "swim", "along", "reeds", "sway", "in", "wind", "light", "sky",
-        "waterfall", "spray", "stone", "cliff", "grass", "morning", "evening", "quiet", "sound"};
+    static const char* const words[] = {"the",      "water",   "of",      "river",   "and",     "a",         "pond",
+                                        "reflects", "trees",   "on",      "bank",    "leaves",  "fall",      "slowly",
+                                        "into",     "current", "camera",  "path",    "follows", "valley",    "rain",
+                                        "drops",    "ripple",  "surface", "ducks",   "swim",    "along",     "reeds",
+                                        "sway",     "in",      "wind",    "light",   "sky",     "waterfall", "spray",
+                                        "stone",    "cliff",   "grass",   "morning", "evening", "quiet",     "sound"};
     const size_t nWords = sizeof(words) / sizeof(words[0]);
     Lcg rng(seed);
     Bytes b;
@@ -162,8 +163,8 @@ Bytes Image(int width, int height, int bytesPerPixel, uint32_t seed)
             float blob = std::sin(fx * 9.0f + std::sin(fy * 7.0f)) * std::cos(fy * 5.0f);
             int grain = int(rng.Below(9)) - 4;
             auto clamp = [](float v) { return static_cast<unsigned char>(v < 0 ? 0 : v > 255 ? 255 : v); };
-            b.push_back(clamp(60 + 50 * blob + 40 * fy + grain));  // blue
-            b.push_back(clamp(90 + 70 * blob + 30 * fx + grain));  // green
+            b.push_back(clamp(60 + 50 * blob + 40 * fy + grain)); // blue
+            b.push_back(clamp(90 + 70 * blob + 30 * fx + grain)); // green
             b.push_back(clamp(70 + 40 * fx - 20 * blob + grain)); // red
             if (bytesPerPixel == 4)
                 b.push_back(clamp(255 * (0.5f + 0.5f * blob)));

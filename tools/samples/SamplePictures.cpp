@@ -32,10 +32,12 @@ std::vector<uint8_t> MakeTga(int w, int h, const std::vector<uint8_t>& rgba, Tga
     f.push_back(static_cast<uint8_t>(o.bits));
     f.push_back(static_cast<uint8_t>((o.bits == 32 ? 8 : 0) | (o.topOrigin ? 0x20 : 0)));
     const int bpp = o.bits / 8;
-    for (int row = 0; row < h; ++row) {
+    for (int row = 0; row < h; ++row)
+    {
         const int y = o.topOrigin ? row : h - 1 - row;
         std::vector<std::vector<uint8_t>> px;
-        for (int x = 0; x < w; ++x) {
+        for (int x = 0; x < w; ++x)
+        {
             const uint8_t* p = &rgba[(static_cast<size_t>(y) * w + x) * 4];
             if (bpp == 1)
                 px.push_back({p[0]});
@@ -44,22 +46,27 @@ std::vector<uint8_t> MakeTga(int w, int h, const std::vector<uint8_t>& rgba, Tga
             else
                 px.push_back({p[2], p[1], p[0], p[3]});
         }
-        if (!o.rle) {
+        if (!o.rle)
+        {
             for (auto& p : px)
                 f.insert(f.end(), p.begin(), p.end());
             continue;
         }
         // runs of equal texels become run packets, the rest raw packets
         int x = 0;
-        while (x < w) {
+        while (x < w)
+        {
             int run = 1;
             while (x + run < w && run < 128 && px[x + run] == px[x])
                 ++run;
-            if (run > 1) {
+            if (run > 1)
+            {
                 f.push_back(static_cast<uint8_t>(0x80 | (run - 1)));
                 f.insert(f.end(), px[x].begin(), px[x].end());
                 x += run;
-            } else {
+            }
+            else
+            {
                 int raw = 1;
                 while (x + raw < w && raw < 128 && !(x + raw + 1 < w && px[x + raw] == px[x + raw + 1]))
                     ++raw;
@@ -87,12 +94,15 @@ std::vector<uint8_t> MakeDds(int w, int h, uint32_t format, const std::vector<st
         Put32(f, 0);
     Put32(f, 32); // pixel format
     const bool fourcc = format > 0xFF;
-    if (fourcc) {
+    if (fourcc)
+    {
         Put32(f, 0x4);
         Put32(f, format);
         for (int i = 0; i < 5; ++i)
             Put32(f, 0);
-    } else if (format == 60) {
+    }
+    else if (format == 60)
+    {
         Put32(f, 0x80000);
         Put32(f, 0);
         Put32(f, 16);
@@ -100,7 +110,9 @@ std::vector<uint8_t> MakeDds(int w, int h, uint32_t format, const std::vector<st
         Put32(f, 0xFF00);
         Put32(f, 0);
         Put32(f, 0);
-    } else {
+    }
+    else
+    {
         Put32(f, format == 21 ? 0x41 : 0x40);
         Put32(f, 0);
         Put32(f, 32);
@@ -123,7 +135,8 @@ std::vector<uint8_t> MakeSmoothPicture(int w, int h, uint32_t seed)
     r.s += seed * 7919;
     std::vector<uint8_t> px(static_cast<size_t>(w) * h * 4);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
+        for (int x = 0; x < w; ++x)
+        {
             uint8_t* p = &px[(static_cast<size_t>(y) * w + x) * 4];
             const float fx = float(x) / w, fy = float(y) / h;
             p[0] = static_cast<uint8_t>(128 + 100 * std::sin(6 * fx + seed) + (r.Next() % 16));
@@ -139,14 +152,16 @@ std::vector<uint8_t> MakeLeafPicture(int w, int h, uint32_t seed)
     Rng r;
     r.s += seed * 104729;
     std::vector<uint8_t> px(static_cast<size_t>(w) * h * 4, 0);
-    for (int leaf = 0; leaf < 40; ++leaf) {
+    for (int leaf = 0; leaf < 40; ++leaf)
+    {
         const float cx = r.Unit() * w, cy = r.Unit() * h;
         const float rx = (0.03f + 0.05f * r.Unit()) * w, ry = rx * (0.3f + 0.3f * r.Unit());
         const float angle = r.Unit() * 3.14159f;
         const float ca = std::cos(angle), sa = std::sin(angle);
         const uint8_t g = static_cast<uint8_t>(90 + r.Next() % 120);
         for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
+            for (int x = 0; x < w; ++x)
+            {
                 const float dx = x - cx, dy = y - cy;
                 const float u = (dx * ca + dy * sa) / rx, v = (-dx * sa + dy * ca) / ry;
                 const float d = std::sqrt(u * u + v * v);
@@ -154,7 +169,8 @@ std::vector<uint8_t> MakeLeafPicture(int w, int h, uint32_t seed)
                     continue;
                 uint8_t* p = &px[(static_cast<size_t>(y) * w + x) * 4];
                 const uint8_t a = d < 0.95f ? 255 : static_cast<uint8_t>(255 * (1.05f - d) / 0.1f);
-                if (a > p[3]) {
+                if (a > p[3])
+                {
                     p[0] = static_cast<uint8_t>(g / 3);
                     p[1] = g;
                     p[2] = static_cast<uint8_t>(g / 5);
@@ -169,7 +185,8 @@ double SquaredColourError(const std::vector<uint8_t>& a, const std::vector<uint8
 {
     double sum = 0;
     for (size_t i = 0; i < a.size(); i += 4)
-        for (int k = 0; k < 3; ++k) {
+        for (int k = 0; k < 3; ++k)
+        {
             const double d = double(a[i + k]) - b[i + k];
             sum += d * d;
         }

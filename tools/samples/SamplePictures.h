@@ -9,7 +9,7 @@ namespace gfxtest {
 
 struct TgaOptions
 {
-    int bits = 32;          // 8 (grey), 24 or 32
+    int bits = 32; // 8 (grey), 24 or 32
     bool rle = false;
     bool topOrigin = false; // false: rows stored bottom to top
 };

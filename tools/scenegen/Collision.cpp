@@ -17,7 +17,8 @@ void BuildCollision(SceneContent& s)
     add(r00, r10, r11);
     add(r00, r11, r01);
     const float py = kPoolY + 0.13f;
-    for (const auto& p : PoolShapes()) {
+    for (const auto& p : PoolShapes())
+    {
         // The square inside each pool ellipse.
         const float hx = p.rx * 0.7f, hz = p.rz * 0.7f;
         const Vec3 a = {p.cx + hx, py, p.cz - hz}, b = {p.cx - hx, py, p.cz - hz};
@@ -33,7 +34,8 @@ void BuildCollision(SceneContent& s)
         return Vec3{x, GroundHeight(x, z), z};
     };
     for (int j = 0; j < nz; ++j)
-        for (int i = 0; i < nx; ++i) {
+        for (int i = 0; i < nx; ++i)
+        {
             const Vec3 a = at(i, j), b = at(i, j + 1), c = at(i + 1, j), d = at(i + 1, j + 1);
             const float cx = (a.x + d.x) / 2, cz = (a.z + d.z) / 2;
             if (RiverDistance(cx, cz) < 0 && cz > kValleyZ0 && cz < kValleyZ1)

@@ -24,10 +24,11 @@ void BuildGroundModels(SceneContent& s)
     const int mHill = scene.Material("hill01.tga");
     for (const char* n : {"ground01.tga", "ground04.tga", "ground03.tga", "ground02.tga", "rock01.tga", "rock02.tga",
                           "border01.tga", "hill01.tga"})
-        refl.Material(n);  // same indices as the scenery's
+        refl.Material(n); // same indices as the scenery's
 
     auto underTree = [&](float x, float z) {
-        for (const auto& t : s.trees) {
+        for (const auto& t : s.trees)
+        {
             float dx = x - t.root.x, dz = z - t.root.z;
             if (dx * dx + dz * dz < t.radius * t.radius * 0.8f)
                 return true;
@@ -42,7 +43,7 @@ void BuildGroundModels(SceneContent& s)
         const float cx = t.cx, cy = t.cy, cz = t.cz, pd = t.pd;
         int mat;
         if (pd < 0)
-            mat = mRim;  // the pool's edge above the water line
+            mat = mRim; // the pool's edge above the water line
         else if (n.y < 0.5f)
             mat = (cx > 250 && cy > 45) ? mCliff : mRock;
         else if (pd < 9)

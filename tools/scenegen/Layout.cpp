@@ -30,7 +30,10 @@ uint32_t Hash(int x, int z, uint32_t seed)
     return h ^ (h >> 16);
 }
 
-float Lattice(int x, int z, uint32_t seed) { return float(Hash(x, z, seed) & 0xFFFF) / 32767.5f - 1.0f; }
+float Lattice(int x, int z, uint32_t seed)
+{
+    return float(Hash(x, z, seed) & 0xFFFF) / 32767.5f - 1.0f;
+}
 
 } // namespace
 
@@ -49,7 +52,8 @@ float Noise2(float x, float z, uint32_t seed)
 float Fbm2(float x, float z, int octaves, uint32_t seed)
 {
     float sum = 0, amp = 0.5f, norm = 0;
-    for (int i = 0; i < octaves; ++i) {
+    for (int i = 0; i < octaves; ++i)
+    {
         sum += amp * Noise2(x, z, seed + uint32_t(i) * 17u);
         norm += amp;
         x = x * 2.03f + 11.7f;
@@ -64,12 +68,11 @@ const std::vector<PoolEllipse>& PoolShapes()
     // Each ring region centre lies well inside one of these; the shapes keep
     // a rock rim between pool and river.
     static const std::vector<PoolEllipse> p = {
-        {296, -588, 26, 38},  {252, -535, 44, 52},   // waterfall B and its neighbour
-        {276, -166, 42, 54},  {246, 6, 40, 58},     {240, 150, 36, 40},
-        {296, 618, 28, 40},   {262, 640, 30, 34},   // waterfall A
-        {168, 742, 48, 44},   {168, -786, 40, 34},  {130, -1040, 58, 54},
-        {-252, -622, 66, 78}, {-132, -345, 44, 54}, {-126, 0, 48, 64},
-        {-137, 200, 38, 44},  {-166, 552, 44, 50},
+        {296, -588, 26, 38},  {252, -535, 44, 52}, // waterfall B and its neighbour
+        {276, -166, 42, 54},  {246, 6, 40, 58},    {240, 150, 36, 40},   {296, 618, 28, 40},
+        {262, 640, 30, 34}, // waterfall A
+        {168, 742, 48, 44},   {168, -786, 40, 34}, {130, -1040, 58, 54}, {-252, -622, 66, 78},
+        {-132, -345, 44, 54}, {-126, 0, 48, 64},   {-137, 200, 38, 44},  {-166, 552, 44, 50},
     };
     return p;
 }
@@ -77,7 +80,8 @@ const std::vector<PoolEllipse>& PoolShapes()
 float PoolDistance(float x, float z)
 {
     float best = 1e9f;
-    for (const auto& e : PoolShapes()) {
+    for (const auto& e : PoolShapes())
+    {
         float dx = (x - e.cx) / e.rx, dz = (z - e.cz) / e.rz;
         float q = std::sqrt(dx * dx + dz * dz);
         best = std::min(best, (q - 1.0f) * std::min(e.rx, e.rz));
@@ -90,20 +94,22 @@ void RiverEdges(float z, float& west, float& east)
     // Control points (z, west, east), eased between; the valley part fills the
     // rain's river band, the ends bend away past the southern and northern pools.
     static const float pts[][3] = {
-        {-1800, -470, -330}, {-1300, -350, -220}, {-1000, -250, -110}, {-860, -170, -10},
-        {-760, -104, 92},    {-680, -66, 190},    {-560, -64, 194},   {-420, -60, 192},
-        {-260, -66, 194},    {-100, -62, 191},    {40, -60, 190},     {200, -64, 192},
-        {360, -61, 194},     {500, -63, 192},     {610, -60, 190},    {690, -44, 112},
-        {780, -70, 80},      {1000, -120, 30},    {1400, -180, -40},  {1800, -240, -100},
+        {-1800, -470, -330}, {-1300, -350, -220}, {-1000, -250, -110}, {-860, -170, -10}, {-760, -104, 92},
+        {-680, -66, 190},    {-560, -64, 194},    {-420, -60, 192},    {-260, -66, 194},  {-100, -62, 191},
+        {40, -60, 190},      {200, -64, 192},     {360, -61, 194},     {500, -63, 192},   {610, -60, 190},
+        {690, -44, 112},     {780, -70, 80},      {1000, -120, 30},    {1400, -180, -40}, {1800, -240, -100},
     };
     const int n = sizeof pts / sizeof pts[0];
-    if (z <= pts[0][0]) {
+    if (z <= pts[0][0])
+    {
         west = pts[0][1];
         east = pts[0][2];
         return;
     }
-    for (int i = 0; i + 1 < n; ++i) {
-        if (z <= pts[i + 1][0]) {
+    for (int i = 0; i + 1 < n; ++i)
+    {
+        if (z <= pts[i + 1][0])
+        {
             float t = (z - pts[i][0]) / (pts[i + 1][0] - pts[i][0]);
             t = t * t * (3 - 2 * t);
             west = Mix(pts[i][1], pts[i + 1][1], t);
@@ -178,7 +184,8 @@ float BaseHeight(float x, float z)
 float GroundHeight(float x, float z)
 {
     const float rd = RiverDistance(x, z);
-    if (rd < 0) {
+    if (rd < 0)
+    {
         // River bed: shelving from the banks to a pebbly bottom.
         return kRiverY - 1.5f - 6.5f * Smooth(0, 45, -rd) + 0.8f * Noise2(x / 25, z / 25, 23);
     }

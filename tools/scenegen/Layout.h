@@ -11,10 +11,11 @@ namespace sg {
 
 // The facts the saver shares (src/ClassBase/SceneConstants.h), under the
 // generator's names.
-constexpr float kRiverY = SCENE_RIVER_Y;  // river plane; reflections mirror in it
-constexpr float kPoolY = SCENE_POND_Y;    // pool plane
-constexpr float kRainRiverX0 = SCENE_RAIN_RIVER_X0, kRainRiverX1 = SCENE_RAIN_RIVER_X1;  // the band the rain treats as river
-constexpr float kValleyZ0 = -650.0f, kValleyZ1 = 600.0f;  // where the river fills that band
+constexpr float kRiverY = SCENE_RIVER_Y; // river plane; reflections mirror in it
+constexpr float kPoolY = SCENE_POND_Y;   // pool plane
+constexpr float kRainRiverX0 = SCENE_RAIN_RIVER_X0,
+                kRainRiverX1 = SCENE_RAIN_RIVER_X1;      // the band the rain treats as river
+constexpr float kValleyZ0 = -650.0f, kValleyZ1 = 600.0f; // where the river fills that band
 
 const Vec3 kFallA = V(SCENE_FALL_A);
 const Vec3 kFallB = V(SCENE_FALL_B);

@@ -12,7 +12,8 @@ float EyeFloor(float x, float z)
     float floor = -1e9f;
     const float r = 8;
     const float off[5][2] = {{0, 0}, {r, 0}, {-r, 0}, {0, r}, {0, -r}};
-    for (const auto& o : off) {
+    for (const auto& o : off)
+    {
         float px = x + o[0], pz = z + o[1];
         // Low over water for the reflections, a little higher over ground,
         // where a bank close by would fill the picture.
@@ -24,7 +25,8 @@ float EyeFloor(float x, float z)
     RiverEdges(420, w, e);
     if (x > w - 50 && x < e + 50 && z > 380 && z < 460)
         floor = std::max(floor, 33.0f + 22 + 14);
-    for (const Vec3& fall : {kFallA, kFallB}) {
+    for (const Vec3& fall : {kFallA, kFallB})
+    {
         float dx = x - fall.x, dz = z - fall.z;
         if (dx * dx + dz * dz < 45 * 45)
             floor = std::max(floor, fall.y + 14);
@@ -36,9 +38,9 @@ namespace {
 
 struct PathPlan
 {
-    float speed;  // units per 33 ms frame
+    float speed; // units per 33 ms frame
     std::vector<Vec3> points;
-    Vec3 focus;   // looked at between frames focusFrom and focusTo
+    Vec3 focus; // looked at between frames focusFrom and focusTo
     int focusFrom, focusTo;
 };
 
@@ -72,7 +74,8 @@ std::vector<Vec3> SampleSpline(std::vector<Vec3> pts, float step, int count)
             l += Len(dense[i] - dense[i - 1]);
         return l;
     };
-    while (length() < step * float(count + 2)) {
+    while (length() < step * float(count + 2))
+    {
         Vec3 d = Norm(pts.back() - pts[pts.size() - 2]);
         pts.push_back(pts.back() + d * 200.0f);
         densify();
@@ -80,8 +83,10 @@ std::vector<Vec3> SampleSpline(std::vector<Vec3> pts, float step, int count)
     std::vector<Vec3> out;
     float want = 0, done = 0;
     size_t i = 1;
-    for (int f = 0; f < count; ++f) {
-        while (i < dense.size() && done + Len(dense[i] - dense[i - 1]) < want) {
+    for (int f = 0; f < count; ++f)
+    {
+        while (i < dense.size() && done + Len(dense[i] - dense[i - 1]) < want)
+        {
             done += Len(dense[i] - dense[i - 1]);
             ++i;
         }
@@ -96,9 +101,11 @@ std::vector<Vec3> SampleSpline(std::vector<Vec3> pts, float step, int count)
 std::vector<float> RunningMax(const std::vector<float>& v, int w)
 {
     std::vector<float> out(v.size());
-    for (size_t i = 0; i < v.size(); ++i) {
+    for (size_t i = 0; i < v.size(); ++i)
+    {
         float m = -1e9f;
-        for (int k = -w; k <= w; ++k) {
+        for (int k = -w; k <= w; ++k)
+        {
             int j = std::clamp(int(i) + k, 0, int(v.size()) - 1);
             m = std::max(m, v[size_t(j)]);
         }
@@ -110,7 +117,8 @@ std::vector<float> RunningMax(const std::vector<float>& v, int w)
 std::vector<float> RunningMean(const std::vector<float>& v, int w)
 {
     std::vector<float> out(v.size());
-    for (size_t i = 0; i < v.size(); ++i) {
+    for (size_t i = 0; i < v.size(); ++i)
+    {
         float s = 0;
         for (int k = -w; k <= w; ++k)
             s += v[size_t(std::clamp(int(i) + k, 0, int(v.size()) - 1))];
@@ -125,66 +133,233 @@ const std::vector<PathPlan>& PathPlans()
     const Vec3 fallA = {318, 62, 620}, fallB = {314, 75, -589};
     static const std::vector<PathPlan> specs = {
         // 1: low up the river from the south, then over the bridge.
-        {1.8f, {{70, 28, -640}, {60, 27, -480}, {85, 26, -300}, {50, 28, -120}, {95, 27, 60}, {60, 29, 230},
-                {80, 60, 330}, {70, 70, 420}, {60, 60, 520}, {30, 50, 640}, {-20, 60, 800}, {-70, 70, 1000}},
-         none, 0, 0},
+        {1.8f,
+         {{70, 28, -640},
+          {60, 27, -480},
+          {85, 26, -300},
+          {50, 28, -120},
+          {95, 27, 60},
+          {60, 29, 230},
+          {80, 60, 330},
+          {70, 70, 420},
+          {60, 60, 520},
+          {30, 50, 640},
+          {-20, 60, 800},
+          {-70, 70, 1000}},
+         none,
+         0,
+         0},
         // 2: across to the southern fall, past its pool, on to the south.
-        {1.6f, {{60, 30, -250}, {120, 30, -380}, {190, 48, -470}, {225, 52, -560}, {200, 50, -650},
-                {110, 35, -690}, {20, 32, -780}, {-90, 34, -920}, {-180, 40, -1080}, {-260, 50, -1280}},
-         fallB, 120, 420},
+        {1.6f,
+         {{60, 30, -250},
+          {120, 30, -380},
+          {190, 48, -470},
+          {225, 52, -560},
+          {200, 50, -650},
+          {110, 35, -690},
+          {20, 32, -780},
+          {-90, 34, -920},
+          {-180, 40, -1080},
+          {-260, 50, -1280}},
+         fallB,
+         120,
+         420},
         // 3: from the bridge to the northern fall and the north pool.
-        {1.5f, {{60, 28, 470}, {130, 30, 540}, {200, 50, 590}, {240, 52, 650}, {220, 55, 720}, {150, 52, 790},
-                {60, 45, 880}, {0, 50, 1000}, {-60, 60, 1150}, {-120, 70, 1300}},
-         fallA, 150, 420},
+        {1.5f,
+         {{60, 28, 470},
+          {130, 30, 540},
+          {200, 50, 590},
+          {240, 52, 650},
+          {220, 55, 720},
+          {150, 52, 790},
+          {60, 45, 880},
+          {0, 50, 1000},
+          {-60, 60, 1150},
+          {-120, 70, 1300}},
+         fallA,
+         150,
+         420},
         // 4: along the wooded west slope.
-        {1.7f, {{-140, 60, -470}, {-200, 70, -300}, {-240, 80, -120}, {-230, 75, 60}, {-260, 85, 250},
-                {-220, 70, 420}, {-170, 55, 560}, {-100, 50, 700}, {-60, 60, 900}, {-80, 70, 1100}},
-         none, 0, 0},
+        {1.7f,
+         {{-140, 60, -470},
+          {-200, 70, -300},
+          {-240, 80, -120},
+          {-230, 75, 60},
+          {-260, 85, 250},
+          {-220, 70, 420},
+          {-170, 55, 560},
+          {-100, 50, 700},
+          {-60, 60, 900},
+          {-80, 70, 1100}},
+         none,
+         0,
+         0},
         // 5: along the top of the east cliffs, over the northern fall.
-        {1.9f, {{400, 160, -300}, {390, 150, -100}, {380, 140, 100}, {385, 140, 300}, {370, 130, 500},
-                {350, 125, 620}, {300, 100, 720}, {200, 80, 850}, {100, 70, 1000}, {0, 80, 1200}},
-         none, 0, 0},
+        {1.9f,
+         {{400, 160, -300},
+          {390, 150, -100},
+          {380, 140, 100},
+          {385, 140, 300},
+          {370, 130, 500},
+          {350, 125, 620},
+          {300, 100, 720},
+          {200, 80, 850},
+          {100, 70, 1000},
+          {0, 80, 1200}},
+         none,
+         0,
+         0},
         // 6: down the west slope, across the river, up the east side.
-        {1.8f, {{-380, 130, 100}, {-280, 100, 80}, {-150, 60, 60}, {-40, 35, 40}, {60, 30, 20}, {150, 35, 0},
-                {240, 50, -30}, {300, 70, -120}, {330, 110, -250}, {380, 140, -400}, {420, 150, -550}},
-         none, 0, 0},
+        {1.8f,
+         {{-380, 130, 100},
+          {-280, 100, 80},
+          {-150, 60, 60},
+          {-40, 35, 40},
+          {60, 30, 20},
+          {150, 35, 0},
+          {240, 50, -30},
+          {300, 70, -120},
+          {330, 110, -250},
+          {380, 140, -400},
+          {420, 150, -550}},
+         none,
+         0,
+         0},
         // 7: low down the river from the bridge to the south.
-        {1.8f, {{60, 29, 370}, {90, 27, 200}, {50, 26, 0}, {100, 27, -200}, {60, 28, -400}, {80, 30, -600},
-                {20, 35, -760}, {-80, 40, -900}, {-180, 45, -1050}, {-280, 55, -1250}},
-         none, 0, 0},
+        {1.8f,
+         {{60, 29, 370},
+          {90, 27, 200},
+          {50, 26, 0},
+          {100, 27, -200},
+          {60, 28, -400},
+          {80, 30, -600},
+          {20, 35, -760},
+          {-80, 40, -900},
+          {-180, 45, -1050},
+          {-280, 55, -1250}},
+         none,
+         0,
+         0},
         // 8: the chain of western pools.
-        {1.5f, {{-126, 50, 60}, {-130, 50, -100}, {-110, 50, -250}, {-140, 52, -360}, {-200, 55, -480},
-                {-250, 52, -600}, {-280, 60, -720}, {-300, 70, -880}, {-280, 80, -1050}, {-250, 90, -1250}},
-         none, 0, 0},
+        {1.5f,
+         {{-126, 50, 60},
+          {-130, 50, -100},
+          {-110, 50, -250},
+          {-140, 52, -360},
+          {-200, 55, -480},
+          {-250, 52, -600},
+          {-280, 60, -720},
+          {-300, 70, -880},
+          {-280, 80, -1050},
+          {-250, 90, -1250}},
+         none,
+         0,
+         0},
         // 9: high over the valley.
-        {2.0f, {{-150, 170, -950}, {-50, 160, -700}, {50, 150, -450}, {120, 140, -200}, {150, 130, 50},
-                {160, 140, 300}, {130, 150, 550}, {60, 160, 800}, {-30, 170, 1050}},
-         none, 0, 0},
+        {2.0f,
+         {{-150, 170, -950},
+          {-50, 160, -700},
+          {50, 150, -450},
+          {120, 140, -200},
+          {150, 130, 50},
+          {160, 140, 300},
+          {130, 150, 550},
+          {60, 160, 800},
+          {-30, 170, 1050}},
+         none,
+         0,
+         0},
         // 10: round the eastern pools and back over the river.
-        {1.5f, {{150, 40, -60}, {200, 50, 60}, {250, 52, 120}, {300, 60, 60}, {310, 62, -60}, {270, 52, -170},
-                {200, 45, -250}, {120, 35, -200}, {80, 32, -60}, {60, 30, 100}, {90, 32, 260}, {60, 70, 420},
-                {40, 50, 600}},
-         none, 0, 0},
+        {1.5f,
+         {{150, 40, -60},
+          {200, 50, 60},
+          {250, 52, 120},
+          {300, 60, 60},
+          {310, 62, -60},
+          {270, 52, -170},
+          {200, 45, -250},
+          {120, 35, -200},
+          {80, 32, -60},
+          {60, 30, 100},
+          {90, 32, 260},
+          {60, 70, 420},
+          {40, 50, 600}},
+         none,
+         0,
+         0},
         // 11: from above the northern fall down to the river and south.
-        {1.7f, {{390, 140, 720}, {340, 115, 700}, {270, 70, 680}, {200, 50, 640}, {120, 35, 600}, {80, 30, 510},
-                {60, 70, 420}, {60, 35, 300}, {80, 30, 100}, {40, 30, -100}, {70, 30, -300}},
-         fallA, 40, 260},
+        {1.7f,
+         {{390, 140, 720},
+          {340, 115, 700},
+          {270, 70, 680},
+          {200, 50, 640},
+          {120, 35, 600},
+          {80, 30, 510},
+          {60, 70, 420},
+          {60, 35, 300},
+          {80, 30, 100},
+          {40, 30, -100},
+          {70, 30, -300}},
+         fallA,
+         40,
+         260},
         // 12: up the river and over the bridge to the north.
-        {1.6f, {{100, 28, 80}, {70, 30, 240}, {60, 70, 420}, {80, 42, 560}, {110, 46, 650}, {80, 50, 800},
-                {20, 55, 950}, {-40, 60, 1100}, {-100, 70, 1300}},
-         fallA, 200, 400},
+        {1.6f,
+         {{100, 28, 80},
+          {70, 30, 240},
+          {60, 70, 420},
+          {80, 42, 560},
+          {110, 46, 650},
+          {80, 50, 800},
+          {20, 55, 950},
+          {-40, 60, 1100},
+          {-100, 70, 1300}},
+         fallA,
+         200,
+         400},
         // 13: round the southern bend, past the pools above it.
-        {1.5f, {{60, 30, -560}, {40, 30, -680}, {-20, 30, -790}, {-120, 32, -930}, {-200, 35, -1080},
-                {-280, 40, -1260}, {-350, 50, -1450}, {-420, 60, -1650}},
-         {165, 40, -786}, 100, 330},
+        {1.5f,
+         {{60, 30, -560},
+          {40, 30, -680},
+          {-20, 30, -790},
+          {-120, 32, -930},
+          {-200, 35, -1080},
+          {-280, 40, -1260},
+          {-350, 50, -1450},
+          {-420, 60, -1650}},
+         {165, 40, -786},
+         100,
+         330},
         // 14: along the eastern terraces from the northern fall to the south.
-        {1.9f, {{230, 55, 520}, {260, 55, 420}, {250, 52, 300}, {240, 50, 150}, {246, 50, 6}, {270, 52, -166},
-                {250, 52, -400}, {252, 50, -535}, {200, 50, -650}, {150, 50, -786}, {130, 55, -950}},
-         fallA, 0, 120},
+        {1.9f,
+         {{230, 55, 520},
+          {260, 55, 420},
+          {250, 52, 300},
+          {240, 50, 150},
+          {246, 50, 6},
+          {270, 52, -166},
+          {250, 52, -400},
+          {252, 50, -535},
+          {200, 50, -650},
+          {150, 50, -786},
+          {130, 55, -950}},
+         fallA,
+         0,
+         120},
         // 15: weaving low over the river.
-        {1.7f, {{-30, 30, -500}, {150, 28, -350}, {-20, 28, -150}, {160, 30, 50}, {0, 28, 250}, {60, 70, 420},
-                {120, 40, 560}, {40, 45, 700}, {-30, 55, 900}},
-         none, 0, 0},
+        {1.7f,
+         {{-30, 30, -500},
+          {150, 28, -350},
+          {-20, 28, -150},
+          {160, 30, 50},
+          {0, 28, 250},
+          {60, 70, 420},
+          {120, 40, 560},
+          {40, 45, 700},
+          {-30, 55, 900}},
+         none,
+         0,
+         0},
     };
     return specs;
 }
@@ -194,7 +369,8 @@ const std::vector<PathPlan>& PathPlans()
 void BuildCameraPaths(SceneContent& s)
 {
     const int frames = 1001, extra = 80;
-    for (const auto& plan : PathPlans()) {
+    for (const auto& plan : PathPlans())
+    {
         std::vector<Vec3> eye = SampleSpline(plan.points, plan.speed, frames + extra);
         // Raise the eye where the ground, the water or the bridge ask for it,
         // smoothly: a running maximum, then a running mean of the same width,
@@ -208,12 +384,14 @@ void BuildCameraPaths(SceneContent& s)
 
         CameraPathData path;
         std::vector<Vec3> dir(static_cast<size_t>(frames));
-        for (int f = 0; f < frames; ++f) {
+        for (int f = 0; f < frames; ++f)
+        {
             const Vec3 e = eye[size_t(f)];
             Vec3 ahead = eye[size_t(f + 55)];
             float above = ahead.y - SurfaceHeight(ahead.x, ahead.z);
             Vec3 d = Norm(ahead - Vec3{0, 6 + 0.3f * std::max(0.0f, above), 0} - e);
-            if (plan.focusTo > plan.focusFrom) {
+            if (plan.focusTo > plan.focusFrom)
+            {
                 // Turn towards the fall while it is ahead, never round to look back.
                 Vec3 toFocus = Norm(plan.focus - e);
                 float w = Smooth(float(plan.focusFrom), float(plan.focusFrom + 60), float(f)) *
@@ -224,9 +402,11 @@ void BuildCameraPaths(SceneContent& s)
             dir[size_t(f)] = d;
         }
         // Smooth the look direction so it never jerks.
-        for (int pass = 0; pass < 3; ++pass) {
+        for (int pass = 0; pass < 3; ++pass)
+        {
             std::vector<Vec3> sm(dir.size());
-            for (int f = 0; f < frames; ++f) {
+            for (int f = 0; f < frames; ++f)
+            {
                 Vec3 acc = {0, 0, 0};
                 for (int k = -20; k <= 20; ++k)
                     acc = acc + dir[size_t(std::clamp(f + k, 0, frames - 1))];
@@ -234,7 +414,8 @@ void BuildCameraPaths(SceneContent& s)
             }
             dir = sm;
         }
-        for (int f = 0; f < frames; ++f) {
+        for (int f = 0; f < frames; ++f)
+        {
             path.eyes.push_back(eye[size_t(f)]);
             path.targets.push_back(eye[size_t(f)] + Norm(dir[size_t(f)]) * 100.0f);
         }
@@ -253,8 +434,10 @@ void BuildDuckTrajectory(SceneContent& s)
     const Loop loops[3] = {{62, -330, 52, 100, 0.3f, 1}, {82, 40, 56, 105, 2.1f, -1}, {66, 290, 50, 85, 4.0f, 1}};
     const uint32_t n = 1000;
     s.duckTrajectory.frames = n;
-    for (const auto& l : loops) {
-        for (uint32_t f = 0; f < n; ++f) {
+    for (const auto& l : loops)
+    {
+        for (uint32_t f = 0; f < n; ++f)
+        {
             auto at = [&](float ff) {
                 float th = l.phase + l.dir * 2 * kPi * ff / float(n);
                 return Vec3{l.cx + l.rx * std::cos(th) + 9 * std::sin(2 * th), kRiverY,

@@ -10,10 +10,12 @@ float NearestEyeDistance(const SceneContent& s, Vec3 p, float within)
 {
     float best2 = 1e30f;
     for (const auto& cam : s.cameras)
-        for (const auto& e : cam.eyes) {
+        for (const auto& e : cam.eyes)
+        {
             Vec3 d = e - p;
             float d2 = Dot(d, d);
-            if (d2 < best2) {
+            if (d2 < best2)
+            {
                 best2 = d2;
                 if (best2 < within * within)
                     return std::sqrt(best2);
@@ -28,7 +30,8 @@ namespace {
 bool EyeInCrown(const SceneContent& s, Vec3 root, float radius, float height)
 {
     for (const auto& cam : s.cameras)
-        for (const auto& e : cam.eyes) {
+        for (const auto& e : cam.eyes)
+        {
             float dx = e.x - root.x, dz = e.z - root.z;
             if (dx * dx + dz * dz < (radius + 14) * (radius + 14) && e.y < root.y + height + 18)
                 return true;
@@ -48,7 +51,8 @@ float Slope(float x, float z)
 float LowestAround(float x, float z, float r)
 {
     float h = TerrainHeight(x, z);
-    for (int k = 0; k < 8; ++k) {
+    for (int k = 0; k < 8; ++k)
+    {
         float a = float(k) * 0.785398f;
         h = std::min(h, TerrainHeight(x + std::cos(a) * r, z + std::sin(a) * r));
     }
@@ -69,25 +73,34 @@ void BuildPlacements(SceneContent& s)
     // some on the terraces by the pools.
     const int counts[3] = {13, 9, 9};
     const char* lists[3] = {"tree01.transobj", "tree02.transobj", "tree03.transobj"};
-    const int skinOf[3] = {1, 1, 2};  // kinds 0 and 1 both show the second tree
-    for (int kind = 0; kind < 3; ++kind) {
+    const int skinOf[3] = {1, 1, 2}; // kinds 0 and 1 both show the second tree
+    for (int kind = 0; kind < 3; ++kind)
+    {
         InstanceListData list;
         const TreeShape& shape = TreeShapes()[size_t(skinOf[kind])];
         int attempts = 0;
-        while (int(list.placements.size()) < counts[kind] && attempts < 20000) {
+        while (int(list.placements.size()) < counts[kind] && attempts < 20000)
+        {
             ++attempts;
             const float region = rng.Unit();
             float x, z;
-            if (region < 0.42f) {
+            if (region < 0.42f)
+            {
                 x = rng.Range(418, 558);
                 z = rng.Range(-900, 800);
-            } else if (region < 0.84f) {
+            }
+            else if (region < 0.84f)
+            {
                 x = rng.Range(-420, -280);
                 z = rng.Range(-900, 800);
-            } else if (region < 0.93f) {
+            }
+            else if (region < 0.93f)
+            {
                 x = rng.Unit() < 0.5f ? rng.Range(200, 300) : rng.Range(-240, -90);
                 z = rng.Range(-750, 650);
-            } else {
+            }
+            else
+            {
                 // By the pools at the two ends of the valley.
                 x = rng.Range(0, 300);
                 z = rng.Unit() < 0.6f ? rng.Range(-1150, -720) : rng.Range(680, 860);
@@ -104,7 +117,8 @@ void BuildPlacements(SceneContent& s)
                 continue;
             const Vec3 root = {x, LowestAround(x, z, 0.12f * radius) - 1.0f, z};
             bool crowded = false;
-            for (const auto& t : s.trees) {
+            for (const auto& t : s.trees)
+            {
                 float dx = t.root.x - x, dz = t.root.z - z;
                 if (std::sqrt(dx * dx + dz * dz) < 0.75f * (t.radius + radius))
                     crowded = true;
@@ -122,15 +136,19 @@ void BuildPlacements(SceneContent& s)
     {
         InstanceListData list;
         int attempts = 0;
-        while (list.placements.size() < 17 && attempts < 20000) {
+        while (list.placements.size() < 17 && attempts < 20000)
+        {
             ++attempts;
             float x, z;
-            if (rng.Unit() < 0.65f) {
+            if (rng.Unit() < 0.65f)
+            {
                 z = rng.Range(-640, 600);
                 float w, e;
                 RiverEdges(z, w, e);
                 x = rng.Unit() < 0.5f ? w - rng.Range(1, 5) : e + rng.Range(1, 5);
-            } else {
+            }
+            else
+            {
                 const auto& pools = PoolShapes();
                 const auto& p = pools[rng.Next() % pools.size()];
                 float a = rng.Range(0, 6.28f);
@@ -149,7 +167,8 @@ void BuildPlacements(SceneContent& s)
             if (NearestEyeDistance(s, at + Vec3{0, 35, 0}, 45) < 45)
                 continue;
             bool crowded = false;
-            for (const auto& m : list.placements) {
+            for (const auto& m : list.placements)
+            {
                 float dx = m.m[3][0] - x, dz = m.m[3][2] - z;
                 if (dx * dx + dz * dz < 40 * 40)
                     crowded = true;
@@ -165,28 +184,35 @@ void BuildPlacements(SceneContent& s)
     }
 
     // Grass cards: up on the terraces and slopes, and down by the river.
-    for (int which = 0; which < 2; ++which) {
+    for (int which = 0; which < 2; ++which)
+    {
         InstanceListData list;
         const size_t want = which == 0 ? 196 : 89;
         int attempts = 0;
-        while (list.placements.size() < want && attempts < 40000) {
+        while (list.placements.size() < want && attempts < 40000)
+        {
             ++attempts;
             float x, z;
             z = rng.Range(-900, 780);
-            if (which == 0) {
+            if (which == 0)
+            {
                 // Mostly round the pools, where the cameras pass; the rest
                 // anywhere on the terraces and slopes.
-                if (rng.Unit() < 0.6f) {
+                if (rng.Unit() < 0.6f)
+                {
                     const auto& pools = PoolShapes();
                     const auto& p = pools[rng.Next() % pools.size()];
                     float a = rng.Range(0, 6.28f), d = rng.Range(1.2f, 2.2f);
                     x = p.cx + std::cos(a) * p.rx * d;
                     z = p.cz + std::sin(a) * p.rz * d;
-                } else
+                }
+                else
                     x = rng.Range(-420, 540);
                 if (RiverDistance(x, z) < 35 || PoolDistance(x, z) < 4 || Slope(x, z) > 0.55f)
                     continue;
-            } else {
+            }
+            else
+            {
                 float w, e;
                 RiverEdges(z, w, e);
                 x = rng.Unit() < 0.5f ? w - rng.Range(4, 28) : e + rng.Range(4, 28);

@@ -15,7 +15,8 @@ void BuildPoolReflections(SceneContent& s)
     std::vector<uint16_t> ids;
     for (const auto& v : base.vertices)
         ids.push_back(refl.Vertex({v.x, v.y, v.z}, v.u, v.v));
-    for (const auto& m : base.materials) {
+    for (const auto& m : base.materials)
+    {
         int mat = refl.Material(m.texture);
         for (size_t i = m.firstIndex; i < m.firstIndex + size_t(m.triangleCount) * 3; i += 3)
             refl.Tri(mat, ids[base.indices[i]], ids[base.indices[i + 1]], ids[base.indices[i + 2]]);
@@ -23,9 +24,10 @@ void BuildPoolReflections(SceneContent& s)
     struct Kind
     {
         const char *list, *skin, *anim, *link, *bark, *leaves;
-    } kinds[3] = {{"tree01.transobj", "tree02.skin", "tree02_stay.anim", "tree02.linkanim", "bark02.tga", "Leaves02.tga"},
-                  {"tree02.transobj", "tree02.skin", "tree02_stay.anim", "tree02.linkanim", "bark02.tga", "Leaves02.tga"},
-                  {"tree03.transobj", "tree03.skin", "tree03_stay.anim", "tree03.linkanim", "bark03.tga", "Leaves03.tga"}};
+    } kinds[3] = {
+        {"tree01.transobj", "tree02.skin", "tree02_stay.anim", "tree02.linkanim", "bark02.tga", "Leaves02.tga"},
+        {"tree02.transobj", "tree02.skin", "tree02_stay.anim", "tree02.linkanim", "bark02.tga", "Leaves02.tga"},
+        {"tree03.transobj", "tree03.skin", "tree03_stay.anim", "tree03.linkanim", "bark03.tga", "Leaves03.tga"}};
     struct Candidate
     {
         float distance;
@@ -33,19 +35,23 @@ void BuildPoolReflections(SceneContent& s)
         size_t index;
     };
     std::vector<Candidate> near;
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < 3; ++k)
+    {
         const auto& list = s.lists.at(kinds[k].list).placements;
-        for (size_t i = 0; i < list.size(); ++i) {
+        for (size_t i = 0; i < list.size(); ++i)
+        {
             float d = std::max(0.0f, PoolDistance(list[i].m[3][0], list[i].m[3][2]));
             if (d < 160)
                 near.push_back({d, k, i});
         }
     }
     std::sort(near.begin(), near.end(), [](const Candidate& a, const Candidate& b) {
-        return a.distance != b.distance ? a.distance < b.distance : a.kind * 100 + int(a.index) < b.kind * 100 + int(b.index);
+        return a.distance != b.distance ? a.distance < b.distance
+                                        : a.kind * 100 + int(a.index) < b.kind * 100 + int(b.index);
     });
     size_t triangles = base.indices.size() / 3;
-    for (const auto& c : near) {
+    for (const auto& c : near)
+    {
         const Kind& k = kinds[c.kind];
         const SkinData& skin = s.skins.at(k.skin);
         const LinkAnimData& link = s.links.at(k.link);
@@ -64,7 +70,8 @@ void BuildPoolReflections(SceneContent& s)
             refl.Tri(bark, v[skin.indices[i]], v[skin.indices[i + 1]], v[skin.indices[i + 2]]);
         const Vec3 corner[4] = {{-0.5f, 0.5f, 0}, {0.5f, 0.5f, 0}, {-0.5f, -0.5f, 0}, {0.5f, -0.5f, 0}};
         const float uv[4][2] = {{0, 0}, {2, 0}, {0, 2}, {2, 2}};
-        for (size_t i = 0; i < link.cards.size(); ++i) {
+        for (size_t i = 0; i < link.cards.size(); ++i)
+        {
             // The card as the program turns and sizes it.
             const float fi = float(i);
             const Mat4 m = Mul(Mul(Mul(RotYPR(fi, fi, fi), link.cards[i]), bones[link.bones[i]]), world);

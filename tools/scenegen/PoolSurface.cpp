@@ -10,10 +10,12 @@ void BuildPoolSurface(SceneContent& s)
 {
     MeshBuilder pool;
     const int mPool = pool.Material("lusha.tga");
-    for (const auto& p : PoolShapes()) {
+    for (const auto& p : PoolShapes())
+    {
         uint16_t centre = pool.Vertex({p.cx, kPoolY, p.cz}, p.cx / 100, p.cz / 100);
         std::vector<uint16_t> ring;
-        for (int k = 0; k < 28; ++k) {
+        for (int k = 0; k < 28; ++k)
+        {
             // Out from the centre until the ground rises over the water, then
             // under the rim, and no further: beyond the rim the ground may
             // fall away again.
@@ -27,13 +29,15 @@ void BuildPoolSurface(SceneContent& s)
                 z = p.cz + std::sin(a) * p.rz * r;
             };
             bool shared = false;
-            for (;;) {
+            for (;;)
+            {
                 float x, z;
                 at(reach, x, z);
                 if (reach >= 3 || TerrainHeight(x, z) >= kPoolY + 0.3f)
                     break;
                 at(reach + 0.01f, x, z);
-                if (PoolDistance(x, z) < (reach + 0.01f - 1.0f) * minR - 0.01f) {
+                if (PoolDistance(x, z) < (reach + 0.01f - 1.0f) * minR - 0.01f)
+                {
                     shared = true;
                     break;
                 }
@@ -41,7 +45,8 @@ void BuildPoolSurface(SceneContent& s)
             }
             // On, under the rim, to the middle of its top: the edge between two
             // ring points then cuts through rim ground, never through water.
-            while (!shared && reach < 3 && (reach - 1.0f) * minR < 8.0f) {
+            while (!shared && reach < 3 && (reach - 1.0f) * minR < 8.0f)
+            {
                 float x, z;
                 at(reach + 0.01f, x, z);
                 if (TerrainHeight(x, z) < kPoolY + 0.3f)

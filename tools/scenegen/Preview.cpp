@@ -50,19 +50,22 @@ void DrawScenePass(Raster& r, TextureSet& tex, const SceneContent& s, const Anim
     st = State();
     st.cull = pass == spMain ? Cull::None : Cull::CCW;
     const Mat4 inv = InverseAffine(view);
-    if (pass == spPondReflection) {
+    if (pass == spPondReflection)
+    {
         DrawPosed(r, tex, FromModel(s.models.at("scene_refl_lusa.singleobject"), Identity()), st);
         st.cull = Cull::CCW;
         DrawPosed(r, tex, Grass(s.lists.at("grass_up.transobj"), inv), st);
         return;
     }
     DrawPosed(r, tex, FromModel(s.models.at("scene.singleobject"), Identity()), st);
-    for (const auto& t : an.trees) {
+    for (const auto& t : an.trees)
+    {
         State ts = st;
         ts.alphaTest = false;
         DrawPosed(r, tex, t, ts);
     }
-    for (const auto& l : an.leaves) {
+    for (const auto& l : an.leaves)
+    {
         State ls = st;
         ls.alphaTest = true;
         DrawPosed(r, tex, l, ls);
@@ -70,8 +73,10 @@ void DrawScenePass(Raster& r, TextureSet& tex, const SceneContent& s, const Anim
     for (const auto& reed : an.reeds)
         DrawPosed(r, tex, reed, st);
     st.cull = Cull::CCW;
-    if (pass == spMain) {
-        for (const auto& d : an.ducks) {
+    if (pass == spMain)
+    {
+        for (const auto& d : an.ducks)
+        {
             State ds = st;
             ds.cull = Cull::None;
             DrawPosed(r, tex, d, ds);
@@ -82,7 +87,8 @@ void DrawScenePass(Raster& r, TextureSet& tex, const SceneContent& s, const Anim
         ws.alphaTest = false;
         DrawPosed(r, tex, FromModel(s.models.at("reka.singleobject"), Identity()), ws);
         for (int k = 0; k < 7; ++k)
-            DrawPosed(r, tex, FromModel(s.models.at("water_list_" + std::to_string(k) + ".singleobject"), Identity()), st);
+            DrawPosed(r, tex, FromModel(s.models.at("water_list_" + std::to_string(k) + ".singleobject"), Identity()),
+                      st);
         State sh = st;
         sh.blend = Blend::Multiply;
         sh.alphaTest = false;
@@ -92,7 +98,9 @@ void DrawScenePass(Raster& r, TextureSet& tex, const SceneContent& s, const Anim
         DrawPosed(r, tex, FromModel(s.models.at("tree_shadow.singleobject"), Identity()), sh);
         DrawPosed(r, tex, Grass(s.lists.at("grass_down.transobj"), inv), st);
         DrawPosed(r, tex, Grass(s.lists.at("grass_up.transobj"), inv), st);
-    } else {
+    }
+    else
+    {
         State ds = st;
         ds.alphaTest = false;
         ds.fade = 0.4f;
@@ -103,7 +111,10 @@ void DrawScenePass(Raster& r, TextureSet& tex, const SceneContent& s, const Anim
     }
 }
 
-Vec3 Mirror(Vec3 p, float plane) { return {p.x, plane - (p.y - plane), p.z}; }
+Vec3 Mirror(Vec3 p, float plane)
+{
+    return {p.x, plane - (p.y - plane), p.z};
+}
 
 } // namespace
 
@@ -117,7 +128,8 @@ std::vector<uint8_t> RenderView(const SceneContent& s, Vec3 eye, Vec3 at, int ti
     Raster main(opt.width, opt.height, view, fov, aspect, SCENE_NEAR, farPlane, fog);
     DrawScenePass(main, tex, s, an, view, spMain);
 
-    if (opt.reflections) {
+    if (opt.reflections)
+    {
         // Each water body: its mirrored picture shows where its surface is
         // visible in front of the scene, through the surface's alpha.
         struct Water
@@ -128,7 +140,8 @@ std::vector<uint8_t> RenderView(const SceneContent& s, Vec3 eye, Vec3 at, int ti
             float fade;
         } waters[2] = {{"lusha.singleobject", kPoolY, spPondReflection, 1.0f},
                        {"reka.singleobject", kRiverY, spRiverReflection, 0.5f}};
-        for (const auto& w : waters) {
+        for (const auto& w : waters)
+        {
             Raster refl(opt.width, opt.height, view, fov, aspect, SCENE_NEAR, farPlane, fog);
             const Mat4 mview = LookAt(Mirror(eye, w.plane), Mirror(at, w.plane));
             DrawScenePass(refl, tex, s, an, mview, w.pass);
@@ -143,7 +156,8 @@ std::vector<uint8_t> RenderView(const SceneContent& s, Vec3 eye, Vec3 at, int ti
             ms.fade = w.fade;
             // Mask: the surface's alpha where it passes the depth test.
             const Posed surface = FromModel(s.models.at(w.model), Identity());
-            for (const auto& m : surface.mats) {
+            for (const auto& m : surface.mats)
+            {
                 const Texture& t = tex.Get(m.texture);
                 Texture alphaOnly = t;
                 for (auto& p : alphaOnly.px)
@@ -154,20 +168,23 @@ std::vector<uint8_t> RenderView(const SceneContent& s, Vec3 eye, Vec3 at, int ti
             const auto& rc = refl.Color();
             const auto& mc = mask.Color();
             for (int y = 0; y < opt.height; ++y)
-                for (int x = 0; x < opt.width; ++x) {
+                for (int x = 0; x < opt.width; ++x)
+                {
                     size_t i = size_t(y * opt.width + x);
                     float a = mc[i].r * w.fade;
                     if (a <= 0)
                         continue;
                     // The mirrored picture is upside down.
                     const Rgba& c = rc[size_t((opt.height - 1 - y) * opt.width + x)];
-                    dst[i] = {Mix(dst[i].r, c.r * 0.85f, a), Mix(dst[i].g, c.g * 0.9f, a), Mix(dst[i].b, c.b * 0.92f, a), 1};
+                    dst[i] = {Mix(dst[i].r, c.r * 0.85f, a), Mix(dst[i].g, c.g * 0.9f, a),
+                              Mix(dst[i].b, c.b * 0.92f, a), 1};
                 }
         }
     }
     std::vector<uint8_t> rgb(size_t(opt.width * opt.height * 3));
     const auto& c = main.Color();
-    for (size_t i = 0; i < c.size(); ++i) {
+    for (size_t i = 0; i < c.size(); ++i)
+    {
         rgb[i * 3] = uint8_t(Clamp(c[i].r, 0, 1) * 255 + 0.5f);
         rgb[i * 3 + 1] = uint8_t(Clamp(c[i].g, 0, 1) * 255 + 0.5f);
         rgb[i * 3 + 2] = uint8_t(Clamp(c[i].b, 0, 1) * 255 + 0.5f);
@@ -177,13 +194,15 @@ std::vector<uint8_t> RenderView(const SceneContent& s, Vec3 eye, Vec3 at, int ti
 
 bool RenderPathFrame(const SceneContent& s, int path, int frame, const std::string& png, const PreviewOptions& opt)
 {
-    if (path < 1 || path > int(s.cameras.size()) || frame < 0 || frame >= int(s.cameras[size_t(path - 1)].eyes.size())) {
+    if (path < 1 || path > int(s.cameras.size()) || frame < 0 || frame >= int(s.cameras[size_t(path - 1)].eyes.size()))
+    {
         std::fprintf(stderr, "no frame %d of camera path %d\n", frame, path);
         return false;
     }
     const auto& cam = s.cameras[size_t(path - 1)];
     auto rgb = RenderView(s, cam.eyes[size_t(frame)], cam.targets[size_t(frame)], frame * 33, SCENE_FAR, true, opt);
-    if (!stbi_write_png(png.c_str(), opt.width, opt.height, 3, rgb.data(), opt.width * 3)) {
+    if (!stbi_write_png(png.c_str(), opt.width, opt.height, 3, rgb.data(), opt.width * 3))
+    {
         std::fprintf(stderr, "cannot write %s\n", png.c_str());
         return false;
     }
@@ -194,7 +213,8 @@ bool RenderViewPng(const SceneContent& s, Vec3 eye, Vec3 at, int timeMs, const s
                    const PreviewOptions& opt)
 {
     auto rgb = RenderView(s, eye, at, timeMs, SCENE_FAR, true, opt);
-    if (!stbi_write_png(png.c_str(), opt.width, opt.height, 3, rgb.data(), opt.width * 3)) {
+    if (!stbi_write_png(png.c_str(), opt.width, opt.height, 3, rgb.data(), opt.width * 3))
+    {
         std::fprintf(stderr, "cannot write %s\n", png.c_str());
         return false;
     }
@@ -205,13 +225,14 @@ bool WriteStandInTexture(const std::string& name, const std::string& path)
 {
     const Texture t = StandInTexture(name);
     std::vector<uint8_t> rgba(size_t(t.w * t.h * 4));
-    for (size_t i = 0; i < t.px.size(); ++i) {
+    for (size_t i = 0; i < t.px.size(); ++i)
+    {
         rgba[i * 4] = uint8_t(Clamp(t.px[i].r, 0, 1) * 255 + 0.5f);
         rgba[i * 4 + 1] = uint8_t(Clamp(t.px[i].g, 0, 1) * 255 + 0.5f);
         rgba[i * 4 + 2] = uint8_t(Clamp(t.px[i].b, 0, 1) * 255 + 0.5f);
         rgba[i * 4 + 3] = uint8_t(Clamp(t.px[i].a, 0, 1) * 255 + 0.5f);
     }
-    stbi_write_tga_with_rle = 0;  // plain 32-bit TGA
+    stbi_write_tga_with_rle = 0; // plain 32-bit TGA
     return stbi_write_tga(path.c_str(), t.w, t.h, 4, rgba.data()) != 0;
 }
 
@@ -219,7 +240,8 @@ bool RenderOverview(const SceneContent& s, const std::string& png, const Preview
 {
     PreviewOptions o = opt;
     auto rgb = RenderView(s, {-900, 1300, -1500}, {60, 0, -50}, 0, 6000.0f, false, o);
-    if (!stbi_write_png(png.c_str(), o.width, o.height, 3, rgb.data(), o.width * 3)) {
+    if (!stbi_write_png(png.c_str(), o.width, o.height, 3, rgb.data(), o.width * 3))
+    {
         std::fprintf(stderr, "cannot write %s\n", png.c_str());
         return false;
     }

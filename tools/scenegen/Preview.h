@@ -13,8 +13,8 @@ namespace sg {
 struct PreviewOptions
 {
     int width = 640;
-    int height = int(640 / SCENE_ASPECT);  // 506: the program's aspect
-    std::string textureDir;     // .tga files found here replace the stand-in pictures
+    int height = int(640 / SCENE_ASPECT); // 506: the program's aspect
+    std::string textureDir;               // .tga files found here replace the stand-in pictures
     bool reflections = true;
 };
 

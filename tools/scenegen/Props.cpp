@@ -11,11 +11,13 @@ void AddLeaf(MeshBuilder& m, int mat, Vec3 c, float len, float yaw, float bend, 
     // a little along its length. Four triangles, clockwise seen from above.
     const Mat4 r = RotY(yaw);
     const float w = len * 0.38f;
-    const Vec3 local[6] = {{0, 0, -len * 0.5f},         {-w, bend * 0.4f, -len * 0.15f}, {w, bend * 0.4f, -len * 0.15f},
-                           {-w * 0.8f, bend, len * 0.2f}, {w * 0.8f, bend, len * 0.2f},  {0, bend * 1.6f, len * 0.5f}};
+    const Vec3 local[6] = {
+        {0, 0, -len * 0.5f},           {-w, bend * 0.4f, -len * 0.15f}, {w, bend * 0.4f, -len * 0.15f},
+        {-w * 0.8f, bend, len * 0.2f}, {w * 0.8f, bend, len * 0.2f},    {0, bend * 1.6f, len * 0.5f}};
     const float uv[6][2] = {{0.5f, 1}, {0, 0.68f}, {1, 0.68f}, {0.05f, 0.3f}, {0.95f, 0.3f}, {0.5f, 0}};
     uint16_t id[6];
-    for (int k = 0; k < 6; ++k) {
+    for (int k = 0; k < 6; ++k)
+    {
         Vec3 p = XformDir(local[k], r);
         id[k] = m.Vertex({c.x + p.x, y0 + p.y, c.z + p.z}, uv[k][0], uv[k][1]);
     }
@@ -36,10 +38,12 @@ void BuildProps(SceneContent& s)
         const int seg = 16, rings = 6;
         const float radius = 1500;
         std::vector<uint16_t> id;
-        for (int r = 0; r <= rings; ++r) {
+        for (int r = 0; r <= rings; ++r)
+        {
             // From a little below the horizon to near the zenith.
             float elev = Mix(-0.6f, 1.45f, float(r) / rings);
-            for (int k = 0; k <= seg; ++k) {
+            for (int k = 0; k <= seg; ++k)
+            {
                 float a = float(k) / seg * 2 * kPi;
                 Vec3 p = {std::cos(a) * std::cos(elev) * radius, std::sin(elev) * radius * 0.6f,
                           std::sin(a) * std::cos(elev) * radius};
@@ -48,7 +52,8 @@ void BuildProps(SceneContent& s)
         }
         uint16_t top = sky.Vertex({0, radius * 0.6f, 0}, 1.0f, 0.0f);
         for (int r = 0; r < rings; ++r)
-            for (int k = 0; k < seg; ++k) {
+            for (int k = 0; k < seg; ++k)
+            {
                 uint16_t a = id[size_t(r * (seg + 1) + k)], b = id[size_t(r * (seg + 1) + k + 1)];
                 uint16_t c = id[size_t((r + 1) * (seg + 1) + k)], d = id[size_t((r + 1) * (seg + 1) + k + 1)];
                 sky.Tri(mat, a, b, c);
@@ -65,7 +70,8 @@ void BuildProps(SceneContent& s)
         MeshBuilder brizg;
         const int mat = brizg.Material("brizg.tga");
         const int petals = 8;
-        for (int k = 0; k < petals; ++k) {
+        for (int k = 0; k < petals; ++k)
+        {
             float a = float(k) / petals * 2 * kPi;
             float c = std::cos(a), sn = std::sin(a);
             Vec3 base0 = {c * 0.25f - sn * 0.18f, 0, sn * 0.25f + c * 0.18f};
@@ -82,15 +88,17 @@ void BuildProps(SceneContent& s)
 
     // Leaves floating on the water, a few per model, drifting round their place.
     {
-        const Vec3 places[7] = {{40, 0, -120}, {110, 0, 60}, {20, 0, 250}, {-15, 0, -380},
+        const Vec3 places[7] = {{40, 0, -120}, {110, 0, 60},  {20, 0, 250}, {-15, 0, -380},
                                 {-120, 0, 2},  {240, 0, 150}, {90, 0, 480}};
-        for (int k = 0; k < 7; ++k) {
+        for (int k = 0; k < 7; ++k)
+        {
             MeshBuilder m;
             const int mat = m.Material("Leaveswater01.tga");
             Rng rng(uint32_t(300 + k));
             const bool pool = PoolDistance(places[k].x, places[k].z) < 0;
             const float y = (pool ? kPoolY : kRiverY) + 0.25f;
-            for (int l = 0; l < 4; ++l) {
+            for (int l = 0; l < 4; ++l)
+            {
                 Vec3 c = {places[k].x + rng.Range(-14, 14), 0, places[k].z + rng.Range(-14, 14)};
                 const float len = rng.Range(5, 8);
                 const float yaw = rng.Range(0, 6.28f);
@@ -101,7 +109,8 @@ void BuildProps(SceneContent& s)
     }
 
     // Falling leaves, world-sized (no scale at run time), four shapes.
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0; k < 4; ++k)
+    {
         MeshBuilder m;
         const int mat = m.Material("leaf.tga");
         AddLeaf(m, mat, {0, 0, 0}, 5.0f + float(k), 0.3f * float(k), 0.6f + 0.3f * float(k), 0);

@@ -15,15 +15,18 @@ void BuildRiverBeds(SceneContent& s)
     const int mBank = bedUp.Material("bereg01.tga");
     const int mSand = bedUp.Material("sand01.tga");
     ForEachGroundTriangle([&](const GroundTriangle& t) {
-        switch (t.part) {
+        switch (t.part)
+        {
         case GroundPart::RiverBed:
-        case GroundPart::PoolBed: {
+        case GroundPart::PoolBed:
+        {
             const auto v = gLow.Three(t);
             bedLow.Tri(t.part == GroundPart::RiverBed ? mBed : mPoolBed, v[0], v[1], v[2]);
             break;
         }
         case GroundPart::Sand:
-        case GroundPart::Bank: {
+        case GroundPart::Bank:
+        {
             const auto v = gUp.Three(t);
             bedUp.TwoSided(t.part == GroundPart::Sand ? mSand : mBank, v[0], v[1], v[2]);
             break;

@@ -10,19 +10,22 @@ void BuildRiverSurface(SceneContent& s)
     const int mRiver = river.Material("reka.tga");
     const int across = 6;
     std::vector<uint16_t> prev;
-    for (float z = -1800; z <= 1800.5f; z += 20) {
+    for (float z = -1800; z <= 1800.5f; z += 20)
+    {
         float w, e;
         RiverEdges(z, w, e);
         w -= 8;
         e += 8;
         std::vector<uint16_t> row;
-        for (int k = 0; k <= across; ++k) {
+        for (int k = 0; k <= across; ++k)
+        {
             float x = Mix(w, e, float(k) / across);
             // u spans 0..1 exactly: the water mask clamps it to a border
             row.push_back(river.Vertex({x, kRiverY, z}, float(k) / across, -z / 160.0f));
         }
         if (!prev.empty())
-            for (int k = 0; k < across; ++k) {
+            for (int k = 0; k < across; ++k)
+            {
                 river.Tri(mRiver, prev[size_t(k)], row[size_t(k)], prev[size_t(k + 1)]);
                 river.Tri(mRiver, prev[size_t(k + 1)], row[size_t(k)], row[size_t(k + 1)]);
             }

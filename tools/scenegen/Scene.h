@@ -43,21 +43,21 @@ struct TreePlacement
 {
     Vec3 root;
     float scale;
-    float height;  // world height of the crown top above the root
-    float radius;  // world radius of the crown
+    float height; // world height of the crown top above the root
+    float radius; // world radius of the crown
 };
 
 struct SceneContent
 {
-    std::map<std::string, SingleObjectData> models;     // by entry name
+    std::map<std::string, SingleObjectData> models; // by entry name
     std::map<std::string, SkinData> skins;
     std::map<std::string, AnimData> anims;
     std::map<std::string, LinkAnimData> links;
     std::map<std::string, InstanceListData> lists;
-    std::vector<CameraPathData> cameras;                // camera01 .. camera15
+    std::vector<CameraPathData> cameras; // camera01 .. camera15
     TrajectoryData duckTrajectory;
     CollFaceData collision;
-    std::vector<TreePlacement> trees;                   // every tree, all kinds
+    std::vector<TreePlacement> trees; // every tree, all kinds
 
     // Entry names (sub-folders with '\') and bytes, in a fixed order.
     std::vector<std::pair<std::string, std::vector<uint8_t>>> Files() const;
@@ -67,7 +67,7 @@ struct SceneContent
 struct TerrainGrid
 {
     std::vector<float> xs, zs;
-    std::vector<Vec3> pts;  // row-major, z rows of x nodes
+    std::vector<Vec3> pts; // row-major, z rows of x nodes
     float Height(float x, float z) const;
 };
 const TerrainGrid& Grid();
@@ -77,15 +77,15 @@ float TerrainHeight(float x, float z);
 void BuildCameraPaths(SceneContent& s);
 void BuildDuckTrajectory(SceneContent& s);
 void BuildPlacements(SceneContent& s);
-void BuildGroundModels(SceneContent& s);   // scenery ground and the part the pools mirror
-void BuildRiverBeds(SceneContent& s);      // beds under the water and the banks
+void BuildGroundModels(SceneContent& s); // scenery ground and the part the pools mirror
+void BuildRiverBeds(SceneContent& s);    // beds under the water and the banks
 void BuildPoolSurface(SceneContent& s);
 void BuildRiverSurface(SceneContent& s);
 void BuildBankShadows(SceneContent& s);
 void BuildTreeShadows(SceneContent& s);
 void BuildProps(SceneContent& s);
 void BuildSkins(SceneContent& s);
-void BuildPoolReflections(SceneContent& s);  // after the skins
+void BuildPoolReflections(SceneContent& s); // after the skins
 void BuildCollision(SceneContent& s);
 
 SceneContent BuildScene();

@@ -37,7 +37,8 @@ void MeshBuilder::Append(const MeshBuilder& other)
 {
     const uint16_t base = VertexCount();
     m_Vertices.insert(m_Vertices.end(), other.m_Vertices.begin(), other.m_Vertices.end());
-    for (size_t k = 0; k < other.m_Names.size(); ++k) {
+    for (size_t k = 0; k < other.m_Names.size(); ++k)
+    {
         int m = Material(other.m_Names[k]);
         for (uint16_t i : other.m_Runs[k])
             m_Runs[size_t(m)].push_back(uint16_t(base + i));
@@ -63,15 +64,18 @@ SingleObjectData MeshBuilder::Build(uint16_t tag, uint16_t kind) const
         for (uint16_t i : run)
             remap[i] = 0;
     for (size_t i = 0; i < m_Vertices.size(); ++i)
-        if (remap[i] == 0) {
+        if (remap[i] == 0)
+        {
             remap[i] = int(d.vertices.size());
             d.vertices.push_back(m_Vertices[i]);
         }
-    for (size_t k = 0; k < m_Names.size(); ++k) {
+    for (size_t k = 0; k < m_Names.size(); ++k)
+    {
         if (m_Runs[k].empty())
             continue;
         SingleObjectMaterial m;
-        if (d.indices.size() > 0xFFFF || m_Runs[k].size() / 3 > 0xFFFF) {
+        if (d.indices.size() > 0xFFFF || m_Runs[k].size() / 3 > 0xFFFF)
+        {
             // The format keeps a material's first index in 16 bits.
             std::fprintf(stderr, "scenegen: model too large for its format (%zu indices)\n", d.indices.size());
             std::abort();
@@ -91,7 +95,8 @@ std::vector<std::pair<std::string, std::vector<uint8_t>>> SceneContent::Files() 
     std::vector<std::pair<std::string, std::vector<uint8_t>>> out;
     for (const auto& m : models)
         out.push_back({m.first, WriteSingleObjectFile(m.second)});
-    for (size_t i = 0; i < cameras.size(); ++i) {
+    for (size_t i = 0; i < cameras.size(); ++i)
+    {
         char name[64];
         std::snprintf(name, sizeof name, "camera\\camera%02u.transobj", unsigned(i + 1));
         out.push_back({name, WriteCameraPathFile(cameras[i])});
@@ -129,10 +134,10 @@ std::vector<std::string> ReferencedTextures(const SceneContent& s)
 
 bool ProgramNamesTexture(const std::string& tga)
 {
-    static const std::set<std::string> names = {
-        "bark01.tga", "bark02.tga", "bark03.tga", "leaves01.tga", "leaves02.tga", "leaves03.tga", "kamish.tga",
-        "duck.tga", "grass.tga", "brizg.tga", "sky.tga", "most.tga", "ground01.tga", "border01.tga",
-        "leaveswater01.tga", "leaf.tga"};
+    static const std::set<std::string> names = {"bark01.tga",   "bark02.tga",   "bark03.tga",        "leaves01.tga",
+                                                "leaves02.tga", "leaves03.tga", "kamish.tga",        "duck.tga",
+                                                "grass.tga",    "brizg.tga",    "sky.tga",           "most.tga",
+                                                "ground01.tga", "border01.tga", "leaveswater01.tga", "leaf.tga"};
     std::string lower = tga;
     for (auto& c : lower)
         c = char(std::tolower(static_cast<unsigned char>(c)));

@@ -6,7 +6,8 @@ namespace sg {
 Posed FromModel(const SingleObjectData& m, const Mat4& world)
 {
     Posed p;
-    for (const auto& v : m.vertices) {
+    for (const auto& v : m.vertices)
+    {
         p.pos.push_back(XformPoint({v.x, v.y, v.z}, world));
         p.uv.push_back(v.u);
         p.uv.push_back(v.v);
@@ -19,7 +20,8 @@ Posed FromModel(const SingleObjectData& m, const Mat4& world)
 Posed FromSkin(const SkinData& s, const gfx::Mat4* bones, const Mat4& world, const std::string& texture)
 {
     Posed p;
-    for (size_t i = 0; i < s.positions.size(); ++i) {
+    for (size_t i = 0; i < s.positions.size(); ++i)
+    {
         Vec3 q = XformPoint(s.positions[i], bones[s.bones[i]]);
         p.pos.push_back(XformPoint(q, world));
         p.uv.push_back(s.texcoords[i * 2]);
@@ -35,18 +37,20 @@ Posed LeafCards(const LinkAnimData& l, const gfx::Mat4* bones, const Mat4& world
     Posed p;
     const Vec3 corner[4] = {{-0.5f, 0.5f, 0}, {0.5f, 0.5f, 0}, {-0.5f, -0.5f, 0}, {0.5f, -0.5f, 0}};
     const float uv[4][2] = {{0, 0}, {2, 0}, {0, 2}, {2, 2}};
-    for (size_t i = 0; i < l.cards.size(); ++i) {
+    for (size_t i = 0; i < l.cards.size(); ++i)
+    {
         float fi = float(i);
         Mat4 m = Mul(Mul(RotYPR(fi, fi, fi), l.cards[i]), bones[l.bones[i]]);
         float sz = std::sin(0.737f * fi) + 0.5f;
         uint16_t base = uint16_t(p.pos.size());
-        for (int k = 0; k < 4; ++k) {
+        for (int k = 0; k < 4; ++k)
+        {
             p.pos.push_back(XformPoint(XformPoint(corner[k] * sz, m), world));
             p.uv.push_back(uv[k][0]);
             p.uv.push_back(uv[k][1]);
         }
-        p.idx.insert(p.idx.end(), {base, uint16_t(base + 1), uint16_t(base + 2), uint16_t(base + 2),
-                                   uint16_t(base + 1), uint16_t(base + 3)});
+        p.idx.insert(p.idx.end(), {base, uint16_t(base + 1), uint16_t(base + 2), uint16_t(base + 2), uint16_t(base + 1),
+                                   uint16_t(base + 3)});
     }
     p.mats.push_back({0, uint16_t(p.idx.size() / 3), texture});
     return p;
@@ -59,17 +63,19 @@ Posed Grass(const InstanceListData& l, const Mat4& invView)
     Posed p;
     const Vec3 corner[4] = {{-6, 15, 0}, {6, 15, 0}, {-6, 0, 0}, {6, 0, 0}};
     const float uv[4][2] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
-    for (size_t i = 0; i < l.placements.size(); ++i) {
+    for (size_t i = 0; i < l.placements.size(); ++i)
+    {
         Vec3 at = {l.placements[i].m[3][0], l.placements[i].m[3][1], l.placements[i].m[3][2]};
         float c = 0.5f * std::sin(float(i)) + 1.6f;
         uint16_t base = uint16_t(p.pos.size());
-        for (int k = 0; k < 4; ++k) {
+        for (int k = 0; k < 4; ++k)
+        {
             p.pos.push_back(XformPoint(corner[k] * c, r) + at);
             p.uv.push_back(uv[k][0]);
             p.uv.push_back(uv[k][1]);
         }
-        p.idx.insert(p.idx.end(), {base, uint16_t(base + 1), uint16_t(base + 2), uint16_t(base + 1),
-                                   uint16_t(base + 3), uint16_t(base + 2)});
+        p.idx.insert(p.idx.end(), {base, uint16_t(base + 1), uint16_t(base + 2), uint16_t(base + 1), uint16_t(base + 3),
+                                   uint16_t(base + 2)});
     }
     p.mats.push_back({0, uint16_t(p.idx.size() / 3), "grass.tga"});
     return p;
@@ -82,27 +88,32 @@ Animated Animate(const SceneContent& s, int timeMs)
     struct Kind
     {
         const char *skin, *anim, *link, *list, *bark, *leaves;
-    } kinds[3] = {{"tree02.skin", "tree02_stay.anim", "tree02.linkanim", "tree01.transobj", "bark02.tga", "Leaves02.tga"},
-                  {"tree02.skin", "tree02_stay.anim", "tree02.linkanim", "tree02.transobj", "bark02.tga", "Leaves02.tga"},
-                  {"tree03.skin", "tree03_stay.anim", "tree03.linkanim", "tree03.transobj", "bark03.tga", "Leaves03.tga"}};
-    for (const auto& k : kinds) {
+    } kinds[3] = {
+        {"tree02.skin", "tree02_stay.anim", "tree02.linkanim", "tree01.transobj", "bark02.tga", "Leaves02.tga"},
+        {"tree02.skin", "tree02_stay.anim", "tree02.linkanim", "tree02.transobj", "bark02.tga", "Leaves02.tga"},
+        {"tree03.skin", "tree03_stay.anim", "tree03.linkanim", "tree03.transobj", "bark03.tga", "Leaves03.tga"}};
+    for (const auto& k : kinds)
+    {
         const auto& anim = s.anims.at(k.anim);
         const gfx::Mat4* bones = anim.Frame(uint32_t(step % anim.frameCount));
-        for (const auto& m : s.lists.at(k.list).placements) {
+        for (const auto& m : s.lists.at(k.list).placements)
+        {
             a.trees.push_back(FromSkin(s.skins.at(k.skin), bones, m, k.bark));
             a.leaves.push_back(LeafCards(s.links.at(k.link), bones, m, k.leaves));
         }
     }
     const auto& reedAnim = s.anims.at("kamish_stay.anim");
     for (const auto& m : s.lists.at("kamish.transobj").placements)
-        a.reeds.push_back(FromSkin(s.skins.at("kamish.skin"), reedAnim.Frame(uint32_t(step % reedAnim.frameCount)), m,
-                                   "kamish.tga"));
+        a.reeds.push_back(
+            FromSkin(s.skins.at("kamish.skin"), reedAnim.Frame(uint32_t(step % reedAnim.frameCount)), m, "kamish.tga"));
     const auto& swim = s.anims.at("duck_plavat.anim");
     const auto& tr = s.duckTrajectory;
     const uint32_t f = uint32_t(timeMs / 50) % tr.frames;
-    for (uint32_t d = 0; d < 3; ++d) {
+    for (uint32_t d = 0; d < 3; ++d)
+    {
         Mat4 world = Mul(Scale(30, 30, 30), tr.matrices[d * tr.frames + f]);
-        a.ducks.push_back(FromSkin(s.skins.at("duck.skin"), swim.Frame(uint32_t(step % swim.frameCount)), world, "duck.tga"));
+        a.ducks.push_back(
+            FromSkin(s.skins.at("duck.skin"), swim.Frame(uint32_t(step % swim.frameCount)), world, "duck.tga"));
     }
     return a;
 }

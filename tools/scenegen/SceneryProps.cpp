@@ -17,11 +17,11 @@ void AddStone(MeshBuilder& m, int material, Vec3 c, float r, float squash, uint3
 {
     // Icosphere, one subdivision, pushed about by noise; outward winding.
     const float t = (1 + std::sqrt(5.0f)) / 2;
-    std::vector<Vec3> v = {{-1, t, 0}, {1, t, 0}, {-1, -t, 0}, {1, -t, 0}, {0, -1, t}, {0, 1, t},
-                           {0, -1, -t}, {0, 1, -t}, {t, 0, -1}, {t, 0, 1}, {-t, 0, -1}, {-t, 0, 1}};
-    std::vector<int> f = {0, 11, 5, 0, 5, 1, 0, 1, 7, 0, 7, 10, 0, 10, 11, 1, 5, 9, 5, 11, 4, 11, 10, 2,
-                          10, 7, 6, 7, 1, 8, 3, 9, 4, 3, 4, 2, 3, 2, 6, 3, 6, 8, 3, 8, 9, 4, 9, 5,
-                          2, 4, 11, 6, 2, 10, 8, 6, 7, 9, 8, 1};
+    std::vector<Vec3> v = {{-1, t, 0},  {1, t, 0},  {-1, -t, 0}, {1, -t, 0}, {0, -1, t},  {0, 1, t},
+                           {0, -1, -t}, {0, 1, -t}, {t, 0, -1},  {t, 0, 1},  {-t, 0, -1}, {-t, 0, 1}};
+    std::vector<int> f = {0, 11, 5,  0, 5,  1, 0, 1, 7, 0, 7,  10, 0, 10, 11, 1, 5, 9, 5, 11,
+                          4, 11, 10, 2, 10, 7, 6, 7, 1, 8, 3,  9,  4, 3,  4,  2, 3, 2, 6, 3,
+                          6, 8,  3,  8, 9,  4, 9, 5, 2, 4, 11, 6,  2, 10, 8,  6, 7, 9, 8, 1};
     for (auto& p : v)
         p = Norm(p);
     std::vector<int> g;
@@ -35,7 +35,8 @@ void AddStone(MeshBuilder& m, int material, Vec3 c, float r, float squash, uint3
         mid[key] = int(v.size() - 1);
         return int(v.size() - 1);
     };
-    for (size_t i = 0; i < f.size(); i += 3) {
+    for (size_t i = 0; i < f.size(); i += 3)
+    {
         int a = f[i], b = f[i + 1], c2 = f[i + 2];
         int ab = middle(a, b), bc = middle(b, c2), ca = middle(c2, a);
         g.insert(g.end(), {a, ab, ca, b, bc, ab, c2, ca, bc, ab, bc, ca});
@@ -43,7 +44,8 @@ void AddStone(MeshBuilder& m, int material, Vec3 c, float r, float squash, uint3
     Rng rng(seed);
     const float yaw = rng.Range(0, 6.28f);
     std::vector<uint16_t> idx;
-    for (const auto& p : v) {
+    for (const auto& p : v)
+    {
         float k = 1.0f + 0.22f * Noise2(p.x * 2.1f + float(seed % 97), p.z * 2.1f + p.y * 1.7f, seed);
         Vec3 q = {p.x * k, p.y * k * squash, p.z * k * 1.15f};
         q = XformDir(q, RotY(yaw));
@@ -61,19 +63,26 @@ void AddBox(MeshBuilder& m, int material, Vec3 lo, Vec3 hi, float uvScale)
     const Vec3 c[8] = {{lo.x, lo.y, lo.z}, {hi.x, lo.y, lo.z}, {lo.x, hi.y, lo.z}, {hi.x, hi.y, lo.z},
                        {lo.x, lo.y, hi.z}, {hi.x, lo.y, hi.z}, {lo.x, hi.y, hi.z}, {hi.x, hi.y, hi.z}};
     const int faces[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 4, 6, 2}, {1, 3, 7, 5}, {2, 6, 7, 3}, {0, 1, 5, 4}};
-    for (const auto& f : faces) {
+    for (const auto& f : faces)
+    {
         Vec3 p[4] = {c[f[0]], c[f[1]], c[f[2]], c[f[3]]};
         Vec3 n = TriNormal(p[0], p[1], p[2]);
         uint16_t id[4];
-        for (int k = 0; k < 4; ++k) {
+        for (int k = 0; k < 4; ++k)
+        {
             float u, v;
-            if (std::fabs(n.y) > 0.5f) {
+            if (std::fabs(n.y) > 0.5f)
+            {
                 u = p[k].x;
                 v = p[k].z;
-            } else if (std::fabs(n.x) > 0.5f) {
+            }
+            else if (std::fabs(n.x) > 0.5f)
+            {
                 u = p[k].z;
                 v = p[k].y;
-            } else {
+            }
+            else
+            {
                 u = p[k].x;
                 v = p[k].y;
             }
@@ -93,7 +102,8 @@ void AddBridge(MeshBuilder& m)
     RiverEdges(420, w, e);
     const float x0 = w - 28, x1 = e + 28;
     // Planks across the deck, slightly uneven.
-    for (float x = x0; x < x1; x += 6.0f) {
+    for (float x = x0; x < x1; x += 6.0f)
+    {
         float y = deck + 0.3f * Noise2(x * 0.3f, 1.7f, 41);
         AddBox(m, wood, {x, y - 1.5f, z0}, {x + 5.4f, y, z1}, 1.0f / 32);
     }
@@ -118,16 +128,21 @@ void AddFall(MeshBuilder& m, Vec3 lip, Vec3 foam, float halfWidth, const char* t
     const int cols = 7, rows = 14;
     std::vector<uint16_t> id;
     Rng rng(seed);
-    for (int r = 0; r <= rows; ++r) {
+    for (int r = 0; r <= rows; ++r)
+    {
         float t = float(r) / rows;
-        for (int c = 0; c <= cols; ++c) {
+        for (int c = 0; c <= cols; ++c)
+        {
             float s = float(c) / cols * 2 - 1;
             Vec3 p;
-            if (r < 3) {
+            if (r < 3)
+            {
                 // Over the top, from 9 units back to the lip.
                 float k = float(r) / 3;
                 p = {lip.x + 9 * (1 - k), lip.y + 0.4f, lip.z + s * halfWidth * (0.8f + 0.2f * k)};
-            } else {
+            }
+            else
+            {
                 float k = (t - 3.0f / rows) / (1 - 3.0f / rows);
                 float drop = k * k * 0.35f + k * 0.65f;
                 float spread = 1.0f + 0.35f * k;
@@ -139,7 +154,8 @@ void AddFall(MeshBuilder& m, Vec3 lip, Vec3 foam, float halfWidth, const char* t
     }
     (void)rng;
     for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < cols; ++c) {
+        for (int c = 0; c < cols; ++c)
+        {
             uint16_t a = id[size_t(r * (cols + 1) + c)], b = id[size_t(r * (cols + 1) + c + 1)];
             uint16_t d = id[size_t((r + 1) * (cols + 1) + c)], e = id[size_t((r + 1) * (cols + 1) + c + 1)];
             m.TwoSided(mat, a, b, d);
@@ -149,7 +165,8 @@ void AddFall(MeshBuilder& m, Vec3 lip, Vec3 foam, float halfWidth, const char* t
     const int fm = m.Material("foam01.tga");
     uint16_t centre = m.Vertex({foam.x - 3, kPoolY + 0.35f, foam.z}, 0.5f, 0.5f);
     std::vector<uint16_t> ring;
-    for (int k = 0; k < 16; ++k) {
+    for (int k = 0; k < 16; ++k)
+    {
         float a = float(k) / 16 * 2 * kPi;
         float r = 15.0f * (1 + 0.2f * Noise2(float(k) * 0.7f, 3.3f, seed));
         ring.push_back(m.Vertex({foam.x - 3 + std::cos(a) * r, kPoolY + 0.35f, foam.z + std::sin(a) * r * 1.3f},
@@ -166,21 +183,27 @@ StoneMeshes PlaceStones(const SceneContent& s)
     StoneMeshes out;
     Rng rng(77);
     int placed = 0;
-    for (int attempt = 0; attempt < 4000 && placed < 56; ++attempt) {
+    for (int attempt = 0; attempt < 4000 && placed < 56; ++attempt)
+    {
         float z = rng.Range(-1100, 900);
         float x;
         float kind = rng.Unit();
-        if (kind < 0.45f) {
+        if (kind < 0.45f)
+        {
             float w, e;
             RiverEdges(z, w, e);
             x = rng.Unit() < 0.5f ? w - rng.Range(-6, 10) : e + rng.Range(-6, 10);
-        } else if (kind < 0.8f) {
+        }
+        else if (kind < 0.8f)
+        {
             const auto& pools = PoolShapes();
             const auto& p = pools[size_t(rng.Next() % pools.size())];
             float a = rng.Range(0, 6.28f);
             x = p.cx + std::cos(a) * (p.rx + 3);
             z = p.cz + std::sin(a) * (p.rz + 3);
-        } else {
+        }
+        else
+        {
             x = EastCliffX(z) - rng.Range(4, 20);
         }
         float r = rng.Range(4, 11);

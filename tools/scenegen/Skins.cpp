@@ -34,7 +34,8 @@ struct Skeleton
 std::vector<Mat4> Pose(const Skeleton& sk, const std::vector<Mat4>& local, Vec3 rootOffset = {0, 0, 0})
 {
     std::vector<Mat4> world(sk.parent.size());
-    for (size_t b = 0; b < sk.parent.size(); ++b) {
+    for (size_t b = 0; b < sk.parent.size(); ++b)
+    {
         const int p = sk.parent[b];
         if (p < 0)
             world[b] = Mul(local[b], Translate(sk.joint[b] + rootOffset));
@@ -74,18 +75,21 @@ void Tube(SkinBuilder& s, int bone, Vec3 a, Vec3 b, float ra, float rb, int side
     Vec3 dir = Norm(b - a), u, w;
     Basis(dir, u, w);
     std::vector<uint16_t> id;
-    for (int r = 0; r <= rings; ++r) {
+    for (int r = 0; r <= rings; ++r)
+    {
         float t = float(r) / rings;
         Vec3 c = Lerp(a, b, t);
         float rad = Mix(ra, rb, t);
-        for (int k = 0; k <= sides; ++k) {
+        for (int k = 0; k <= sides; ++k)
+        {
             float ang = float(k) / sides * 2 * kPi;
             Vec3 p = c + u * (std::cos(ang) * rad) + w * (std::sin(ang) * rad);
             id.push_back(s.Vertex(bone, p, float(k) / sides, Mix(v0, v1, t)));
         }
     }
     for (int r = 0; r < rings; ++r)
-        for (int k = 0; k < sides; ++k) {
+        for (int k = 0; k < sides; ++k)
+        {
             uint16_t p0 = id[size_t(r * (sides + 1) + k)], p1 = id[size_t(r * (sides + 1) + k + 1)];
             uint16_t q0 = id[size_t((r + 1) * (sides + 1) + k)], q1 = id[size_t((r + 1) * (sides + 1) + k + 1)];
             s.Tri(p0, p1, q0);
@@ -111,8 +115,10 @@ void GrowTree(int kind, int bones, Skeleton& sk, std::vector<TreeBone>& segs)
     const float baseR = kind == 1 ? 0.035f : 0.05f;
     Vec3 p = {0, 0, 0};
     int prev = -1;
-    for (int i = 0; i < trunkSegs; ++i) {
-        Vec3 q = {rng.Range(-0.03f, 0.03f) * float(i), trunkTop * float(i + 1) / trunkSegs, rng.Range(-0.03f, 0.03f) * float(i)};
+    for (int i = 0; i < trunkSegs; ++i)
+    {
+        Vec3 q = {rng.Range(-0.03f, 0.03f) * float(i), trunkTop * float(i + 1) / trunkSegs,
+                  rng.Range(-0.03f, 0.03f) * float(i)};
         prev = sk.Add(prev, p);
         float ra = baseR * (1 - 0.55f * float(i) / trunkSegs), rb = baseR * (1 - 0.55f * float(i + 1) / trunkSegs);
         segs.push_back({p, q, ra * (i == 0 ? 1.4f : 1.0f), rb, 0});
@@ -128,9 +134,11 @@ void GrowTree(int kind, int bones, Skeleton& sk, std::vector<TreeBone>& segs)
     };
     std::vector<Tip> open;
     const int firstBranchSeg = kind == 2 ? 1 : 2;
-    for (int i = firstBranchSeg; i < trunkSegs; ++i) {
+    for (int i = firstBranchSeg; i < trunkSegs; ++i)
+    {
         int n = kind == 2 ? 3 : 2;
-        for (int k = 0; k < n; ++k) {
+        for (int k = 0; k < n; ++k)
+        {
             float ang = rng.Range(0, 6.28f) + float(k) * 2.1f;
             float up = kind == 2 ? rng.Range(0.35f, 0.7f) : rng.Range(0.6f, 1.0f);
             Vec3 dir = Norm({std::cos(ang), up, std::sin(ang)});
@@ -141,7 +149,8 @@ void GrowTree(int kind, int bones, Skeleton& sk, std::vector<TreeBone>& segs)
     // The leader continues the trunk.
     open.push_back({trunkSegs - 1, p, Norm({0.05f, 1, 0.02f}), segs.back().rb * 0.9f, 1});
     size_t next = 0;
-    while (int(sk.parent.size()) < bones && next < open.size()) {
+    while (int(sk.parent.size()) < bones && next < open.size())
+    {
         Tip t = open[next++];
         // Each branch is a chain of up to three segments, then it forks.
         float len = shape.height * (t.depth == 1 ? 0.22f : 0.15f) * rng.Range(0.8f, 1.2f);
@@ -150,14 +159,17 @@ void GrowTree(int kind, int bones, Skeleton& sk, std::vector<TreeBone>& segs)
         int parent = t.bone;
         float r = t.r;
         int chain = t.depth == 1 ? 2 : 1;
-        for (int c = 0; c < chain && int(sk.parent.size()) < bones; ++c) {
+        for (int c = 0; c < chain && int(sk.parent.size()) < bones; ++c)
+        {
             dir = Norm(dir + Vec3{rng.Range(-0.25f, 0.25f), rng.Range(-0.05f, 0.2f), rng.Range(-0.25f, 0.25f)});
             Vec3 b = a + dir * len;
             int bone = sk.Add(parent, a);
             segs.push_back({a, b, r, r * 0.7f, t.depth});
             if (c == chain - 1 || rng.Unit() < 0.4f)
-                for (int f = 0; f < 2; ++f) {
-                    Vec3 side = Norm(dir + Vec3{rng.Range(-0.8f, 0.8f), rng.Range(-0.1f, 0.5f), rng.Range(-0.8f, 0.8f)});
+                for (int f = 0; f < 2; ++f)
+                {
+                    Vec3 side =
+                        Norm(dir + Vec3{rng.Range(-0.8f, 0.8f), rng.Range(-0.1f, 0.5f), rng.Range(-0.8f, 0.8f)});
                     open.push_back({bone, Lerp(a, b, rng.Range(0.6f, 1.0f)), side, r * 0.6f, t.depth + 1});
                 }
             parent = bone;
@@ -175,7 +187,8 @@ void BuildTree(SceneContent& s, int kind, const char* name, int cards)
     GrowTree(kind, shape.bones, sk, segs);
     SkinBuilder sb{{}, &sk};
     sb.d.boneCount = uint8_t(sk.parent.size());
-    for (size_t b = 0; b < segs.size(); ++b) {
+    for (size_t b = 0; b < segs.size(); ++b)
+    {
         const auto& g = segs[b];
         int sides = g.depth == 0 ? 8 : (g.depth == 1 ? 6 : 5);
         int rings = g.depth == 0 ? 4 : 3;
@@ -183,7 +196,8 @@ void BuildTree(SceneContent& s, int kind, const char* name, int cards)
         Tube(sb, int(b), g.a, g.b, g.ra, g.rb, sides, rings, 0, len * 4);
     }
     // Roots flaring into the ground.
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0; k < 4; ++k)
+    {
         float ang = float(k) * 1.57f + 0.4f;
         Vec3 a = {std::cos(ang) * 0.02f, 0.08f, std::sin(ang) * 0.02f};
         Vec3 b = {std::cos(ang) * 0.11f, -0.02f, std::sin(ang) * 0.11f};
@@ -198,7 +212,8 @@ void BuildTree(SceneContent& s, int kind, const char* name, int cards)
     for (size_t b = 0; b < segs.size(); ++b)
         if (segs[b].depth >= 1 || b + 1 == size_t(kind == 2 ? 3 : 4))
             leafy.push_back(int(b));
-    for (int i = 0; i < cards; ++i) {
+    for (int i = 0; i < cards; ++i)
+    {
         int b = leafy[size_t(i) % leafy.size()];
         if (segs[size_t(b)].depth == 1 && rng.Unit() < 0.3f)
             b = leafy[rng.Next() % leafy.size()];
@@ -217,9 +232,11 @@ void BuildTree(SceneContent& s, int kind, const char* name, int cards)
     AnimData anim;
     anim.boneCount = uint16_t(sk.parent.size());
     anim.frameCount = 300;
-    for (int f = 0; f < 300; ++f) {
+    for (int f = 0; f < 300; ++f)
+    {
         std::vector<Mat4> local(sk.parent.size());
-        for (size_t b = 0; b < sk.parent.size(); ++b) {
+        for (size_t b = 0; b < sk.parent.size(); ++b)
+        {
             const auto& g = segs[b];
             float amp = g.depth == 0 ? 0.008f + 0.006f * float(b) : 0.03f + 0.02f * float(g.depth);
             float ph = float(b) * 0.7f;
@@ -248,7 +265,8 @@ void BuildReed(SceneContent& s)
     // Blades: tapering two-sided strips leaning outwards, each row bound to
     // the bone at its height.
     const int blades = 7;
-    for (int k = 0; k < blades; ++k) {
+    for (int k = 0; k < blades; ++k)
+    {
         float ang = float(k) / blades * 6.28f + rng.Range(-0.3f, 0.3f);
         float lean = rng.Range(0.12f, 0.3f);
         float h = kReedHeight * rng.Range(0.75f, 1.0f);
@@ -256,7 +274,8 @@ void BuildReed(SceneContent& s)
         Vec3 side = {-out.z, 0, out.x};
         std::vector<uint16_t> left, right;
         const int rows = 6;
-        for (int r = 0; r <= rows; ++r) {
+        for (int r = 0; r <= rows; ++r)
+        {
             float t = float(r) / rows;
             float y = h * t;
             Vec3 c = out * (lean * y * (0.4f + 0.6f * t)) + Vec3{0, y, 0};
@@ -265,7 +284,8 @@ void BuildReed(SceneContent& s)
             left.push_back(sb.Vertex(bone, c - side * w, 0.1f + 0.2f * float(k % 3), 1 - t));
             right.push_back(sb.Vertex(bone, c + side * w, 0.2f + 0.2f * float(k % 3), 1 - t));
         }
-        for (int r = 0; r < rows; ++r) {
+        for (int r = 0; r < rows; ++r)
+        {
             sb.Tri(left[size_t(r)], left[size_t(r + 1)], right[size_t(r)]);
             sb.Tri(right[size_t(r)], left[size_t(r + 1)], right[size_t(r + 1)]);
             sb.Tri(left[size_t(r)], right[size_t(r)], left[size_t(r + 1)]);
@@ -273,7 +293,8 @@ void BuildReed(SceneContent& s)
         }
     }
     // Three stems with brown heads.
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < 3; ++k)
+    {
         float ang = float(k) * 2.1f + 0.5f;
         Vec3 base = {std::cos(ang) * 1.5f, 0, std::sin(ang) * 1.5f};
         float h = kReedHeight * (1.0f - 0.06f * float(k));
@@ -285,7 +306,8 @@ void BuildReed(SceneContent& s)
         Tube(sb, 5, top, headTop, 1.3f, 1.1f, 6, 1, 0.85f, 0.95f);
     }
     // Rebind by height so the stems follow the chain.
-    for (size_t i = 0; i < sb.d.positions.size(); ++i) {
+    for (size_t i = 0; i < sb.d.positions.size(); ++i)
+    {
         Vec3 model = sb.d.positions[i] + sk.joint[sb.d.bones[i]];
         int bone = std::min(5, std::max(0, int(model.y / seg)));
         sb.d.bones[i] = uint8_t(bone);
@@ -296,13 +318,15 @@ void BuildReed(SceneContent& s)
     AnimData anim;
     anim.boneCount = 6;
     anim.frameCount = 200;
-    for (int f = 0; f < 200; ++f) {
+    for (int f = 0; f < 200; ++f)
+    {
         std::vector<Mat4> local(6);
         float t = 2 * kPi * float(f) / 200.0f;
-        for (int b = 0; b < 6; ++b) {
+        for (int b = 0; b < 6; ++b)
+        {
             float amp = 0.012f + 0.012f * float(b);
-            local[size_t(b)] = Mul(RotZ(amp * std::sin(t + 0.35f * float(b))),
-                                   RotX(amp * 0.6f * std::sin(2 * t + 0.5f * float(b))));
+            local[size_t(b)] =
+                Mul(RotZ(amp * std::sin(t + 0.35f * float(b))), RotX(amp * 0.6f * std::sin(2 * t + 0.5f * float(b))));
         }
         auto pose = Pose(sk, local);
         anim.matrices.insert(anim.matrices.end(), pose.begin(), pose.end());
@@ -313,7 +337,19 @@ void BuildReed(SceneContent& s)
 // Duck bones.
 enum DuckBone
 {
-    dBody, dNeck, dHead, dBeak, dTail, dWingL, dWingR, dTipL, dTipR, dLegL, dLegR, dFootL, dFootR
+    dBody,
+    dNeck,
+    dHead,
+    dBeak,
+    dTail,
+    dWingL,
+    dWingR,
+    dTipL,
+    dTipR,
+    dLegL,
+    dLegR,
+    dFootL,
+    dFootR
 };
 
 Skeleton DuckSkeleton()
@@ -346,15 +382,17 @@ void BuildDuck(SceneContent& s)
     {
         const int rings = 11, sides = 12;
         std::vector<uint16_t> id;
-        for (int r = 0; r <= rings; ++r) {
-            float t = float(r) / rings;  // 0 tail .. 1 breast
+        for (int r = 0; r <= rings; ++r)
+        {
+            float t = float(r) / rings; // 0 tail .. 1 breast
             float z = Mix(-0.46f, 0.34f, t);
             float prof = std::sin(t * kPi);
             float rx = 0.17f * std::pow(prof, 0.6f) + 0.004f;
             float ry = 0.13f * std::pow(prof, 0.7f) + 0.004f;
             float yc = 0.08f + 0.06f * (1 - t) * (1 - t) * 0.8f;
             int bone = t < 0.22f ? dTail : dBody;
-            for (int k = 0; k <= sides; ++k) {
+            for (int k = 0; k <= sides; ++k)
+            {
                 float a = float(k) / sides * 2 * kPi;
                 float sy = std::sin(a);
                 float y = yc + sy * ry * (sy < 0 ? 0.75f : 1.0f);
@@ -362,7 +400,8 @@ void BuildDuck(SceneContent& s)
             }
         }
         for (int r = 0; r < rings; ++r)
-            for (int k = 0; k < sides; ++k) {
+            for (int k = 0; k < sides; ++k)
+            {
                 uint16_t p0 = id[size_t(r * (sides + 1) + k)], p1 = id[size_t(r * (sides + 1) + k + 1)];
                 uint16_t q0 = id[size_t((r + 1) * (sides + 1) + k)], q1 = id[size_t((r + 1) * (sides + 1) + k + 1)];
                 sb.Tri(p0, p1, q0);
@@ -375,9 +414,11 @@ void BuildDuck(SceneContent& s)
         const int rings = 6, sides = 8;
         const Vec3 c = {0, 0.39f, 0.33f};
         std::vector<uint16_t> id;
-        for (int r = 0; r <= rings; ++r) {
+        for (int r = 0; r <= rings; ++r)
+        {
             float phi = float(r) / rings * kPi;
-            for (int k = 0; k <= sides; ++k) {
+            for (int k = 0; k <= sides; ++k)
+            {
                 float a = float(k) / sides * 2 * kPi;
                 Vec3 p = c + Vec3{std::sin(phi) * std::cos(a) * 0.05f, std::cos(phi) * 0.052f,
                                   std::sin(phi) * std::sin(a) * 0.068f};
@@ -385,7 +426,8 @@ void BuildDuck(SceneContent& s)
             }
         }
         for (int r = 0; r < rings; ++r)
-            for (int k = 0; k < sides; ++k) {
+            for (int k = 0; k < sides; ++k)
+            {
                 uint16_t p0 = id[size_t(r * (sides + 1) + k)], p1 = id[size_t(r * (sides + 1) + k + 1)];
                 uint16_t q0 = id[size_t((r + 1) * (sides + 1) + k)], q1 = id[size_t((r + 1) * (sides + 1) + k + 1)];
                 sb.Tri(p0, p1, q0);
@@ -395,16 +437,17 @@ void BuildDuck(SceneContent& s)
     // Beak: a flat tapering tube.
     Tube(sb, dBeak, {0, 0.38f, 0.39f}, {0, 0.37f, 0.49f}, 0.028f, 0.012f, 6, 1, 0.76f, 0.8f);
     // Wings: flat blades lying on the back, inner and outer part, both sides.
-    for (int side = -1; side <= 1; side += 2) {
+    for (int side = -1; side <= 1; side += 2)
+    {
         int inner = side < 0 ? dWingL : dWingR, outer = side < 0 ? dTipL : dTipR;
         float sx = float(side);
-        Vec3 p[6] = {{sx * 0.12f, 0.2f, 0.14f},  {sx * 0.17f, 0.17f, 0.10f},
-                     {sx * 0.135f, 0.22f, -0.14f}, {sx * 0.19f, 0.18f, -0.14f},
-                     {sx * 0.10f, 0.23f, -0.36f}, {sx * 0.13f, 0.2f, -0.34f}};
+        Vec3 p[6] = {{sx * 0.12f, 0.2f, 0.14f},   {sx * 0.17f, 0.17f, 0.10f},  {sx * 0.135f, 0.22f, -0.14f},
+                     {sx * 0.19f, 0.18f, -0.14f}, {sx * 0.10f, 0.23f, -0.36f}, {sx * 0.13f, 0.2f, -0.34f}};
         uint16_t id[6];
         for (int k = 0; k < 6; ++k)
             id[k] = sb.Vertex(k < 4 ? inner : outer, p[k], 0.5f + 0.5f * float(k % 2), float(k / 2) * 0.2f);
-        for (int q = 0; q < 2; ++q) {
+        for (int q = 0; q < 2; ++q)
+        {
             uint16_t a = id[q * 2], b = id[q * 2 + 1], c = id[q * 2 + 2], d = id[q * 2 + 3];
             sb.Tri(a, b, c);
             sb.Tri(b, d, c);
@@ -413,7 +456,8 @@ void BuildDuck(SceneContent& s)
         }
     }
     // Legs and webbed feet.
-    for (int side = -1; side <= 1; side += 2) {
+    for (int side = -1; side <= 1; side += 2)
+    {
         int leg = side < 0 ? dLegL : dLegR, foot = side < 0 ? dFootL : dFootR;
         float sx = float(side);
         Tube(sb, leg, {sx * 0.07f, -0.03f, -0.04f}, {sx * 0.08f, -0.16f, -0.08f}, 0.015f, 0.01f, 4, 1, 0.8f, 0.9f);
@@ -431,7 +475,8 @@ void BuildDuck(SceneContent& s)
         AnimData a;
         a.boneCount = 13;
         a.frameCount = uint16_t(frames);
-        for (int f = 0; f < frames; ++f) {
+        for (int f = 0; f < frames; ++f)
+        {
             std::vector<Mat4> local(13, Identity());
             Vec3 offset = {0, 0, 0};
             pose(float(f) / float(frames), local, offset);

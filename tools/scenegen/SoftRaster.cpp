@@ -17,14 +17,16 @@ Raster::Raster(int w, int h, Mat4 view, float fovY, float aspect, float nearP, f
 }
 
 void Raster::Draw(const std::vector<Vec3>& pos, const std::vector<float>& uv, const std::vector<uint16_t>& idx,
-          size_t first, size_t triCount, const Texture* tex, const State& st)
+                  size_t first, size_t triCount, const Texture* tex, const State& st)
 {
-    for (size_t t = 0; t < triCount; ++t) {
+    for (size_t t = 0; t < triCount; ++t)
+    {
         size_t base = first + t * 3;
         if (base + 2 >= idx.size())
             break;
         ClipVert v[3];
-        for (int k = 0; k < 3; ++k) {
+        for (int k = 0; k < 3; ++k)
+        {
             uint16_t i = idx[base + size_t(k)];
             v[k] = {XformPoint(pos[i], m_View), uv[size_t(i) * 2], uv[size_t(i) * 2 + 1]};
         }
@@ -37,19 +39,22 @@ void Raster::DrawTri(const ClipVert in[3], const Texture* tex, const State& st)
     // Clip against the near plane.
     ClipVert poly[4];
     int n = 0;
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < 3; ++k)
+    {
         const ClipVert &a = in[k], &b = in[(k + 1) % 3];
         bool ina = a.view.z >= m_Near, inb = b.view.z >= m_Near;
         if (ina)
             poly[n++] = a;
-        if (ina != inb) {
+        if (ina != inb)
+        {
             float t = (m_Near - a.view.z) / (b.view.z - a.view.z);
             poly[n++] = {Lerp(a.view, b.view, t), Mix(a.u, b.u, t), Mix(a.v, b.v, t)};
         }
     }
     if (n < 3)
         return;
-    for (int k = 1; k + 1 < n; ++k) {
+    for (int k = 1; k + 1 < n; ++k)
+    {
         ClipVert t[3] = {poly[0], poly[k], poly[k + 1]};
         Fill(t, tex, st);
     }
@@ -58,7 +63,8 @@ void Raster::DrawTri(const ClipVert in[3], const Texture* tex, const State& st)
 void Raster::Fill(const ClipVert v[3], const Texture* tex, const State& st)
 {
     float sx[3], sy[3], iw[3];
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < 3; ++k)
+    {
         iw[k] = 1.0f / v[k].view.z;
         sx[k] = (v[k].view.x * m_XScale * iw[k] * 0.5f + 0.5f) * float(m_W);
         sy[k] = (0.5f - v[k].view.y * m_YScale * iw[k] * 0.5f) * float(m_H);
@@ -75,7 +81,8 @@ void Raster::Fill(const ClipVert v[3], const Texture* tex, const State& st)
     int y1 = std::min(m_H - 1, int(std::ceil(std::max({sy[0], sy[1], sy[2]}))));
     const float inv = 1.0f / area;
     for (int y = y0; y <= y1; ++y)
-        for (int x = x0; x <= x1; ++x) {
+        for (int x = x0; x <= x1; ++x)
+        {
             float px = float(x) + 0.5f, py = float(y) + 0.5f;
             float w0 = ((sx[1] - px) * (sy[2] - py) - (sx[2] - px) * (sy[1] - py)) * inv;
             float w1 = ((sx[2] - px) * (sy[0] - py) - (sx[0] - px) * (sy[2] - py)) * inv;
@@ -99,14 +106,16 @@ void Raster::Fill(const ClipVert v[3], const Texture* tex, const State& st)
             if (st.alphaTest && c.a < 128.0f / 255.0f)
                 continue;
             Rgba& d = m_Color[at];
-            if (st.fog && m_bFog && st.blend == Blend::Alpha) {
+            if (st.fog && m_bFog && st.blend == Blend::Alpha)
+            {
                 float f = Clamp((SCENE_FOG_END - z) / (SCENE_FOG_END - SCENE_FOG_START), 0, 1);
                 const float fr = ((SCENE_FOG_COLOR >> 16) & 0xFF) / 255.f;
                 const float fg = ((SCENE_FOG_COLOR >> 8) & 0xFF) / 255.f;
                 const float fb = (SCENE_FOG_COLOR & 0xFF) / 255.f;
                 c = {Mix(fr, c.r, f), Mix(fg, c.g, f), Mix(fb, c.b, f), c.a};
             }
-            switch (st.blend) {
+            switch (st.blend)
+            {
             case Blend::Alpha:
                 d = {Mix(d.r, c.r, c.a), Mix(d.g, c.g, c.a), Mix(d.b, c.b, c.a), 1};
                 break;

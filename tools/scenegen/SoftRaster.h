@@ -41,8 +41,17 @@ struct Texture
     }
 };
 
-enum class Blend { Alpha, Multiply, Additive };
-enum class Cull { None, CCW };
+enum class Blend
+{
+    Alpha,
+    Multiply,
+    Additive
+};
+enum class Cull
+{
+    None,
+    CCW
+};
 
 struct State
 {
@@ -54,7 +63,7 @@ struct State
 
 struct ClipVert
 {
-    Vec3 view;  // view-space position
+    Vec3 view; // view-space position
     float u, v;
 };
 

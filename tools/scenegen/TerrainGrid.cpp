@@ -12,7 +12,8 @@ std::vector<float> Nodes(const std::vector<std::pair<float, float>>& spans, floa
 {
     // spans: (start, spacing) pairs; nodes run from the first start to end.
     std::vector<float> out;
-    for (size_t i = 0; i < spans.size(); ++i) {
+    for (size_t i = 0; i < spans.size(); ++i)
+    {
         float stop = i + 1 < spans.size() ? spans[i + 1].first : end;
         int n = std::max(1, int(std::lround((stop - spans[i].first) / spans[i].second)));
         for (int k = 0; k < n; ++k)
@@ -79,7 +80,8 @@ float TerrainGrid::Height(float x, float z) const
     const float h00 = pts[size_t(j * nx + i)].y, h10 = pts[size_t(j * nx + i + 1)].y;
     const float h01 = pts[size_t((j + 1) * nx + i)].y, h11 = pts[size_t((j + 1) * nx + i + 1)].y;
     // The same diagonal as the mesh: alternating per cell.
-    if ((i + j) & 1) {
+    if ((i + j) & 1)
+    {
         // Diagonal from (i+1, j) to (i, j+1).
         if (tx + tz <= 1)
             return h00 + (h10 - h00) * tx + (h01 - h00) * tz;
@@ -91,19 +93,26 @@ float TerrainGrid::Height(float x, float z) const
     return h00 + (h10 - h00) * tx + (h11 - h10) * tz;
 }
 
-float TerrainHeight(float x, float z) { return Grid().Height(x, z); }
+float TerrainHeight(float x, float z)
+{
+    return Grid().Height(x, z);
+}
 
 void ForEachGroundTriangle(const std::function<void(const GroundTriangle&)>& visit)
 {
     const TerrainGrid& grid = Grid();
     const int nx = int(grid.xs.size()), nz = int(grid.zs.size());
     for (int j = 0; j + 1 < nz; ++j)
-        for (int i = 0; i + 1 < nx; ++i) {
+        for (int i = 0; i + 1 < nx; ++i)
+        {
             // Alternate the diagonal so the ground does not ripple one way.
-            if ((i + j) & 1) {
+            if ((i + j) & 1)
+            {
                 visit(MakeGroundTriangle(i, j, i, j + 1, i + 1, j));
                 visit(MakeGroundTriangle(i + 1, j, i, j + 1, i + 1, j + 1));
-            } else {
+            }
+            else
+            {
                 visit(MakeGroundTriangle(i, j, i, j + 1, i + 1, j + 1));
                 visit(MakeGroundTriangle(i, j, i + 1, j + 1, i + 1, j));
             }

@@ -10,25 +10,28 @@
 
 namespace sg {
 
-inline Vec3 TriNormal(Vec3 a, Vec3 b, Vec3 c) { return Norm(Cross(b - a, c - a)); }
+inline Vec3 TriNormal(Vec3 a, Vec3 b, Vec3 c)
+{
+    return Norm(Cross(b - a, c - a));
+}
 
 // Where a triangle of the ground grid goes.
 enum class GroundPart
 {
-    RiverBed,  // under the river, seen through the water
-    PoolBed,   // under a pool
-    Sand,      // bank below the sand line, seen from above and mirrored
-    Bank,      // bank above it
-    Scenery,   // everything else: the scenery's ground
+    RiverBed, // under the river, seen through the water
+    PoolBed,  // under a pool
+    Sand,     // bank below the sand line, seen from above and mirrored
+    Bank,     // bank above it
+    Scenery,  // everything else: the scenery's ground
 };
 
 struct GroundTriangle
 {
-    int i[3], j[3];    // grid nodes of the corners
-    Vec3 a, b, c;      // the corners
-    Vec3 n;            // normal, up for the grid's order
-    float cx, cy, cz;  // centroid
-    float rd, pd;      // river and pool distance of the centroid
+    int i[3], j[3];   // grid nodes of the corners
+    Vec3 a, b, c;     // the corners
+    Vec3 n;           // normal, up for the grid's order
+    float cx, cy, cz; // centroid
+    float rd, pd;     // river and pool distance of the centroid
     GroundPart part;
 };
 
@@ -40,8 +43,7 @@ struct GridVertices
 {
     explicit GridVertices(MeshBuilder& m)
         : mesh(&m), index(Grid().pts.size(), -1), nx(int(Grid().xs.size())), points(&Grid().pts)
-    {
-    }
+    {}
     // A triangle's three corners, created in corner order (never inside one
     // call's arguments, whose order the compiler picks).
     std::array<uint16_t, 3> Three(const GroundTriangle& t)
@@ -54,7 +56,8 @@ struct GridVertices
     uint16_t Get(int i, int j)
     {
         int& slot = index[size_t(j * nx + i)];
-        if (slot < 0) {
+        if (slot < 0)
+        {
             const Vec3 p = (*points)[size_t(j * nx + i)];
             slot = mesh->Vertex(p, p.x / 64.0f, p.z / 64.0f);
         }

@@ -14,27 +14,60 @@ using gfx::Vec3;
 
 constexpr float kPi = 3.14159265358979f;
 
-inline Vec3 V(float x, float y, float z) { return {x, y, z}; }
-inline Vec3 V(ScenePoint p) { return {p.x, p.y, p.z}; }
-inline Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline Vec3 operator*(Vec3 a, float s) { return {a.x * s, a.y * s, a.z * s}; }
-inline float Dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-inline Vec3 Cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-inline float Len(Vec3 a) { return std::sqrt(Dot(a, a)); }
+inline Vec3 V(float x, float y, float z)
+{
+    return {x, y, z};
+}
+inline Vec3 V(ScenePoint p)
+{
+    return {p.x, p.y, p.z};
+}
+inline Vec3 operator+(Vec3 a, Vec3 b)
+{
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline Vec3 operator-(Vec3 a, Vec3 b)
+{
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline Vec3 operator*(Vec3 a, float s)
+{
+    return {a.x * s, a.y * s, a.z * s};
+}
+inline float Dot(Vec3 a, Vec3 b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+inline Vec3 Cross(Vec3 a, Vec3 b)
+{
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+inline float Len(Vec3 a)
+{
+    return std::sqrt(Dot(a, a));
+}
 inline Vec3 Norm(Vec3 a)
 {
     float l = Len(a);
     return l > 1e-12f ? a * (1.0f / l) : Vec3{0, 1, 0};
 }
-inline Vec3 Lerp(Vec3 a, Vec3 b, float t) { return a + (b - a) * t; }
-inline float Clamp(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
+inline Vec3 Lerp(Vec3 a, Vec3 b, float t)
+{
+    return a + (b - a) * t;
+}
+inline float Clamp(float v, float lo, float hi)
+{
+    return v < lo ? lo : (v > hi ? hi : v);
+}
 inline float Smooth(float e0, float e1, float x)
 {
     float t = Clamp((x - e0) / (e1 - e0), 0.0f, 1.0f);
     return t * t * (3 - 2 * t);
 }
-inline float Mix(float a, float b, float t) { return a + (b - a) * t; }
+inline float Mix(float a, float b, float t)
+{
+    return a + (b - a) * t;
+}
 
 inline Mat4 Identity()
 {
@@ -46,7 +79,8 @@ inline Mat4 Mul(const Mat4& a, const Mat4& b)
 {
     Mat4 r{};
     for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j) {
+        for (int j = 0; j < 4; ++j)
+        {
             float s = 0;
             for (int k = 0; k < 4; ++k)
                 s += a.m[i][k] * b.m[k][j];
@@ -102,7 +136,10 @@ inline Mat4 RotZ(float a)
     return m;
 }
 // D3DXMatrixRotationYawPitchRoll: roll about Z, then pitch about X, then yaw about Y.
-inline Mat4 RotYPR(float yaw, float pitch, float roll) { return Mul(Mul(RotZ(roll), RotX(pitch)), RotY(yaw)); }
+inline Mat4 RotYPR(float yaw, float pitch, float roll)
+{
+    return Mul(Mul(RotZ(roll), RotX(pitch)), RotY(yaw));
+}
 // Rotation about an arbitrary unit axis (D3DXMatrixRotationAxis).
 inline Mat4 RotAxis(Vec3 axis, float a)
 {
@@ -128,8 +165,7 @@ inline Vec3 XformPoint(Vec3 p, const Mat4& m)
 }
 inline Vec3 XformDir(Vec3 p, const Mat4& m)
 {
-    return {p.x * m.m[0][0] + p.y * m.m[1][0] + p.z * m.m[2][0],
-            p.x * m.m[0][1] + p.y * m.m[1][1] + p.z * m.m[2][1],
+    return {p.x * m.m[0][0] + p.y * m.m[1][0] + p.z * m.m[2][0], p.x * m.m[0][1] + p.y * m.m[1][1] + p.z * m.m[2][1],
             p.x * m.m[0][2] + p.y * m.m[1][2] + p.z * m.m[2][2]};
 }
 // Inverse of a rigid transform with uniform scale (rotation x scale, then translation).

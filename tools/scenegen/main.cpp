@@ -23,8 +23,10 @@ namespace {
 bool MakeDirs(const std::string& path)
 {
     std::string cur;
-    for (size_t i = 0; i <= path.size(); ++i) {
-        if (i == path.size() || path[i] == '/') {
+    for (size_t i = 0; i <= path.size(); ++i)
+    {
+        if (i == path.size() || path[i] == '/')
+        {
             if (!cur.empty())
                 mkdir(cur.c_str(), 0755);
         }
@@ -37,10 +39,9 @@ bool MakeDirs(const std::string& path)
 
 int Usage()
 {
-    std::fprintf(stderr,
-                 "usage: scenegen OUTDIR | --list | --textures | --stats | --stand-in-textures DIR |\n"
-                 "       --preview PATH FRAME OUT.png [--texdir DIR] | --overview OUT.png [--texdir DIR] |\n"
-                 "       --view EX EY EZ AX AY AZ MS OUT.png [--texdir DIR]\n");
+    std::fprintf(stderr, "usage: scenegen OUTDIR | --list | --textures | --stats | --stand-in-textures DIR |\n"
+                         "       --preview PATH FRAME OUT.png [--texdir DIR] | --overview OUT.png [--texdir DIR] |\n"
+                         "       --view EX EY EZ AX AY AZ MS OUT.png [--texdir DIR]\n");
     return 2;
 }
 
@@ -60,17 +61,20 @@ int main(int argc, char** argv)
             opt.reflections = false;
 
     const sg::SceneContent scene = sg::BuildScene();
-    if (cmd == "--list") {
+    if (cmd == "--list")
+    {
         for (const auto& f : scene.Files())
             std::printf("%s\n", f.first.c_str());
         return 0;
     }
-    if (cmd == "--textures") {
+    if (cmd == "--textures")
+    {
         for (const auto& t : sg::ReferencedTextures(scene))
             std::printf("%s\n", t.c_str());
         return 0;
     }
-    if (cmd == "--stats") {
+    if (cmd == "--stats")
+    {
         size_t total = 0;
         for (const auto& f : scene.Files())
             total += f.second.size();
@@ -91,22 +95,26 @@ int main(int argc, char** argv)
                     total);
         return 0;
     }
-    if (cmd == "--preview") {
+    if (cmd == "--preview")
+    {
         if (argc < 5)
             return Usage();
         return sg::RenderPathFrame(scene, std::atoi(argv[2]), std::atoi(argv[3]), argv[4], opt) ? 0 : 1;
     }
-    if (cmd == "--stand-in-textures") {
+    if (cmd == "--stand-in-textures")
+    {
         if (argc < 3 || !MakeDirs(argv[2]))
             return Usage();
         for (const auto& t : sg::ReferencedTextures(scene))
-            if (!sg::ProgramNamesTexture(t) && !sg::WriteStandInTexture(t, std::string(argv[2]) + "/" + t)) {
+            if (!sg::ProgramNamesTexture(t) && !sg::WriteStandInTexture(t, std::string(argv[2]) + "/" + t))
+            {
                 std::fprintf(stderr, "cannot write %s\n", t.c_str());
                 return 1;
             }
         return 0;
     }
-    if (cmd == "--view") {
+    if (cmd == "--view")
+    {
         if (argc < 10)
             return Usage();
         float v[7];
@@ -114,7 +122,8 @@ int main(int argc, char** argv)
             v[i] = float(std::atof(argv[2 + i]));
         return sg::RenderViewPng(scene, {v[0], v[1], v[2]}, {v[3], v[4], v[5]}, int(v[6]), argv[9], opt) ? 0 : 1;
     }
-    if (cmd == "--overview") {
+    if (cmd == "--overview")
+    {
         if (argc < 3)
             return Usage();
         return sg::RenderOverview(scene, argv[2], opt) ? 0 : 1;
@@ -122,18 +131,21 @@ int main(int argc, char** argv)
     if (cmd[0] == '-')
         return Usage();
 
-    for (const auto& f : scene.Files()) {
+    for (const auto& f : scene.Files())
+    {
         std::string path = cmd + "/" + f.first;
         for (auto& c : path)
             if (c == '\\')
                 c = '/';
         const size_t slash = path.rfind('/');
-        if (!MakeDirs(path.substr(0, slash))) {
+        if (!MakeDirs(path.substr(0, slash)))
+        {
             std::fprintf(stderr, "cannot create the folder of %s\n", path.c_str());
             return 1;
         }
         FILE* out = std::fopen(path.c_str(), "wb");
-        if (!out || std::fwrite(f.second.data(), 1, f.second.size(), out) != f.second.size()) {
+        if (!out || std::fwrite(f.second.data(), 1, f.second.size(), out) != f.second.size())
+        {
             std::fprintf(stderr, "cannot write %s\n", path.c_str());
             if (out)
                 std::fclose(out);

@@ -20,8 +20,7 @@ const char* const kSourcePath = "src/ClassBase/win/Model.cpp";
 CModel::CModel()
     : m_VertexBuffer(D3DUSAGE_WRITEONLY, RA_FVF_XYZ_TEX1, D3DPOOL_MANAGED),
       m_FaceBuffer(D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPT_TRIANGLELIST, D3DPOOL_MANAGED)
-{
-}
+{}
 
 CModel::~CModel()
 {

@@ -22,11 +22,11 @@ constexpr DWORD MODEL_COLOR_WHITE = 0xFFFFFFFF;
 class CModel
 {
 public:
-    DWORD m_dwColor = MODEL_COLOR_WHITE;     // tint; white means none
-    CVertexRenderBuffer m_VertexBuffer;      // XYZ + TEX1, write-only, managed
-    CFaceRenderBuffer m_FaceBuffer;          // INDEX16 triangle list, write-only, managed
+    DWORD m_dwColor = MODEL_COLOR_WHITE; // tint; white means none
+    CVertexRenderBuffer m_VertexBuffer;  // XYZ + TEX1, write-only, managed
+    CFaceRenderBuffer m_FaceBuffer;      // INDEX16 triangle list, write-only, managed
     UINT m_nMaterials = 0;
-    ModelMaterial* m_pMaterials = nullptr;   // m_nMaterials records, owned
+    ModelMaterial* m_pMaterials = nullptr; // m_nMaterials records, owned
 
     CModel();
     ~CModel();

@@ -15,11 +15,10 @@ struct QuadVertex
 };
 
 // A screen-format render target and its surface; false (logged) on failure.
-bool CreateTarget(IDirect3DDevice9* device, UINT width, UINT height, const char* message,
-                  IDirect3DTexture9** texture)
+bool CreateTarget(IDirect3DDevice9* device, UINT width, UINT height, const char* message, IDirect3DTexture9** texture)
 {
-    const HRESULT hr =
-        device->CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, texture, nullptr);
+    const HRESULT hr = device->CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
+                                             texture, nullptr);
     if (FAILED(hr) || *texture == nullptr)
     {
         *texture = nullptr;
@@ -91,9 +90,11 @@ void CWorld::CreateRenderTargets()
     m_bReflection = true;
     if (!CreateTarget(device, width, height, "error create render water mask", &m_pWaterMaskTexture))
         m_bReflection = false;
-    if (!CreateTarget(device, SCENE_REFLECTION_SIZE, SCENE_REFLECTION_SIZE, "error create render reflection L", &m_pReflectionLTexture))
+    if (!CreateTarget(device, SCENE_REFLECTION_SIZE, SCENE_REFLECTION_SIZE, "error create render reflection L",
+                      &m_pReflectionLTexture))
         m_bReflection = false;
-    if (!CreateTarget(device, SCENE_REFLECTION_SIZE, SCENE_REFLECTION_SIZE, "error create render reflection R", &m_pReflectionRTexture))
+    if (!CreateTarget(device, SCENE_REFLECTION_SIZE, SCENE_REFLECTION_SIZE, "error create render reflection R",
+                      &m_pReflectionRTexture))
         m_bReflection = false;
     if (!m_bReflection)
     {

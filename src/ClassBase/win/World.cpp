@@ -16,11 +16,11 @@ bool g_bBumpWater = false;
 const D3DMATRIX g_mIdentity = {{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}};
 
 // A failed step logs its code, this file and the line of the call.
-#define WORLD_STEP(code, call)     \
-    do                             \
-    {                              \
-        if ((call) != 0)           \
-            LOG_FAILURE(code);     \
+#define WORLD_STEP(code, call) \
+    do                         \
+    {                          \
+        if ((call) != 0)       \
+            LOG_FAILURE(code); \
     } while (0)
 
 CWorld::CWorld() = default;

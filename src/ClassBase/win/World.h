@@ -58,8 +58,8 @@ public:
     float m_SplashPool[WORLD_SPLASHES][4] = {};
     CModel m_FloatingLeaves[WORLD_FLOATING_LEAVES];
     CRippleField m_Ripples;
-    int m_nRainDrops = 0;  // held by the rain once it exists
-    int m_nLeaves = 0;     // held by the falling leaves once they exist
+    int m_nRainDrops = 0; // held by the rain once it exists
+    int m_nLeaves = 0;    // held by the falling leaves once they exist
     ObjectTrajectory m_DuckTrajectory;
     IDirect3DTexture9* m_pBumpTextures[WORLD_BUMP_TEXTURES] = {};
     CCameraSwitch m_Switch;

@@ -15,10 +15,9 @@ static void FillPresentParameters(CSaverCore* app, const D3DDISPLAYMODE& adapter
 {
     RECT desktop = {};
     GetWindowRect(GetDesktopWindow(), &desktop);
-    const BackBufferChoice choice =
-        ChooseBackBuffer(app->m_Settings.UseDesktopSettings != 0, static_cast<uint32_t>(desktop.right),
-                         static_cast<uint32_t>(desktop.bottom), static_cast<int32_t>(adapterMode.Format),
-                         app->m_VideoModes);
+    const BackBufferChoice choice = ChooseBackBuffer(
+        app->m_Settings.UseDesktopSettings != 0, static_cast<uint32_t>(desktop.right),
+        static_cast<uint32_t>(desktop.bottom), static_cast<int32_t>(adapterMode.Format), app->m_VideoModes);
 
     ZeroMemory(&g_d3dpp, sizeof(g_d3dpp));
     g_d3dpp.BackBufferWidth = choice.Width;
@@ -44,7 +43,8 @@ HRESULT EE_Core_CreateD3Device(CSaverCore* app)
         return E_FAIL;
 
     D3DDISPLAYMODE mode = {};
-    if (FAILED(app->m_pD3D->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode))) {
+    if (FAILED(app->m_pD3D->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode)))
+    {
         LogWrite(g_szLogFile, "%s\n", "GetAdapterDisplayMode failed");
         return E_FAIL;
     }
@@ -64,16 +64,19 @@ HRESULT EE_Core_CreateD3Device(CSaverCore* app)
 
     IDirect3DDevice9* device = nullptr;
     HRESULT hr = E_FAIL;
-    for (const Attempt& attempt : kAttempts) {
+    for (const Attempt& attempt : kAttempts)
+    {
         hr = app->m_pD3D->CreateDevice(D3DADAPTER_DEFAULT, attempt.type, app->m_hWnd, attempt.vertexProcessing,
                                        &g_d3dpp, &device);
-        if (SUCCEEDED(hr) && device) {
+        if (SUCCEEDED(hr) && device)
+        {
             LogWrite(g_szLogFile, "%s\n", attempt.logLine);
             break;
         }
         device = nullptr;
     }
-    if (device == nullptr) {
+    if (device == nullptr)
+    {
         LogWrite(g_szLogFile, "%s\n", "error create 3d device (unknown error code)");
         LogWrite(g_szLogFile, "0x%08x\n", static_cast<unsigned>(hr));
         return E_FAIL;
@@ -88,7 +91,8 @@ HRESULT EE_Core_CreateD3Device(CSaverCore* app)
 
 void SetDefaultSamplersMaterialAndTransforms(IDirect3DDevice9* device)
 {
-    for (DWORD sampler = 0; sampler < 4; ++sampler) {
+    for (DWORD sampler = 0; sampler < 4; ++sampler)
+    {
         device->SetSamplerState(sampler, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
         device->SetSamplerState(sampler, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
         device->SetSamplerState(sampler, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);

@@ -19,7 +19,7 @@ IDirect3D9* CreateDirect3D9()
     static HMODULE s_d3d9 = LoadLibraryA("d3d9.dll");
     if (s_d3d9 == nullptr)
         return nullptr;
-    auto create = reinterpret_cast<Direct3DCreate9Fn>(
-        reinterpret_cast<void*>(GetProcAddress(s_d3d9, "Direct3DCreate9")));
+    auto create =
+        reinterpret_cast<Direct3DCreate9Fn>(reinterpret_cast<void*>(GetProcAddress(s_d3d9, "Direct3DCreate9")));
     return create ? create(kSdkVersion) : nullptr;
 }

@@ -28,7 +28,8 @@ void SetTextureStageStateCached(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWOR
         return;
 
     const HRESULT hr = g_pd3dDevice ? g_pd3dDevice->SetTextureStageState(stage, type, value) : E_POINTER;
-    if (FAILED(hr)) {
+    if (FAILED(hr))
+    {
         LogFailure(static_cast<int>(hr), kRenderTypesSource, kSetStateLine);
         LogWrite(g_szLogFile, "stage %d, type %d, value %d\n", static_cast<int>(stage), static_cast<int>(type),
                  static_cast<int>(value));
@@ -46,22 +47,33 @@ static void LogRenderTypesError(const char* message, int line)
 
 int RACalculateVertexSize(DWORD fvf, UINT count, UINT* vertexSize, UINT* size)
 {
-    if (count == 0) {
+    if (count == 0)
+    {
         LogRenderTypesError("RACalculateVertexSize m_nCount==0", __LINE__);
         return 1;
     }
     UINT stride = 0;
-    switch (fvf) {
-    case RA_FVF_XYZ_DIFFUSE: stride = 16; break;
-    case RA_FVF_XYZ_TEX1: stride = 20; break;
-    case RA_FVF_XYZ_DIFFUSE_TEX1: stride = 24; break;
-    case RA_FVF_XYZ_TEX2: stride = 28; break;
+    switch (fvf)
+    {
+    case RA_FVF_XYZ_DIFFUSE:
+        stride = 16;
+        break;
+    case RA_FVF_XYZ_TEX1:
+        stride = 20;
+        break;
+    case RA_FVF_XYZ_DIFFUSE_TEX1:
+        stride = 24;
+        break;
+    case RA_FVF_XYZ_TEX2:
+        stride = 28;
+        break;
     default:
         LogRenderTypesError("CALCULATE_VERTEX_SIZE unknow format vertex", __LINE__);
         return 1;
     }
     // a wrapped total would give a buffer smaller than the owner fills
-    if (count > 0xFFFFFFFFu / stride) {
+    if (count > 0xFFFFFFFFu / stride)
+    {
         LogRenderTypesError("RACalculateVertexSize m_nCount too large", __LINE__);
         return 1;
     }
@@ -74,7 +86,8 @@ int RACalculateVertexSize(DWORD fvf, UINT count, UINT* vertexSize, UINT* size)
 
 int RACalculateFaceSize(D3DFORMAT indexFormat, UINT count, D3DPRIMITIVETYPE primitiveType, UINT* size)
 {
-    if (count == 0) {
+    if (count == 0)
+    {
         LogRenderTypesError("RACalculateFaceSize m_nCount==0", __LINE__);
         return 1;
     }
@@ -83,20 +96,29 @@ int RACalculateFaceSize(D3DFORMAT indexFormat, UINT count, D3DPRIMITIVETYPE prim
         indexSize = 2;
     else if (indexFormat == D3DFMT_INDEX32)
         indexSize = 4;
-    else {
+    else
+    {
         LogRenderTypesError("CALCULATE_FACE_SIZE unknow format face", __LINE__);
         return 1;
     }
     unsigned long long indices = 0;
-    switch (primitiveType) {
-    case D3DPT_TRIANGLELIST: indices = 3ull * count; break;
-    case D3DPT_TRIANGLESTRIP: indices = count + 2ull; break;
-    case D3DPT_TRIANGLEFAN: indices = 2ull * count + 1; break;
+    switch (primitiveType)
+    {
+    case D3DPT_TRIANGLELIST:
+        indices = 3ull * count;
+        break;
+    case D3DPT_TRIANGLESTRIP:
+        indices = count + 2ull;
+        break;
+    case D3DPT_TRIANGLEFAN:
+        indices = 2ull * count + 1;
+        break;
     default:
         LogRenderTypesError("CALCULATE_FACE_SIZE unknow format face", __LINE__);
         return 1;
     }
-    if (indices * indexSize > 0xFFFFFFFFull) {
+    if (indices * indexSize > 0xFFFFFFFFull)
+    {
         LogRenderTypesError("RACalculateFaceSize m_nCount too large", __LINE__);
         return 1;
     }
@@ -107,16 +129,20 @@ int RACalculateFaceSize(D3DFORMAT indexFormat, UINT count, D3DPRIMITIVETYPE prim
 
 int CVertexRenderBuffer::CreateRenderBuffer()
 {
-    if (m_pRenderBuffer) {
+    if (m_pRenderBuffer)
+    {
         LogRenderTypesError("CVertexBuffer::CreateRenderBuffer m_pRenderBuffer", __LINE__);
         return 1;
     }
-    if (RACalculateVertexSize(m_dwFVF, m_nCount, &m_nVertexSize, &m_nSize) != 0) {
+    if (RACalculateVertexSize(m_dwFVF, m_nCount, &m_nVertexSize, &m_nSize) != 0)
+    {
         LogRenderTypesError("CVertexRenderBuffer::CreateRenderBuffer RACalculateVertexSize", __LINE__);
         return 1;
     }
-    if (g_pd3dDevice) {
-        if (SUCCEEDED(g_pd3dDevice->CreateVertexBuffer(m_nSize, m_dwUsage, m_dwFVF, m_Pool, &m_pRenderBuffer, nullptr)) &&
+    if (g_pd3dDevice)
+    {
+        if (SUCCEEDED(
+                g_pd3dDevice->CreateVertexBuffer(m_nSize, m_dwUsage, m_dwFVF, m_Pool, &m_pRenderBuffer, nullptr)) &&
             m_pRenderBuffer)
             return 0;
         m_pRenderBuffer = nullptr;
@@ -134,8 +160,7 @@ int CVertexRenderBuffer::CreateRenderBuffer()
 namespace {
 
 // Copies bytes into a freshly created buffer of either kind.
-template <class Buffer>
-int FillBuffer(Buffer* buffer, UINT bufferSize, const void* data, UINT size)
+template <class Buffer> int FillBuffer(Buffer* buffer, UINT bufferSize, const void* data, UINT size)
 {
     void* p = nullptr;
     if (buffer == nullptr || FAILED(buffer->Lock(0, bufferSize, &p, 0)) || p == nullptr)
@@ -156,7 +181,8 @@ int CVertexRenderBuffer::CreateFilled(const void* data, UINT size)
 
 void CVertexRenderBuffer::Release()
 {
-    if (m_pRenderBuffer) {
+    if (m_pRenderBuffer)
+    {
         m_pRenderBuffer->Release();
         m_pRenderBuffer = nullptr;
     }
@@ -164,16 +190,20 @@ void CVertexRenderBuffer::Release()
 
 int CFaceRenderBuffer::CreateRenderBuffer()
 {
-    if (m_pRenderBuffer) {
+    if (m_pRenderBuffer)
+    {
         LogRenderTypesError("CFaceRenderBuffer::CreateRenderBuffer m_pRenderBuffer", __LINE__);
         return 1;
     }
-    if (RACalculateFaceSize(m_Format, m_nCount, m_PrimitiveType, &m_nSize) != 0) {
+    if (RACalculateFaceSize(m_Format, m_nCount, m_PrimitiveType, &m_nSize) != 0)
+    {
         LogRenderTypesError("CFaceRenderBuffer::CreateRenderBuffer RACalculateFaceSize", __LINE__);
         return 1;
     }
-    if (g_pd3dDevice) {
-        if (SUCCEEDED(g_pd3dDevice->CreateIndexBuffer(m_nSize, m_dwUsage, m_Format, m_Pool, &m_pRenderBuffer, nullptr)) &&
+    if (g_pd3dDevice)
+    {
+        if (SUCCEEDED(
+                g_pd3dDevice->CreateIndexBuffer(m_nSize, m_dwUsage, m_Format, m_Pool, &m_pRenderBuffer, nullptr)) &&
             m_pRenderBuffer)
             return 0;
         m_pRenderBuffer = nullptr;
@@ -196,7 +226,8 @@ int CFaceRenderBuffer::CreateFilled(const void* data, UINT size)
 
 void CFaceRenderBuffer::Release()
 {
-    if (m_pRenderBuffer) {
+    if (m_pRenderBuffer)
+    {
         m_pRenderBuffer->Release();
         m_pRenderBuffer = nullptr;
     }

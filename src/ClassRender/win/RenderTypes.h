@@ -14,8 +14,7 @@ inline DWORD FloatBits(float f)
 }
 
 // Releases a Direct3D object if there is one and forgets it.
-template <class T>
-void ReleaseNull(T*& p)
+template <class T> void ReleaseNull(T*& p)
 {
     if (p != nullptr)
     {
@@ -102,8 +101,7 @@ public:
     CFaceRenderBuffer() = default;
     CFaceRenderBuffer(DWORD usage, D3DFORMAT format, D3DPRIMITIVETYPE type, D3DPOOL pool)
         : m_dwUsage(usage), m_Format(format), m_PrimitiveType(type), m_Pool(pool)
-    {
-    }
+    {}
 
     // As CVertexRenderBuffer::CreateRenderBuffer and CreateFilled.
     int CreateRenderBuffer();

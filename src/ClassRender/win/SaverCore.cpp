@@ -76,13 +76,16 @@ HRESULT CSaverCore::DrawFrame(IDirect3DDevice9* device)
 
 void ReleaseOverlay(CSaverCore* app)
 {
-    for (IDirect3DTexture9*& texture : app->m_pOverlayTextures) {
-        if (texture) {
+    for (IDirect3DTexture9*& texture : app->m_pOverlayTextures)
+    {
+        if (texture)
+        {
             texture->Release();
             texture = nullptr;
         }
     }
-    if (app->m_pOverlayQuad) {
+    if (app->m_pOverlayQuad)
+    {
         app->m_pOverlayQuad->Release();
         app->m_pOverlayQuad = nullptr;
     }
@@ -93,18 +96,21 @@ void CloseSaver(CSaverCore* app)
     app->OnShutdown();
     ReleaseOverlay(app);
     app->ReleaseScene();
-    if (app->m_pDevice) {
+    if (app->m_pDevice)
+    {
         app->m_pDevice->Release();
         app->m_pDevice = nullptr;
     }
     g_pd3dDevice = nullptr;
-    if (app->m_pD3D) {
+    if (app->m_pD3D)
+    {
         app->m_pD3D->Release();
         app->m_pD3D = nullptr;
     }
     if (app->m_hWnd)
         KillTimer(app->m_hWnd, TIMER_FPS_LATCH);
-    if (app->m_hPasswordDll) {
+    if (app->m_hPasswordDll)
+    {
         FreeLibrary(app->m_hPasswordDll);
         app->m_hPasswordDll = nullptr;
         app->m_pfnPasswordCheck = nullptr;
@@ -118,7 +124,8 @@ void FrameTick(CSaverCore* app)
     app->m_fLastFrameTime = static_cast<float>(ClockReadMs());
 
     IDirect3DDevice9* device = app->m_pDevice;
-    if (device && SUCCEEDED(device->TestCooperativeLevel())) {
+    if (device && SUCCEEDED(device->TestCooperativeLevel()))
+    {
         app->UpdateFrame(device, elapsedMs);
         app->DrawFrame(device);
         app->m_nFrameParity = 1 - app->m_nFrameParity;
@@ -130,7 +137,8 @@ void FrameTick(CSaverCore* app)
 // draw on, in which case the saver is closed.
 static bool StartDeviceAndScene(CSaverCore* app)
 {
-    if (FAILED(EE_Core_CreateD3Device(app)) || app->m_pDevice == nullptr) {
+    if (FAILED(EE_Core_CreateD3Device(app)) || app->m_pDevice == nullptr)
+    {
         LogWrite(g_szLogFile, "%s\n", "no device, saver ends");
         return false;
     }
@@ -144,20 +152,29 @@ static bool StartDeviceAndScene(CSaverCore* app)
 
 int RunSaver(CSaverCore* app)
 {
-    if (app->m_Mode != rmPreview && !StartDeviceAndScene(app)) {
+    if (app->m_Mode != rmPreview && !StartDeviceAndScene(app))
+    {
         CloseSaver(app);
-    } else {
+    }
+    else
+    {
         SetTimer(app->m_hWnd, TIMER_FPS_LATCH, FPS_LATCH_MS, nullptr);
     }
 
     MSG msg = {};
-    while (msg.message != WM_QUIT) {
-        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (msg.message != WM_QUIT)
+    {
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
-        } else if (app->m_Mode != rmPreview) {
+        }
+        else if (app->m_Mode != rmPreview)
+        {
             FrameTick(app);
-        } else {
+        }
+        else
+        {
             // the preview only paints a bitmap: wait instead of spinning
             WaitMessage();
         }

@@ -12,7 +12,7 @@
 #include "src/ClassRender/SaverState.h"
 #include "src/ClassRender/win/MonitorRecord.h"
 
-typedef BOOL (WINAPI* PasswordCheckFn)(HWND);
+typedef BOOL(WINAPI* PasswordCheckFn)(HWND);
 
 constexpr int OVERLAY_TEXTURE_COUNT = 14; // digits 0-9, colon, dot, AM, PM
 constexpr UINT TIMER_PREVIEW_WAIT = 1;

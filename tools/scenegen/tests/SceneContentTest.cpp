@@ -27,21 +27,26 @@ public:
     explicit MeshHeights(const std::vector<const SingleObjectData*>& models, const std::set<std::string>& skip = {})
     {
         for (const auto* m : models)
-            for (const auto& mat : m->materials) {
+            for (const auto& mat : m->materials)
+            {
                 if (skip.count(mat.texture))
                     continue;
-                for (size_t t = mat.firstIndex; t < mat.firstIndex + size_t(mat.triangleCount) * 3; t += 3) {
-                Tri tri;
-                for (int k = 0; k < 3; ++k) {
-                    const auto& v = m->vertices[m->indices[t + size_t(k)]];
-                    tri.p[k] = {v.x, v.y, v.z};
-                }
-                float x0 = std::min({tri.p[0].x, tri.p[1].x, tri.p[2].x}), x1 = std::max({tri.p[0].x, tri.p[1].x, tri.p[2].x});
-                float z0 = std::min({tri.p[0].z, tri.p[1].z, tri.p[2].z}), z1 = std::max({tri.p[0].z, tri.p[1].z, tri.p[2].z});
-                m_Tris.push_back(tri);
-                for (int bx = Cell(x0); bx <= Cell(x1); ++bx)
-                    for (int bz = Cell(z0); bz <= Cell(z1); ++bz)
-                        m_Buckets[{bx, bz}].push_back(m_Tris.size() - 1);
+                for (size_t t = mat.firstIndex; t < mat.firstIndex + size_t(mat.triangleCount) * 3; t += 3)
+                {
+                    Tri tri;
+                    for (int k = 0; k < 3; ++k)
+                    {
+                        const auto& v = m->vertices[m->indices[t + size_t(k)]];
+                        tri.p[k] = {v.x, v.y, v.z};
+                    }
+                    float x0 = std::min({tri.p[0].x, tri.p[1].x, tri.p[2].x}),
+                          x1 = std::max({tri.p[0].x, tri.p[1].x, tri.p[2].x});
+                    float z0 = std::min({tri.p[0].z, tri.p[1].z, tri.p[2].z}),
+                          z1 = std::max({tri.p[0].z, tri.p[1].z, tri.p[2].z});
+                    m_Tris.push_back(tri);
+                    for (int bx = Cell(x0); bx <= Cell(x1); ++bx)
+                        for (int bz = Cell(z0); bz <= Cell(z1); ++bz)
+                            m_Buckets[{bx, bz}].push_back(m_Tris.size() - 1);
                 }
             }
     }
@@ -52,7 +57,8 @@ public:
         auto it = m_Buckets.find({Cell(x), Cell(z)});
         if (it == m_Buckets.end())
             return out;
-        for (size_t i : it->second) {
+        for (size_t i : it->second)
+        {
             const auto& t = m_Tris[i];
             float d = (t.p[1].z - t.p[2].z) * (t.p[0].x - t.p[2].x) + (t.p[2].x - t.p[1].x) * (t.p[0].z - t.p[2].z);
             if (std::fabs(d) < 1e-6f)
@@ -94,10 +100,10 @@ const MeshHeights& Ground()
 {
     // The ground as drawn: terrain of the scenery and both river beds
     // (the ground's own triangles, not the bridge or falls above it).
-    static const MeshHeights g({&Scene().models.at("scene.singleobject"), &Scene().models.at("ruslo_dn.singleobject"),
-                                &Scene().models.at("ruslo_up.singleobject")},
-                               {"most.psd", "stone01.tga", "stone02.tga", "ledge01.tga", "waterfall01.tga",
-                                "waterfall02.tga", "foam01.tga"});
+    static const MeshHeights g(
+        {&Scene().models.at("scene.singleobject"), &Scene().models.at("ruslo_dn.singleobject"),
+         &Scene().models.at("ruslo_up.singleobject")},
+        {"most.psd", "stone01.tga", "stone02.tga", "ledge01.tga", "waterfall01.tga", "waterfall02.tga", "foam01.tga"});
     return g;
 }
 
@@ -107,67 +113,105 @@ TEST(SceneContent, EveryEntryIsWrittenReadableAndDeterministic)
     std::set<std::string> names;
     for (const auto& f : files)
         names.insert(f.first);
-    std::vector<std::string> want = {"sky", "scene", "scene_refl_lusa", "ruslo_dn", "ruslo_up", "lusha", "reka",
-                                     "shadow", "tree_shadow", "brizg"};
+    std::vector<std::string> want = {"sky",   "scene", "scene_refl_lusa", "ruslo_dn",    "ruslo_up",
+                                     "lusha", "reka",  "shadow",          "tree_shadow", "brizg"};
     for (auto& w : want)
         w += ".singleobject";
     for (int i = 0; i < 7; ++i)
         want.push_back("water_list_" + std::to_string(i) + ".singleobject");
     for (int i = 1; i <= 4; ++i)
         want.push_back("leaf0" + std::to_string(i) + ".singleobject");
-    for (int i = 1; i <= 15; ++i) {
+    for (int i = 1; i <= 15; ++i)
+    {
         char n[40];
         std::snprintf(n, sizeof n, "camera\\camera%02d.transobj", i);
         want.push_back(n);
     }
-    for (const char* n : {"duck_traectory.transobj", "tree01.transobj", "tree02.transobj", "tree03.transobj",
-                          "kamish.transobj", "grass_up.transobj", "grass_down.transobj", "duck.skin", "kamish.skin",
-                          "tree01.skin", "tree02.skin", "tree03.skin", "duck_plavat.anim", "duck_nirok.anim",
-                          "duck_pleskanie.anim", "kamish_stay.anim", "tree01_stay.anim", "tree02_stay.anim",
-                          "tree03_stay.anim", "tree01_wind.anim", "tree02_wind.anim", "tree03_wind.anim",
-                          "tree01.linkanim", "tree02.linkanim", "tree03.linkanim", "coll.collface"})
+    for (const char* n : {"duck_traectory.transobj",
+                          "tree01.transobj",
+                          "tree02.transobj",
+                          "tree03.transobj",
+                          "kamish.transobj",
+                          "grass_up.transobj",
+                          "grass_down.transobj",
+                          "duck.skin",
+                          "kamish.skin",
+                          "tree01.skin",
+                          "tree02.skin",
+                          "tree03.skin",
+                          "duck_plavat.anim",
+                          "duck_nirok.anim",
+                          "duck_pleskanie.anim",
+                          "kamish_stay.anim",
+                          "tree01_stay.anim",
+                          "tree02_stay.anim",
+                          "tree03_stay.anim",
+                          "tree01_wind.anim",
+                          "tree02_wind.anim",
+                          "tree03_wind.anim",
+                          "tree01.linkanim",
+                          "tree02.linkanim",
+                          "tree03.linkanim",
+                          "coll.collface"})
         want.push_back(n);
     for (const auto& w : want)
         EXPECT_TRUE(names.count(w)) << w;
     EXPECT_EQ(names.size(), want.size());
 
     // Every file reads back with the program's readers.
-    for (const auto& f : files) {
+    for (const auto& f : files)
+    {
         SCOPED_TRACE(f.first);
         const auto& b = f.second;
         const std::string& n = f.first;
         int status = -1;
-        if (n.find(".singleobject") != std::string::npos) {
+        if (n.find(".singleobject") != std::string::npos)
+        {
             SingleObjectData d;
             status = ReadSingleObjectFile(b.data(), b.size(), d);
             // The runs cover the triangle list in order.
             size_t next = 0;
-            for (const auto& m : d.materials) {
+            for (const auto& m : d.materials)
+            {
                 EXPECT_EQ(m.firstIndex, next);
                 next += size_t(m.triangleCount) * 3;
             }
             EXPECT_EQ(next, d.indices.size());
-        } else if (n.rfind("camera\\", 0) == 0) {
+        }
+        else if (n.rfind("camera\\", 0) == 0)
+        {
             CameraPathData d;
             status = ReadCameraPathFile(b.data(), b.size(), d);
             EXPECT_EQ(b.size(), 24032u);
-        } else if (n == "duck_traectory.transobj") {
+        }
+        else if (n == "duck_traectory.transobj")
+        {
             TrajectoryData d;
             status = ReadTrajectoryFile(b.data(), b.size(), d);
             EXPECT_EQ(b.size(), 192008u);
-        } else if (n.find(".transobj") != std::string::npos) {
+        }
+        else if (n.find(".transobj") != std::string::npos)
+        {
             InstanceListData d;
             status = ReadInstanceListFile(b.data(), b.size(), d);
-        } else if (n.find(".skin") != std::string::npos) {
+        }
+        else if (n.find(".skin") != std::string::npos)
+        {
             SkinData d;
             status = ReadSkinFile(b.data(), b.size(), d);
-        } else if (n.find(".anim") != std::string::npos && n.find("link") == std::string::npos) {
+        }
+        else if (n.find(".anim") != std::string::npos && n.find("link") == std::string::npos)
+        {
             AnimData d;
             status = ReadAnimFile(b.data(), b.size(), d);
-        } else if (n.find(".linkanim") != std::string::npos) {
+        }
+        else if (n.find(".linkanim") != std::string::npos)
+        {
             LinkAnimData d;
             status = ReadLinkAnimFile(b.data(), b.size(), d);
-        } else if (n == "coll.collface") {
+        }
+        else if (n == "coll.collface")
+        {
             CollFaceData d;
             status = ReadCollFaceFile(b.data(), b.size(), d);
         }
@@ -194,11 +238,12 @@ TEST(SceneContent, CountsTheProgramExpects)
         const char* anim;
         const char* skin;
         unsigned bones, frames;
-    } table[] = {{"duck_plavat.anim", "duck.skin", 13, 10},       {"duck_nirok.anim", "duck.skin", 13, 40},
-                 {"duck_pleskanie.anim", "duck.skin", 13, 21},    {"kamish_stay.anim", "kamish.skin", 6, 200},
-                 {"tree01_stay.anim", "tree01.skin", 38, 300},    {"tree02_stay.anim", "tree02.skin", 26, 300},
+    } table[] = {{"duck_plavat.anim", "duck.skin", 13, 10},    {"duck_nirok.anim", "duck.skin", 13, 40},
+                 {"duck_pleskanie.anim", "duck.skin", 13, 21}, {"kamish_stay.anim", "kamish.skin", 6, 200},
+                 {"tree01_stay.anim", "tree01.skin", 38, 300}, {"tree02_stay.anim", "tree02.skin", 26, 300},
                  {"tree03_stay.anim", "tree03.skin", 25, 300}};
-    for (const auto& t : table) {
+    for (const auto& t : table)
+    {
         SCOPED_TRACE(t.anim);
         const auto& a = s.anims.at(t.anim);
         const auto& k = s.skins.at(t.skin);
@@ -208,7 +253,8 @@ TEST(SceneContent, CountsTheProgramExpects)
         for (uint8_t b : k.bones)
             ASSERT_LT(b, a.boneCount);
     }
-    for (const char* tree : {"tree01", "tree02", "tree03"}) {
+    for (const char* tree : {"tree01", "tree02", "tree03"})
+    {
         const auto& l = s.links.at(std::string(tree) + ".linkanim");
         EXPECT_GE(l.cards.size(), 60u);
         for (uint8_t b : l.bones)
@@ -216,7 +262,8 @@ TEST(SceneContent, CountsTheProgramExpects)
         EXPECT_TRUE(WriteAnimFile(s.anims.at(std::string(tree) + "_stay.anim")) ==
                     WriteAnimFile(s.anims.at(std::string(tree) + "_wind.anim")));
     }
-    for (const auto& c : s.cameras) {
+    for (const auto& c : s.cameras)
+    {
         EXPECT_EQ(c.eyes.size(), 1001u);
     }
     EXPECT_EQ(s.cameras.size(), 15u);
@@ -235,21 +282,24 @@ TEST(SceneContent, PoolsRiverAndFallsWhereTheProgramExpectsThem)
             centres.push_back({g_RippleRegions[i].x, g_RippleRegions[i].z});
     centres.push_back({kFoamA.x, kFoamA.z});
     centres.push_back({kFoamB.x, kFoamB.z});
-    for (const auto& c : centres) {
+    for (const auto& c : centres)
+    {
         SCOPED_TRACE(testing::Message() << "pool centre " << c.first << ", " << c.second);
         EXPECT_TRUE(pool.Covers(c.first, c.second, kPoolY));
         EXPECT_LT(Ground().Max(c.first, c.second), kPoolY - 1);
     }
     // The river fills the rain's river band along the valley.
     for (float z = kValleyZ0; z <= kValleyZ1; z += 25)
-        for (float x = kRainRiverX0; x <= kRainRiverX1; x += 223.0f / 8) {
+        for (float x = kRainRiverX0; x <= kRainRiverX1; x += 223.0f / 8)
+        {
             SCOPED_TRACE(testing::Message() << "river at " << x << ", " << z);
             EXPECT_TRUE(river.Covers(x, z, kRiverY));
             EXPECT_LT(Ground().Max(x, z), kRiverY);
         }
     // The falls come over the cliff edge above their pools: high ground just
     // behind each point, pool water below it.
-    for (const Vec3& fall : {kFallA, kFallB}) {
+    for (const Vec3& fall : {kFallA, kFallB})
+    {
         SCOPED_TRACE(testing::Message() << "fall at z " << fall.z);
         EXPECT_GT(GroundHeight(fall.x + 8, fall.z), fall.y - 6);
         EXPECT_LT(GroundHeight(fall.x - 6, fall.z), kPoolY);
@@ -265,7 +315,8 @@ TEST(SceneContent, PoolWaterLiesOnlyOverThePoolBasins)
     int overBasin = 0;
     for (const auto& p : PoolShapes())
         for (float z = p.cz - 2.5f * p.rz; z <= p.cz + 2.5f * p.rz; z += 2.0f)
-            for (float x = p.cx - 2.5f * p.rx; x <= p.cx + 2.5f * p.rx; x += 2.0f) {
+            for (float x = p.cx - 2.5f * p.rx; x <= p.cx + 2.5f * p.rx; x += 2.0f)
+            {
                 if (!pool.Covers(x, z, kPoolY) || Ground().Max(x, z) >= kPoolY)
                     continue;
                 SCOPED_TRACE(testing::Message() << "water at " << x << ", " << z);
@@ -280,7 +331,8 @@ TEST(SceneContent, RiverSurfaceSpansOneTextureWidthAcross)
     // The river's water mask clamps u to a transparent border: u outside 0..1
     // would cut the reflection off across part of the river.
     float lo = 1e9f, hi = -1e9f;
-    for (const SingleObjectVertex& v : Scene().models.at("reka.singleobject").vertices) {
+    for (const SingleObjectVertex& v : Scene().models.at("reka.singleobject").vertices)
+    {
         lo = std::min(lo, v.u);
         hi = std::max(hi, v.u);
     }
@@ -292,7 +344,8 @@ TEST(SceneContent, CollisionFacesStartWithTheWaterQuad)
 {
     const auto& faces = Scene().collision.faces;
     ASSERT_GE(faces.size(), 100u);
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 2; ++i)
+    {
         const auto& f = faces[size_t(i)];
         for (const Vec3& p : {f.a, f.b, f.c})
             EXPECT_NEAR(p.y, 15.13f, 0.01f);
@@ -306,7 +359,8 @@ TEST(SceneContent, CollisionFacesStartWithTheWaterQuad)
     for (float z = kValleyZ0; z <= kValleyZ1; z += 50)
         for (float x = kRainRiverX0; x <= kRainRiverX1; x += 20)
             EXPECT_TRUE(inside(faces[0], x, z) || inside(faces[1], x, z)) << x << ", " << z;
-    for (const auto& f : faces) {
+    for (const auto& f : faces)
+    {
         EXPECT_GE(f.n.y, 0.0f);
         EXPECT_NEAR(Dot(f.b - f.a, f.nab), 0.0f, 0.01f);
         EXPECT_NEAR(Dot(f.c - f.b, f.nbc), 0.0f, 0.01f);
@@ -316,16 +370,19 @@ TEST(SceneContent, CollisionFacesStartWithTheWaterQuad)
 TEST(SceneContent, CameraEyesStayInTheOpenAndMoveSmoothly)
 {
     const auto& s = Scene();
-    for (size_t p = 0; p < s.cameras.size(); ++p) {
+    for (size_t p = 0; p < s.cameras.size(); ++p)
+    {
         SCOPED_TRACE(testing::Message() << "camera" << p + 1);
         const auto& c = s.cameras[p];
         float worstClear = 1e9f, worstTurn = 0, worstJerk = 0;
-        for (size_t f = 0; f < c.eyes.size(); ++f) {
+        for (size_t f = 0; f < c.eyes.size(); ++f)
+        {
             const Vec3 e = c.eyes[f];
             float ground = std::max(Ground().Max(e.x, e.z), SurfaceHeight(e.x, e.z));
             worstClear = std::min(worstClear, e.y - ground);
             ASSERT_GT(Len(c.targets[f] - e), 1.0f);
-            if (f > 0) {
+            if (f > 0)
+            {
                 Vec3 d0 = Norm(c.targets[f - 1] - c.eyes[f - 1]), d1 = Norm(c.targets[f] - e);
                 worstTurn = std::max(worstTurn, std::acos(Clamp(Dot(d0, d1), -1, 1)));
             }
@@ -333,22 +390,26 @@ TEST(SceneContent, CameraEyesStayInTheOpenAndMoveSmoothly)
                 worstJerk = std::max(worstJerk, Len(c.eyes[f] - c.eyes[f - 1] * 2.0f + c.eyes[f - 2]));
         }
         EXPECT_GT(worstClear, 4.0f);
-        EXPECT_LT(worstTurn, 0.03f);  // under 1.7 degrees per frame
+        EXPECT_LT(worstTurn, 0.03f); // under 1.7 degrees per frame
         EXPECT_LT(worstJerk, 0.5f);
         // Inside no tree: keep out of the crown's upright cylinder.
         for (const auto& t : s.trees)
-            for (const auto& e : c.eyes) {
+            for (const auto& e : c.eyes)
+            {
                 float dx = e.x - t.root.x, dz = e.z - t.root.z;
                 bool inCrown = dx * dx + dz * dz < t.radius * t.radius && e.y < t.root.y + t.height;
                 ASSERT_FALSE(inCrown) << "tree at " << t.root.x << ", " << t.root.z;
             }
     }
     // Some flights pass both falls close enough to hear them swell.
-    for (const Vec3& fall : {kFallA, kFallB}) {
+    for (const Vec3& fall : {kFallA, kFallB})
+    {
         int paths = 0;
-        for (size_t p = 0; p < 14; ++p) {
+        for (size_t p = 0; p < 14; ++p)
+        {
             bool near = false;
-            for (size_t f = 0; f < 500; ++f) {
+            for (size_t f = 0; f < 500; ++f)
+            {
                 float d = Len(s.cameras[p].eyes[f] - fall);
                 near = near || (d > 50 && d < 250);
             }
@@ -366,7 +427,8 @@ TEST(SceneContent, DucksSwimOnTheRiverApart)
         return Vec3{m.m[3][0], m.m[3][1], m.m[3][2]};
     };
     for (uint32_t f = 0; f < t.frames; ++f)
-        for (uint32_t d = 0; d < 3; ++d) {
+        for (uint32_t d = 0; d < 3; ++d)
+        {
             const Vec3 p = pos(d, f);
             EXPECT_NEAR(p.y, kRiverY, 0.1f);
             EXPECT_LT(RiverDistance(p.x, p.z), -15.0f) << "duck " << d << " frame " << f;
@@ -383,7 +445,8 @@ TEST(SceneContent, PlantsStandOnTheGround)
 {
     const auto& s = Scene();
     int inBands = 0;
-    for (const auto& t : s.trees) {
+    for (const auto& t : s.trees)
+    {
         SCOPED_TRACE(testing::Message() << "tree at " << t.root.x << ", " << t.root.z);
         EXPECT_GE(t.scale, 68.0f);
         EXPECT_LE(t.scale, 203.0f);
@@ -396,7 +459,8 @@ TEST(SceneContent, PlantsStandOnTheGround)
     }
     EXPECT_EQ(s.trees.size(), 31u);
     EXPECT_GE(inBands, 20);
-    for (const auto& m : s.lists.at("kamish.transobj").placements) {
+    for (const auto& m : s.lists.at("kamish.transobj").placements)
+    {
         float sy = m.m[1][1];
         EXPECT_GE(sy, 0.885f);
         EXPECT_LE(sy, 1.225f);
@@ -405,7 +469,8 @@ TEST(SceneContent, PlantsStandOnTheGround)
         EXPECT_NEAR(m.m[3][1], Ground().Max(x, z), 4.0f);
     }
     for (const char* list : {"grass_up.transobj", "grass_down.transobj"})
-        for (const auto& m : s.lists.at(list).placements) {
+        for (const auto& m : s.lists.at(list).placements)
+        {
             float x = m.m[3][0], z = m.m[3][2];
             EXPECT_NEAR(m.m[3][1], Ground().Max(x, z), 3.0f) << list;
             EXPECT_GT(m.m[3][1], kRiverY);
@@ -414,7 +479,8 @@ TEST(SceneContent, PlantsStandOnTheGround)
 
 TEST(SceneContent, EveryAnimationLoopsWithoutAJump)
 {
-    for (const auto& a : Scene().anims) {
+    for (const auto& a : Scene().anims)
+    {
         SCOPED_TRACE(a.first);
         const AnimData& d = a.second;
         auto diff = [&](uint32_t f0, uint32_t f1) {
@@ -432,10 +498,11 @@ TEST(SceneContent, EveryAnimationLoopsWithoutAJump)
     }
     // The duck's animations all start from the same pose, where they switch.
     const auto& swim = Scene().anims.at("duck_plavat.anim");
-    for (const char* other : {"duck_nirok.anim", "duck_pleskanie.anim"}) {
+    for (const char* other : {"duck_nirok.anim", "duck_pleskanie.anim"})
+    {
         const auto& o = Scene().anims.at(other);
         for (uint32_t b = 0; b < 13; ++b)
-            if (b != 9 && b != 10 && b != 11 && b != 12)  // the paddling feet
+            if (b != 9 && b != 10 && b != 11 && b != 12) // the paddling feet
                 for (int i = 0; i < 16; ++i)
                     EXPECT_NEAR(o.Frame(0)[b].m[i / 4][i % 4], swim.Frame(0)[b].m[i / 4][i % 4], 1e-4f) << other;
     }
