@@ -5,6 +5,7 @@
 #   ./quenmoor.sh build   build; leaves dist/x64/Quenmoor.scr and dist/x86/Quenmoor.scr
 #   ./quenmoor.sh bench   build and print every benchmark figure as name=value
 #   ./quenmoor.sh shots [1,5,10]  chosen frames of the scene as PNG files in out/shots/
+#   ./quenmoor.sh release the release bundle in dist/release/ (zips, SHA256SUMS)
 #   ./quenmoor.sh deps    only install the Debian packages
 set -euo pipefail
 
@@ -341,6 +342,45 @@ cmd_shots() { # [paths, e.g. 1,3,7]
   ls "$ROOT"/out/shots/*.png
 }
 
+# The release bundle, built from the committed tree in a clean copy:
+# dist/release/quenmoor-VERSION-x64.zip and -x86.zip (Quenmoor.scr, README.txt,
+# LICENSES/) and SHA256SUMS. The builds are deterministic, so two releases of
+# one commit are byte-identical.
+cmd_release() {
+  install_deps
+  local version work out arch stage
+  version=$(sed -n 's/^#define QM_VERSION_TEXT "\(.*\)"$/\1/p' "$ROOT/resources/Version.h")
+  [ -n "$version" ] || { log "no QM_VERSION_TEXT in resources/Version.h"; return 1; }
+  work=$BUILD/release
+  out=$ROOT/dist/release
+  rm -rf "$work" "$out"
+  mkdir -p "$work/src" "$out"
+  if [ -n "$(git -C "$ROOT" status --porcelain --untracked-files=no)" ]; then
+    log "uncommitted changes are not in the release: it builds the committed tree"
+  fi
+  git -C "$ROOT" archive HEAD | tar -x -C "$work/src"
+  (cd "$work/src" && ./quenmoor.sh build)
+  for arch in x64 x86; do
+    stage=$work/stage-$arch
+    mkdir -p "$stage/LICENSES"
+    cp "$work/src/dist/$arch/Quenmoor.scr" "$stage/Quenmoor.scr"
+    sed -e "s/@VERSION@/$version/" -e 's/$/\r/' "$ROOT/resources/release/README.txt" >"$stage/README.txt"
+    # What Quenmoor.scr contains besides our own code: stb (images, sound),
+    # glyphs drawn from DejaVu Sans, and the MinGW-w64 and GCC runtimes.
+    cp /usr/share/doc/libstb-dev/copyright "$stage/LICENSES/stb.txt"
+    cp /usr/share/doc/fonts-dejavu-core/copyright "$stage/LICENSES/DejaVu-fonts.txt"
+    cp /usr/share/doc/mingw-w64-common/copyright "$stage/LICENSES/mingw-w64-runtime.txt"
+    cp /usr/share/doc/gcc-mingw-w64-base/copyright "$stage/LICENSES/gcc-runtime.txt"
+    chmod 644 "$stage/Quenmoor.scr" "$stage/README.txt" "$stage"/LICENSES/*
+    (cd "$stage" && cmake -E tar cf "$out/quenmoor-$version-$arch.zip" --format=zip --mtime=2026-01-01T00:00:00Z \
+      Quenmoor.scr README.txt LICENSES/DejaVu-fonts.txt LICENSES/gcc-runtime.txt LICENSES/mingw-w64-runtime.txt \
+      LICENSES/stb.txt)
+  done
+  (cd "$out" && sha256sum ./*.zip | sed 's| \./| |' >SHA256SUMS)
+  log "release $version in dist/release:"
+  cat "$out/SHA256SUMS" >&2
+}
+
 case "${1:-}" in
   deps) install_deps ;;
   build) install_deps; build_all ;;
@@ -348,5 +388,6 @@ case "${1:-}" in
   run) cmd_run ;;
   bench) cmd_bench ;;
   shots) cmd_shots "${2:-}" ;;
-  *) sed -n '2,8p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
+  release) cmd_release ;;
+  *) sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
 esac

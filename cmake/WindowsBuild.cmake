@@ -5,6 +5,8 @@ include(cmake/CoreLibrary.cmake)
 
 # Static runtime: the .scr must import system DLLs only.
 add_link_options(-static -static-libgcc -static-libstdc++)
+# No link time in the PE header: two builds of one commit are byte-identical.
+add_link_options(-Wl,--no-insert-timestamp)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
 set(QM_WIN_SOURCES)
