@@ -47,6 +47,37 @@ uint32_t PixelFormat(const uint8_t* pf)
     return FMT_UNKNOWN;
 }
 
+void Put32(std::vector<uint8_t>& out, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+// The 32-byte pixel format block of a format the reader takes.
+void PutPixelFormat(std::vector<uint8_t>& out, uint32_t format)
+{
+    Put32(out, 32);
+    if (IsBlockFormat(format))
+    {
+        Put32(out, kPfFourCC);
+        Put32(out, format);
+        for (int i = 0; i < 5; ++i)
+            Put32(out, 0);
+    }
+    else if (format == FMT_V8U8)
+    {
+        for (uint32_t v : {kPfBumpDuDv, 0u, 16u, 0xFFu, 0xFF00u, 0u, 0u})
+            Put32(out, v);
+    }
+    else
+    {
+        const bool alpha = format == FMT_A8R8G8B8;
+        for (uint32_t v :
+             {alpha ? kPfRgb | kPfAlphaPixels : kPfRgb, 0u, 32u, 0xFF0000u, 0xFF00u, 0xFFu, alpha ? 0xFF000000u : 0u})
+            Put32(out, v);
+    }
+}
+
 } // namespace
 
 uint32_t FullMipCount(uint32_t width, uint32_t height)
@@ -111,6 +142,34 @@ bool ReadDds(const uint8_t* data, size_t size, PreparedTexture& out)
     }
     out = std::move(result);
     return true;
+}
+
+std::vector<uint8_t> WriteDds(const PreparedTexture& texture)
+{
+    const uint32_t format = texture.format;
+    const bool known = IsBlockFormat(format) || format == FMT_A8R8G8B8 || format == FMT_X8R8G8B8 || format == FMT_V8U8;
+    if (!known || texture.levels.empty())
+        return {};
+    const TextureLevel& top = texture.levels[0];
+    std::vector<uint8_t> out = {'D', 'D', 'S', ' '};
+    constexpr uint32_t kFlagsRequired = 0x1007; // caps, height, width, pixel format
+    Put32(out, 124);
+    Put32(out, kFlagsRequired | (texture.levels.size() > 1 ? kFlagMipCount : 0));
+    Put32(out, top.height);
+    Put32(out, top.width);
+    Put32(out, 0); // pitch or linear size: optional, readers compute it
+    Put32(out, 0); // depth
+    Put32(out, static_cast<uint32_t>(texture.levels.size()));
+    for (int i = 0; i < 11; ++i)
+        Put32(out, 0);
+    PutPixelFormat(out, format);
+    constexpr uint32_t kCapsTexture = 0x1000, kCapsComplexMipmap = 0x400008;
+    Put32(out, kCapsTexture | (texture.levels.size() > 1 ? kCapsComplexMipmap : 0));
+    for (int i = 0; i < 4; ++i)
+        Put32(out, 0); // caps2 (a plain 2D texture), caps3, caps4, reserved
+    for (const TextureLevel& level : texture.levels)
+        out.insert(out.end(), level.bytes.begin(), level.bytes.end());
+    return out;
 }
 
 } // namespace gfx

@@ -1,4 +1,4 @@
-// Portable core: reader of DirectDraw Surface files (2D textures only):
+// Portable core: reader and writer of DirectDraw Surface files (2D textures only):
 // DXT1, DXT3, DXT5, A8R8G8B8, X8R8G8B8 and V8U8, with their mip levels.
 #pragma once
 #include "data/TextureData.h"
@@ -23,5 +23,11 @@ bool ReadDds(const uint8_t* data, size_t size, PreparedTexture& out);
 
 // Number of levels of a full chain down to 1 x 1.
 uint32_t FullMipCount(uint32_t width, uint32_t height);
+
+// A DDS file of the given levels (level 0 first, each half the size of the
+// one before, rows as MakeLevelLayout lays them out) in a format the reader
+// takes: DXT1, DXT3, DXT5, A8R8G8B8, X8R8G8B8 or V8U8. ReadDds gives the
+// same levels back. Empty for another format or no levels.
+std::vector<uint8_t> WriteDds(const PreparedTexture& texture);
 
 } // namespace gfx

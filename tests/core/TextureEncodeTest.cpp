@@ -8,6 +8,7 @@
 #include "data/DdsImage.h"
 #include "data/DxtBlocks.h"
 #include "data/ImageResample.h"
+#include "data/TextureBake.h"
 #include "data/TexturePrepare.h"
 #include "tools/samples/SamplePictures.h"
 
@@ -246,3 +247,47 @@ TEST(TexturePrepare, FileFormatAndConversionsAreChosenByTheRequest)
 }
 
 } // namespace
+
+// A texture baked when the content is built loads to exactly the levels the
+// saver would have made from the picture at load time.
+TEST(TextureBake, DdsHoldsTheLevelsTheLoadWouldMake)
+{
+    std::vector<uint8_t> px = gfxtest::MakeSmoothPicture(48, 20, 3);
+    for (size_t i = 3; i < px.size(); i += 4)
+        px[i] = (i / 4) % 7 < 3 ? 0 : 255; // a cut-out: coverage matters on every level
+    const std::vector<uint8_t> tga = gfxtest::MakeTga(48, 20, px, {32, false, false});
+    struct Case
+    {
+        const char* name;
+        uint32_t format;
+    } cases[] = {{"Leaves02.tga", gfx::FMT_DXT3}, {"water\\CAUST07_ddn.tga", gfx::FMT_V8U8}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(gfx::BakedTextureFormat(c.name), c.format);
+        std::vector<uint8_t> dds;
+        ASSERT_TRUE(gfx::BakeTexture(tga.data(), tga.size(), c.format, dds));
+
+        gfx::TextureRequest atLoad;
+        atLoad.format = c.format;
+        gfx::PreparedTexture fromPicture, fromDds;
+        ASSERT_TRUE(gfx::PrepareTexture(tga.data(), tga.size(), atLoad, fromPicture));
+        // the saver asks for the file's own format when it finds the .dds
+        ASSERT_TRUE(gfx::PrepareTexture(dds.data(), dds.size(), {}, fromDds));
+        EXPECT_EQ(fromDds.format, c.format);
+        ASSERT_EQ(fromDds.levels.size(), fromPicture.levels.size());
+        EXPECT_EQ(fromDds.levels.size(), 7u); // 64 x 32 down to 1 x 1
+        for (size_t i = 0; i < fromDds.levels.size(); ++i)
+        {
+            EXPECT_EQ(fromDds.levels[i].width, fromPicture.levels[i].width) << i;
+            EXPECT_EQ(fromDds.levels[i].height, fromPicture.levels[i].height) << i;
+            EXPECT_EQ(fromDds.levels[i].bytes, fromPicture.levels[i].bytes) << i;
+        }
+    }
+    // a picture that cannot be read bakes to nothing
+    std::vector<uint8_t> dds = {1};
+    std::string error;
+    EXPECT_FALSE(gfx::BakeTexture(tga.data(), 10, gfx::FMT_DXT3, dds, &error));
+    EXPECT_TRUE(dds.empty());
+    EXPECT_FALSE(error.empty());
+}

@@ -1,0 +1,31 @@
+// Portable core: textures encoded when the content is built.
+#include "data/TextureBake.h"
+
+#include "data/DdsImage.h"
+#include "data/TexturePrepare.h"
+
+namespace gfx {
+
+uint32_t BakedTextureFormat(const std::string& entryName)
+{
+    const std::string bumpSuffix = "_ddn.tga";
+    const bool bump = entryName.size() >= bumpSuffix.size() &&
+                      entryName.compare(entryName.size() - bumpSuffix.size(), bumpSuffix.size(), bumpSuffix) == 0;
+    return bump ? FMT_V8U8 : FMT_DXT3;
+}
+
+bool BakeTexture(const uint8_t* data, size_t size, uint32_t format, std::vector<uint8_t>& dds, std::string* error)
+{
+    dds.clear();
+    TextureRequest request;
+    request.format = format;
+    PreparedTexture prepared;
+    if (!PrepareTexture(data, size, request, prepared, error))
+        return false;
+    dds = WriteDds(prepared);
+    if (dds.empty() && error != nullptr)
+        *error = "no DDS layout for this format";
+    return !dds.empty();
+}
+
+} // namespace gfx
