@@ -22,7 +22,8 @@ void Put32(std::vector<uint8_t>& v, uint32_t x);
 std::vector<uint8_t> MakeTga(int w, int h, const std::vector<uint8_t>& rgba, TgaOptions o);
 
 // DDS with the given D3D format code (DXT1/3/5 as FOURCC, 21, 22, 60) and
-// levels already in that format.
+// levels already in that format. Written apart from the program's own DDS
+// writer on purpose: the reader is checked against a second opinion.
 std::vector<uint8_t> MakeDds(int w, int h, uint32_t format, const std::vector<std::vector<uint8_t>>& levels);
 
 // Deterministic pseudo-random bytes (xorshift).
