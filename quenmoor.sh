@@ -302,6 +302,7 @@ cmd_bench() {
   if start_xvfb; then
     wine_prefix
     "${WINE[@]}" "$BUILD/x64/scene_shots.exe" --bench 300 --paths 1 || failed+=("scene_shots --bench")
+    bench_first_picture || failed+=("first_picture_ms")
   else
     failed+=("scene_shots --bench (no X display)")
   fi
@@ -311,16 +312,49 @@ cmd_bench() {
   fi
 }
 
-# Waits (at most 60 s) until the screen shows more than one flat colour: the
-# scene loads completely before its first frame.
-wait_for_scene() {
-  local sd
-  for _ in $(seq 240); do
-    sleep 0.25
-    sd=$(import -window root png:- 2>/dev/null | convert - -colorspace gray -format '%[fx:int(standard_deviation*1000)]' info: 2>/dev/null || echo 0)
-    [ "${sd:-0}" -gt 20 ] && return 0
+# first_picture_ms: from the saver's process start to its first present (the
+# loading picture), as the logged build records it in its log; the /s run is
+# ended with a key once the scene has loaded.
+bench_first_picture() {
+  local dir pid line=""
+  dir=$(mktemp -d)
+  (cd "$dir" && exec "${WINE[@]}" "$BUILD/x64/QuenmoorLogged.scr" /s >/dev/null 2>&1) &
+  pid=$!
+  for _ in $(seq 600); do
+    line=$({ tr -d '\r' <"$dir/Quenmoor.log"; } 2>/dev/null | grep -m1 '^first picture' || true)
+    [ -n "$line" ] && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
   done
-  log "no scene on screen after 60 s"
+  for _ in $(seq 600); do
+    grep -q 'RenderInit() - ok' "$dir/Quenmoor.log" 2>/dev/null && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  xdotool key space >/dev/null 2>&1 || true
+  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill "$pid" >/dev/null 2>&1 || true
+  wait "$pid" 2>/dev/null || true
+  rm -rf "$dir"
+  [ -n "$line" ] || { log "no first picture in the saver's log"; return 1; }
+  echo "first_picture_ms=$(awk '{print $3}' <<<"$line")"
+}
+
+# Waits (at most 60 s) until the scene is on screen: more than one flat
+# colour, and moving (the loading picture before it stands still).
+wait_for_scene() {
+  local shot sd sum last=""
+  shot=$(mktemp --suffix=.png)
+  for _ in $(seq 120); do
+    sleep 0.5
+    import -window root "$shot" >/dev/null 2>&1 || continue
+    sd=$(convert "$shot" -colorspace gray -format '%[fx:int(standard_deviation*1000)]' info: 2>/dev/null || echo 0)
+    sum=$(convert "$shot" -scale 25% rgb:- 2>/dev/null | md5sum)
+    if [ "${sd:-0}" -gt 20 ] && [ -n "$last" ] && [ "$sum" != "$last" ]; then rm -f "$shot"; return 0; fi
+    last=$sum
+  done
+  rm -f "$shot"
+  log "no moving scene on screen after 60 s"
 }
 
 # Windows path of a folder of this tree, for programs under Wine.

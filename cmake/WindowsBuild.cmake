@@ -30,7 +30,7 @@ list(APPEND QM_RC_DEPENDS ${QM_GENERATED_DIR}/content.stamp)
 
 # The saver's resources, scene archive included, for a program of our own.
 set_source_files_properties(${PROJECT_SOURCE_DIR}/resources/DataArchive.rc PROPERTIES
-  OBJECT_DEPENDS ${QM_GENERATED_DIR}/Quenmoor.rar)
+  OBJECT_DEPENDS "${QM_GENERATED_DIR}/Quenmoor.rar;${QM_RC_DEPENDS}")
 set_source_files_properties(${PROJECT_SOURCE_DIR}/resources/Quenmoor.rc PROPERTIES
   OBJECT_DEPENDS "${QM_RC_DEPENDS}")
 function(qm_add_saver_resources name)
@@ -72,7 +72,9 @@ if(QM_WIN_TESTS)
   target_compile_options(win_tests PRIVATE $<$<COMPILE_LANGUAGE:RC>:-I${PROJECT_SOURCE_DIR}/resources -I${QM_GENERATED_DIR}>)
   # win_tests brings its own CustomData 454 (tests/win/ArchiveTest.rc)
   target_compile_options(win_tests PRIVATE $<$<COMPILE_LANGUAGE:RC>:-I${PROJECT_SOURCE_DIR}/tests/data/rar>)
-  set_source_files_properties(${QM_WIN_TEST_RC} PROPERTIES OBJECT_DEPENDS ${PROJECT_SOURCE_DIR}/tests/data/rar/scene-sample.rar)
+  # and the loading screen's pictures (tests/win/LoadingScreenTest.rc)
+  set_source_files_properties(${QM_WIN_TEST_RC} PROPERTIES
+    OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/tests/data/rar/scene-sample.rar;${QM_RC_DEPENDS}")
   add_test(NAME win_tests COMMAND win_tests)
 endif()
 
@@ -87,7 +89,7 @@ if(EXISTS ${QM_RENDER_DIR}/SceneHarness.cpp)
     target_link_libraries(${name} PRIVATE qm_scene_harness)
     qm_add_saver_resources(${name})
   endfunction()
-  qm_add_scene_program(scene_render_tests ${QM_RENDER_DIR}/SceneRenderTest.cpp)
+  qm_add_scene_program(scene_render_tests ${QM_RENDER_DIR}/SceneRenderTest.cpp ${QM_RENDER_DIR}/OverlayRenderTest.cpp)
   target_link_libraries(scene_render_tests PRIVATE qm_gtest)
   add_test(NAME scene_render COMMAND scene_render_tests)
   set_tests_properties(scene_render PROPERTIES TIMEOUT 900)
@@ -98,7 +100,9 @@ endif()
 file(GLOB QM_E2E_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/e2e/*.cpp)
 if(QM_E2E_SOURCES)
   add_executable(e2e_driver ${QM_E2E_SOURCES})
-  target_link_libraries(e2e_driver PRIVATE qm_gtest user32 gdi32 advapi32)
+  # the saver's pictures are read with the program's own resource and
+  # picture code
+  target_link_libraries(e2e_driver PRIVATE qm_gtest quenmoor_win user32 gdi32 advapi32)
   add_dependencies(e2e_driver QuenmoorLogged)
   add_test(NAME e2e COMMAND e2e_driver $<TARGET_FILE:QuenmoorLogged>)
   # a saver that never ends must not hold the whole test run

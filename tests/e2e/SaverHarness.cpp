@@ -26,36 +26,49 @@ void PumpFor(DWORD milliseconds)
     }
 }
 
-long ScreenPixel(int x, int y)
+std::vector<DWORD> ScreenArea(int x, int y, int width, int height)
 {
+    std::vector<DWORD> pixels;
     HDC screen = GetDC(nullptr);
-    if (screen == nullptr)
-        return -1;
+    if (screen == nullptr || width <= 0 || height <= 0)
+    {
+        if (screen)
+            ReleaseDC(nullptr, screen);
+        return pixels;
+    }
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = 1;
-    info.bmiHeader.biHeight = 1;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top row first
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    long colour = -1;
     if (bitmap)
     {
         HGDIOBJ previous = SelectObject(memory, bitmap);
-        if (BitBlt(memory, 0, 0, 1, 1, screen, x, y, SRCCOPY))
+        if (BitBlt(memory, 0, 0, width, height, screen, x, y, SRCCOPY))
         {
             GdiFlush();
-            colour = static_cast<long>(*static_cast<const DWORD*>(bits) & 0x00FFFFFF);
+            const DWORD* p = static_cast<const DWORD*>(bits);
+            pixels.assign(p, p + static_cast<size_t>(width) * height);
+            for (DWORD& pixel : pixels)
+                pixel &= 0x00FFFFFF;
         }
         SelectObject(memory, previous);
         DeleteObject(bitmap);
     }
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    return colour;
+    return pixels;
+}
+
+long ScreenPixel(int x, int y)
+{
+    const std::vector<DWORD> pixel = ScreenArea(x, y, 1, 1);
+    return pixel.empty() ? -1 : static_cast<long>(pixel[0]);
 }
 
 std::vector<DWORD> SaverBitmapPixels(int id, int* width, int* height)

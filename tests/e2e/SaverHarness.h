@@ -33,6 +33,9 @@ template <typename Test> bool WaitUntil(DWORD timeoutMs, Test test)
 
 // Colour of one screen pixel as 0x00RRGGBB, or -1 when it cannot be read.
 long ScreenPixel(int x, int y);
+// The pixels (0x00RRGGBB, top row first) of a rectangle of the screen;
+// empty when it cannot be read.
+std::vector<DWORD> ScreenArea(int x, int y, int width, int height);
 
 // Pixels (0x00RRGGBB, top row first) of a bitmap resource of the saver
 // file; empty when it cannot be loaded.

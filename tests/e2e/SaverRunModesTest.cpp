@@ -17,7 +17,9 @@ constexpr DWORD kStartTimeoutMs = 60000;
 constexpr DWORD kExitTimeoutMs = 2000;
 
 // The valley is on screen: a blank or merely cleared screen is one colour at
-// every sample point, and a drawn scene moves with its camera.
+// every sample point, the loading picture stands still, and a drawn scene
+// keeps moving with its camera: three looks 400 ms apart, each different from
+// the one before (one change alone may be the loading picture appearing).
 bool ScreenShowsMovingScene()
 {
     const int width = GetSystemMetrics(SM_CXSCREEN);
@@ -29,20 +31,29 @@ bool ScreenShowsMovingScene()
                             {2, height - 3},
                             {width / 2, height / 5},
                             {width / 2, height * 4 / 5}};
-    long first[7];
+    long last[7];
     bool varied = false;
     for (int i = 0; i < 7; i++)
     {
-        first[i] = ScreenPixel(points[i].x, points[i].y);
-        varied = varied || first[i] != first[0];
+        last[i] = ScreenPixel(points[i].x, points[i].y);
+        varied = varied || last[i] != last[0];
     }
     if (!varied)
         return false;
-    Sleep(400);
-    for (int i = 0; i < 7; i++)
-        if (ScreenPixel(points[i].x, points[i].y) != first[i])
-            return true;
-    return false;
+    for (int look = 0; look < 2; ++look)
+    {
+        Sleep(400);
+        bool changed = false;
+        for (int i = 0; i < 7; i++)
+        {
+            const long now = ScreenPixel(points[i].x, points[i].y);
+            changed = changed || now != last[i];
+            last[i] = now;
+        }
+        if (!changed)
+            return false;
+    }
+    return true;
 }
 
 std::string Hex(long colour)

@@ -8,8 +8,10 @@
 #include <cstring>
 
 #include "src/ClassRender/Clock.h"
+#include "src/ClassRender/LocalTime.h"
 #include "src/ClassRender/win/DeviceCreate.h"
 #include "src/ClassRender/win/Direct3DLoader.h"
+#include "src/ClassRender/win/Overlay.h"
 #include "src/ClassRender/win/RenderTypes.h"
 
 namespace shots {
@@ -21,6 +23,14 @@ uint32_t g_harnessMs = 0;
 uint32_t HarnessClock()
 {
     return g_harnessMs;
+}
+
+LocalClockTime g_harnessTime = {12, 0, 0};
+
+bool HarnessLocalTime(LocalClockTime* out)
+{
+    *out = g_harnessTime;
+    return true;
 }
 
 void PumpMessages()
@@ -78,10 +88,12 @@ double GreyDeviation(const Picture& picture)
 CSceneHarness::CSceneHarness()
 {
     ClockSetSource(HarnessClock);
+    LocalTimeSetSource(HarnessLocalTime);
 }
 
 CSceneHarness::~CSceneHarness()
 {
+    ReleaseOverlayTextures(&m_app);
     m_app.ReleaseScene();
     if (m_ownDevice != nullptr)
         m_ownDevice->Release();
@@ -93,6 +105,7 @@ CSceneHarness::~CSceneHarness()
     if (m_window != nullptr)
         DestroyWindow(m_window);
     ClockSetSource(nullptr);
+    LocalTimeSetSource(nullptr);
 }
 
 bool CSceneHarness::Open(int width, int height, bool fullScreen, std::string& error)
@@ -172,6 +185,24 @@ double CSceneHarness::LoadScene()
     m_app.OnSceneReady(m_device);
     PumpMessages();
     return ms;
+}
+
+HRESULT CSceneHarness::DrawLoadingScreen()
+{
+    const HRESULT hr = m_app.EE_Core_DrawLoading(m_device);
+    PumpMessages();
+    return hr;
+}
+
+bool CSceneHarness::LoadOverlay()
+{
+    LoadOverlayTextures(&m_app, m_device);
+    return m_app.m_pOverlayQuad != nullptr;
+}
+
+void CSceneHarness::SetLocalTime(int hour, int minute, int second)
+{
+    g_harnessTime = {hour, minute, second};
 }
 
 void CSceneHarness::StartPath(int index)

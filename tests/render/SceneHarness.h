@@ -68,6 +68,16 @@ public:
     // executable's data archive); returns the milliseconds it took.
     double LoadScene();
 
+    // EE_Core_DrawLoading of the application on this device: the loading
+    // picture, presented.
+    HRESULT DrawLoadingScreen();
+    // The overlay's glyphs and quad from the executable's archive, as the
+    // framework loads them after the device; frames then draw the clock and
+    // frame rate that App().m_Settings ask for. False without a quad buffer.
+    bool LoadOverlay();
+    // The local time of day the clock reads (12:00:00 until set).
+    void SetLocalTime(int hour, int minute, int second);
+
     // Makes path `index` the current one, started at HARNESS_START_MS, with
     // no blend running.
     void StartPath(int index);

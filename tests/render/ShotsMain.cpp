@@ -5,7 +5,9 @@
 //
 // Per path: frames 0, 150 and 303 (10 s in); for the first path also the
 // cross-fade at frame 470 with both camera views, frame 303 without
-// reflections, without bump mapping, and its water masks.
+// reflections, without bump mapping, and its water masks; then the loading
+// screen at 1024 x 768, 640 x 480 and 1920 x 1080, and frame 303 of the
+// first path with the clock and frame rate at 1024 x 768 and 1920 x 1080.
 #include <windows.h>
 
 #include <algorithm>
@@ -130,6 +132,56 @@ void SpecialShots(shots::CSceneHarness& harness, ShotWriter& out, int path)
     out.Frame(303, PathName(path, "f303_nobump"));
     WorldSetDeviceCapsFilter(nullptr);
     world.InitBumpWater();
+}
+
+// The loading screen at three screen sizes, and frame 303 of `path` with the
+// clock (12-hour form) and the frame rate at two.
+bool OverlayShots(const std::string& dir, int path)
+{
+    bool ok = true;
+    const int sizes[][2] = {{1024, 768}, {640, 480}, {1920, 1080}};
+    for (const auto& size : sizes)
+    {
+        const std::string name = "loading_" + std::to_string(size[0]) + "x" + std::to_string(size[1]);
+        shots::CSceneHarness harness;
+        std::string error;
+        shots::Picture picture;
+        if (!harness.Open(size[0], size[1], false, error) || FAILED(harness.DrawLoadingScreen()) ||
+            !harness.CaptureBackBuffer(picture))
+        {
+            std::fprintf(stderr, "shot %s: %s\n", name.c_str(), error.empty() ? "not drawn" : error.c_str());
+            ok = false;
+            continue;
+        }
+        ShotWriter out(harness, dir);
+        ok = out.Write(name, picture) && ok;
+    }
+    for (const auto& size : sizes)
+    {
+        if (size[0] == 640)
+            continue;
+        const std::string name =
+            PathName(path, "f303_clock_") + std::to_string(size[0]) + "x" + std::to_string(size[1]);
+        shots::CSceneHarness harness;
+        std::string error;
+        if (!harness.Open(size[0], size[1], false, error) || !harness.LoadOverlay())
+        {
+            std::fprintf(stderr, "shot %s: %s\n", name.c_str(), error.empty() ? "no overlay" : error.c_str());
+            ok = false;
+            continue;
+        }
+        harness.LoadScene();
+        SaverSettings& settings = harness.App().m_Settings;
+        settings.ShowTime = 1;
+        settings.TimeModeAMPM = 1;
+        settings.ShowFPS = 1;
+        harness.App().m_nFramesPerSecond = 1087;
+        harness.SetLocalTime(22, 48, 36);
+        harness.StartPath(path);
+        ShotWriter out(harness, dir);
+        ok = out.Frame(303, name) && ok;
+    }
+    return ok;
 }
 
 // The world's own CPU time per frame: the same frames on a device that draws
@@ -267,5 +319,8 @@ int main(int argc, char** argv)
             status = out.Ok() ? 0 : 1;
         }
     }
+    // harnesses of other sizes, each after the one before is gone
+    if (benchFrames == 0 && !OverlayShots(outDir, paths[0]))
+        status = 1;
     return status;
 }

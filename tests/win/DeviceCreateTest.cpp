@@ -40,6 +40,15 @@ private:
     CSaverCore* m_savedApp = nullptr;
 };
 
+// The records with the time of the first picture cut off (it varies).
+Lines WithoutTimes(Lines lines)
+{
+    for (std::string& line : lines)
+        if (line.rfind("first picture\t", 0) == 0)
+            line = "first picture";
+    return lines;
+}
+
 struct CreationCase
 {
     const char* name;
@@ -61,21 +70,24 @@ TEST_F(DeviceTest, CreationFallsBackFromHardwareToSoftwareToReference)
          false,
          false,
          S_OK,
-         {"EE_Core_CreateD3Device", "hal hardware", "COstrel::EE_Core_InitD3Device()"},
+         {"EE_Core_CreateD3Device", "hal hardware", "COstrel::EE_Core_InitD3Device()", "EE_Core_DrawLoading",
+          "first picture"},
          {{D3DDEVTYPE_HAL, hw}}},
         {"no hardware vertex processing",
          true,
          false,
          false,
          S_OK,
-         {"EE_Core_CreateD3Device", "hal software", "COstrel::EE_Core_InitD3Device()"},
+         {"EE_Core_CreateD3Device", "hal software", "COstrel::EE_Core_InitD3Device()", "EE_Core_DrawLoading",
+          "first picture"},
          {{D3DDEVTYPE_HAL, hw}, {D3DDEVTYPE_HAL, sw}}},
         {"no usable hardware device",
          true,
          true,
          false,
          S_OK,
-         {"EE_Core_CreateD3Device", "ref software", "COstrel::EE_Core_InitD3Device()"},
+         {"EE_Core_CreateD3Device", "ref software", "COstrel::EE_Core_InitD3Device()", "EE_Core_DrawLoading",
+          "first picture"},
          {{D3DDEVTYPE_HAL, hw}, {D3DDEVTYPE_HAL, sw}, {D3DDEVTYPE_REF, sw}}},
         // the record carries the result of the last attempt
         {"nothing works",
@@ -105,7 +117,7 @@ TEST_F(DeviceTest, CreationFallsBackFromHardwareToSoftwareToReference)
         ClearTextureStageCache();
 
         EXPECT_EQ(EE_Core_CreateD3Device(&app), c.expected);
-        EXPECT_EQ(log.Lines(), c.log);
+        EXPECT_EQ(WithoutTimes(log.Lines()), c.log);
 
         ASSERT_EQ(d3d.createDeviceCalls.size(), c.attempts.size());
         for (size_t i = 0; i < c.attempts.size(); ++i)

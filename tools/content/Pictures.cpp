@@ -150,15 +150,21 @@ std::vector<Picture> AllPictures(const std::vector<TextureEntry>& tex, const std
             return FitTo(*shot, w, h);
         return PaintValley(tex, w * paintScale, h * paintScale).Resized(w, h);
     };
-    // Loading screen background: 512 x 512.
-    Image loading = scene(512, 512, 2);
-    DrawText(loading, font, "Quenmoor", 64, 256, 120, {0.97f, 0.96f, 0.92f, 1}, true);
-    DrawText(loading, font, "3D Screensaver", 28, 256, 158, {0.92f, 0.92f, 0.88f, 1}, true);
+    // Loading screen background: 512 x 512, stretched over the whole screen.
+    // Painted for a 3:2 screen (at 3 x 2 times the size, so the squeeze into
+    // the square is an even reduction), it looks nearly right on 4:3 (drawn
+    // 0.89 as wide) and on 16:9 screens (1.19 as wide); a square picture
+    // would be stretched 1.33 and 1.78 times.
+    Image wide = scene(1536, 1024, 1);
+    DrawText(wide, font, "Quenmoor", 128, 768, 240, {0.97f, 0.96f, 0.92f, 1}, true);
+    DrawText(wide, font, "3D Screensaver", 56, 768, 316, {0.92f, 0.92f, 0.88f, 1}, true);
+    Image loading = wide.Resized(512, 512);
     out.push_back(Make("loading467.jpg", loading, EncodeJpeg(loading, 90)));
     Image tl = CornerBranch(tex, false), tr = CornerBranch(tex, true);
     Image bl = CornerGrass(tex);
     Image br(256, 128);
-    DrawText(br, font, "Loading...", 24, 236 - 120, 104, {0.95f, 0.95f, 0.9f, 1}, false);
+    // large enough to read on a 1920 x 1080 screen, where the corner is small
+    DrawText(br, font, "Loading...", 30, 236 - 150, 104, {0.95f, 0.95f, 0.9f, 1}, false);
     BleedColour(br);
     // Bottom-right reads left to right, so flip the grass for the bottom-left only.
     out.push_back(Make("loading471.tga", tl, EncodeTga(tl)));

@@ -5,6 +5,8 @@
 #include "settings/SceneOptions.h"
 #include "src/ClassRender/IdleThrottle.h"
 #include "src/ClassRender/Log.h"
+#include "src/ClassRender/win/Overlay.h"
+#include "src/ClassRender/win/SaverCore.h"
 
 namespace {
 
@@ -50,7 +52,7 @@ HRESULT CWorld::RenderFrame()
     SetTextureStageStateCached(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
     device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
     SetAlphaBlend(device);
-    // The clock and frame-rate overlay draws here once it exists.
+    DrawOverlay(g_pSaverApp, device);
     device->EndScene();
     if (g_IdleThrottle.ShouldSleep())
         Sleep(1);

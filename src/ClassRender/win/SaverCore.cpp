@@ -10,6 +10,7 @@
 #include "src/ClassRender/IdleThrottle.h"
 #include "src/ClassRender/Log.h"
 #include "src/ClassRender/win/DeviceCreate.h"
+#include "src/ClassRender/win/Overlay.h"
 #include "src/ClassRender/win/RenderTypes.h"
 
 CSaverCore* g_pSaverApp = nullptr;
@@ -68,33 +69,16 @@ HRESULT CSaverCore::DrawFrame(IDirect3DDevice9* device)
 {
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
     device->BeginScene();
-    // the clock and FPS overlay draws here once its glyphs exist
+    DrawOverlay(this, device);
     device->EndScene();
     device->Present(nullptr, nullptr, nullptr, nullptr);
     return S_OK;
 }
 
-void ReleaseOverlay(CSaverCore* app)
-{
-    for (IDirect3DTexture9*& texture : app->m_pOverlayTextures)
-    {
-        if (texture)
-        {
-            texture->Release();
-            texture = nullptr;
-        }
-    }
-    if (app->m_pOverlayQuad)
-    {
-        app->m_pOverlayQuad->Release();
-        app->m_pOverlayQuad = nullptr;
-    }
-}
-
 void CloseSaver(CSaverCore* app)
 {
     app->OnShutdown();
-    ReleaseOverlay(app);
+    ReleaseOverlayTextures(app);
     app->ReleaseScene();
     if (app->m_pDevice)
     {
@@ -144,6 +128,7 @@ static bool StartDeviceAndScene(CSaverCore* app)
     }
     app->OnDeviceCreated();
     IDirect3DDevice9* device = app->m_pDevice;
+    LoadOverlayTextures(app, device);
     app->InitScene(device);
     app->OnSceneReady(device);
     app->m_fLastFrameTime = static_cast<float>(ClockReadMs());

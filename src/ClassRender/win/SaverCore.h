@@ -86,8 +86,6 @@ extern CSaverCore* g_pSaverApp;
 int RunSaver(CSaverCore* app);
 // One idle pass: time, then update and draw unless the device is lost.
 void FrameTick(CSaverCore* app);
-// Releases the overlay slots (the overlay itself draws nothing yet).
-void ReleaseOverlay(CSaverCore* app);
 // Ends the saver: OnShutdown, overlay, scene, device and Direct3D released,
 // the FPS timer killed, the password library freed, the quit message posted.
 // Safe to run twice.
