@@ -10,7 +10,8 @@
 namespace gfx {
 
 // The device format the saver asks for a texture of this archive name: the
-// water bump maps ("..._ddn.tga") are V8U8, every other picture DXT3.
+// water bump maps ("..._ddn.tga") are V8U8, the clock's glyphs ("digits\...")
+// A8R8G8B8 as their pictures are, every other picture DXT3.
 uint32_t BakedTextureFormat(const std::string& entryName);
 
 // Decodes a picture and encodes its full mip chain in `format` as a DDS file

@@ -260,7 +260,9 @@ TEST(TextureBake, DdsHoldsTheLevelsTheLoadWouldMake)
     {
         const char* name;
         uint32_t format;
-    } cases[] = {{"Leaves02.tga", gfx::FMT_DXT3}, {"water\\CAUST07_ddn.tga", gfx::FMT_V8U8}};
+    } cases[] = {{"Leaves02.tga", gfx::FMT_DXT3},
+                 {"water\\CAUST07_ddn.tga", gfx::FMT_V8U8},
+                 {"digits/ddot.tga", gfx::FMT_A8R8G8B8}};
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.name);
