@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "src/ClassRender/Clock.h"
+#include "src/ClassRender/IdleThrottle.h"
 #include "src/ClassRender/LocalTime.h"
 #include "src/ClassRender/win/DeviceCreate.h"
 #include "src/ClassRender/win/Direct3DLoader.h"
@@ -218,8 +219,23 @@ void CSceneHarness::StartPath(int index)
 
 void CSceneHarness::RenderPathFrame(int frame)
 {
-    g_harnessMs = PathFrameMs(frame);
+    RunFrameAt(PathFrameMs(frame));
+}
+
+void CSceneHarness::RenderPathFrameLater(int frame, uint32_t laterMs)
+{
+    World().m_Cameras[World().m_Switch.m_nCamera].m_dwStartTime = HARNESS_START_MS + laterMs;
+    RunFrameAt(PathFrameMs(frame) + laterMs);
+}
+
+void CSceneHarness::RunFrameAt(uint32_t ms)
+{
+    g_harnessMs = ms;
     FrameTick(&m_app);
+    // The message loop's pass count paces the plants' skinning (counter B);
+    // counter C stays even: the harness draws and measures, it never idles.
+    g_IdleThrottle.Advance();
+    g_IdleThrottle.c = 0;
     PumpMessages();
 }
 

@@ -29,8 +29,9 @@ HRESULT CWorld::RenderFrame()
         return E_FAIL;
 
     m_FrameBuilder.Build(m_Frame, m_Cameras, m_Switch, m_bCameraBlend, m_nRainDrops);
-    // Water sounds, rain, falling leaves, sprays, ducks and reeds advance
-    // here once they exist.
+    // Water sounds, rain, falling leaves, sprays and ducks advance here once
+    // they exist; the reeds come last.
+    m_Reeds.Update();
 
     device->BeginScene();
     if (m_Frame.nViews == 2)
@@ -65,8 +66,11 @@ void CWorld::UpdateAndRenderView(const WorldFrameView& view, IDirect3DSurface9* 
     // A blended frame moves the rings once per camera.
     if (m_Frame.nRings != 0)
         m_Ripples.Advance(m_Frame.nRings, m_Frame.fFrameTime, g_vCameraEye);
-    // The grass turned to this camera and the trees' animation update here
-    // once they exist.
+    // Each camera sees the grass turned to itself.
+    m_Grass[wgUpper].Update(view.mInverseView);
+    m_Grass[wgLower].Update(view.mInverseView);
+    for (CPlantStand& trees : m_Trees)
+        trees.Update();
     RenderView(view, target);
 }
 
@@ -145,12 +149,14 @@ void CWorld::DrawScene(const WorldFrameView& view, ScenePass pass)
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
         // Falling leaves draw here once they exist.
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-        // So does the upper grass.
+        m_Grass[wgUpper].Render();
         return;
     }
 
     m_Models[wmScene].Render(g_mIdentity, 1.0f, true);
-    // Trees and reeds draw here once they exist.
+    for (CPlantStand& trees : m_Trees)
+        trees.Render();
+    m_Reeds.Render();
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
 
     if (pass == spMain)
@@ -188,7 +194,9 @@ void CWorld::DrawScene(const WorldFrameView& view, ScenePass pass)
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
         // Falling leaves draw here once they exist.
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-        // Then the rain splashes and the lower and upper grass.
+        // The rain splashes draw here once they exist.
+        m_Grass[wgLower].Render();
+        m_Grass[wgUpper].Render();
         return;
     }
 
@@ -199,5 +207,5 @@ void CWorld::DrawScene(const WorldFrameView& view, ScenePass pass)
     device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
     SetAlphaBlend(device);
     m_Models[wmRiverBedUp].Render(g_mIdentity, 1.0f, true);
-    // Then the lower grass.
+    m_Grass[wgLower].Render();
 }

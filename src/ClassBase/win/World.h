@@ -10,7 +10,9 @@
 #include "src/ClassBase/ObjectTrajectory.h"
 #include "src/ClassBase/SceneConstants.h"
 #include "src/ClassBase/WorldFrame.h"
+#include "src/ClassBase/win/GrassField.h"
 #include "src/ClassBase/win/Model.h"
+#include "src/ClassBase/win/PlantStand.h"
 #include "src/ClassBase/win/RippleField.h"
 #include "src/ClassRender/win/RenderTypes.h"
 
@@ -30,6 +32,15 @@ enum WorldModel
 };
 
 constexpr int WORLD_SPLASHES = 135;
+
+// The grass fields: up on the terraces and slopes, down by the river.
+enum WorldGrass
+{
+    wgUpper,
+    wgLower,
+    WORLD_GRASS_FIELDS
+};
+constexpr int WORLD_TREE_KINDS = 3;
 
 // Bump environment mapping is possible on this device (three stages).
 extern bool g_bBumpWater;
@@ -57,9 +68,12 @@ public:
     CModel m_Models[WORLD_MODELS];
     float m_SplashPool[WORLD_SPLASHES][4] = {};
     CModel m_FloatingLeaves[WORLD_FLOATING_LEAVES];
+    CGrassField m_Grass[WORLD_GRASS_FIELDS];
     CRippleField m_Ripples;
     int m_nRainDrops = 0; // held by the rain once it exists
     int m_nLeaves = 0;    // held by the falling leaves once they exist
+    CPlantStand m_Trees[WORLD_TREE_KINDS];
+    CPlantStand m_Reeds;
     ObjectTrajectory m_DuckTrajectory;
     IDirect3DTexture9* m_pBumpTextures[WORLD_BUMP_TEXTURES] = {};
     CCameraSwitch m_Switch;
@@ -96,8 +110,8 @@ public:
     void InitBumpWater();
     // Fixed states, the five targets, the screen quad, the splash pool.
     void CreateRenderTargets();
-    // Everything one camera's picture needs, in order: the rings (and the
-    // plants facing this camera) advanced, then RenderView.
+    // Everything one camera's picture needs, in order: the rings advanced,
+    // the grass turned to this camera, the trees updated, then RenderView.
     void UpdateAndRenderView(const WorldFrameView& view, IDirect3DSurface9* target);
     // The scene of one camera into one target, with reflections and water.
     void RenderView(const WorldFrameView& view, IDirect3DSurface9* target);
