@@ -26,9 +26,15 @@ HRESULT CWorld::RenderFrame()
     if (device == nullptr)
         return E_FAIL;
 
-    m_FrameBuilder.Build(m_Frame, m_Cameras, m_Switch, m_bCameraBlend, m_nRainDrops);
-    // Water sounds, rain, falling leaves, sprays, ducks and reeds advance
-    // here once they exist.
+    m_FrameBuilder.Build(m_Frame, m_Cameras, m_Switch, m_bCameraBlend, m_Rain.Count());
+    // The water sounds' volumes are set here once they exist.
+    // Rain, falling leaves, both sprays, the ducks and the reeds advance in
+    // this order, which is the order of their random draws.
+    m_Rain.Advance(m_Frame.fFrameTime);
+    m_LeafFall.Advance(m_Frame.fFrameTime);
+    m_Sprays[0].Advance(m_Frame.fFrameTime, SCENE_FALL_A_DEPTH);
+    m_Sprays[1].Advance(m_Frame.fFrameTime, SCENE_FALL_B_DEPTH);
+    // The ducks and the reeds advance here once they exist.
 
     device->BeginScene();
     if (m_Frame.nViews == 2)
@@ -141,9 +147,9 @@ void CWorld::DrawScene(const WorldFrameView& view, ScenePass pass)
     {
         m_Models[wmSceneReflPond].Render(g_mIdentity, 1.0f, true);
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        // Falling leaves draw here once they exist.
+        m_LeafFall.Draw();
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-        // So does the upper grass.
+        // The upper grass draws here once it exists.
         return;
     }
 
@@ -181,12 +187,14 @@ void CWorld::DrawScene(const WorldFrameView& view, ScenePass pass)
         m_Models[wmShadow].RenderMultiply(g_mIdentity, 1.0f, false);
         m_Models[wmTreeShadow].RenderMultiply(g_mIdentity, 1.0f, false);
         device->SetRenderState(D3DRS_FOGENABLE, TRUE);
-        // Sprays draw here once they exist.
+        m_Sprays[0].Draw(SCENE_FALL_A);
+        m_Sprays[1].Draw(SCENE_FALL_B);
         device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        // Falling leaves draw here once they exist.
+        m_LeafFall.Draw();
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-        // Then the rain splashes and the lower and upper grass.
+        DrawRainSplashes(view);
+        // Then the lower and upper grass.
         return;
     }
 

@@ -38,8 +38,9 @@ HRESULT CWorld::RenderInit()
     for (uint32_t i = 0; i < ClockReadMs() % 100; ++i)
         CrtRand();
 
-    m_nRainDrops = WorldParticleCount(RainEnable != 0, RainStrenght);
-    m_nLeaves = WorldParticleCount(LeafeEnable != 0, LeafeStrenght);
+    // Fixed for the whole run; the rain and the leaves keep them.
+    const int rainDrops = WorldParticleCount(RainEnable != 0, RainStrenght);
+    const int leaves = WorldParticleCount(LeafeEnable != 0, LeafeStrenght);
 
     WORLD_STEP(601, m_Models[wmSky].Load("sky.singleobject"));
     WORLD_STEP(602, m_Models[wmScene].Load("scene.singleobject"));
@@ -52,7 +53,11 @@ HRESULT CWorld::RenderInit()
     WORLD_STEP(609, m_Models[wmTreeShadow].Load("tree_shadow.singleobject"));
     WORLD_STEP(610, m_Models[wmRiver].Load("reka.singleobject"));
     WORLD_STEP(616, m_CollisionFaces.LoadFrom(archive, "coll.collface"));
+    WORLD_STEP(617, m_Rain.Build(static_cast<uint32_t>(rainDrops)));
+    WORLD_STEP(618, m_LeafFall.Build(archive, static_cast<uint32_t>(leaves)));
     WORLD_STEP(622, m_Models[wmSplash].Load("brizg.singleobject"));
+    WORLD_STEP(623, m_Sprays[0].Build(archive));
+    WORLD_STEP(624, m_Sprays[1].Build(archive));
     for (int k = 0; k < WORLD_FLOATING_LEAVES; ++k)
     {
         char name[40];
@@ -128,10 +133,16 @@ void CWorld::InitBumpWater()
 
 void CWorld::ReleaseWorld()
 {
+    for (CWaterfallSpray& spray : m_Sprays)
+        spray.Release();
     m_Ripples.Release();
     for (CModel& m : m_Models)
         m.Release();
     m_CollisionFaces.Release();
+    // The rain's buffers and the leaf models go too: a device object left
+    // here would outlive the device.
+    m_Rain.Release();
+    m_LeafFall.Release();
     for (CModel& m : m_FloatingLeaves)
         m.Release();
     ReleaseNull(m_pWaterMaskTexture);
