@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "src/ClassRender/Clock.h"
+#include "src/ClassRender/IdleThrottle.h"
 #include "src/ClassRender/win/DeviceCreate.h"
 #include "src/ClassRender/win/Direct3DLoader.h"
 #include "src/ClassRender/win/RenderTypes.h"
@@ -187,8 +188,21 @@ void CSceneHarness::StartPath(int index)
 
 void CSceneHarness::RenderPathFrame(int frame)
 {
-    g_harnessMs = PathFrameMs(frame);
+    RunFrameAt(PathFrameMs(frame));
+}
+
+void CSceneHarness::RenderPathFrameLater(int frame, uint32_t laterMs)
+{
+    World().m_Cameras[World().m_Switch.m_nCamera].m_dwStartTime = HARNESS_START_MS + laterMs;
+    RunFrameAt(PathFrameMs(frame) + laterMs);
+}
+
+void CSceneHarness::RunFrameAt(uint32_t ms)
+{
+    g_harnessMs = ms;
     FrameTick(&m_app);
+    // the message loop's pass count, which paces the plants' skinning
+    g_IdleThrottle.Advance();
     PumpMessages();
 }
 

@@ -72,8 +72,12 @@ public:
     // no blend running.
     void StartPath(int index);
     // Sets the clock to frame `frame` of the started path and runs one whole
-    // frame (RenderFrame, with Present).
+    // frame (RenderFrame, with Present); then counts the pass of the idle
+    // throttle, as the message loop does.
     void RenderPathFrame(int frame);
+    // The same camera as frame `frame` of the started path, laterMs later:
+    // the path's start moves on with the clock.
+    void RenderPathFrameLater(int frame, uint32_t laterMs);
     // Starts path `index` and runs it into its cross-fade, up to the frame
     // drawn with blend weight 0.5.
     void RenderHalfwayBlend(int index);
@@ -92,6 +96,8 @@ public:
     CWorld& World() { return m_app.m_World; }
 
 private:
+    void RunFrameAt(uint32_t ms);
+
     COstrel m_app;
     HWND m_window = nullptr;
     IDirect3DDevice9* m_device = nullptr;    // the one drawn on

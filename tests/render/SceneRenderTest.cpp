@@ -1,13 +1,16 @@
 // The real scene on a real device (Wine's Direct3D 9 under Xvfb) with the
 // executable's data archive: it renders, it moves, the cross-fade mixes two
-// views, and the water reflects inside the pools and nowhere else, with and
-// without bump mapping.
+// views, the water reflects inside the pools and nowhere else, with and
+// without bump mapping, and the plants stand where their placements put them
+// and sway.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "settings/SceneOptions.h"
+#include "src/ClassRender/IdleThrottle.h"
 #include "tests/render/SceneHarness.h"
 
 namespace {
@@ -16,34 +19,44 @@ constexpr int kPath = 0;      // low up the river
 constexpr int kWaterPath = 9; // round the eastern pools: a pool and the river in view
 constexpr int kWaterFrame = 303;
 
-// Where two pictures differ clearly, counted inside and outside the water
-// masks (grown by a few pixels: filtering blurs the mask edges).
 struct DifferenceSplit
 {
     int inside = 0;
     int outside = 0;
 };
 
-DifferenceSplit SplitDifferences(const shots::Picture& a, const shots::Picture& b, const shots::Picture& masks)
+// A mask grown by `grow` pixels every way.
+std::vector<uint8_t> Grown(const std::vector<uint8_t>& mask, int w, int h, int grow)
 {
-    const int w = masks.width, h = masks.height, grow = 3;
-    std::vector<uint8_t> water(static_cast<size_t>(w) * h, 0);
+    std::vector<uint8_t> out(mask.size(), 0);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
         {
-            if (masks.alpha[static_cast<size_t>(y) * w + x] <= 4)
+            if (!mask[static_cast<size_t>(y) * w + x])
                 continue;
-            for (int dy = -grow; dy <= grow; ++dy)
-                for (int dx = -grow; dx <= grow; ++dx)
-                {
-                    const int yy = y + dy, xx = x + dx;
-                    if (yy >= 0 && yy < h && xx >= 0 && xx < w)
-                        water[static_cast<size_t>(yy) * w + xx] = 1;
-                }
+            for (int yy = std::max(0, y - grow); yy <= std::min(h - 1, y + grow); ++yy)
+                for (int xx = std::max(0, x - grow); xx <= std::min(w - 1, x + grow); ++xx)
+                    out[static_cast<size_t>(yy) * w + xx] = 1;
         }
+    return out;
+}
+
+// Where the water masks show water, grown a little: filtering blurs their
+// edges.
+std::vector<uint8_t> WaterArea(const shots::Picture& masks)
+{
+    std::vector<uint8_t> water(masks.alpha.size(), 0);
+    for (size_t i = 0; i < water.size(); ++i)
+        water[i] = masks.alpha[i] > 4;
+    return Grown(water, masks.width, masks.height, 3);
+}
+
+// Where two pictures differ clearly, inside an area and outside it.
+DifferenceSplit SplitDifferences(const shots::Picture& a, const shots::Picture& b, const std::vector<uint8_t>& area)
+{
     DifferenceSplit split;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x)
         {
             const uint8_t* p = a.Pixel(x, y);
             const uint8_t* q = b.Pixel(x, y);
@@ -51,10 +64,187 @@ DifferenceSplit SplitDifferences(const shots::Picture& a, const shots::Picture& 
             for (int c = 0; c < 3; ++c)
                 most = std::max(most, std::abs(static_cast<int>(p[c]) - static_cast<int>(q[c])));
             if (most > 12)
-                (water[static_cast<size_t>(y) * w + x] ? split.inside : split.outside) += 1;
+                (area[static_cast<size_t>(y) * a.width + x] ? split.inside : split.outside) += 1;
         }
     return split;
 }
+
+// The screen pixels that triangles cover, seen through a view and projection
+// and clipped at the near plane.
+class ScreenCover
+{
+public:
+    ScreenCover(int width, int height, const WorldFrameView& view)
+        : m_width(width), m_height(height), mask(static_cast<size_t>(width) * height, 0)
+    {
+        gfx::MatrixMultiply(m_viewProjection, view.mView[spMain], view.mProjection);
+    }
+
+    void Mesh(const std::vector<TexturedVertex>& vertices, const uint16_t* indices, uint32_t triangles,
+              const gfx::Mat4& world)
+    {
+        gfx::Mat4 m;
+        gfx::MatrixMultiply(m, world, m_viewProjection);
+        std::vector<Clip> clip(vertices.size());
+        for (size_t i = 0; i < vertices.size(); ++i)
+        {
+            const TexturedVertex& v = vertices[i];
+            for (int c = 0; c < 4; ++c)
+                clip[i].p[c] = v.x * m.m[0][c] + v.y * m.m[1][c] + v.z * m.m[2][c] + m.m[3][c];
+        }
+        for (uint32_t t = 0; t < triangles; ++t)
+            Triangle(clip[indices[3 * t]], clip[indices[3 * t + 1]], clip[indices[3 * t + 2]]);
+    }
+
+    std::vector<uint8_t> mask;
+
+private:
+    struct Clip
+    {
+        float p[4]; // x, y, z, w
+    };
+
+    void Triangle(const Clip& a, const Clip& b, const Clip& c)
+    {
+        // keep the part in front of the near plane (z >= 0), as a fan
+        const Clip in[3] = {a, b, c};
+        Clip kept[4];
+        int n = 0;
+        for (int i = 0; i < 3; ++i)
+        {
+            const Clip& p = in[i];
+            const Clip& q = in[(i + 1) % 3];
+            if (p.p[2] >= 0)
+                kept[n++] = p;
+            if ((p.p[2] >= 0) != (q.p[2] >= 0))
+            {
+                const float t = p.p[2] / (p.p[2] - q.p[2]);
+                Clip r;
+                for (int k = 0; k < 4; ++k)
+                    r.p[k] = p.p[k] + (q.p[k] - p.p[k]) * t;
+                kept[n++] = r;
+            }
+        }
+        for (int i = 1; i + 1 < n; ++i)
+            Fill(kept[0], kept[i], kept[i + 1]);
+    }
+
+    void Fill(const Clip& a, const Clip& b, const Clip& c)
+    {
+        float x[3], y[3];
+        const Clip* v[3] = {&a, &b, &c};
+        for (int i = 0; i < 3; ++i)
+        {
+            const float w = std::max(v[i]->p[3], 1e-4f);
+            x[i] = (v[i]->p[0] / w + 1.0f) * 0.5f * static_cast<float>(m_width);
+            y[i] = (1.0f - v[i]->p[1] / w) * 0.5f * static_cast<float>(m_height);
+        }
+        const float area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
+        if (area == 0.0f)
+            return;
+        const int x0 = std::max(0, static_cast<int>(std::floor(std::min({x[0], x[1], x[2]}))));
+        const int x1 = std::min(m_width - 1, static_cast<int>(std::ceil(std::max({x[0], x[1], x[2]}))));
+        const int y0 = std::max(0, static_cast<int>(std::floor(std::min({y[0], y[1], y[2]}))));
+        const int y1 = std::min(m_height - 1, static_cast<int>(std::ceil(std::max({y[0], y[1], y[2]}))));
+        for (int py = y0; py <= y1; ++py)
+            for (int px = x0; px <= x1; ++px)
+            {
+                const float sx = px + 0.5f, sy = py + 0.5f;
+                float e[3];
+                for (int i = 0; i < 3; ++i)
+                {
+                    const int j = (i + 1) % 3;
+                    e[i] = ((x[j] - x[i]) * (sy - y[i]) - (y[j] - y[i]) * (sx - x[i])) * (area > 0 ? 1.0f : -1.0f);
+                }
+                if (e[0] >= 0 && e[1] >= 0 && e[2] >= 0)
+                    mask[static_cast<size_t>(py) * m_width + px] = 1;
+            }
+    }
+
+    int m_width, m_height;
+    gfx::Mat4 m_viewProjection;
+};
+
+// Where the plants of the current camera's view can show, posed as the
+// current frames of their animations: every triangle of every tree, reed and
+// grass card (only the leaf cards of the trees for `crowns`), grown a little.
+std::vector<uint8_t> PlantArea(CWorld& world, int width, int height, bool crowns)
+{
+    const WorldFrameView& view = world.m_Frame.views[0];
+    ScreenCover cover(width, height, view);
+    std::vector<TexturedVertex> posed;
+    auto stand = [&](CPlantStand& s) {
+        CAnimatedPlant& plant = s.m_Plant;
+        for (const CSkinMesh* mesh : {&plant.m_Skin.m_Mesh, &plant.m_Leaves.m_Mesh})
+        {
+            if (!mesh->IsLoaded() || (crowns && mesh != &plant.m_Leaves.m_Mesh))
+                continue;
+            posed.resize(mesh->m_nVertices);
+            EXPECT_TRUE(mesh->Skin(plant.m_Animation.m_First.Bones(), plant.m_Animation.BoneCount(), posed.data()));
+            for (uint32_t j = 0; j < s.m_Placements.m_nCount; ++j)
+                cover.Mesh(posed, mesh->m_pIndices, mesh->m_nTriangles, s.m_Placements.m_pMatrices[j]);
+        }
+    };
+    for (CPlantStand& trees : world.m_Trees)
+        stand(trees);
+    if (!crowns)
+    {
+        stand(world.m_Reeds);
+        for (const CGrassField& grass : world.m_Grass)
+        {
+            const uint32_t n = grass.m_Cards.m_nCount;
+            posed.resize(4 * n);
+            grass.m_Cards.Write(view.mInverseView, posed.data());
+            std::vector<uint16_t> indices(6 * n);
+            grass.m_Cards.WriteIndices(indices.data());
+            cover.Mesh(posed, indices.data(), 2 * n, gfx::MatrixIdentity());
+        }
+    }
+    return Grown(cover.mask, width, height, 4);
+}
+
+std::vector<uint8_t> Union(std::vector<uint8_t> a, const std::vector<uint8_t>& b)
+{
+    for (size_t i = 0; i < a.size(); ++i)
+        a[i] = a[i] || b[i];
+    return a;
+}
+
+size_t Count(const std::vector<uint8_t>& mask)
+{
+    return static_cast<size_t>(std::count(mask.begin(), mask.end(), 1));
+}
+
+// Every plant out of sight for the life of the object: no copies of the trees
+// and reeds, no grass material.
+class ScopedHiddenPlants
+{
+public:
+    explicit ScopedHiddenPlants(CWorld& world) : m_world(world)
+    {
+        for (int k = 0; k < WORLD_TREE_KINDS; ++k)
+            std::swap(m_trees[k], world.m_Trees[k].m_Placements.m_nCount);
+        std::swap(m_reeds, world.m_Reeds.m_Placements.m_nCount);
+        for (int g = 0; g < WORLD_GRASS_FIELDS; ++g)
+            std::swap(m_grass[g], world.m_Grass[g].m_Buffers.m_nMaterials);
+    }
+    ~ScopedHiddenPlants()
+    {
+        for (int k = 0; k < WORLD_TREE_KINDS; ++k)
+            std::swap(m_trees[k], m_world.m_Trees[k].m_Placements.m_nCount);
+        std::swap(m_reeds, m_world.m_Reeds.m_Placements.m_nCount);
+        for (int g = 0; g < WORLD_GRASS_FIELDS; ++g)
+            std::swap(m_grass[g], m_world.m_Grass[g].m_Buffers.m_nMaterials);
+    }
+    ScopedHiddenPlants(const ScopedHiddenPlants&) = delete;
+    ScopedHiddenPlants& operator=(const ScopedHiddenPlants&) = delete;
+
+private:
+    CWorld& m_world;
+    uint32_t m_trees[WORLD_TREE_KINDS] = {};
+    uint32_t m_reeds = 0;
+    UINT m_grass[WORLD_GRASS_FIELDS] = {};
+};
 
 // A capability filter for one scope, with the bump decision made again on
 // entry and on leaving: a failed assertion cannot leave the filter, or the
@@ -106,10 +296,12 @@ protected:
         WaterReflection = 1;
     }
 
-    // A path at `frame`, drawn from its start.
+    // A path at `frame`, drawn from its start. The plants are rewritten in
+    // that frame (counter B odd), so they show their current pose.
     static shots::Picture FrameOf(int frame, int path = kPath)
     {
         s_harness->StartPath(path);
+        g_IdleThrottle.b |= 1u;
         s_harness->RenderPathFrame(frame);
         shots::Picture picture;
         EXPECT_TRUE(s_harness->CaptureBackBuffer(picture));
@@ -127,7 +319,7 @@ protected:
         WaterReflection = 1;
         if (masks.alpha.empty())
             return {};
-        return SplitDifferences(on, off, masks);
+        return SplitDifferences(on, off, WaterArea(masks));
     }
 
     static shots::CSceneHarness* s_harness;
@@ -199,11 +391,70 @@ TEST_F(SceneRenderTest, WithoutBumpMappingTheWaterStillReflects)
         EXPECT_GT(reflected.inside, 2000);
         EXPECT_LE(reflected.outside, reflected.inside / 100);
         // The bump map only moves the reflection about, inside the water.
-        const DifferenceSplit rippled = SplitDifferences(bumped, on, masks);
+        const DifferenceSplit rippled = SplitDifferences(bumped, on, WaterArea(masks));
         EXPECT_GT(rippled.inside, 0);
         EXPECT_LE(rippled.outside, rippled.inside / 100 + 10);
     }
     EXPECT_TRUE(g_bBumpWater);
+}
+
+TEST_F(SceneRenderTest, PlantsAreDrawnWhereTheirPlacementsPutThemAndNowhereElse)
+{
+    CWorld& world = s_harness->World();
+    for (const CPlantStand& trees : world.m_Trees)
+        EXPECT_TRUE(trees.m_Plant.IsLoaded());
+    EXPECT_TRUE(world.m_Reeds.m_Plant.IsLoaded());
+    for (const CGrassField& grass : world.m_Grass)
+        EXPECT_TRUE(grass.IsLoaded());
+
+    const shots::Picture with = FrameOf(kWaterFrame, kWaterPath);
+    shots::Picture masks;
+    ASSERT_TRUE(s_harness->CaptureWaterMasks(masks));
+    const std::vector<uint8_t> plants = PlantArea(world, with.width, with.height, false);
+    shots::Picture without;
+    {
+        const ScopedHiddenPlants hidden(world);
+        without = FrameOf(kWaterFrame, kWaterPath); // the same clock: no animation step
+    }
+    // The plants, and their reflections inside the water, and nothing else.
+    const DifferenceSplit onPlants = SplitDifferences(with, without, plants);
+    const DifferenceSplit anywhere = SplitDifferences(with, without, Union(plants, WaterArea(masks)));
+    std::printf("plant area %zu px, differing inside %d, outside plants and water %d\n", Count(plants), onPlants.inside,
+                anywhere.outside);
+    EXPECT_GT(onPlants.inside, 20000);
+    EXPECT_LT(Count(plants), with.rgb.size() / 3 * 3 / 4) << "the area must say where, not everywhere";
+    EXPECT_LE(anywhere.outside, onPlants.inside / 200);
+
+    // The same clock gives the same picture, plants and all.
+    const shots::Picture again = FrameOf(kWaterFrame, kWaterPath);
+    EXPECT_LT(shots::MeanDifference(with, again), 0.5);
+}
+
+TEST_F(SceneRenderTest, TheCrownsSwayWhileTheCameraHolds)
+{
+    CWorld& world = s_harness->World();
+    const shots::Picture before = FrameOf(kWaterFrame, kWaterPath);
+    shots::Picture masks;
+    ASSERT_TRUE(s_harness->CaptureWaterMasks(masks));
+    const std::vector<uint8_t> crownsBefore = PlantArea(world, before.width, before.height, true);
+    const std::vector<uint8_t> plantsBefore = PlantArea(world, before.width, before.height, false);
+    // A second on, frame by frame, the camera where that frame put it.
+    for (uint32_t later = CAMERA_FRAME_MS; later <= 1000; later += CAMERA_FRAME_MS)
+    {
+        g_IdleThrottle.b |= 1u;
+        s_harness->RenderPathFrameLater(kWaterFrame, later);
+    }
+    shots::Picture after;
+    ASSERT_TRUE(s_harness->CaptureBackBuffer(after));
+    const std::vector<uint8_t> crowns = Union(crownsBefore, PlantArea(world, after.width, after.height, true));
+    const std::vector<uint8_t> plants = Union(plantsBefore, PlantArea(world, after.width, after.height, false));
+
+    const DifferenceSplit inCrowns = SplitDifferences(before, after, crowns);
+    const DifferenceSplit anywhere = SplitDifferences(before, after, Union(plants, WaterArea(masks)));
+    std::printf("crown area %zu px, differing inside %d, outside plants and water %d\n", Count(crowns), inCrowns.inside,
+                anywhere.outside);
+    EXPECT_GT(inCrowns.inside, 2000) << "the leaves move";
+    EXPECT_LE(anywhere.outside, inCrowns.inside / 100);
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,73 @@
 #include "src/ClassRender/win/RenderTypes.h"
 #include "tests/render/SceneHarness.h"
 #include "tests/win/FakeDirect3D.h"
+
+// Heap allocations while counting is on: every operator new, and every
+// malloc, calloc and realloc of the program's own code (the link wraps them).
+namespace {
+bool g_bCountAllocations = false;
+long g_nAllocations = 0;
+void* CountedAllocation(void* p)
+{
+    if (g_bCountAllocations)
+        ++g_nAllocations;
+    return p;
+}
+} // namespace
+
+extern "C" {
+void* __real_malloc(size_t size);
+void* __real_calloc(size_t count, size_t size);
+void* __real_realloc(void* p, size_t size);
+void* __wrap_malloc(size_t size)
+{
+    return CountedAllocation(__real_malloc(size));
+}
+void* __wrap_calloc(size_t count, size_t size)
+{
+    return CountedAllocation(__real_calloc(count, size));
+}
+void* __wrap_realloc(void* p, size_t size)
+{
+    return CountedAllocation(__real_realloc(p, size));
+}
+}
+
+void* operator new(size_t size)
+{
+    void* p = CountedAllocation(__real_malloc(size != 0 ? size : 1));
+    if (p == nullptr)
+        throw std::bad_alloc();
+    return p;
+}
+void* operator new[](size_t size)
+{
+    return operator new(size);
+}
+void* operator new(size_t size, const std::nothrow_t&) noexcept
+{
+    return CountedAllocation(__real_malloc(size != 0 ? size : 1));
+}
+void* operator new[](size_t size, const std::nothrow_t&) noexcept
+{
+    return operator new(size, std::nothrow);
+}
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, size_t) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p, size_t) noexcept
+{
+    std::free(p);
+}
 
 namespace {
 
@@ -134,7 +202,7 @@ void SpecialShots(shots::CSceneHarness& harness, ShotWriter& out, int path)
 
 // The world's own CPU time per frame: the same frames on a device that draws
 // nothing (the recording fake with recording off).
-double FrameCpuMs(int frames, int path, int* drawCalls, int* deviceCalls)
+double FrameCpuMs(int frames, int path, int* drawCalls, int* deviceCalls, long* heapAllocations)
 {
     fake3d::FakeDirect3DDevice9 device;
     device.caps.TextureOpCaps |= D3DTEXOPCAPS_BUMPENVMAP | D3DTEXOPCAPS_SELECTARG1 | D3DTEXOPCAPS_MODULATE;
@@ -157,11 +225,17 @@ double FrameCpuMs(int frames, int path, int* drawCalls, int* deviceCalls)
         for (int f = 1; f <= frames; ++f)
             harness.RenderPathFrame(f);
         perFrame = shots::ElapsedMs(start) / frames;
+        // A steady frame allocates nothing.
+        g_nAllocations = 0;
+        g_bCountAllocations = true;
+        harness.RenderPathFrame(frames + 1);
+        g_bCountAllocations = false;
+        *heapAllocations = g_nAllocations;
         // One more frame, recorded, to show how much a frame asks of a device.
         fake3d::FakeCallLog::SetRecording(true);
         device.draws.clear();
         device.ClearCalls();
-        harness.RenderPathFrame(frames + 1);
+        harness.RenderPathFrame(frames + 2);
         *drawCalls = static_cast<int>(device.draws.size());
         *deviceCalls = static_cast<int>(device.Calls().size());
     }
@@ -245,8 +319,10 @@ int main(int argc, char** argv)
             // released before the fake's own world loads
             harness.App().ReleaseScene();
             int draws = 0, calls = 0;
-            const double cpu = FrameCpuMs(benchFrames, paths[0], &draws, &calls);
+            long allocations = 0;
+            const double cpu = FrameCpuMs(benchFrames, paths[0], &draws, &calls, &allocations);
             std::printf("frame_cpu_ms=%.3f\n", cpu);
+            std::printf("frame_heap_allocs=%ld\n", allocations);
             std::printf("frame_draw_calls=%d\n", draws);
             std::printf("frame_device_calls=%d\n", calls);
             std::printf("frame_cpu_share=%.3f\n", median > 0.0 ? cpu / median : 0.0);

@@ -1,7 +1,8 @@
 // The world's passes on the recording device, with a small mesh under every
-// model name: which models each scene pass draws, in which order, with which
-// cull mode, view and world matrix; and the two water composites with their
-// stage set-ups, bump and plain.
+// model name and a small plant for every tree kind, the reeds and the grass:
+// which models each scene pass draws, in which order, with which cull mode,
+// view and world matrix; what each camera's view updates; and the two water
+// composites with their stage set-ups, bump and plain.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,12 +13,17 @@
 
 #include "data/RarWriter.h"
 #include "settings/SceneOptions.h"
+#include "src/ClassBase/AnimFile.h"
+#include "src/ClassBase/LinkAnimFile.h"
 #include "src/ClassBase/SingleObjectFile.h"
 #include "src/ClassBase/FallingLeaves.h"
 #include "src/ClassBase/ModelFade.h"
 #include "src/ClassBase/RainSplashes.h"
+#include "src/ClassBase/SkinFile.h"
+#include "src/ClassBase/TransObjFile.h"
 #include "src/ClassBase/win/World.h"
 #include "src/ClassRender/Clock.h"
+#include "src/ClassRender/IdleThrottle.h"
 #include "src/ClassRender/win/DeviceCreate.h"
 #include "tests/common/GfxTestImages.h"
 #include "tests/win/FakeDirect3D.h"
@@ -69,6 +75,51 @@ bool SameMatrix(const D3DMATRIX* a, const gfx::Mat4& b)
     return a != nullptr && std::memcmp(a, &b, sizeof(D3DMATRIX)) == 0;
 }
 
+// A one-triangle skin on one bone, a still one-bone animation and a leaf card.
+std::vector<uint8_t> PlantSkin()
+{
+    SkinData d;
+    d.boneCount = 1;
+    d.bones = {0, 0, 0};
+    d.positions = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    d.texcoords = {0, 0, 1, 0, 0, 1};
+    d.indices = {0, 1, 2};
+    return WriteSkinFile(d);
+}
+std::vector<uint8_t> PlantAnim()
+{
+    AnimData d;
+    d.boneCount = 1;
+    d.frameCount = 2;
+    d.matrices = {gfx::MatrixIdentity(), gfx::MatrixIdentity()};
+    return WriteAnimFile(d);
+}
+std::vector<uint8_t> PlantCards()
+{
+    LinkAnimData d;
+    d.cards = {gfx::MatrixIdentity()};
+    d.bones = {0};
+    return WriteLinkAnimFile(d);
+}
+
+// Where copy j of plant kind k stands (the reeds are kind 3).
+gfx::Mat4 PlantPlace(int kind, int copy)
+{
+    gfx::Mat4 m = gfx::MatrixIdentity();
+    m.m[3][0] = 1000.0f + 100.0f * kind + copy;
+    m.m[3][2] = 2000.0f + 100.0f * kind + copy;
+    return m;
+}
+constexpr int kCopies[WORLD_TREE_KINDS + 1] = {2, 1, 1, 2};
+
+std::vector<uint8_t> Placements(int kind)
+{
+    InstanceListData d;
+    for (int j = 0; j < kCopies[kind]; ++j)
+        d.placements.push_back(PlantPlace(kind, j));
+    return WriteInstanceListFile(d);
+}
+
 class WorldPassesTest : public testing::Test
 {
 protected:
@@ -87,6 +138,12 @@ protected:
             ASSERT_TRUE(writer.AddFile("leaf0" + std::to_string(k) + ".singleobject", mesh));
         ASSERT_TRUE(
             writer.AddFile("brizg.tga", gfxtest::MakeTga(4, 4, rgba, {32, false, false}), rar::PackMethod::Store));
+        ASSERT_TRUE(writer.AddFile("plant.skin", PlantSkin()));
+        ASSERT_TRUE(writer.AddFile("plant.anim", PlantAnim()));
+        ASSERT_TRUE(writer.AddFile("plant.linkanim", PlantCards()));
+        for (int kind = 0; kind <= WORLD_TREE_KINDS; ++kind)
+            ASSERT_TRUE(writer.AddFile("plants" + std::to_string(kind) + ".transobj", Placements(kind)));
+        ASSERT_TRUE(writer.AddFile("grass.transobj", Placements(0)));
         m_archiveBytes = writer.Bytes();
         const ArchiveView archive = {m_archiveBytes.data(), static_cast<uint32_t>(m_archiveBytes.size()), 0};
 
@@ -104,6 +161,23 @@ protected:
             ASSERT_EQ(world.m_FloatingLeaves[k].LoadFrom(archive, (file + ".singleobject").c_str()), 0);
             m_names[world.m_FloatingLeaves[k].m_VertexBuffer.m_pRenderBuffer] = file;
         }
+        for (int kind = 0; kind <= WORLD_TREE_KINDS; ++kind)
+        {
+            const bool reeds = kind == WORLD_TREE_KINDS;
+            const std::string list = "plants" + std::to_string(kind) + ".transobj";
+            const PlantFiles files = {
+                "plant.skin", reeds ? nullptr : "plant.linkanim", "tex.tga", "tex.tga", "plant.anim", "plant.anim"};
+            CPlantStand& stand = reeds ? world.m_Reeds : world.m_Trees[kind];
+            ASSERT_EQ(stand.LoadFrom(archive, list.c_str(), files), 0);
+            const std::string name = reeds ? "reeds" : "tree" + std::to_string(kind);
+            m_names[stand.m_Plant.m_Skin.m_Buffers.m_VertexBuffer.m_pRenderBuffer] = name;
+            m_names[stand.m_Plant.m_Leaves.m_Buffers.m_VertexBuffer.m_pRenderBuffer] = name + " leaves";
+            stand.Update(); // the first pose
+        }
+        ASSERT_EQ(world.m_Grass[wgUpper].LoadFrom(archive, "grass.transobj", "tex.tga"), 0);
+        ASSERT_EQ(world.m_Grass[wgLower].LoadFrom(archive, "grass.transobj", "tex.tga"), 0);
+        m_names[world.m_Grass[wgUpper].m_Buffers.m_VertexBuffer.m_pRenderBuffer] = "grass_up";
+        m_names[world.m_Grass[wgLower].m_Buffers.m_VertexBuffer.m_pRenderBuffer] = "grass_down";
         ASSERT_EQ(world.m_Ripples.Build(g_vCameraEye), 0);
         m_names[world.m_Ripples.m_VertexBuffer.m_pRenderBuffer] = "ring";
         m_names[world.m_QuadVertices.m_pRenderBuffer] = "screen";
@@ -121,11 +195,14 @@ protected:
         path.Start();
         path.UpdateCamera();
         WorldFillView(view, path, 0);
+        world.m_Grass[wgUpper].Update(view.mInverseView);
+        world.m_Grass[wgLower].Update(view.mInverseView);
     }
     void TearDown() override
     {
         world.ReleaseWorld();
         g_bBumpWater = false;
+        g_IdleThrottle = IdleThrottle();
     }
 
     std::string NameOf(const fake3d::FakeDrawCall& draw) const
@@ -186,31 +263,54 @@ TEST_F(WorldPassesTest, EachScenePassDrawsItsModelsInOrder)
     CCameraPath& path = world.m_Cameras[0];
     struct Step
     {
-        const char* model;
+        std::string model;
         DWORD cull;
+        float x = 0.0f, z = 0.0f; // the world matrix's translation
+    };
+    // Each tree kind's copies, then the reeds': bark, then leaves (no leaves
+    // for the reeds), each copy at its place.
+    auto plants = [](DWORD cull) {
+        std::vector<Step> steps;
+        for (int kind = 0; kind <= WORLD_TREE_KINDS; ++kind)
+            for (int j = 0; j < kCopies[kind]; ++j)
+            {
+                const gfx::Mat4 at = PlantPlace(kind, j);
+                const bool reeds = kind == WORLD_TREE_KINDS;
+                const std::string name = reeds ? "reeds" : "tree" + std::to_string(kind);
+                steps.push_back({name, cull, at.m[3][0], at.m[3][2]});
+                if (!reeds)
+                    steps.push_back({name + " leaves", cull, at.m[3][0], at.m[3][2]});
+            }
+        return steps;
+    };
+    auto join = [](std::vector<Step> a, const std::vector<Step>& b, const std::vector<Step>& c) {
+        a.insert(a.end(), b.begin(), b.end());
+        a.insert(a.end(), c.begin(), c.end());
+        return a;
     };
     struct Case
     {
         ScenePass pass;
         std::vector<Step> steps;
     } cases[] = {
-        {spPondReflection, {{"sky", D3DCULL_CCW}, {"scene_refl_lusa", D3DCULL_CCW}}},
-        {spRiverReflection, {{"sky", D3DCULL_CCW}, {"scene", D3DCULL_CCW}, {"ruslo_up", D3DCULL_CCW}}},
-        {spMain,
-         {{"sky", D3DCULL_CCW},
-          {"scene", D3DCULL_NONE},
-          {"ruslo_up", D3DCULL_CCW},
-          {"ruslo_dn", D3DCULL_CCW},
-          {"reka", D3DCULL_CCW},
-          {"water_list_0", D3DCULL_CCW},
-          {"water_list_1", D3DCULL_CCW},
-          {"water_list_2", D3DCULL_CCW},
-          {"water_list_3", D3DCULL_CCW},
-          {"water_list_4", D3DCULL_CCW},
-          {"water_list_5", D3DCULL_CCW},
-          {"water_list_6", D3DCULL_CCW},
-          {"shadow", D3DCULL_CCW},
-          {"tree_shadow", D3DCULL_CCW}}},
+        {spPondReflection, {{"sky", D3DCULL_CCW}, {"scene_refl_lusa", D3DCULL_CCW}, {"grass_up", D3DCULL_CCW}}},
+        {spRiverReflection, join({{"sky", D3DCULL_CCW}, {"scene", D3DCULL_CCW}}, plants(D3DCULL_CCW),
+                                 {{"ruslo_up", D3DCULL_CCW}, {"grass_down", D3DCULL_CCW}})},
+        {spMain, join({{"sky", D3DCULL_CCW}, {"scene", D3DCULL_NONE}}, plants(D3DCULL_NONE),
+                      {{"ruslo_up", D3DCULL_CCW},
+                       {"ruslo_dn", D3DCULL_CCW},
+                       {"reka", D3DCULL_CCW},
+                       {"water_list_0", D3DCULL_CCW},
+                       {"water_list_1", D3DCULL_CCW},
+                       {"water_list_2", D3DCULL_CCW},
+                       {"water_list_3", D3DCULL_CCW},
+                       {"water_list_4", D3DCULL_CCW},
+                       {"water_list_5", D3DCULL_CCW},
+                       {"water_list_6", D3DCULL_CCW},
+                       {"shadow", D3DCULL_CCW},
+                       {"tree_shadow", D3DCULL_CCW},
+                       {"grass_down", D3DCULL_CCW},
+                       {"grass_up", D3DCULL_CCW}})},
     };
     for (const Case& c : cases)
     {
@@ -255,11 +355,50 @@ TEST_F(WorldPassesTest, EachScenePassDrawsItsModelsInOrder)
             }
             else
             {
-                EXPECT_EQ(placed->_41, 0.0f);
-                EXPECT_EQ(placed->_43, 0.0f);
+                EXPECT_EQ(placed->_41, c.steps[i].x);
+                EXPECT_EQ(placed->_43, c.steps[i].z);
             }
         }
     }
+}
+
+TEST_F(WorldPassesTest, EachViewTurnsTheGrassToItsOwnCameraAndUpdatesTheTrees)
+{
+    auto locks = [](const CDynamicMesh& mesh) {
+        return static_cast<fake3d::FakeVertexBuffer*>(mesh.m_VertexBuffer.m_pRenderBuffer)->lockCount;
+    };
+    auto facing = [&](const gfx::Mat4& camera) {
+        // what the field's own cards give for that camera
+        const CGrassField& grass = world.m_Grass[wgLower];
+        std::vector<TexturedVertex> expected(4 * grass.m_Cards.m_nCount);
+        grass.m_Cards.Write(camera, expected.data());
+        const auto* buffer = static_cast<fake3d::FakeVertexBuffer*>(grass.m_Buffers.m_VertexBuffer.m_pRenderBuffer);
+        return std::memcmp(buffer->bytes.data(), expected.data(), expected.size() * sizeof(TexturedVertex)) == 0;
+    };
+    g_IdleThrottle.b = 1; // a frame that rewrites the plants
+
+    // One frame, one view: the reeds once, the trees and the grass per view.
+    const int reeds = locks(world.m_Reeds.m_Plant.m_Skin.m_Buffers);
+    const int trees = locks(world.m_Trees[2].m_Plant.m_Leaves.m_Buffers);
+    const int grass = locks(world.m_Grass[wgUpper].m_Buffers);
+    g_nowMs += 3 * CAMERA_FRAME_MS;
+    world.RenderFrame();
+    EXPECT_EQ(locks(world.m_Reeds.m_Plant.m_Skin.m_Buffers), reeds + 1);
+    EXPECT_EQ(locks(world.m_Trees[2].m_Plant.m_Leaves.m_Buffers), trees + 1);
+    EXPECT_EQ(locks(world.m_Grass[wgUpper].m_Buffers), grass + 1);
+    EXPECT_TRUE(facing(world.m_Frame.views[0].mInverseView));
+
+    // The two views of a cross-fade: each draws the grass turned to itself.
+    WorldFrameView turned = view;
+    turned.mInverseView = gfx::MatrixRotationY(2.0f);
+    device.BeginScene();
+    world.UpdateAndRenderView(view, world.m_pViewSurface[0]);
+    EXPECT_TRUE(facing(view.mInverseView));
+    world.UpdateAndRenderView(turned, world.m_pViewSurface[1]);
+    EXPECT_TRUE(facing(turned.mInverseView));
+    device.EndScene();
+    EXPECT_EQ(locks(world.m_Trees[2].m_Plant.m_Leaves.m_Buffers), trees + 3);
+    EXPECT_EQ(locks(world.m_Reeds.m_Plant.m_Skin.m_Buffers), reeds + 1);
 }
 
 TEST_F(WorldPassesTest, WaterCompositesSetUpTheirStagesBumpAndPlain)
@@ -349,22 +488,28 @@ TEST_F(WorldPassesTest, EffectsDrawInTheirPassesWithTheirStates)
         ScenePass pass;
         std::vector<std::string> names;
     } cases[] = {
-        {spPondReflection, join({"sky", "scene_refl_lusa"}, leaves)},
-        {spRiverReflection, {"sky", "scene", "ruslo_up"}},
+        {spPondReflection, join(join({"sky", "scene_refl_lusa"}, leaves), {"grass_up"})},
+        {spRiverReflection, {"sky", "scene", "ruslo_up", "grass_down"}},
         {spMain, join(join({"sky", "scene", "ruslo_up", "ruslo_dn", "reka", "water_list_0", "water_list_1",
                             "water_list_2", "water_list_3", "water_list_4", "water_list_5", "water_list_6", "shadow",
                             "tree_shadow", "spray A", "spray B"},
                            leaves),
-                      {"brizg", "brizg", "rain"})},
+                      {"brizg", "brizg", "rain", "grass_down", "grass_up"})},
     };
     for (const Case& c : cases)
     {
         SCOPED_TRACE(testing::Message() << "pass " << c.pass);
         ClearTextureStageCache();
         const std::vector<fake3d::FakeDrawCall> draws = DrawsOf([&] { world.DrawScene(view, c.pass); });
+        // The plants have their own test.
         std::vector<std::string> names;
         for (const fake3d::FakeDrawCall& d : draws)
-            names.push_back(NameOf(d));
+        {
+            const std::string name = NameOf(d);
+            if (name.rfind("tree", 0) != 0 || name == "tree_shadow")
+                if (name != "reeds")
+                    names.push_back(name);
+        }
         ASSERT_EQ(names, c.names);
         int leaf = 0, splash = 0;
         for (const fake3d::FakeDrawCall& d : draws)

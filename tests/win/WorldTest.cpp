@@ -79,9 +79,9 @@ TEST_F(WorldTest, RenderInitWithoutSceneFilesLogsEveryStepInOrderAndKeepsGoing)
                 else if (line.find(" - ok") != std::string::npos || line.rfind("bump ", 0) == 0 || line == "64 x 48")
                     seen.push_back(line);
             }
-            std::vector<std::string> expected = {
-                "64 x 48", "RenderInit() - ok", "601", "602", "603", "604", "605", "606", "608", "609", "610", "616",
-                "622"};
+            std::vector<std::string> expected = {"64 x 48", "RenderInit() - ok"};
+            for (int k : {601, 602, 603, 604, 605, 606, 608, 609, 610, 611, 612, 616, 619, 620, 622})
+                expected.push_back(std::to_string(k));
             for (int k = 625; k <= 631; ++k)
                 expected.push_back(std::to_string(k));
             expected.push_back("objects load - ok");

@@ -97,6 +97,19 @@ int CModel::LoadFrom(const ArchiveView& archive, const char* fileName)
     return 0;
 }
 
+void SetSingleTextureStages(DWORD op)
+{
+    SetTextureStageStateCached(0, D3DTSS_RESULTARG, D3DTA_CURRENT);
+    SetTextureStageStateCached(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    SetTextureStageStateCached(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
+    SetTextureStageStateCached(0, D3DTSS_COLOROP, op);
+    SetTextureStageStateCached(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    SetTextureStageStateCached(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
+    SetTextureStageStateCached(0, D3DTSS_ALPHAOP, op);
+    SetTextureStageStateCached(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    SetTextureStageStateCached(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+}
+
 void CModel::Render(const D3DMATRIX& world, float fade, bool alphaTest)
 {
     Draw(world, ModelFadeFactor(m_dwColor, fade, false), D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, alphaTest, true);
@@ -121,15 +134,7 @@ void CModel::Draw(const D3DMATRIX& world, DWORD factor, DWORD srcBlend, DWORD de
         m_FaceBuffer.m_pRenderBuffer == nullptr)
         return;
 
-    SetTextureStageStateCached(0, D3DTSS_RESULTARG, D3DTA_CURRENT);
-    SetTextureStageStateCached(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    SetTextureStageStateCached(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
-    SetTextureStageStateCached(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    SetTextureStageStateCached(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    SetTextureStageStateCached(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
-    SetTextureStageStateCached(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    SetTextureStageStateCached(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    SetTextureStageStateCached(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    SetSingleTextureStages(D3DTOP_MODULATE);
 
     device->SetRenderState(D3DRS_TEXTUREFACTOR, factor);
     device->SetRenderState(D3DRS_ALPHATESTENABLE, alphaTest ? TRUE : FALSE);

@@ -19,6 +19,12 @@ struct ModelMaterial
 
 constexpr DWORD MODEL_COLOR_WHITE = 0xFFFFFFFF;
 
+// Stage 0 colour and alpha: `op` of the texture (argument 1) and the texture
+// factor (argument 2); stage 1 off (through the stage cache). Models and
+// skins draw with D3DTOP_MODULATE, leaf and grass cards with the texture
+// alone (D3DTOP_SELECTARG1).
+void SetSingleTextureStages(DWORD op);
+
 class CModel
 {
 public:

@@ -34,7 +34,8 @@ HRESULT CWorld::RenderFrame()
     m_LeafFall.Advance(m_Frame.fFrameTime);
     m_Sprays[0].Advance(m_Frame.fFrameTime, SCENE_FALL_A_DEPTH);
     m_Sprays[1].Advance(m_Frame.fFrameTime, SCENE_FALL_B_DEPTH);
-    // The ducks and the reeds advance here once they exist.
+    // The ducks advance here once they exist.
+    m_Reeds.Update();
 
     device->BeginScene();
     if (m_Frame.nViews == 2)
@@ -69,8 +70,11 @@ void CWorld::UpdateAndRenderView(const WorldFrameView& view, IDirect3DSurface9* 
     // A blended frame moves the rings once per camera.
     if (m_Frame.nRings != 0)
         m_Ripples.Advance(m_Frame.nRings, m_Frame.fFrameTime, g_vCameraEye);
-    // The grass turned to this camera and the trees' animation update here
-    // once they exist.
+    // Each camera sees the grass turned to itself.
+    m_Grass[wgUpper].Update(view.mInverseView);
+    m_Grass[wgLower].Update(view.mInverseView);
+    for (CPlantStand& trees : m_Trees)
+        trees.Update();
     RenderView(view, target);
 }
 
@@ -149,12 +153,14 @@ void CWorld::DrawScene(const WorldFrameView& view, ScenePass pass)
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
         m_LeafFall.Draw();
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-        // The upper grass draws here once it exists.
+        m_Grass[wgUpper].Render();
         return;
     }
 
     m_Models[wmScene].Render(g_mIdentity, 1.0f, true);
-    // Trees and reeds draw here once they exist.
+    for (CPlantStand& trees : m_Trees)
+        trees.Render();
+    m_Reeds.Render();
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
 
     if (pass == spMain)
@@ -194,7 +200,8 @@ void CWorld::DrawScene(const WorldFrameView& view, ScenePass pass)
         m_LeafFall.Draw();
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
         DrawRainSplashes(view);
-        // Then the lower and upper grass.
+        m_Grass[wgLower].Render();
+        m_Grass[wgUpper].Render();
         return;
     }
 
@@ -205,5 +212,5 @@ void CWorld::DrawScene(const WorldFrameView& view, ScenePass pass)
     device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
     SetAlphaBlend(device);
     m_Models[wmRiverBedUp].Render(g_mIdentity, 1.0f, true);
-    // Then the lower grass.
+    m_Grass[wgLower].Render();
 }

@@ -23,6 +23,33 @@ const D3DMATRIX g_mIdentity = {{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}
             LOG_FAILURE(code); \
     } while (0)
 
+namespace {
+
+// Kinds 0 and 1 show the same tree, each from objects of its own.
+const PlantFiles kTree02 = {"tree02.skin",  "tree02.linkanim",  "bark02.tga",
+                            "Leaves02.tga", "tree02_stay.anim", "tree02_wind.anim"};
+const PlantFiles kTree03 = {"tree03.skin",  "tree03.linkanim",  "bark03.tga",
+                            "Leaves03.tga", "tree03_stay.anim", "tree03_wind.anim"};
+const PlantFiles* const kTreeFiles[WORLD_TREE_KINDS] = {&kTree02, &kTree02, &kTree03};
+const char* const kTreePlacements[WORLD_TREE_KINDS] = {"tree01.transobj", "tree02.transobj", "tree03.transobj"};
+// The reeds take their one animation as both; they carry no leaves.
+const PlantFiles kReedFiles = {"kamish.skin", nullptr, "kamish.tga", nullptr, "kamish_stay.anim", "kamish_stay.anim"};
+
+// Every kind is loaded; the first failure's status is the step's.
+int LoadTrees(CPlantStand (&trees)[WORLD_TREE_KINDS], const ArchiveView& archive)
+{
+    int status = 0;
+    for (int k = 0; k < WORLD_TREE_KINDS; ++k)
+    {
+        const int kind = trees[k].LoadFrom(archive, kTreePlacements[k], *kTreeFiles[k]);
+        if (status == 0)
+            status = kind;
+    }
+    return status;
+}
+
+} // namespace
+
 CWorld::CWorld() = default;
 
 CWorld::~CWorld()
@@ -52,9 +79,13 @@ HRESULT CWorld::RenderInit()
     WORLD_STEP(608, m_Models[wmShadow].Load("shadow.singleobject"));
     WORLD_STEP(609, m_Models[wmTreeShadow].Load("tree_shadow.singleobject"));
     WORLD_STEP(610, m_Models[wmRiver].Load("reka.singleobject"));
+    WORLD_STEP(611, LoadTrees(m_Trees, archive));
+    WORLD_STEP(612, m_Reeds.LoadFrom(archive, "kamish.transobj", kReedFiles));
     WORLD_STEP(616, m_CollisionFaces.LoadFrom(archive, "coll.collface"));
     WORLD_STEP(617, m_Rain.Build(static_cast<uint32_t>(rainDrops)));
     WORLD_STEP(618, m_LeafFall.Build(archive, static_cast<uint32_t>(leaves)));
+    WORLD_STEP(619, m_Grass[wgUpper].LoadFrom(archive, "grass_up.transobj", "grass.tga"));
+    WORLD_STEP(620, m_Grass[wgLower].LoadFrom(archive, "grass_down.transobj", "grass.tga"));
     WORLD_STEP(622, m_Models[wmSplash].Load("brizg.singleobject"));
     WORLD_STEP(623, m_Sprays[0].Build(archive));
     WORLD_STEP(624, m_Sprays[1].Build(archive));
@@ -135,9 +166,14 @@ void CWorld::ReleaseWorld()
 {
     for (CWaterfallSpray& spray : m_Sprays)
         spray.Release();
+    m_Grass[wgLower].Release();
+    m_Grass[wgUpper].Release();
     m_Ripples.Release();
     for (CModel& m : m_Models)
         m.Release();
+    for (CPlantStand& t : m_Trees)
+        t.Release();
+    m_Reeds.Release();
     m_CollisionFaces.Release();
     // The rain's buffers and the leaf models go too: a device object left
     // here would outlive the device.

@@ -11,8 +11,10 @@
 #include "src/ClassBase/RainSplashes.h"
 #include "src/ClassBase/SceneConstants.h"
 #include "src/ClassBase/WorldFrame.h"
+#include "src/ClassBase/win/GrassField.h"
 #include "src/ClassBase/win/LeafFall.h"
 #include "src/ClassBase/win/Model.h"
+#include "src/ClassBase/win/PlantStand.h"
 #include "src/ClassBase/win/Rain.h"
 #include "src/ClassBase/win/RippleField.h"
 #include "src/ClassBase/win/WaterfallSpray.h"
@@ -32,6 +34,15 @@ enum WorldModel
     wmSplash,
     WORLD_MODELS
 };
+
+// The grass fields: up on the terraces and slopes, down by the river.
+enum WorldGrass
+{
+    wgUpper,
+    wgLower,
+    WORLD_GRASS_FIELDS
+};
+constexpr int WORLD_TREE_KINDS = 3;
 
 // Bump environment mapping is possible on this device (three stages).
 extern bool g_bBumpWater;
@@ -59,10 +70,13 @@ public:
     CModel m_Models[WORLD_MODELS];
     RainSplashes m_SplashPool;
     CModel m_FloatingLeaves[WORLD_FLOATING_LEAVES];
+    CGrassField m_Grass[WORLD_GRASS_FIELDS];
     CRippleField m_Ripples;
-    CRain m_Rain;                // holds the rain drop count
+    CRain m_Rain; // holds the rain drop count
+    CPlantStand m_Trees[WORLD_TREE_KINDS];
     CLeafFall m_LeafFall;        // holds the falling-leaf count
     CWaterfallSpray m_Sprays[2]; // at fall A and fall B
+    CPlantStand m_Reeds;
     ObjectTrajectory m_DuckTrajectory;
     IDirect3DTexture9* m_pBumpTextures[WORLD_BUMP_TEXTURES] = {};
     CCameraSwitch m_Switch;
@@ -99,8 +113,8 @@ public:
     void InitBumpWater();
     // Fixed states, the five targets, the screen quad, the splash pool.
     void CreateRenderTargets();
-    // Everything one camera's picture needs, in order: the rings (and the
-    // plants facing this camera) advanced, then RenderView.
+    // Everything one camera's picture needs, in order: the rings advanced,
+    // the grass turned to this camera, the trees updated, then RenderView.
     void UpdateAndRenderView(const WorldFrameView& view, IDirect3DSurface9* target);
     // The scene of one camera into one target, with reflections and water.
     void RenderView(const WorldFrameView& view, IDirect3DSurface9* target);
