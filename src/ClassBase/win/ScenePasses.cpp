@@ -34,7 +34,8 @@ HRESULT CWorld::RenderFrame()
     m_LeafFall.Advance(m_Frame.fFrameTime);
     m_Sprays[0].Advance(m_Frame.fFrameTime, SCENE_FALL_A_DEPTH);
     m_Sprays[1].Advance(m_Frame.fFrameTime, SCENE_FALL_B_DEPTH);
-    // The ducks advance here once they exist.
+    for (CDuck& duck : m_Ducks)
+        duck.Advance();
     m_Reeds.Update();
 
     device->BeginScene();
@@ -165,7 +166,7 @@ void CWorld::DrawScene(const WorldFrameView& view, ScenePass pass)
 
     if (pass == spMain)
     {
-        // Ducks draw here once they exist.
+        RenderDucks(m_Ducks, m_DuckTrajectory, m_Frame.dwNow, 1.0f);
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
         m_Models[wmRiverBedUp].Render(g_mIdentity, 1.0f, true);
         m_Models[wmRiverBedDown].Render(g_mIdentity, 1.0f, true);
@@ -208,7 +209,7 @@ void CWorld::DrawScene(const WorldFrameView& view, ScenePass pass)
     // River reflection.
     device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
     SetAlphaBlend(device);
-    // Ducks (faded to 0.4) draw here once they exist.
+    RenderDucks(m_Ducks, m_DuckTrajectory, m_Frame.dwNow, 0.4f);
     device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
     SetAlphaBlend(device);
     m_Models[wmRiverBedUp].Render(g_mIdentity, 1.0f, true);

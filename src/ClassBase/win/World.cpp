@@ -81,6 +81,9 @@ HRESULT CWorld::RenderInit()
     WORLD_STEP(610, m_Models[wmRiver].Load("reka.singleobject"));
     WORLD_STEP(611, LoadTrees(m_Trees, archive));
     WORLD_STEP(612, m_Reeds.LoadFrom(archive, "kamish.transobj", kReedFiles));
+    // A duck that fails to load is not reported: it draws nothing or stays still.
+    for (CDuck& duck : m_Ducks)
+        duck.Load(archive);
     WORLD_STEP(616, m_CollisionFaces.LoadFrom(archive, "coll.collface"));
     WORLD_STEP(617, m_Rain.Build(static_cast<uint32_t>(rainDrops)));
     WORLD_STEP(618, m_LeafFall.Build(archive, static_cast<uint32_t>(leaves)));
@@ -174,6 +177,8 @@ void CWorld::ReleaseWorld()
     for (CPlantStand& t : m_Trees)
         t.Release();
     m_Reeds.Release();
+    for (CDuck& duck : m_Ducks)
+        duck.Release();
     m_CollisionFaces.Release();
     // The rain's buffers and the leaf models go too: a device object left
     // here would outlive the device.

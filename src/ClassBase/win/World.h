@@ -1,7 +1,7 @@
 // Windows layer: the scene. Owns every mesh, camera path, render target and
 // water texture, and is the one place that knows the order in which they are
-// loaded, advanced and drawn. Objects of later parts of the scene (trees,
-// reeds, ducks, sound) join with their own classes.
+// loaded, advanced and drawn. Objects of later parts of the scene (sound)
+// join with their own classes.
 #pragma once
 #include <windows.h>
 #include <d3d9.h>
@@ -11,6 +11,7 @@
 #include "src/ClassBase/RainSplashes.h"
 #include "src/ClassBase/SceneConstants.h"
 #include "src/ClassBase/WorldFrame.h"
+#include "src/ClassBase/win/Duck.h"
 #include "src/ClassBase/win/GrassField.h"
 #include "src/ClassBase/win/LeafFall.h"
 #include "src/ClassBase/win/Model.h"
@@ -77,6 +78,7 @@ public:
     CLeafFall m_LeafFall;        // holds the falling-leaf count
     CWaterfallSpray m_Sprays[2]; // at fall A and fall B
     CPlantStand m_Reeds;
+    CDuck m_Ducks[WORLD_DUCKS];
     ObjectTrajectory m_DuckTrajectory;
     IDirect3DTexture9* m_pBumpTextures[WORLD_BUMP_TEXTURES] = {};
     CCameraSwitch m_Switch;
