@@ -16,6 +16,7 @@
 #include "src/ClassRender/CrtRandom.h"
 #include "src/ClassRender/Log.h"
 #include "src/ClassRender/win/DeviceCreate.h"
+#include "tests/common/ScopedParticleOptions.h"
 #include "tests/win/FakeDirect3D.h"
 #include "tests/win/TestSupport.h"
 #include "tests/win/WorldTestScope.h"
@@ -199,34 +200,7 @@ TEST_F(WorldTest, ReflectionOptionDecidesTheTargetsOfAView)
     world.ReleaseWorld();
 }
 
-namespace {
-
-// Rain and leaves switched and set to a strength for one scope.
-class ScopedParticleOptions
-{
-public:
-    ScopedParticleOptions(uint8_t enable, int32_t strength)
-        : m_rain(RainEnable), m_leaves(LeafeEnable), m_rainStrength(RainStrenght), m_leafStrength(LeafeStrenght)
-    {
-        RainEnable = LeafeEnable = enable;
-        RainStrenght = LeafeStrenght = strength;
-    }
-    ~ScopedParticleOptions()
-    {
-        RainEnable = m_rain;
-        LeafeEnable = m_leaves;
-        RainStrenght = m_rainStrength;
-        LeafeStrenght = m_leafStrength;
-    }
-    ScopedParticleOptions(const ScopedParticleOptions&) = delete;
-    ScopedParticleOptions& operator=(const ScopedParticleOptions&) = delete;
-
-private:
-    uint8_t m_rain, m_leaves;
-    int32_t m_rainStrength, m_leafStrength;
-};
-
-} // namespace
+using testsupport::ScopedParticleOptions;
 
 TEST_F(WorldTest, RainAndLeafCountsLiveInTheirObjects)
 {
