@@ -42,6 +42,10 @@ constexpr ScenePoint SCENE_FALL_A = {320.5f, 92.6f, 620.2f};
 constexpr ScenePoint SCENE_FALL_B = {314.3f, 112.0f, -588.8f};
 constexpr ScenePoint SCENE_FOAM_A = {315.5f, 41.0f, 618.7f};
 constexpr ScenePoint SCENE_FOAM_B = {315.5f, 41.0f, -589.5f};
+// How far each fall's spray drops below its point before it bounces off the
+// pool: to about 42, a little above the water.
+constexpr float SCENE_FALL_A_DEPTH = 50.0f;
+constexpr float SCENE_FALL_B_DEPTH = 70.0f;
 
 // The rain counts x in [-46, 177) as river and lands there at the river
 // level; everywhere else it lands at the pool level.
@@ -49,6 +53,15 @@ constexpr float SCENE_RAIN_RIVER_X0 = -46.0f;
 constexpr float SCENE_RAIN_RIVER_X1 = 177.0f;
 constexpr float SCENE_RAIN_RIVER_LEVEL = 15.2f;
 constexpr float SCENE_RAIN_POOL_LEVEL = 37.4f;
+
+// The level a rain drop or splash at x lands on.
+constexpr float SceneRainLevel(float x)
+{
+    return x >= SCENE_RAIN_RIVER_X0 && x < SCENE_RAIN_RIVER_X1 ? SCENE_RAIN_RIVER_LEVEL : SCENE_RAIN_POOL_LEVEL;
+}
+
+// Falling leaves stop falling at this height, wherever they are.
+constexpr float SCENE_LEAF_REST_Y = 40.0f;
 
 // Water bump maps: the strength of the bump matrix and the tiling of the
 // map over the screen, for the pond and the river.

@@ -59,6 +59,8 @@ void WorldFillView(WorldFrameView& view, const CCameraPath& path, int pathIndex)
         view.mSkyView[pass] = path.SkyView(static_cast<ScenePass>(pass));
     }
     view.mInverseView = path.m_mInverseView;
+    if (!path.CurrentEye(view.vEye))
+        view.vEye = {0.0f, 0.0f, 0.0f};
 
     // Each reading is its own, in the order the passes used to take them.
     view.fRiverFlow = WorldRiverFlow(ClockReadMs());

@@ -32,6 +32,7 @@ struct WorldFrameView
     gfx::Mat4 mView[WORLD_SCENE_PASSES] = {};    // by ScenePass
     gfx::Mat4 mSkyView[WORLD_SCENE_PASSES] = {}; // the same without translation
     gfx::Mat4 mInverseView = {};                 // the camera's world matrix
+    gfx::Vec3 vEye = {};                         // the path's eye; rain splashes land round it
     float fRiverFlow = 0.0f;                     // river texture offset along v
     float fLeafX[WORLD_FLOATING_LEAVES] = {};    // floating leaf drift
     float fLeafZ[WORLD_FLOATING_LEAVES] = {};

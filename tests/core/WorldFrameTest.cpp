@@ -85,8 +85,10 @@ TEST_F(WorldFrameTest, OneViewCarriesThePathsMatricesAndTheFrameSums)
         EXPECT_TRUE(SameMatrix(v.mView[pass], m_paths[3].View(pass))) << pass;
         EXPECT_TRUE(SameMatrix(v.mSkyView[pass], m_paths[3].SkyView(pass))) << pass;
     }
-    // the sound hears from the eye before this frame's step
+    // the sound hears from the eye before this frame's step; the view
+    // carries the eye of its frame (the splashes land round it)
     EXPECT_FLOAT_EQ(m_frame.vSoundEye.x, 300.0f);
+    EXPECT_FLOAT_EQ(v.vEye.x, 310.0f);
 
     g_nowMs += 16;
     m_builder.Build(m_frame, m_paths, m_cameras, true, 0);

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <regex>
 #include <string>
 #include <vector>
@@ -11,8 +13,10 @@
 #include "settings/SceneOptions.h"
 #include "src/ClassBase/win/World.h"
 #include "src/ClassRender/Clock.h"
+#include "src/ClassRender/CrtRandom.h"
 #include "src/ClassRender/Log.h"
 #include "src/ClassRender/win/DeviceCreate.h"
+#include "tests/common/ScopedParticleOptions.h"
 #include "tests/win/FakeDirect3D.h"
 #include "tests/win/TestSupport.h"
 #include "tests/win/WorldTestScope.h"
@@ -193,5 +197,70 @@ TEST_F(WorldTest, ReflectionOptionDecidesTheTargetsOfAView)
         EXPECT_EQ(targets, c.targets) << int(c.option);
     }
     WaterReflection = saved;
+    world.ReleaseWorld();
+}
+
+using testsupport::ScopedParticleOptions;
+
+TEST_F(WorldTest, RainAndLeafCountsLiveInTheirObjects)
+{
+    struct Case
+    {
+        uint8_t enable;
+        int32_t strength;
+        uint32_t count;
+    } cases[] = {{1, 50, 500}, {1, 0, 0}, {0, 80, 0}, {1, 150, 1000}, {1, -5, 1000}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << int(c.enable) << " " << c.strength);
+        const ScopedParticleOptions options(c.enable, c.strength);
+        std::remove(log.Path().c_str());
+        CWorld world;
+        ASSERT_EQ(world.RenderInit(), 0);
+        EXPECT_EQ(world.m_Rain.Count(), c.count);
+        EXPECT_EQ(world.m_LeafFall.Count(), c.count);
+        // Buffers only for drops: a count of 0 makes none and logs nothing.
+        EXPECT_EQ(world.m_Rain.m_VertexBuffer.m_pRenderBuffer != nullptr, c.count != 0);
+        if (c.count != 0)
+            EXPECT_EQ(world.m_Rain.m_VertexBuffer.m_nCount, 3 * c.count);
+        EXPECT_EQ(log.Text().find("m_nCount==0"), std::string::npos);
+        EXPECT_EQ(log.Text().find("617 "), std::string::npos);
+        // The water's rings follow the rain's own count.
+        world.RenderFrame();
+        EXPECT_EQ(world.m_Frame.nRings, static_cast<int>(c.count / 3));
+        world.ReleaseWorld();
+        EXPECT_EQ(device.OutstandingReferences(), 0u);
+    }
+}
+
+TEST_F(WorldTest, AFrameAdvancesRainLeavesAndSpraysInThatOrder)
+{
+    const ScopedParticleOptions options(1, 30);
+    CWorld world;
+    ASSERT_EQ(world.RenderInit(), 0);
+    for (CCameraPath& path : world.m_Cameras)
+        FillPath(path, 1000, 0.0f);
+    world.m_Switch.m_nCamera = 0;
+    world.m_Cameras[0].Start();
+    ASSERT_NE(world.m_Rain.Count(), 0u);
+    ASSERT_NE(world.m_LeafFall.Count(), 0u);
+
+    // The same objects advanced by hand, in the order of their draws.
+    auto rain = std::make_unique<RainDrops>(world.m_Rain.m_Drops);
+    auto leaves = std::make_unique<FallingLeaves>(world.m_LeafFall.m_Leaves);
+    auto sprayA = std::make_unique<SprayParticles>(world.m_Sprays[0].m_Particles);
+    auto sprayB = std::make_unique<SprayParticles>(world.m_Sprays[1].m_Particles);
+    const uint32_t state = CrtRandState();
+    rain->Advance(0.1f, nullptr); // the first frame runs with 0.1 s
+    leaves->Advance(0.1f);
+    sprayA->Advance(0.1f, 50.0f, nullptr);
+    sprayB->Advance(0.1f, 70.0f, nullptr);
+    CrtRandSetState(state);
+
+    world.RenderFrame();
+    EXPECT_EQ(std::memcmp(rain.get(), &world.m_Rain.m_Drops, sizeof(RainDrops)), 0);
+    EXPECT_EQ(std::memcmp(leaves.get(), &world.m_LeafFall.m_Leaves, sizeof(FallingLeaves)), 0);
+    EXPECT_EQ(std::memcmp(sprayA.get(), &world.m_Sprays[0].m_Particles, sizeof(SprayParticles)), 0);
+    EXPECT_EQ(std::memcmp(sprayB.get(), &world.m_Sprays[1].m_Particles, sizeof(SprayParticles)), 0);
     world.ReleaseWorld();
 }

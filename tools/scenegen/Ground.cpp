@@ -58,7 +58,7 @@ void BuildGroundModels(SceneContent& s)
             mat = Fbm2(cx / 90, cz / 90, 2, 31) > 0.15f ? mMeadow : mGrass;
         // The scenery's ground is wound to face down: the main pass draws it
         // without culling, and the mirrored views look at it from below.
-        const auto v = gScene.Three(t);
+        const auto v = gScene.Corners(t);
         scene.Tri(mat, v[0], v[2], v[1]);
         // What the pools can mirror: ground above their plane, not too far off.
         float nearPool = 1e9f;
@@ -66,7 +66,7 @@ void BuildGroundModels(SceneContent& s)
             nearPool = std::min(nearPool, std::hypot(cx - p.cx, cz - p.cz));
         if (std::min({a.y, b.y, c.y}) > kPoolY - 0.5f && pd > -1 && nearPool < 650)
         {
-            const auto r = gRefl.Three(t);
+            const auto r = gRefl.Corners(t);
             refl.Tri(mat, r[0], r[2], r[1]);
         }
     });

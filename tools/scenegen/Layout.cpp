@@ -63,41 +63,57 @@ float Fbm2(float x, float z, int octaves, uint32_t seed)
     return sum / norm;
 }
 
-const std::vector<PoolEllipse>& PoolShapes()
+const std::vector<PoolShape>& PoolShapes()
 {
-    // Each ring region centre lies well inside one of these; the shapes keep
-    // a rock rim between pool and river.
-    static const std::vector<PoolEllipse> p = {
-        {296, -588, 26, 38},  {252, -535, 44, 52}, // waterfall B and its neighbour
-        {276, -166, 42, 54},  {246, 6, 40, 58},    {240, 150, 36, 40},   {296, 618, 28, 40},
-        {262, 640, 30, 34}, // waterfall A
-        {168, 742, 48, 44},   {168, -786, 40, 34}, {130, -1040, 58, 54}, {-252, -622, 66, 78},
-        {-132, -345, 44, 54}, {-126, 0, 48, 64},   {-137, 200, 38, 44},  {-166, 552, 44, 50},
+    // One pool for each pond ring region (the saver's table), filling most of
+    // its square so the rain rings land on water; pools whose region reaches
+    // into the river band stop a rock rim short of it. The falls have pools
+    // of their own at their feet.
+    static const std::vector<PoolShape> p = {
+        {257, -532, 75, 93, 3.5f},    // fall B pours into its south-east corner
+        {290, 624, 34, 38, 2.5f},     // under fall A
+        {274, -170, 75, 68, 3.5f},    //
+        {249, 9, 66, 86, 3.8f},       // east of the river
+        {216, 156, 34, 34, 3.5f},     //
+        {160, 742, 78, 76, 3.3f},     // north, by the river's end
+        {154, -784, 49, 48, 3.5f},    // south, by the river's end
+        {124, -1044, 84, 84, 3.5f},   //
+        {-254, -624, 123, 123, 3.4f}, // at the foot of the west slope
+        {-119, -347, 67, 72, 3.5f},   // west of the river
+        {-117, 0, 66, 98, 3.8f},      //
+        {-118, 203, 45, 41, 3.5f},    //
+        {-157, 552, 62, 63, 3.5f},    //
     };
     return p;
+}
+
+float ShapeDistance(const PoolShape& p, float x, float z)
+{
+    const float dx = std::fabs(x - p.cx) / p.rx, dz = std::fabs(z - p.cz) / p.rz;
+    float q = std::pow(std::pow(dx, p.power) + std::pow(dz, p.power), 1.0f / p.power);
+    // A ragged rock edge rather than a drawn curve: a few units in and out.
+    const float r = std::min(p.rx, p.rz);
+    q += 0.1f * Fbm2(x / 55.0f, z / 55.0f, 2, 37) * std::min(1.0f, 30.0f / r);
+    return (q - 1.0f) * r;
 }
 
 float PoolDistance(float x, float z)
 {
     float best = 1e9f;
     for (const auto& e : PoolShapes())
-    {
-        float dx = (x - e.cx) / e.rx, dz = (z - e.cz) / e.rz;
-        float q = std::sqrt(dx * dx + dz * dz);
-        best = std::min(best, (q - 1.0f) * std::min(e.rx, e.rz));
-    }
+        best = std::min(best, ShapeDistance(e, x, z));
     return best;
 }
 
 void RiverEdges(float z, float& west, float& east)
 {
-    // Control points (z, west, east), eased between; the valley part fills the
-    // rain's river band, the ends bend away past the southern and northern pools.
+    // Control points (z, west, east), eased between. The water stays inside
+    // the rain's river band everywhere: it fills the band along the valley
+    // with steep banks at its edges, and narrows at both ends, where the
+    // pools by its end sit in the band beside it.
     static const float pts[][3] = {
-        {-1800, -470, -330}, {-1300, -350, -220}, {-1000, -250, -110}, {-860, -170, -10}, {-760, -104, 92},
-        {-680, -66, 190},    {-560, -64, 194},    {-420, -60, 192},    {-260, -66, 194},  {-100, -62, 191},
-        {40, -60, 190},      {200, -64, 192},     {360, -61, 194},     {500, -63, 192},   {610, -60, 190},
-        {690, -44, 112},     {780, -70, 80},      {1000, -120, 30},    {1400, -180, -40}, {1800, -240, -100},
+        {-1800, -46, 24}, {-1150, -46, 24}, {-850, -46, 28}, {-740, -46, 88},
+        {-680, -46, 177}, {615, -46, 177},  {675, -46, 62},  {1800, -46, 60},
     };
     const int n = sizeof pts / sizeof pts[0];
     if (z <= pts[0][0])
@@ -125,14 +141,16 @@ float RiverDistance(float x, float z)
 {
     float w, e;
     RiverEdges(z, w, e);
-    if (x > w && x < e)
+    if (x >= w && x < e)
         return -std::min(x - w, e - x);
-    return x <= w ? w - x : x - e;
+    return x < w ? w - x : x - e;
 }
 
 float EastCliffX(float z)
 {
-    float base = 345.0f + 25.0f * Fbm2(z / 260.0f, 3.1f, 3, 7);
+    // Far enough east that the leaves blown off the trees above it land on
+    // the terrace in front of it.
+    float base = 470.0f + 16.0f * Fbm2(z / 260.0f, 3.1f, 3, 7);
     // The falls come over the edge right at their points.
     float a = Smooth(90, 30, std::fabs(z - kFallA.z));
     float b = Smooth(90, 30, std::fabs(z - kFallB.z));
@@ -155,27 +173,30 @@ namespace {
 // The valley without the pool basins and the river bed.
 float BaseHeight(float x, float z)
 {
-    const float e = std::max(0.0f, RiverDistance(x, z));
-    float h = kRiverY + 30.0f * Smooth(0, 45, e) + 4.0f * Fbm2(x / 140.0f, z / 140.0f, 3, 1) * Smooth(20, 60, e);
+    // Terraces on both banks, nearly flat; inside the river band, where the
+    // river is narrower than it (at its ends), a bank slopes down to it.
+    const float terrace = kTerraceY + 0.22f * Fbm2(x / 90.0f, z / 90.0f, 3, 1);
+    float h = terrace;
+    if (x >= kRainRiverX0 && x < kRainRiverX1)
+        h = Mix(kRiverY + 0.5f, terrace, Smooth(0, 18, std::max(0.0f, RiverDistance(x, z))));
 
-    // East: terrace, the cliff, then the hills.
+    // East: the cliff, then the hills.
     const float cx = EastCliffX(z);
     const float top = EastCliffTop(z);
-    const float terrace = h;
     float cliff = Mix(terrace, top, Smooth(cx - 3.5f, cx + 3.0f, x));
     cliff += std::max(0.0f, x - cx - 20) * 0.22f * (1.0f + 0.4f * Fbm2(x / 200, z / 200, 2, 5));
     cliff += 6.0f * Fbm2(x / 60.0f, z / 60.0f, 3, 11) * Smooth(cx, cx + 30, x);
     if (x > cx - 10)
         h = std::max(h, cliff);
 
-    // West: a rising wooded slope.
-    const float wx = -300.0f + 25.0f * Fbm2(z / 280.0f, 1.3f, 3, 13);
-    float west = terrace + 60.0f * Smooth(wx + 20, wx - 90, x) + std::max(0.0f, wx - 90 - x) * 0.12f;
-    west += 8.0f * Fbm2(x / 90.0f, z / 90.0f, 3, 17) * Smooth(wx + 20, wx - 60, x);
+    // West: a rising wooded slope behind the terrace.
+    const float wx = -325.0f + 12.0f * Fbm2(z / 280.0f, 1.3f, 3, 13);
+    float west = terrace + 60.0f * Smooth(wx, wx - 110, x) + std::max(0.0f, wx - 110 - x) * 0.12f;
+    west += 8.0f * Fbm2(x / 90.0f, z / 90.0f, 3, 17) * Smooth(wx, wx - 60, x);
     h = std::max(h, west);
 
     // Far ends rise gently so the valley closes in the fog.
-    h += 25.0f * Smooth(1100, 1700, std::fabs(z)) * Smooth(0, 200, e);
+    h += 25.0f * Smooth(1100, 1700, std::fabs(z));
     return std::min(h, 198.0f);
 }
 
@@ -183,25 +204,28 @@ float BaseHeight(float x, float z)
 
 float GroundHeight(float x, float z)
 {
-    const float rd = RiverDistance(x, z);
-    if (rd < 0)
+    float w, e;
+    RiverEdges(z, w, e);
+    if (x >= w && x < e)
     {
         // River bed: shelving from the banks to a pebbly bottom.
-        return kRiverY - 1.5f - 6.5f * Smooth(0, 45, -rd) + 0.8f * Noise2(x / 25, z / 25, 23);
+        return kRiverY - 1.5f - 6.5f * Smooth(0, 45, std::min(x - w, e - x)) + 0.8f * Noise2(x / 25, z / 25, 23);
     }
+    const float rd = RiverDistance(x, z);
     const float pd = PoolDistance(x, z);
-    if (pd < 0)
-        return kPoolY - 0.5f - 9.5f * Smooth(0, 22, -pd) + 0.8f * Noise2(x / 20, z / 20, 29) * Smooth(0, 6, -pd);
+    // A pool ends at the foot of the cliff, where a fall pours into it.
+    if (pd < 0 && x < EastCliffX(z) - 1.0f)
+        return kPoolY - 0.1f - 9.9f * Smooth(3, 30, -pd) + 0.8f * Noise2(x / 20, z / 20, 29) * Smooth(12, 20, -pd);
     float h = BaseHeight(x, z);
-    // Rock rim around each pool, a little above the water, falling away outside.
-    // Wide enough that the ground mesh, coarser than the rim, still holds
-    // the water everywhere.
-    const float rim = kPoolY + 1.0f + 4.0f * Smooth(0, 8, pd) - std::max(0.0f, pd - 16.0f) * 1.5f;
+    // A rock rim round each pool, a little above the water, wide enough that
+    // the ground mesh, coarser than the rim, still holds the water.
+    const float rim = kPoolY + 1.0f + 3.5f * Smooth(0, 2, pd) - std::max(0.0f, pd - 12.0f) * 1.5f;
     h = std::max(h, rim);
-    // Near the river the bank must come down to the water line, except where
-    // a pool's rim stands between them: it must hold the pool's water.
-    if (rd < 4)
-        h = Mix(h, std::min(h, Mix(kRiverY + 0.5f, h, rd / 4)), Smooth(12, 18, pd));
+    // Near the river at its ends the bank comes down to the water line,
+    // except where a pool's rim stands between them: it must hold the water.
+    // Outside the band the banks stand steep at its edge.
+    if (rd < 4 && x >= kRainRiverX0 && x < kRainRiverX1)
+        h = Mix(h, std::min(h, Mix(kRiverY + 0.5f, h, rd / 4)), Smooth(10, 14, pd));
     return h;
 }
 

@@ -16,20 +16,30 @@ constexpr float kPoolY = SCENE_POND_Y;   // pool plane
 constexpr float kRainRiverX0 = SCENE_RAIN_RIVER_X0,
                 kRainRiverX1 = SCENE_RAIN_RIVER_X1;      // the band the rain treats as river
 constexpr float kValleyZ0 = -650.0f, kValleyZ1 = 600.0f; // where the river fills that band
+// The terraces on both banks: the rain's pool level is 37.4 and the leaves
+// rest at 40, so the ground outside the river lies between.
+constexpr float kTerraceY = 39.6f;
+// The footbridge's deck, a little above the terraces it joins.
+constexpr float kBridgeDeckY = 42.0f;
 
 const Vec3 kFallA = V(SCENE_FALL_A);
 const Vec3 kFallB = V(SCENE_FALL_B);
 const Vec3 kFoamA = V(SCENE_FOAM_A);
 const Vec3 kFoamB = V(SCENE_FOAM_B);
 
-// A pool is a union of ellipses at the pool plane.
-struct PoolEllipse
+// A pool is a union of rounded shapes at the pool plane: superellipses
+// |dx / rx|^power + |dz / rz|^power <= 1 (power 2: an ellipse), their edges
+// roughened a little.
+struct PoolShape
 {
     float cx, cz, rx, rz;
+    float power;
 };
-const std::vector<PoolEllipse>& PoolShapes();
+const std::vector<PoolShape>& PoolShapes();
 
-// Signed distance (units, negative inside) to the nearest pool edge.
+// Signed distance (units, about; negative inside) to one shape's edge, and
+// to the nearest pool edge.
+float ShapeDistance(const PoolShape& p, float x, float z);
 float PoolDistance(float x, float z);
 
 // River edges at z (west, east) and the signed distance to the river

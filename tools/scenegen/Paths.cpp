@@ -24,7 +24,7 @@ float EyeFloor(float x, float z)
     float w, e;
     RiverEdges(420, w, e);
     if (x > w - 50 && x < e + 50 && z > 380 && z < 460)
-        floor = std::max(floor, 33.0f + 22 + 14);
+        floor = std::max(floor, kBridgeDeckY + 22 + 14);
     for (const Vec3& fall : {kFallA, kFallB})
     {
         float dx = x - fall.x, dz = z - fall.z;

@@ -145,7 +145,8 @@ void BuildPlacements(SceneContent& s)
                 z = rng.Range(-640, 600);
                 float w, e;
                 RiverEdges(z, w, e);
-                x = rng.Unit() < 0.5f ? w - rng.Range(1, 5) : e + rng.Range(1, 5);
+                // On the bank's top, back from its steep edge.
+                x = rng.Unit() < 0.5f ? w - rng.Range(7, 12) : e + rng.Range(7, 12);
             }
             else
             {

@@ -14,12 +14,14 @@ void BuildPoolSurface(SceneContent& s)
     {
         uint16_t centre = pool.Vertex({p.cx, kPoolY, p.cz}, p.cx / 100, p.cz / 100);
         std::vector<uint16_t> ring;
-        for (int k = 0; k < 28; ++k)
+        // About one ray for every 6 units of rim, so the fan follows the basin.
+        const int rays = std::max(28, int(2 * kPi * std::max(p.rx, p.rz) / 6.0f));
+        for (int k = 0; k < rays; ++k)
         {
             // Out from the centre until the ground rises over the water, then
             // under the rim, and no further: beyond the rim the ground may
             // fall away again.
-            float a = float(k) / 28 * 2 * kPi;
+            float a = float(k) / float(rays) * 2 * kPi;
             float reach = 0.5f;
             // Where two pools run into each other, each surface stops where the
             // other pool is nearer, so the two never overlap in the mask.
@@ -36,7 +38,7 @@ void BuildPoolSurface(SceneContent& s)
                 if (reach >= 3 || TerrainHeight(x, z) >= kPoolY + 0.3f)
                     break;
                 at(reach + 0.01f, x, z);
-                if (PoolDistance(x, z) < (reach + 0.01f - 1.0f) * minR - 0.01f)
+                if (PoolDistance(x, z) < ShapeDistance(p, x, z) - 0.01f)
                 {
                     shared = true;
                     break;
@@ -45,11 +47,11 @@ void BuildPoolSurface(SceneContent& s)
             }
             // On, under the rim, to the middle of its top: the edge between two
             // ring points then cuts through rim ground, never through water.
-            while (!shared && reach < 3 && (reach - 1.0f) * minR < 8.0f)
+            while (!shared && reach < 3)
             {
                 float x, z;
                 at(reach + 0.01f, x, z);
-                if (TerrainHeight(x, z) < kPoolY + 0.3f)
+                if (ShapeDistance(p, x, z) >= 8.0f || TerrainHeight(x, z) < kPoolY + 0.3f)
                     break;
                 reach += 0.01f;
             }
@@ -57,8 +59,8 @@ void BuildPoolSurface(SceneContent& s)
             ring.push_back(pool.Vertex(q, q.x / 100, q.z / 100));
         }
         // Going round clockwise seen from above (x east, z north).
-        for (int k = 0; k < 28; ++k)
-            pool.Tri(mPool, centre, ring[size_t((k + 1) % 28)], ring[size_t(k)]);
+        for (int k = 0; k < rays; ++k)
+            pool.Tri(mPool, centre, ring[size_t((k + 1) % rays)], ring[size_t(k)]);
     }
     s.models["lusha.singleobject"] = pool.Build(11, 1);
 }

@@ -1,4 +1,6 @@
 // Host tool: the river's water surface (reka.singleobject).
+#include <algorithm>
+
 #include "Scene.h"
 
 namespace sg {
@@ -14,8 +16,10 @@ void BuildRiverSurface(SceneContent& s)
     {
         float w, e;
         RiverEdges(z, w, e);
-        w -= 8;
-        e += 8;
+        // A little under the banks where they slope, never outside the
+        // rain's river band, where steep banks stand at its edges.
+        w = std::max(w - 8, kRainRiverX0);
+        e = std::min(e + 8, kRainRiverX1 - 0.05f);
         std::vector<uint16_t> row;
         for (int k = 0; k <= across; ++k)
         {

@@ -97,7 +97,7 @@ void AddBox(MeshBuilder& m, int material, Vec3 lo, Vec3 hi, float uvScale)
 void AddBridge(MeshBuilder& m)
 {
     const int wood = m.Material("most.psd");
-    const float z0 = 404, z1 = 436, deck = 33.0f;
+    const float z0 = 404, z1 = 436, deck = kBridgeDeckY;
     float w, e;
     RiverEdges(420, w, e);
     const float x0 = w - 28, x1 = e + 28;

@@ -37,7 +37,12 @@ GroundTriangle MakeGroundTriangle(int i0, int j0, int i1, int j1, int i2, int j2
     t.cx = (a.x + b.x + c.x) / 3, t.cy = (a.y + b.y + c.y) / 3, t.cz = (a.z + b.z + c.z) / 3;
     t.rd = RiverDistance(t.cx, t.cz);
     t.pd = PoolDistance(t.cx, t.cz);
-    if (t.rd < 0 || (t.pd < -2 && std::max({a.y, b.y, c.y}) < kPoolY))
+    // A steep bank rising out of the river belongs to the banks, whichever
+    // side of the water's edge its middle falls on.
+    const bool riverWall = std::fabs(t.n.y) < 0.35f && std::max({a.y, b.y, c.y}) > kRiverY + 3 && t.rd < 1;
+    if (riverWall)
+        t.part = GroundPart::Bank;
+    else if (t.rd < 0 || (t.pd < -2 && std::max({a.y, b.y, c.y}) < kPoolY))
         t.part = t.rd < 0 ? GroundPart::RiverBed : GroundPart::PoolBed;
     else if (t.rd < 30 && t.cy < 34 && t.pd > 4)
         t.part = t.cy < 17.5f ? GroundPart::Sand : GroundPart::Bank;
@@ -55,9 +60,27 @@ const TerrainGrid& Grid()
         // Fine where the pools, banks and cliffs are, coarse over the river's
         // middle (its own model) and the far hills: a model's triangle list
         // must stay below 65,536 indices.
-        t.xs = Nodes({{-1290, 110}, {-640, 50}, {-440, 24}, {-220, 11}, {300, 3.2f}, {333, 17}, {440, 30}, {600, 40}},
+        t.xs = Nodes({{-1290, 110},
+                      {-640, 50},
+                      {-440, 24},
+                      {-220, 14},
+                      {300, 3.2f},
+                      {333, 9},
+                      {360, 20},
+                      {440, 10},
+                      {500, 30},
+                      {600, 40}},
                      680);
-        t.zs = Nodes({{-1770, 110}, {-1150, 15}, {-700, 19}, {680, 14}, {820, 30}, {940, 80}}, 1800);
+        // The river's banks stand at the edges of the rain's river band: a
+        // node on each side of each edge makes them steep walls. The pools
+        // beside the river end a rim's width from it, just past a node.
+        for (float x : {kRainRiverX0 - 6.0f, kRainRiverX0 - 0.05f, kRainRiverX0, kRainRiverX1 - 0.05f, kRainRiverX1,
+                        kRainRiverX1 + 6.0f})
+            t.xs.push_back(x);
+        std::sort(t.xs.begin(), t.xs.end());
+        t.xs.erase(std::unique(t.xs.begin(), t.xs.end(), [](float a, float b) { return std::fabs(a - b) < 0.01f; }),
+                   t.xs.end());
+        t.zs = Nodes({{-1770, 110}, {-1150, 16}, {-700, 20}, {680, 15}, {820, 30}, {940, 80}}, 1800);
         const size_t nx = t.xs.size();
         t.pts.resize(nx * t.zs.size());
         for (size_t j = 0; j < t.zs.size(); ++j)

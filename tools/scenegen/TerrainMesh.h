@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <functional>
 
 #include "Scene.h"
@@ -51,6 +52,20 @@ struct GridVertices
         std::array<uint16_t, 3> r;
         for (int k = 0; k < 3; ++k)
             r[size_t(k)] = Get(t.i[k], t.j[k]);
+        return r;
+    }
+    // The same, except that a steep triangle (a bank or a cliff face) gets
+    // corners of its own with the texture laid along the face and up it,
+    // rather than stretched down from above.
+    std::array<uint16_t, 3> Corners(const GroundTriangle& t)
+    {
+        if (std::fabs(t.n.y) >= 0.35f)
+            return Three(t);
+        std::array<uint16_t, 3> r;
+        const Vec3 p[3] = {t.a, t.b, t.c};
+        const bool alongZ = std::fabs(t.n.x) > std::fabs(t.n.z);
+        for (int k = 0; k < 3; ++k)
+            r[size_t(k)] = mesh->Vertex(p[k], (alongZ ? p[k].z : p[k].x) / 48.0f, -p[k].y / 48.0f);
         return r;
     }
     uint16_t Get(int i, int j)

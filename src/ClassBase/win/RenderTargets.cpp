@@ -124,7 +124,7 @@ void CWorld::CreateRenderTargets()
     m_QuadFaces.CreateFilled(indices, sizeof(indices));
     m_QuadVertices.m_nCount = 4;
     m_QuadVertices.CreateFilled(quad, sizeof(quad));
-    // The splash pool is filled by the rain splashes when they arrive.
+    m_SplashPool.Fill();
 }
 
 void CWorld::DrawScreenQuad()

@@ -28,9 +28,16 @@ HRESULT CWorld::RenderFrame()
     if (device == nullptr)
         return E_FAIL;
 
-    m_FrameBuilder.Build(m_Frame, m_Cameras, m_Switch, m_bCameraBlend, m_nRainDrops);
-    // Water sounds, rain, falling leaves, sprays and ducks advance here once
-    // they exist; the reeds come last.
+    m_FrameBuilder.Build(m_Frame, m_Cameras, m_Switch, m_bCameraBlend, m_Rain.Count());
+    // The water sounds' volumes are set here once they exist.
+    // Rain, falling leaves, both sprays, the ducks and the reeds advance in
+    // this order, which is the order of their random draws.
+    m_Rain.Advance(m_Frame.fFrameTime);
+    m_LeafFall.Advance(m_Frame.fFrameTime);
+    m_Sprays[0].Advance(m_Frame.fFrameTime, SCENE_FALL_A_DEPTH);
+    m_Sprays[1].Advance(m_Frame.fFrameTime, SCENE_FALL_B_DEPTH);
+    for (CDuck& duck : m_Ducks)
+        duck.Advance();
     m_Reeds.Update();
 
     device->BeginScene();
@@ -147,7 +154,7 @@ void CWorld::DrawScene(const WorldFrameView& view, ScenePass pass)
     {
         m_Models[wmSceneReflPond].Render(g_mIdentity, 1.0f, true);
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        // Falling leaves draw here once they exist.
+        m_LeafFall.Draw();
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
         m_Grass[wgUpper].Render();
         return;
@@ -161,7 +168,7 @@ void CWorld::DrawScene(const WorldFrameView& view, ScenePass pass)
 
     if (pass == spMain)
     {
-        // Ducks draw here once they exist.
+        RenderDucks(m_Ducks, m_DuckTrajectory, m_Frame.dwNow, 1.0f);
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
         m_Models[wmRiverBedUp].Render(g_mIdentity, 1.0f, true);
         m_Models[wmRiverBedDown].Render(g_mIdentity, 1.0f, true);
@@ -189,12 +196,13 @@ void CWorld::DrawScene(const WorldFrameView& view, ScenePass pass)
         m_Models[wmShadow].RenderMultiply(g_mIdentity, 1.0f, false);
         m_Models[wmTreeShadow].RenderMultiply(g_mIdentity, 1.0f, false);
         device->SetRenderState(D3DRS_FOGENABLE, TRUE);
-        // Sprays draw here once they exist.
+        m_Sprays[0].Draw(SCENE_FALL_A);
+        m_Sprays[1].Draw(SCENE_FALL_B);
         device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        // Falling leaves draw here once they exist.
+        m_LeafFall.Draw();
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-        // The rain splashes draw here once they exist.
+        DrawRainSplashes(view);
         m_Grass[wgLower].Render();
         m_Grass[wgUpper].Render();
         return;
@@ -203,7 +211,7 @@ void CWorld::DrawScene(const WorldFrameView& view, ScenePass pass)
     // River reflection.
     device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
     SetAlphaBlend(device);
-    // Ducks (faded to 0.4) draw here once they exist.
+    RenderDucks(m_Ducks, m_DuckTrajectory, m_Frame.dwNow, 0.4f);
     device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
     SetAlphaBlend(device);
     m_Models[wmRiverBedUp].Render(g_mIdentity, 1.0f, true);

@@ -65,8 +65,9 @@ HRESULT CWorld::RenderInit()
     for (uint32_t i = 0; i < ClockReadMs() % 100; ++i)
         CrtRand();
 
-    m_nRainDrops = WorldParticleCount(RainEnable != 0, RainStrenght);
-    m_nLeaves = WorldParticleCount(LeafeEnable != 0, LeafeStrenght);
+    // Fixed for the whole run; the rain and the leaves keep them.
+    const int rainDrops = WorldParticleCount(RainEnable != 0, RainStrenght);
+    const int leaves = WorldParticleCount(LeafeEnable != 0, LeafeStrenght);
 
     WORLD_STEP(601, m_Models[wmSky].Load("sky.singleobject"));
     WORLD_STEP(602, m_Models[wmScene].Load("scene.singleobject"));
@@ -80,10 +81,17 @@ HRESULT CWorld::RenderInit()
     WORLD_STEP(610, m_Models[wmRiver].Load("reka.singleobject"));
     WORLD_STEP(611, LoadTrees(m_Trees, archive));
     WORLD_STEP(612, m_Reeds.LoadFrom(archive, "kamish.transobj", kReedFiles));
+    // A duck that fails to load is not reported: it draws nothing or stays still.
+    for (CDuck& duck : m_Ducks)
+        duck.Load(archive);
     WORLD_STEP(616, m_CollisionFaces.LoadFrom(archive, "coll.collface"));
+    WORLD_STEP(617, m_Rain.Build(static_cast<uint32_t>(rainDrops)));
+    WORLD_STEP(618, m_LeafFall.Build(archive, static_cast<uint32_t>(leaves)));
     WORLD_STEP(619, m_Grass[wgUpper].LoadFrom(archive, "grass_up.transobj", "grass.tga"));
     WORLD_STEP(620, m_Grass[wgLower].LoadFrom(archive, "grass_down.transobj", "grass.tga"));
     WORLD_STEP(622, m_Models[wmSplash].Load("brizg.singleobject"));
+    WORLD_STEP(623, m_Sprays[0].Build(archive));
+    WORLD_STEP(624, m_Sprays[1].Build(archive));
     for (int k = 0; k < WORLD_FLOATING_LEAVES; ++k)
     {
         char name[40];
@@ -159,6 +167,8 @@ void CWorld::InitBumpWater()
 
 void CWorld::ReleaseWorld()
 {
+    for (CWaterfallSpray& spray : m_Sprays)
+        spray.Release();
     m_Grass[wgLower].Release();
     m_Grass[wgUpper].Release();
     m_Ripples.Release();
@@ -167,7 +177,13 @@ void CWorld::ReleaseWorld()
     for (CPlantStand& t : m_Trees)
         t.Release();
     m_Reeds.Release();
+    for (CDuck& duck : m_Ducks)
+        duck.Release();
     m_CollisionFaces.Release();
+    // The rain's buffers and the leaf models go too: a device object left
+    // here would outlive the device.
+    m_Rain.Release();
+    m_LeafFall.Release();
     for (CModel& m : m_FloatingLeaves)
         m.Release();
     ReleaseNull(m_pWaterMaskTexture);

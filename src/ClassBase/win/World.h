@@ -1,19 +1,24 @@
 // Windows layer: the scene. Owns every mesh, camera path, render target and
 // water texture, and is the one place that knows the order in which they are
-// loaded, advanced and drawn. Objects of later parts of the scene (trees,
-// reeds, ducks, rain, leaves, sprays, sound) join with their own classes.
+// loaded, advanced and drawn. Objects of later parts of the scene (sound)
+// join with their own classes.
 #pragma once
 #include <windows.h>
 #include <d3d9.h>
 #include "src/ClassBase/CameraSwitch.h"
 #include "src/ClassBase/CollisionFaces.h"
 #include "src/ClassBase/ObjectTrajectory.h"
+#include "src/ClassBase/RainSplashes.h"
 #include "src/ClassBase/SceneConstants.h"
 #include "src/ClassBase/WorldFrame.h"
+#include "src/ClassBase/win/Duck.h"
 #include "src/ClassBase/win/GrassField.h"
+#include "src/ClassBase/win/LeafFall.h"
 #include "src/ClassBase/win/Model.h"
 #include "src/ClassBase/win/PlantStand.h"
+#include "src/ClassBase/win/Rain.h"
 #include "src/ClassBase/win/RippleField.h"
+#include "src/ClassBase/win/WaterfallSpray.h"
 #include "src/ClassRender/win/RenderTypes.h"
 
 enum WorldModel
@@ -30,8 +35,6 @@ enum WorldModel
     wmSplash,
     WORLD_MODELS
 };
-
-constexpr int WORLD_SPLASHES = 135;
 
 // The grass fields: up on the terraces and slopes, down by the river.
 enum WorldGrass
@@ -66,14 +69,16 @@ public:
     CCameraPath m_Cameras[CAMERA_PATHS];
     CCollisionFaces m_CollisionFaces;
     CModel m_Models[WORLD_MODELS];
-    float m_SplashPool[WORLD_SPLASHES][4] = {};
+    RainSplashes m_SplashPool;
     CModel m_FloatingLeaves[WORLD_FLOATING_LEAVES];
     CGrassField m_Grass[WORLD_GRASS_FIELDS];
     CRippleField m_Ripples;
-    int m_nRainDrops = 0; // held by the rain once it exists
-    int m_nLeaves = 0;    // held by the falling leaves once they exist
+    CRain m_Rain; // holds the rain drop count
     CPlantStand m_Trees[WORLD_TREE_KINDS];
+    CLeafFall m_LeafFall;        // holds the falling-leaf count
+    CWaterfallSpray m_Sprays[2]; // at fall A and fall B
     CPlantStand m_Reeds;
+    CDuck m_Ducks[WORLD_DUCKS];
     ObjectTrajectory m_DuckTrajectory;
     IDirect3DTexture9* m_pBumpTextures[WORLD_BUMP_TEXTURES] = {};
     CCameraSwitch m_Switch;
@@ -118,6 +123,9 @@ public:
     void DrawScene(const WorldFrameView& view, ScenePass pass);
     void DrawPondWater(const WorldFrameView& view, IDirect3DSurface9* target);
     void DrawRiverWater(const WorldFrameView& view, IDirect3DSurface9* target);
+    // Main pass only: the splashes aged and drawn round the view's eye, then
+    // the rain.
+    void DrawRainSplashes(const WorldFrameView& view);
 
 private:
     void DrawScreenQuad();

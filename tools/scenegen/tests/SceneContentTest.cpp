@@ -8,7 +8,10 @@
 
 #include "Scene.h"
 #include "Skins.h"
+#include "src/ClassBase/FallingLeaves.h"
 #include "src/ClassBase/RippleRings.h"
+#include "src/ClassBase/SceneConstants.h"
+#include "src/ClassRender/CrtRandom.h"
 
 namespace {
 
@@ -288,10 +291,12 @@ TEST(SceneContent, PoolsRiverAndFallsWhereTheProgramExpectsThem)
         EXPECT_TRUE(pool.Covers(c.first, c.second, kPoolY));
         EXPECT_LT(Ground().Max(c.first, c.second), kPoolY - 1);
     }
-    // The river fills the rain's river band along the valley.
+    // The river fills the rain's river band along the valley (the band ends
+    // just short of 177, which is pool level).
     for (float z = kValleyZ0; z <= kValleyZ1; z += 25)
-        for (float x = kRainRiverX0; x <= kRainRiverX1; x += 223.0f / 8)
+        for (int k = 0; k <= 8; ++k)
         {
+            const float x = std::min(kRainRiverX0 + float(k) * 223.0f / 8, kRainRiverX1 - 0.1f);
             SCOPED_TRACE(testing::Message() << "river at " << x << ", " << z);
             EXPECT_TRUE(river.Covers(x, z, kRiverY));
             EXPECT_LT(Ground().Max(x, z), kRiverY);
@@ -506,6 +511,126 @@ TEST(SceneContent, EveryAnimationLoopsWithoutAJump)
                 for (int i = 0; i < 16; ++i)
                     EXPECT_NEAR(o.Frame(0)[b].m[i / 4][i % 4], swim.Frame(0)[b].m[i / 4][i % 4], 1e-4f) << other;
     }
+}
+
+// Where the rain lands: its rectangle, and round every eye the cameras show
+// (the splashes pop up within 200 units of the eye).
+bool RainCanLandAt(float x, float z)
+{
+    if (x >= -400 && x <= 400 && z >= -1000 && z <= 1000)
+        return true;
+    const auto& s = Scene();
+    for (size_t p = 0; p < 14; ++p)
+        for (size_t f = 0; f <= 500; f += 5)
+        {
+            const Vec3 e = s.cameras[p].eyes[f];
+            if (std::fabs(e.x - x) <= 205 && std::fabs(e.z - z) <= 205)
+                return true;
+        }
+    return false;
+}
+
+TEST(SceneContent, RainLandsOnWaterOrGroundAtItsLevel)
+{
+    // The rain treats -46 <= x < 177 as river (level 15.2), everywhere else
+    // as pool level (37.4): river water only inside that band, and outside
+    // it ground at 37.4 or higher, or pool water; no splash hangs in the air.
+    const MeshHeights pool({&Scene().models.at("lusha.singleobject")});
+    const MeshHeights river({&Scene().models.at("reka.singleobject")});
+    int checked = 0, riverOutside = 0, hanging = 0;
+    for (float z = -1900; z <= 1900; z += 4)
+        for (float x = -702; x <= 702; x += 4)
+        {
+            if (!RainCanLandAt(x, z))
+                continue;
+            ++checked;
+            const bool inBand = SceneRainLevel(x) == SCENE_RAIN_RIVER_LEVEL;
+            if (river.Covers(x, z, kRiverY) && !inBand)
+            {
+                ADD_FAILURE() << "river water outside the band at " << x << ", " << z;
+                if (++riverOutside > 10)
+                    return;
+            }
+            if (!inBand && !pool.Covers(x, z, kPoolY) && Ground().Max(x, z) < SCENE_RAIN_POOL_LEVEL)
+            {
+                ADD_FAILURE() << "ground below the rain's level at " << x << ", " << z << ": " << Ground().Max(x, z);
+                if (++hanging > 10)
+                    return;
+            }
+        }
+    EXPECT_GT(checked, 100000);
+}
+
+TEST(SceneContent, RestingLeavesLieOnTheGroundOrOnPoolWater)
+{
+    // The runtime's own leaves, where each comes to rest: on pool water, or
+    // on ground at most about a unit below the rest height and never above
+    // it, over at least 80 % of the landings.
+    const MeshHeights pool({&Scene().models.at("lusha.singleobject")});
+    FallingLeaves leaves;
+    CrtRandSetState(1);
+    leaves.Build(LEAF_MAX);
+    std::vector<bool> resting(LEAF_MAX);
+    for (int i = 0; i < LEAF_MAX; ++i)
+        resting[size_t(i)] = leaves.m_Leaves[i].y <= leaves.m_Leaves[i].rest;
+    int landed = 0, seen = 0, buried = 0;
+    for (int step = 0; step < 3000; ++step)
+    {
+        leaves.Advance(0.1f);
+        for (int i = 0; i < LEAF_MAX; ++i)
+        {
+            const FallingLeaf& leaf = leaves.m_Leaves[i];
+            const bool now = leaf.y <= leaf.rest;
+            if (now && !resting[size_t(i)])
+            {
+                gfx::Mat4 world;
+                float fade;
+                LeafPlacement(leaf, world, fade);
+                const float x = world.m[3][0], z = world.m[3][2];
+                const float ground = Ground().Max(x, z);
+                const bool onPool = pool.Covers(x, z, kPoolY) && ground < kPoolY;
+                const bool onGround = ground <= SCENE_LEAF_REST_Y && ground >= SCENE_LEAF_REST_Y - 1.2f;
+                ++landed;
+                seen += onPool || onGround;
+                buried += ground > SCENE_LEAF_REST_Y;
+            }
+            resting[size_t(i)] = now;
+        }
+    }
+    CrtRandSetState(1);
+    ASSERT_GT(landed, 5000);
+    const double share = double(seen) / landed;
+    std::printf("resting leaves seen: %.1f %% of %d landings (%.1f %% under the ground)\n", 100 * share, landed,
+                100.0 * buried / landed);
+    EXPECT_GE(share, 0.8);
+}
+
+TEST(SceneContent, PoolsCoverMostOfTheRingRegions)
+{
+    // Pond rain rings land uniformly in each region's square, each region
+    // taking its share of the draws; the rings show only on pool water.
+    const MeshHeights pool({&Scene().models.at("lusha.singleobject")});
+    double onWater = 0, all = 0;
+    for (int i = 0; i < g_nRippleRegions; ++i)
+    {
+        const RippleRegion& r = g_RippleRegions[i];
+        if (r.keep)
+            continue;
+        int in = 0, n = 0;
+        const float step = r.h / 20;
+        for (float z = r.z - r.h + step / 2; z < r.z + r.h; z += step)
+            for (float x = r.x - r.h + step / 2; x < r.x + r.h; x += step)
+            {
+                ++n;
+                in += pool.Covers(x, z, kPoolY) && Ground().Max(x, z) < kPoolY;
+            }
+        const double share = double(in) / n, draws = r.last - r.first + 1;
+        std::printf("ring region (%.0f, %.0f) h %.0f: %.0f %% on pool water\n", r.x, r.z, r.h, 100 * share);
+        onWater += share * draws;
+        all += draws;
+    }
+    std::printf("rings on pool water: %.1f %%\n", 100 * onWater / all);
+    EXPECT_GE(onWater / all, 0.75);
 }
 
 } // namespace
