@@ -14,6 +14,7 @@
 #include "data/ImageDecode.h"
 #include "data/ImageResample.h"
 #include "data/TextureEntry.h"
+#include "data/TexturePrepare.h"
 #include "data/win/ArchiveResource.h"
 #include "data/win/CustomDataResource.h"
 #include "resources/ResourceIds.h"
@@ -44,8 +45,11 @@ bool DecodeGlyph(int slot, Texture& out)
     uint32_t size = 0;
     bool isTga = false;
     const std::string name = std::string("digits\\") + names[slot] + ".tga";
+    // the archive holds the glyph as built (a DDS), or as its picture
+    gfx::PreparedTexture prepared;
     const bool ok = ExtractTextureEntry(ExecutableArchive(), name.c_str(), entry, &data, &size, &isTga) &&
-                    gfx::DecodePictureRgba(data, size, out.image);
+                    gfx::PrepareTexture(data, size, {}, prepared) && !prepared.levels.empty() &&
+                    gfx::DecodeLevel(prepared.format, prepared.levels[0], out.image);
     std::free(data);
     return ok;
 }
