@@ -5,7 +5,6 @@
 #include <new>
 
 #include "src/ClassBase/SceneEntryLoad.h"
-#include "src/ClassBase/TransObjFile.h"
 
 namespace {
 
@@ -30,17 +29,21 @@ int CGrassCards::LoadBytes(const void* data, size_t size)
     Release();
     InstanceListData file;
     const int status = ReadInstanceListFile(data, size, file);
-    if (status != 0)
-        return 10 + status;
-    if (file.placements.empty() || file.placements.size() > GRASS_BLADES_MAX)
+    return status != 0 ? 10 + status : Build(file);
+}
+
+int CGrassCards::Build(const InstanceListData& list)
+{
+    Release();
+    if (list.placements.empty() || list.placements.size() > GRASS_BLADES_MAX)
         return 2;
-    m_pBlades = new (std::nothrow) GrassBlade[file.placements.size()];
+    m_pBlades = new (std::nothrow) GrassBlade[list.placements.size()];
     if (m_pBlades == nullptr)
         return 20;
-    m_nCount = static_cast<uint32_t>(file.placements.size());
+    m_nCount = static_cast<uint32_t>(list.placements.size());
     for (uint32_t k = 0; k < m_nCount; ++k)
     {
-        const float(*m)[4] = file.placements[k].m;
+        const float(*m)[4] = list.placements[k].m;
         m_pBlades[k] = {{m[3][0], m[3][1], m[3][2]}, 0.5f * std::sin(static_cast<float>(k)) + 1.6f};
     }
     return 0;

@@ -9,6 +9,7 @@
 
 #include "data/RarArchive.h"
 #include "src/ClassBase/TexturedVertex.h"
+#include "src/ClassBase/TransObjFile.h"
 #include "src/ClassRender/GfxMath.h"
 
 // Most blades one field holds: 4 vertices each under 16-bit indices.
@@ -36,6 +37,8 @@ public:
     // placement or more than the most.
     int LoadFrom(const ArchiveView& archive, const char* fileName);
     int LoadBytes(const void* data, size_t size);
+    // The blades of parsed placements; 0, or non-zero and empty as above.
+    int Build(const InstanceListData& list);
 
     // The triangles of every blade, (4k, 4k+1, 4k+2) and (4k+1, 4k+3, 4k+2):
     // 6 m_nCount indices.

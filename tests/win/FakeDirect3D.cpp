@@ -1569,13 +1569,14 @@ float FakeDirect3DDevice9::GetNPatchMode()
     return state.nPatchMode;
 }
 
-HRESULT FakeDirect3DDevice9::RecordDraw(FakeDrawCall draw, HRESULT result)
+HRESULT FakeDirect3DDevice9::RecordDraw(const char* method, FakeDrawCall draw, HRESULT result)
 {
-    draw.insideScene = inScene;
-    draw.frame = presents;
-    draw.scene = scenes;
     if (Recording())
     {
+        draw.method = method;
+        draw.insideScene = inScene;
+        draw.frame = presents;
+        draw.scene = scenes;
         draw.state = state;
         draws.push_back(std::move(draw));
     }
@@ -1609,12 +1610,11 @@ HRESULT FakeDirect3DDevice9::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVert
 {
     const HRESULT hr = Record("DrawPrimitive", {U(type), U(startVertex), U(primitiveCount)});
     FakeDrawCall draw;
-    draw.method = "DrawPrimitive";
     draw.type = type;
     draw.startVertex = startVertex;
     draw.primitiveCount = primitiveCount;
     draw.numVertices = VertexCount(type, primitiveCount);
-    return RecordDraw(std::move(draw), hr);
+    return RecordDraw("DrawPrimitive", std::move(draw), hr);
 }
 
 HRESULT FakeDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex,
@@ -1627,14 +1627,13 @@ HRESULT FakeDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT bas
     if (!Recording())
         return SUCCEEDED(hr) && !inScene ? D3DERR_INVALIDCALL : hr;
     FakeDrawCall draw;
-    draw.method = "DrawIndexedPrimitive";
     draw.type = type;
     draw.baseVertex = baseVertex;
     draw.minIndex = minIndex;
     draw.numVertices = numVertices;
     draw.startIndex = startIndex;
     draw.primitiveCount = primitiveCount;
-    return RecordDraw(std::move(draw), hr);
+    return RecordDraw("DrawIndexedPrimitive", std::move(draw), hr);
 }
 
 HRESULT FakeDirect3DDevice9::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* data, UINT stride)
@@ -1643,18 +1642,17 @@ HRESULT FakeDirect3DDevice9::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primiti
     if (data == nullptr)
         hr = D3DERR_INVALIDCALL;
     FakeDrawCall draw;
-    draw.method = "DrawPrimitiveUP";
     draw.type = type;
     draw.primitiveCount = primitiveCount;
     draw.stride = stride;
     draw.numVertices = VertexCount(type, primitiveCount);
-    if (data)
+    if (data && Recording())
     {
         const BYTE* bytes = static_cast<const BYTE*>(data);
         draw.vertexBytes.assign(bytes, bytes + static_cast<size_t>(draw.numVertices) * stride);
     }
     // like the runtime: stream 0 is unset afterwards
-    const HRESULT result = RecordDraw(std::move(draw), hr);
+    const HRESULT result = RecordDraw("DrawPrimitiveUP", std::move(draw), hr);
     state.streams.erase(0);
     return result;
 }
@@ -1668,24 +1666,23 @@ HRESULT FakeDirect3DDevice9::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT 
     if (data == nullptr || indexData == nullptr)
         hr = D3DERR_INVALIDCALL;
     FakeDrawCall draw;
-    draw.method = "DrawIndexedPrimitiveUP";
     draw.type = type;
     draw.minIndex = minIndex;
     draw.numVertices = numVertices;
     draw.primitiveCount = primitiveCount;
     draw.stride = stride;
-    if (data)
+    if (data && Recording())
     {
         const BYTE* bytes = static_cast<const BYTE*>(data);
         draw.vertexBytes.assign(bytes, bytes + static_cast<size_t>(minIndex + numVertices) * stride);
     }
-    if (indexData)
+    if (indexData && Recording())
     {
         const BYTE* bytes = static_cast<const BYTE*>(indexData);
         const size_t indexSize = indexFormat == D3DFMT_INDEX32 ? 4 : 2;
         draw.indexBytes.assign(bytes, bytes + VertexCount(type, primitiveCount) * indexSize);
     }
-    const HRESULT result = RecordDraw(std::move(draw), hr);
+    const HRESULT result = RecordDraw("DrawIndexedPrimitiveUP", std::move(draw), hr);
     state.streams.erase(0);
     state.indices = nullptr;
     return result;

@@ -500,7 +500,7 @@ public:
     HRESULT STDMETHODCALLTYPE CreateQuery(D3DQUERYTYPE type, IDirect3DQuery9** query) override;
 
 private:
-    HRESULT RecordDraw(FakeDrawCall draw, HRESULT result);
+    HRESULT RecordDraw(const char* method, FakeDrawCall draw, HRESULT result);
     FakeSurface* MakeSurface(UINT width, UINT height, D3DFORMAT format, DWORD usage, D3DPOOL pool,
                              D3DMULTISAMPLE_TYPE multiSample);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Scene.h"
+#include "src/ClassBase/LeafCards.h"
 
 namespace sg {
 
@@ -56,32 +57,33 @@ void BuildPoolReflections(SceneContent& s)
         const SkinData& skin = s.skins.at(k.skin);
         const LinkAnimData& link = s.links.at(k.link);
         const size_t cost = skin.indices.size() / 3 + link.cards.size() * 4;
-        if (triangles + cost > 21000)
+        // every material must start within 16-bit indices
+        if (triangles + cost > 0xFFFF / 3)
             break;
         triangles += cost;
         const Mat4& world = s.lists.at(k.list).placements[c.index];
         const gfx::Mat4* bones = s.anims.at(k.anim).Frame(0);
-        const int bark = refl.Material(k.bark), leaves = refl.Material(k.leaves);
-        std::vector<uint16_t> v;
-        for (size_t i = 0; i < skin.positions.size(); ++i)
-            v.push_back(refl.Vertex(XformPoint(XformPoint(skin.positions[i], bones[skin.bones[i]]), world),
-                                    skin.texcoords[i * 2], skin.texcoords[i * 2 + 1]));
-        for (size_t i = 0; i < skin.indices.size(); i += 3)
-            refl.Tri(bark, v[skin.indices[i]], v[skin.indices[i + 1]], v[skin.indices[i + 2]]);
-        const Vec3 corner[4] = {{-0.5f, 0.5f, 0}, {0.5f, 0.5f, 0}, {-0.5f, -0.5f, 0}, {0.5f, -0.5f, 0}};
-        const float uv[4][2] = {{0, 0}, {2, 0}, {0, 2}, {2, 2}};
-        for (size_t i = 0; i < link.cards.size(); ++i)
-        {
-            // The card as the program turns and sizes it.
-            const float fi = float(i);
-            const Mat4 m = Mul(Mul(Mul(RotYPR(fi, fi, fi), link.cards[i]), bones[link.bones[i]]), world);
-            const float size = std::sin(0.737f * fi) + 0.5f;
-            uint16_t q[4];
-            for (int j = 0; j < 4; ++j)
-                q[j] = refl.Vertex(XformPoint(corner[j] * size, m), uv[j][0], uv[j][1]);
-            refl.TwoSided(leaves, q[0], q[1], q[2]);
-            refl.TwoSided(leaves, q[2], q[1], q[3]);
-        }
+        // A skin posed by the first frame and placed; leaf cards two-sided.
+        auto add = [&](const SkinData& d, const char* texture, bool twoSided) {
+            const int material = refl.Material(texture);
+            std::vector<uint16_t> v;
+            for (size_t i = 0; i < d.positions.size(); ++i)
+                v.push_back(refl.Vertex(XformPoint(XformPoint(d.positions[i], bones[d.bones[i]]), world),
+                                        d.texcoords[i * 2], d.texcoords[i * 2 + 1]));
+            for (size_t i = 0; i < d.indices.size(); i += 3)
+            {
+                const uint16_t a = v[d.indices[i]], b = v[d.indices[i + 1]], c = v[d.indices[i + 2]];
+                if (twoSided)
+                    refl.TwoSided(material, a, b, c);
+                else
+                    refl.Tri(material, a, b, c);
+            }
+        };
+        add(skin, k.bark, false);
+        // The cards as the program turns, sizes and places them.
+        SkinData cards;
+        if (LeafCardSkin(link, cards))
+            add(cards, k.leaves, true);
     }
     s.models["scene_refl_lusa.singleobject"] = refl.Build(10, 1);
 }

@@ -1,6 +1,9 @@
 // Host tool: the scene posed at one moment for the preview.
 #include "ScenePose.h"
 
+#include "src/ClassBase/GrassCards.h"
+#include "src/ClassBase/LeafCards.h"
+
 namespace sg {
 
 Posed FromModel(const SingleObjectData& m, const Mat4& world)
@@ -34,49 +37,28 @@ Posed FromSkin(const SkinData& s, const gfx::Mat4* bones, const Mat4& world, con
 
 Posed LeafCards(const LinkAnimData& l, const gfx::Mat4* bones, const Mat4& world, const std::string& texture)
 {
-    Posed p;
-    const Vec3 corner[4] = {{-0.5f, 0.5f, 0}, {0.5f, 0.5f, 0}, {-0.5f, -0.5f, 0}, {0.5f, -0.5f, 0}};
-    const float uv[4][2] = {{0, 0}, {2, 0}, {0, 2}, {2, 2}};
-    for (size_t i = 0; i < l.cards.size(); ++i)
-    {
-        float fi = float(i);
-        Mat4 m = Mul(Mul(RotYPR(fi, fi, fi), l.cards[i]), bones[l.bones[i]]);
-        float sz = std::sin(0.737f * fi) + 0.5f;
-        uint16_t base = uint16_t(p.pos.size());
-        for (int k = 0; k < 4; ++k)
-        {
-            p.pos.push_back(XformPoint(XformPoint(corner[k] * sz, m), world));
-            p.uv.push_back(uv[k][0]);
-            p.uv.push_back(uv[k][1]);
-        }
-        p.idx.insert(p.idx.end(), {base, uint16_t(base + 1), uint16_t(base + 2), uint16_t(base + 2), uint16_t(base + 1),
-                                   uint16_t(base + 3)});
-    }
-    p.mats.push_back({0, uint16_t(p.idx.size() / 3), texture});
-    return p;
+    SkinData cards;
+    if (!LeafCardSkin(l, cards))
+        return {};
+    return FromSkin(cards, bones, world, texture);
 }
 
 Posed Grass(const InstanceListData& l, const Mat4& invView)
 {
-    Mat4 r = invView;
-    r.m[3][0] = r.m[3][1] = r.m[3][2] = 0;
+    CGrassCards cards;
+    if (cards.Build(l) != 0)
+        return {};
     Posed p;
-    const Vec3 corner[4] = {{-6, 15, 0}, {6, 15, 0}, {-6, 0, 0}, {6, 0, 0}};
-    const float uv[4][2] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
-    for (size_t i = 0; i < l.placements.size(); ++i)
+    std::vector<TexturedVertex> vertices(4 * cards.m_nCount);
+    cards.Write(invView, vertices.data());
+    for (const TexturedVertex& v : vertices)
     {
-        Vec3 at = {l.placements[i].m[3][0], l.placements[i].m[3][1], l.placements[i].m[3][2]};
-        float c = 0.5f * std::sin(float(i)) + 1.6f;
-        uint16_t base = uint16_t(p.pos.size());
-        for (int k = 0; k < 4; ++k)
-        {
-            p.pos.push_back(XformPoint(corner[k] * c, r) + at);
-            p.uv.push_back(uv[k][0]);
-            p.uv.push_back(uv[k][1]);
-        }
-        p.idx.insert(p.idx.end(), {base, uint16_t(base + 1), uint16_t(base + 2), uint16_t(base + 1), uint16_t(base + 3),
-                                   uint16_t(base + 2)});
+        p.pos.push_back({v.x, v.y, v.z});
+        p.uv.push_back(v.u);
+        p.uv.push_back(v.v);
     }
+    p.idx.resize(6 * cards.m_nCount);
+    cards.WriteIndices(p.idx.data());
     p.mats.push_back({0, uint16_t(p.idx.size() / 3), "grass.tga"});
     return p;
 }

@@ -179,6 +179,22 @@ void GrowTree(int kind, int bones, Skeleton& sk, std::vector<TreeBone>& segs)
     }
 }
 
+// The leaf card matrix that shows the unit card at `size`, turned by `turn`
+// (rows: across, up, normal) and placed at `at` in its bone's space, once the
+// program has applied card k's own size factor and turn (yaw, pitch and roll
+// of k radians) before it: those are undone here, so the generator decides
+// how every card faces.
+Mat4 LeafCardMatrix(int k, float size, const Mat4& turn, Vec3 at)
+{
+    const float fk = float(k);
+    const float own = std::sin(0.737f * fk) + 0.5f;
+    Mat4 undo = gfx::MatrixRotationYawPitchRoll(fk, fk, fk);
+    for (int r = 0; r < 3; ++r)
+        for (int c = r + 1; c < 3; ++c)
+            std::swap(undo.m[r][c], undo.m[c][r]);
+    return Mul(Mul(Mul(undo, Scale(size / own, size / own, size / own)), turn), Translate(at));
+}
+
 void BuildTree(SceneContent& s, int kind, const char* name, int cards)
 {
     const TreeShape& shape = TreeShapes()[size_t(kind)];
@@ -187,13 +203,31 @@ void BuildTree(SceneContent& s, int kind, const char* name, int cards)
     GrowTree(kind, shape.bones, sk, segs);
     SkinBuilder sb{{}, &sk};
     sb.d.boneCount = uint8_t(sk.parent.size());
+    Rng twigs(uint32_t(7000 + kind));
+    float trunkV = 0; // the bark runs on up the trunk without a seam
     for (size_t b = 0; b < segs.size(); ++b)
     {
         const auto& g = segs[b];
         int sides = g.depth == 0 ? 8 : (g.depth == 1 ? 6 : 5);
-        int rings = g.depth == 0 ? 4 : 3;
+        int rings = g.depth == 0 ? 3 : 2;
         float len = Len(g.b - g.a);
-        Tube(sb, int(b), g.a, g.b, g.ra, g.rb, sides, rings, 0, len * 4);
+        const float v0 = g.depth == 0 ? trunkV : 0;
+        Tube(sb, int(b), g.a, g.b, g.ra, g.rb, sides, rings, v0, v0 + len * 4);
+        if (g.depth == 0)
+            trunkV += len * 4;
+        // Twigs off the branches: the crown shows wood between its leaves.
+        if (g.depth == 0)
+            continue;
+        Vec3 u, w;
+        Basis(Norm(g.b - g.a), u, w);
+        for (int t = 0; t < 3; ++t)
+        {
+            const float ang = twigs.Range(0, 6.28f);
+            const Vec3 from = Lerp(g.a, g.b, twigs.Range(0.25f, 0.95f));
+            const Vec3 out = Norm(u * std::cos(ang) + w * std::sin(ang) + Norm(g.b - g.a) * 0.8f);
+            const Vec3 to = from + out * (shape.height * twigs.Range(0.06f, 0.12f));
+            Tube(sb, int(b), from, to, g.rb * 0.45f, g.rb * 0.15f, 4, 1, 0, 0.3f);
+        }
     }
     // Roots flaring into the ground.
     for (int k = 0; k < 4; ++k)
@@ -205,13 +239,19 @@ void BuildTree(SceneContent& s, int kind, const char* name, int cards)
     }
     s.skins[std::string(name) + ".skin"] = sb.d;
 
-    // Leaf cards along the branches, denser towards the tips.
+    // Leaf cards along the branches, denser towards the tips, each facing
+    // away from the middle of the crown (tilted a little at random), so that
+    // from any side most cards face the eye and only those on the outline
+    // are seen edge-on.
     LinkAnimData link;
     Rng rng(uint32_t(5000 + kind));
     std::vector<int> leafy;
     for (size_t b = 0; b < segs.size(); ++b)
         if (segs[b].depth >= 1 || b + 1 == size_t(kind == 2 ? 3 : 4))
             leafy.push_back(int(b));
+    std::vector<Vec3> where;
+    std::vector<int> bone;
+    Vec3 centre = {0, 0, 0};
     for (int i = 0; i < cards; ++i)
     {
         int b = leafy[size_t(i) % leafy.size()];
@@ -220,10 +260,29 @@ void BuildTree(SceneContent& s, int kind, const char* name, int cards)
         const auto& g = segs[size_t(b)];
         Vec3 at = Lerp(g.a, g.b, rng.Range(0.3f, 1.1f));
         at = at + Vec3{rng.Range(-1, 1), rng.Range(-0.6f, 1), rng.Range(-1, 1)} * (shape.crownRadius * 0.28f);
-        float size = shape.crownRadius * rng.Range(0.55f, 0.8f);
-        Mat4 m = Mul(Mul(Scale(size, size, size), RotY(rng.Range(0, 6.28f))), Translate(at - sk.joint[size_t(b)]));
-        link.cards.push_back(m);
-        link.bones.push_back(uint8_t(b));
+        where.push_back(at);
+        bone.push_back(b);
+        centre = centre + at * (1.0f / float(cards));
+    }
+    for (int i = 0; i < cards; ++i)
+    {
+        const Vec3 tilt = {rng.Range(-0.5f, 0.5f), rng.Range(-0.3f, 0.5f), rng.Range(-0.5f, 0.5f)};
+        const Vec3 normal = Norm(Norm(where[size_t(i)] - centre) + tilt);
+        Vec3 across, up;
+        Basis(normal, across, up);
+        const float spin = rng.Range(0, 6.28f);
+        Mat4 turn = Identity();
+        const Vec3 rows[3] = {across * std::cos(spin) + up * std::sin(spin),
+                              up * std::cos(spin) - across * std::sin(spin), normal};
+        for (int r = 0; r < 3; ++r)
+        {
+            turn.m[r][0] = rows[r].x;
+            turn.m[r][1] = rows[r].y;
+            turn.m[r][2] = rows[r].z;
+        }
+        const float size = shape.crownRadius * rng.Range(0.5f, 0.7f);
+        link.cards.push_back(LeafCardMatrix(i, size, turn, where[size_t(i)] - sk.joint[size_t(bone[size_t(i)])]));
+        link.bones.push_back(uint8_t(bone[size_t(i)]));
     }
     s.links[std::string(name) + ".linkanim"] = link;
 
