@@ -1,14 +1,20 @@
-// The loaded forms of the tracks and collision faces over any bytes: a load
-// either fills a consistent object or leaves it empty, and playing or
-// querying it never reads outside what was loaded. The first byte picks the
-// class; the rest is the file.
+// The loaded forms of the tracks, collision faces and plants over any bytes:
+// a load either fills a consistent object or leaves it empty, and playing,
+// querying, skinning or turning it never reads or writes outside what was
+// loaded. The first byte picks the class; the rest is the file.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
+#include <vector>
+
+#include "src/ClassBase/BoneAnimation.h"
 #include "src/ClassBase/CameraPath.h"
 #include "src/ClassBase/CollisionFaces.h"
+#include "src/ClassBase/GrassCards.h"
+#include "src/ClassBase/LeafCards.h"
 #include "src/ClassBase/ObjectTrajectory.h"
+#include "src/ClassBase/SkinMesh.h"
 #include "src/ClassBase/TransformList.h"
 #include "src/ClassRender/Clock.h"
 
@@ -21,6 +27,25 @@ uint32_t FuzzClock()
 }
 volatile float g_sink = 0.0f;
 
+// Skins a loaded mesh with a block just long enough and one a bone short.
+void SkinEveryWay(const CSkinMesh& mesh)
+{
+    if (!mesh.IsLoaded())
+    {
+        if (mesh.m_nVertices != 0 || mesh.m_nTriangles != 0)
+            std::abort();
+        return;
+    }
+    std::vector<gfx::Mat4> bones(mesh.m_nBoneLimit, gfx::MatrixIdentity());
+    std::vector<TexturedVertex> out(mesh.m_nVertices);
+    if (!mesh.Skin(bones.data(), mesh.m_nBoneLimit, out.data()))
+        std::abort();
+    if (mesh.Skin(bones.data(), mesh.m_nBoneLimit - 1, out.data()))
+        std::abort();
+    for (uint32_t i = 0; i < 3 * mesh.m_nTriangles; ++i)
+        g_sink += out[mesh.m_pIndices[i]].x; // every index names a written vertex
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t n)
@@ -30,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t n)
     ClockSetSource(FuzzClock);
     const uint8_t* data = bytes + 1;
     const size_t size = n - 1;
-    switch (bytes[0] % 4)
+    switch (bytes[0] % 8)
     {
     case 0:
     {
@@ -75,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t n)
             std::abort();
         break;
     }
-    default:
+    case 3:
     {
         CCollisionFaces faces;
         const int status = faces.LoadBytes(data, size);
@@ -83,6 +108,51 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t n)
             std::abort();
         float h = 0.0f;
         faces.HeightAbove({0.0f, 20.0f, 0.0f}, h);
+        break;
+    }
+    case 4:
+    {
+        CSkinMesh mesh;
+        if ((mesh.LoadBytes(data, size) == 0) != mesh.IsLoaded())
+            std::abort();
+        SkinEveryWay(mesh);
+        break;
+    }
+    case 5:
+    {
+        CSkinMesh cards;
+        if ((LoadLeafCardBytes(data, size, cards) == 0) != cards.IsLoaded())
+            std::abort();
+        SkinEveryWay(cards);
+        break;
+    }
+    case 6:
+    {
+        CBoneAnimation a;
+        const int status = a.LoadBytes(data, size);
+        for (uint32_t step : {1000u, 1031u, 1032u, 900000u, 0u})
+        {
+            g_nowMs = step;
+            a.Advance();
+            const gfx::Mat4* block = a.Bones();
+            if ((block == nullptr) != (status != 0))
+                std::abort();
+            if (block != nullptr)
+                g_sink += block[a.m_nBones - 1].m[3][3];
+        }
+        break;
+    }
+    default:
+    {
+        CGrassCards grass;
+        if ((grass.LoadBytes(data, size) == 0) != (grass.m_nCount > 0))
+            std::abort();
+        std::vector<TexturedVertex> out(4 * static_cast<size_t>(grass.m_nCount));
+        std::vector<uint16_t> indices(6 * static_cast<size_t>(grass.m_nCount));
+        grass.Write(gfx::MatrixIdentity(), out.data());
+        grass.WriteIndices(indices.data());
+        for (uint16_t i : indices)
+            g_sink += out[i].y;
         break;
     }
     }

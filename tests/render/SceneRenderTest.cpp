@@ -1,8 +1,9 @@
 // The real scene on a real device (Wine's Direct3D 9 under Xvfb) with the
 // executable's data archive: it renders, it moves, the cross-fade mixes two
 // views, the water reflects inside the pools and nowhere else, with and
-// without bump mapping, and the plants stand where their placements put them
-// and sway.
+// without bump mapping, the plants stand where their placements put them
+// and sway, and the rain, its splashes, the sprays, the ducks and the leaves
+// show where they belong (and nothing of them with rain and leaves off).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +11,9 @@
 #include <vector>
 
 #include "settings/SceneOptions.h"
+#include "src/ClassBase/RainSplashes.h"
 #include "src/ClassRender/IdleThrottle.h"
+#include "tests/common/ScopedParticleOptions.h"
 #include "tests/render/SceneHarness.h"
 
 namespace {
@@ -246,6 +249,107 @@ private:
     UINT m_grass[WORLD_GRASS_FIELDS] = {};
 };
 
+// The rain (its splashes and rings too), the falling leaves, the sprays and
+// the ducks out of sight for the life of the object; they keep their state.
+enum HiddenEffect
+{
+    heRain = 1,
+    heLeaves = 2,
+    heSprays = 4,
+    heDucks = 8,
+    heAll = 15,
+};
+
+class ScopedHiddenEffects
+{
+public:
+    ScopedHiddenEffects(CWorld& world, int which) : m_world(world), m_which(which) { Swap(); }
+    ~ScopedHiddenEffects() { Swap(); }
+    ScopedHiddenEffects(const ScopedHiddenEffects&) = delete;
+    ScopedHiddenEffects& operator=(const ScopedHiddenEffects&) = delete;
+
+private:
+    void Swap()
+    {
+        if (m_which & heRain)
+            std::swap(m_drops, m_world.m_Rain.m_Drops.m_nCount);
+        if (m_which & heLeaves)
+            std::swap(m_leaves, m_world.m_LeafFall.m_Leaves.m_nCount);
+        if (m_which & heSprays)
+            for (int k = 0; k < 2; ++k)
+                std::swap(m_sprays[k], m_world.m_Sprays[k].m_pTexture);
+        if (m_which & heDucks)
+            std::swap(m_duckFrames, m_world.m_DuckTrajectory.m_nCount);
+    }
+
+    CWorld& m_world;
+    int m_which;
+    uint32_t m_drops = 0, m_leaves = 0;
+    IDirect3DTexture9* m_sprays[2] = {};
+    int m_duckFrames = 0;
+};
+
+// Where two pictures differ by more than `threshold` in any channel.
+std::vector<uint8_t> Differing(const shots::Picture& a, const shots::Picture& b, int threshold)
+{
+    std::vector<uint8_t> out(static_cast<size_t>(a.width) * a.height, 0);
+    for (size_t i = 0; i < out.size(); ++i)
+        for (int c = 0; c < 3; ++c)
+            if (std::abs(static_cast<int>(a.rgb[i * 3 + c]) - static_cast<int>(b.rgb[i * 3 + c])) > threshold)
+                out[i] = 1;
+    return out;
+}
+
+size_t CountIn(const std::vector<uint8_t>& mask, const std::vector<uint8_t>& area)
+{
+    size_t n = 0;
+    for (size_t i = 0; i < mask.size(); ++i)
+        n += mask[i] && area[i];
+    return n;
+}
+
+// A world point on the screen of a view (pixels, y down); false behind the eye.
+bool OnScreen(const WorldFrameView& view, const gfx::Vec3& p, int width, int height, float& sx, float& sy)
+{
+    gfx::Mat4 m;
+    gfx::MatrixMultiply(m, view.mView[spMain], view.mProjection);
+    float c[4];
+    for (int k = 0; k < 4; ++k)
+        c[k] = p.x * m.m[0][k] + p.y * m.m[1][k] + p.z * m.m[2][k] + m.m[3][k];
+    if (c[3] <= 1.0f)
+        return false;
+    sx = (c[0] / c[3] + 1.0f) * 0.5f * static_cast<float>(width);
+    sy = (1.0f - c[1] / c[3]) * 0.5f * static_cast<float>(height);
+    return true;
+}
+
+// The point of a horizontal plane a screen pixel of a view looks at.
+bool OnPlane(const WorldFrameView& view, float sx, float sy, int width, int height, float planeY, gfx::Vec3& out)
+{
+    gfx::Mat4 m, inverse;
+    gfx::MatrixMultiply(m, view.mView[spMain], view.mProjection);
+    if (!gfx::MatrixInverse(inverse, nullptr, m))
+        return false;
+    const float nx = sx / static_cast<float>(width) * 2.0f - 1.0f, ny = 1.0f - sy / static_cast<float>(height) * 2.0f;
+    gfx::Vec3 ends[2];
+    for (int e = 0; e < 2; ++e)
+    {
+        const float z = e == 0 ? 0.0f : 1.0f;
+        float c[4];
+        for (int k = 0; k < 4; ++k)
+            c[k] = nx * inverse.m[0][k] + ny * inverse.m[1][k] + z * inverse.m[2][k] + inverse.m[3][k];
+        ends[e] = {c[0] / c[3], c[1] / c[3], c[2] / c[3]};
+    }
+    const float dy = ends[1].y - ends[0].y;
+    if (std::fabs(dy) < 1e-6f)
+        return false;
+    const float t = (planeY - ends[0].y) / dy;
+    if (t < 0.0f || t > 1.0f)
+        return false;
+    out = {ends[0].x + (ends[1].x - ends[0].x) * t, planeY, ends[0].z + (ends[1].z - ends[0].z) * t};
+    return true;
+}
+
 // A capability filter for one scope, with the bump decision made again on
 // entry and on leaving: a failed assertion cannot leave the filter, or the
 // water without bump mapping, to the tests after it.
@@ -297,12 +401,18 @@ protected:
     }
 
     // A path at `frame`, drawn from its start. The plants are rewritten in
-    // that frame (counter B odd), so they show their current pose.
+    // that frame (counter B odd), so they show their current pose. Drawn
+    // twice: the particles move by the time since the frame before, which
+    // the second drawing at the same clock makes none, so the same clock
+    // always gives the same picture.
     static shots::Picture FrameOf(int frame, int path = kPath)
     {
         s_harness->StartPath(path);
-        g_IdleThrottle.b |= 1u;
-        s_harness->RenderPathFrame(frame);
+        for (int twice = 0; twice < 2; ++twice)
+        {
+            g_IdleThrottle.b |= 1u;
+            s_harness->RenderPathFrame(frame);
+        }
         shots::Picture picture;
         EXPECT_TRUE(s_harness->CaptureBackBuffer(picture));
         return picture;
@@ -433,6 +543,8 @@ TEST_F(SceneRenderTest, PlantsAreDrawnWhereTheirPlacementsPutThemAndNowhereElse)
 TEST_F(SceneRenderTest, TheCrownsSwayWhileTheCameraHolds)
 {
     CWorld& world = s_harness->World();
+    // Rain, leaves, sprays and ducks move too; only the plants are looked at.
+    const ScopedHiddenEffects still(world, heAll);
     const shots::Picture before = FrameOf(kWaterFrame, kWaterPath);
     shots::Picture masks;
     ASSERT_TRUE(s_harness->CaptureWaterMasks(masks));
@@ -455,6 +567,207 @@ TEST_F(SceneRenderTest, TheCrownsSwayWhileTheCameraHolds)
                 anywhere.outside);
     EXPECT_GT(inCrowns.inside, 2000) << "the leaves move";
     EXPECT_LE(anywhere.outside, inCrowns.inside / 100);
+}
+
+// Rain, splashes, sprays, ducks and leaves: each against the same frame with
+// it out of sight. The frames where a fall is in view, and one where a duck
+// swims close by.
+constexpr int kFallAPath = 2, kFallAFrame = 80;  // towards the northern fall
+constexpr int kFallBPath = 1, kFallBFrame = 170; // towards the southern fall
+constexpr int kDuckFrame = 150;                  // on the river, a duck ahead
+
+TEST_F(SceneRenderTest, RainStreaksAndSplashesFallOnTheWater)
+{
+    CWorld& world = s_harness->World();
+    ASSERT_GT(world.m_Rain.Count(), 0u);
+    // Half a second of rain first: the splashes start at the origin.
+    for (int f = kWaterFrame - 30; f < kWaterFrame - 15; ++f)
+        FrameOf(f);
+    int seen = 0, onRiver = 0;
+    size_t all = 0, onWater = 0;
+    for (int f = kWaterFrame - 10; f <= kWaterFrame; f += 5)
+    {
+        const shots::Picture rain = FrameOf(f);
+        // The masks without the rain: a splash hides the water behind it.
+        shots::Picture dry, masks;
+        {
+            const ScopedHiddenEffects hidden(world, heRain);
+            dry = FrameOf(f);
+            ASSERT_TRUE(s_harness->CaptureWaterMasks(masks));
+        }
+        const std::vector<uint8_t> water = WaterArea(masks);
+        const std::vector<uint8_t> changed = Differing(rain, dry, 12);
+        onWater += CountIn(changed, water);
+        all += Count(changed);
+
+        // Each splash stands on the water at its level: seen from low over
+        // the river, those over the river band sit on the river's picture.
+        const WorldFrameView& view = world.m_Frame.views[0];
+        for (int k = 0; k < RainSplashCount(world.m_Rain.Count()); ++k)
+        {
+            const RainSplash& splash = world.m_SplashPool.m_Pool[k];
+            float sx, sy;
+            if (SceneRainLevel(splash.x) != SCENE_RAIN_RIVER_LEVEL ||
+                !OnScreen(view, {splash.x, splash.y + 0.5f, splash.z}, rain.width, rain.height, sx, sy) || sx < 0 ||
+                sy < 0 || sx >= rain.width || sy >= rain.height)
+                continue;
+            ++seen;
+            onRiver += water[static_cast<size_t>(sy) * rain.width + static_cast<size_t>(sx)];
+        }
+    }
+    std::printf("rain changes %zu px, %zu of them on the water; splashes over the river in view %d, on its water %d\n",
+                all, onWater, seen, onRiver);
+    EXPECT_GT(onWater, 300u) << "splashes, streaks and rings on the water";
+    EXPECT_GT(all - onWater, 100u) << "streaks in the air";
+    EXPECT_GE(seen, 3);
+    EXPECT_GE(onRiver * 5, seen * 4);
+}
+
+TEST_F(SceneRenderTest, SpraysShowAtBothFalls)
+{
+    CWorld& world = s_harness->World();
+    struct Case
+    {
+        int path, frame;
+        ScenePoint fall;
+    } cases[] = {{kFallAPath, kFallAFrame, SCENE_FALL_A}, {kFallBPath, kFallBFrame, SCENE_FALL_B}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << "fall at z " << c.fall.z);
+        const shots::Picture spray = FrameOf(c.frame, c.path);
+        float sx, sy;
+        ASSERT_TRUE(OnScreen(world.m_Frame.views[0], {c.fall.x, c.fall.y - 30.0f, c.fall.z}, spray.width, spray.height,
+                             sx, sy));
+        shots::Picture none;
+        {
+            const ScopedHiddenEffects hidden(world, heSprays);
+            none = FrameOf(c.frame, c.path);
+        }
+        // A faint glow, added on: small differences, all round the fall.
+        const std::vector<uint8_t> changed = Differing(spray, none, 2);
+        std::vector<uint8_t> nearFall(changed.size(), 0);
+        for (int y = 0; y < spray.height; ++y)
+            for (int x = 0; x < spray.width; ++x)
+                nearFall[static_cast<size_t>(y) * spray.width + x] = std::hypot(x - sx, y - sy) < 160.0f;
+        const size_t atFall = CountIn(changed, nearFall), all = Count(changed);
+        std::printf("spray changes %zu px, %zu of them near the fall (%.0f, %.0f)\n", all, atFall, sx, sy);
+        EXPECT_GT(atFall, 20u);
+        EXPECT_GE(atFall * 20, all * 19);
+    }
+}
+
+TEST_F(SceneRenderTest, DucksSwimWithTheirReflection)
+{
+    CWorld& world = s_harness->World();
+    const shots::Picture ducks = FrameOf(kDuckFrame);
+    shots::Picture mirrored, none, mirroredNone;
+    ASSERT_TRUE(s_harness->CaptureSurface(world.m_pReflectionRSurface, mirrored));
+    {
+        const ScopedHiddenEffects hidden(world, heDucks);
+        none = FrameOf(kDuckFrame);
+        ASSERT_TRUE(s_harness->CaptureSurface(world.m_pReflectionRSurface, mirroredNone));
+    }
+    shots::Picture masks;
+    ASSERT_TRUE(s_harness->CaptureWaterMasks(masks));
+    const std::vector<uint8_t> changed = Differing(ducks, none, 12);
+    const size_t inMirror = Count(Differing(mirrored, mirroredNone, 12));
+    std::printf("ducks change %zu px of the picture (%zu on the water) and %zu of the river's mirror\n", Count(changed),
+                CountIn(changed, WaterArea(masks)), inMirror);
+    EXPECT_GT(Count(changed), 300u);
+    EXPECT_GT(CountIn(changed, WaterArea(masks)), 100u) << "on the river, and mirrored in it";
+    EXPECT_GT(inMirror, 30u);
+}
+
+TEST_F(SceneRenderTest, LeavesFallAndRestOnThePools)
+{
+    CWorld& world = s_harness->World();
+    ASSERT_GT(world.m_LeafFall.Count(), 0u);
+    // Falling: somewhere in the air over the river.
+    const shots::Picture leaves = FrameOf(kWaterFrame);
+    shots::Picture bare;
+    {
+        const ScopedHiddenEffects hidden(world, heLeaves);
+        bare = FrameOf(kWaterFrame);
+    }
+    const size_t falling = Count(Differing(leaves, bare, 12));
+    EXPECT_GT(falling, 20u);
+
+    // Resting: leaves laid at rest on a pool in view (the pool water nearest
+    // the bottom middle of the picture, outside the river's band).
+    const FallingLeaves saved = world.m_LeafFall.m_Leaves;
+    shots::Picture before = FrameOf(kWaterFrame, kWaterPath), masks;
+    ASSERT_TRUE(s_harness->CaptureWaterMasks(masks));
+    const WorldFrameView& view = world.m_Frame.views[0];
+    gfx::Vec3 at = {};
+    bool found = false;
+    for (int y = masks.height - 40; y > masks.height / 2 && !found; y -= 8)
+        for (int x = masks.width / 2; x < masks.width - 40 && !found; x += 8)
+            found = masks.alpha[static_cast<size_t>(y) * masks.width + x] > 128 &&
+                    OnPlane(view, x + 0.5f, y + 0.5f, masks.width, masks.height, SCENE_POND_Y, at) &&
+                    SceneRainLevel(at.x) == SCENE_RAIN_POOL_LEVEL;
+    ASSERT_TRUE(found) << "no pool water in view";
+    FallingLeaves& fall = world.m_LeafFall.m_Leaves;
+    fall.m_nCount = 60;
+    for (uint32_t i = 0; i < fall.m_nCount; ++i)
+    {
+        // a leaf lies 50 from its circle's centre in the direction of its
+        // spin, turned by it
+        const float dx = static_cast<float>(i % 10) * 4.0f - 18.0f, dz = static_cast<float>(i / 10) * 4.0f - 10.0f;
+        const float spin = 6.2831853f * static_cast<float>(i) / 7.0f;
+        fall.m_Leaves[i] = {at.x + dx - 50.0f * std::sin(spin),
+                            SCENE_LEAF_REST_Y,
+                            at.z + dz - 50.0f * std::cos(spin),
+                            SCENE_LEAF_REST_Y,
+                            30.0f,
+                            static_cast<int>(i % LEAF_MODELS),
+                            spin};
+    }
+    const shots::Picture resting = FrameOf(kWaterFrame, kWaterPath);
+    fall.m_nCount = 0;
+    const shots::Picture empty = FrameOf(kWaterFrame, kWaterPath);
+    world.m_LeafFall.m_Leaves = saved;
+    const std::vector<uint8_t> changed = Differing(resting, empty, 12);
+    const size_t onWater = CountIn(changed, WaterArea(masks));
+    std::printf("falling leaves change %zu px; leaves resting on the pool at (%.0f, %.0f) change %zu px, %zu on its "
+                "water\n",
+                falling, at.x, at.z, Count(changed), onWater);
+    EXPECT_GT(onWater, 100u);
+    EXPECT_GE(onWater * 10, Count(changed) * 9);
+}
+
+TEST_F(SceneRenderTest, WithRainAndLeavesOffInTheSettingsNothingOfThemIsDrawn)
+{
+    // The reference: this world with every effect and every plant out of
+    // sight (the plants' animations start over with a new world).
+    shots::Picture without;
+    {
+        const ScopedHiddenEffects hidden(s_harness->World(), heAll);
+        const ScopedHiddenPlants plants(s_harness->World());
+        without = FrameOf(kWaterFrame, kWaterPath);
+    }
+    // A new world with rain and leaves switched off; sprays and ducks do not
+    // follow the settings, so they are put out of sight here too.
+    shots::Picture switchedOff;
+    {
+        const testsupport::ScopedParticleOptions off(0, 50);
+        s_harness->App().ReleaseScene();
+        s_harness->LoadScene();
+        CWorld& world = s_harness->World();
+        EXPECT_EQ(world.m_Rain.Count(), 0u);
+        EXPECT_EQ(world.m_Rain.m_VertexBuffer.m_pRenderBuffer, nullptr);
+        EXPECT_EQ(world.m_LeafFall.Count(), 0u);
+        const ScopedHiddenEffects hidden(world, heSprays | heDucks);
+        const ScopedHiddenPlants plants(world);
+        switchedOff = FrameOf(kWaterFrame, kWaterPath);
+    }
+    const size_t differing = Count(Differing(switchedOff, without, 12));
+    std::printf("rain and leaves off: %zu px differ from the frame without them\n", differing);
+    EXPECT_LT(shots::MeanDifference(switchedOff, without), 0.3);
+    EXPECT_LT(differing, 50u);
+
+    // The world of the settings again, for any test after this one.
+    s_harness->App().ReleaseScene();
+    s_harness->LoadScene();
 }
 
 } // namespace
