@@ -27,8 +27,9 @@ HRESULT CWorld::RenderFrame()
         return E_FAIL;
 
     m_FrameBuilder.Build(m_Frame, m_Cameras, m_Switch, m_bCameraBlend, m_nRainDrops);
-    // Water sounds, rain, falling leaves, sprays, ducks and reeds advance
-    // here once they exist.
+    m_Sound.UpdateWater(m_Frame.vSoundEye);
+    // Rain, falling leaves, sprays, ducks and reeds advance here once they
+    // exist.
 
     device->BeginScene();
     if (m_Frame.nViews == 2)

@@ -30,7 +30,7 @@ CWorld::~CWorld()
     ReleaseWorld();
 }
 
-HRESULT CWorld::RenderInit()
+HRESULT CWorld::RenderInit(const SaverSettings& settings)
 {
     CreateRenderTargets();
     LogWrite(g_szLogFile, "RenderInit() - ok\n");
@@ -77,6 +77,7 @@ HRESULT CWorld::RenderInit()
     InitBumpWater();
 
     m_Switch.ChooseFirst(m_Cameras);
+    m_Sound.Start(settings, RainEnable, RainStrenght, archive, &m_SoundOutput);
     return 0;
 }
 
@@ -152,4 +153,5 @@ void CWorld::ReleaseWorld()
     ReleaseNull(m_pViewSurface[1]);
     m_QuadVertices.Release();
     m_QuadFaces.Release();
+    m_Sound.Stop();
 }
