@@ -104,6 +104,7 @@ void CSoundMixer::Mix(int16_t* out, uint32_t frames)
         }
         out += n * SOUND_OUTPUT_CHANNELS;
         frames -= n;
+        m_nMixed.fetch_add(n, std::memory_order_relaxed);
     }
 }
 

@@ -9,8 +9,8 @@
 //   - each voice's state (idle, start asked, playing): the main thread moves
 //     it from idle to "start asked" (or to idle, to stop), Mix moves it on
 //     with compare-and-swap, so neither side can undo the other's change;
-//   - each voice's loop flag and volume, and the master volume (relaxed: a
-//     value one block late is harmless).
+//   - each voice's loop flag and volume, the master volume and the count of
+//     frames mixed (relaxed: a value one block late is harmless).
 // Everything else of a voice (its position, its gain, its sound's decoding)
 // belongs to Mix alone. Nothing blocks, so neither thread can wait on the
 // other. Voices are only freed by Clear, which the caller runs once the
@@ -53,6 +53,8 @@ public:
     void SetMasterVolume(int volume);
     int MasterVolume() const { return m_nMaster.load(std::memory_order_relaxed); }
     int Voices() const { return m_nVoices.load(std::memory_order_acquire); }
+    // Output frames mixed so far: the mix's own clock.
+    uint64_t MixedFrames() const { return m_nMixed.load(std::memory_order_relaxed); }
 
     // Feeding thread: the next `frames` stereo frames, interleaved left and
     // right. Silence when nothing plays.
@@ -86,4 +88,5 @@ private:
     Voice m_Voices[SOUND_MAX_VOICES];
     std::atomic<int> m_nVoices{0};
     std::atomic<int> m_nMaster{SOUND_VOLUME_MAX};
+    std::atomic<uint64_t> m_nMixed{0};
 };
