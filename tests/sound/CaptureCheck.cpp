@@ -60,42 +60,15 @@ std::vector<int16_t> Decode(const char* path)
     return out;
 }
 
-// Where the capture's frame 0 lies in the loop (its first frames may be
-// missing or preceded by silence): the shift with the least residual of a
-// fitted gain over a stretch of the capture that holds sound.
-long FindShift(const std::vector<int16_t>& cap, const std::vector<int16_t>& loop, size_t at, size_t len)
-{
-    const long n = static_cast<long>(loop.size() / 2);
-    long best = 0;
-    double bestResidual = 1e300;
-    for (long shift = -8192; shift <= 8192; ++shift)
-    {
-        double cr = 0, rr = 0, cc = 0;
-        for (size_t k = at; k < at + len; ++k)
-        {
-            const long j = ((static_cast<long>(k) + shift) % n + n) % n;
-            const double c = cap[2 * k], r = loop[2 * j];
-            cr += c * r;
-            rr += r * r;
-            cc += c * c;
-        }
-        const double residual = rr > 0 ? cc - cr * cr / rr : cc;
-        if (residual < bestResidual)
-        {
-            bestResidual = residual;
-            best = shift;
-        }
-    }
-    return best;
-}
-
 struct Fit
 {
-    double gain;
-    double residualDb; // what the gain leaves over, against the capture's own level
-    double levelDb;    // the capture's RMS in dBFS
+    double gain = 0.0;
+    double residualDb = 0.0; // what the gain leaves over, against the capture's own level
+    double energy = 0.0;     // the capture's sum of squares
 };
 
+// The capture's frames [from, to) against the loop, capture frame k being
+// mixed frame k + shift: the gain that fits best.
 Fit FitGain(const std::vector<int16_t>& cap, const std::vector<int16_t>& loop, long shift, size_t from, size_t to)
 {
     const long n = static_cast<long>(loop.size() / 2);
@@ -112,29 +85,65 @@ Fit FitGain(const std::vector<int16_t>& cap, const std::vector<int16_t>& loop, l
         }
     }
     Fit f;
+    f.energy = cc;
     f.gain = rr > 0 ? cr / rr : 0.0;
     const double residual = std::max(cc - f.gain * cr, 1e-9);
     f.residualDb = 10.0 * std::log10(residual / std::max(cc, 1e-9));
-    f.levelDb = 10.0 * std::log10(std::max(cc, 1e-9) / (2.0 * (to - from)) / (32768.0 * 32768.0));
     return f;
 }
 
-size_t LoudestSecond(const std::vector<int16_t>& cap)
+// One 25 ms window of the capture, lined up with the mix.
+struct Window
 {
-    size_t best = 0;
-    double bestEnergy = -1;
-    for (size_t at = 0; at + 44100 <= cap.size() / 2; at += 22050)
+    size_t at;    // first capture frame
+    long shift;   // capture frame k is mixed frame k + shift
+    Fit fit;      // against the loop at that shift
+    bool quiet;   // nothing to line up: the capture is (nearly) silent here
+    bool aligned; // the fit holds
+};
+
+const size_t kWindow = 1102;
+
+// Lines the capture up with the loop window by window. Where the output
+// starved (Wine then plays silence of its own and the rest of the capture
+// comes later than the mix had it), the fit breaks and the shift is found
+// again; silence can only push the capture later, so the search runs
+// towards smaller shifts. Counts those gaps in `gaps`.
+std::vector<Window> LineUp(const std::vector<int16_t>& cap, const std::vector<int16_t>& loop, int& gaps)
+{
+    std::vector<Window> windows;
+    const size_t frames = cap.size() / 2;
+    long shift = 0;
+    bool found = false;
+    gaps = 0;
+    for (size_t at = 0; at + kWindow <= frames; at += kWindow)
     {
-        double e = 0;
-        for (size_t k = at; k < at + 44100; ++k)
-            e += static_cast<double>(cap[2 * k]) * cap[2 * k];
-        if (e > bestEnergy)
+        Window w = {at, shift, FitGain(cap, loop, shift, at, at + kWindow), false, false};
+        // below 1 LSB RMS: silence, whatever the shift
+        w.quiet = w.fit.energy < 2.0 * kWindow;
+        if (!w.quiet && w.fit.residualDb > -20.0)
         {
-            bestEnergy = e;
-            best = at;
+            const long lo = found ? shift - 8192 : -16384, hi = found ? shift : 16384;
+            for (long s = lo; s <= hi; ++s)
+            {
+                const Fit f = FitGain(cap, loop, s, at, at + kWindow);
+                if (f.residualDb < w.fit.residualDb)
+                {
+                    w.fit = f;
+                    w.shift = s;
+                }
+            }
+            if (w.fit.residualDb <= -20.0)
+            {
+                gaps += found && w.shift != shift;
+                shift = w.shift;
+                found = true;
+            }
         }
+        w.aligned = !w.quiet && w.fit.residualDb <= -20.0;
+        windows.push_back(w);
     }
-    return best;
+    return windows;
 }
 
 int Music(const char* capturePath, const char* musicPath, int musicVolume)
@@ -145,16 +154,42 @@ int Music(const char* capturePath, const char* musicPath, int musicVolume)
         std::fprintf(stderr, "capture_check: capture shorter than 1 s or music not decoded\n");
         return 1;
     }
-    const size_t frames = cap.size() / 2;
-    const long shift = FindShift(cap, music, LoudestSecond(cap), 4096);
-    // The first and last 100 ms aside: the output opening and closing.
-    const Fit f = FitGain(cap, music, shift, 4410, frames - 4410);
-    std::printf("capture_seconds=%.2f\n", frames / 44100.0);
-    std::printf("music_shift_frames=%ld\n", shift);
-    std::printf("music_gain=%.4f (MusicVolume/100=%.2f)\n", f.gain, musicVolume / 100.0);
-    std::printf("music_level_dbfs=%.1f\n", f.levelDb);
-    std::printf("music_residual_db=%.1f\n", f.residualDb);
-    const bool ok = std::fabs(f.gain - musicVolume / 100.0) < 0.01 && f.residualDb < -40.0;
+    int gaps = 0;
+    const std::vector<Window> windows = LineUp(cap, music, gaps);
+    // Every window that holds sound, lined up or not: the music must explain
+    // all of it.
+    double gainSum = 0, energy = 0, left = 0, alignedEnergy = 0, alignedLeft = 0;
+    size_t sounding = 0, aligned = 0;
+    for (const Window& w : windows)
+    {
+        if (w.quiet)
+            continue;
+        ++sounding;
+        energy += w.fit.energy;
+        left += w.fit.energy * std::pow(10.0, w.fit.residualDb / 10.0);
+        if (!w.aligned)
+            continue;
+        ++aligned;
+        gainSum += w.fit.gain;
+        alignedEnergy += w.fit.energy;
+        alignedLeft += w.fit.energy * std::pow(10.0, w.fit.residualDb / 10.0);
+    }
+    const double gain = aligned ? gainSum / aligned : 0.0;
+    double spread = 0;
+    for (const Window& w : windows)
+        if (w.aligned)
+            spread = std::max(spread, std::fabs(w.fit.gain - gain));
+    const double levelDb = 10.0 * std::log10(std::max(energy, 1.0) / (2.0 * kWindow * std::max<size_t>(sounding, 1)) /
+                                             (32768.0 * 32768.0));
+    const double residualDb = 10.0 * std::log10(std::max(left, 1e-9) / std::max(energy, 1e-9));
+    std::printf("capture_seconds=%.2f\n", cap.size() / 2 / 44100.0);
+    std::printf("windows_25ms=%zu sounding=%zu lined_up=%zu output_gaps=%d\n", windows.size(), sounding, aligned, gaps);
+    std::printf("music_gain=%.4f (MusicVolume/100=%.2f) spread=%.4f\n", gain, musicVolume / 100.0, spread);
+    std::printf("music_level_dbfs=%.1f\n", levelDb);
+    std::printf("music_residual_db=%.1f lined_up_only=%.1f (what the music at that gain leaves over)\n", residualDb,
+                10.0 * std::log10(std::max(alignedLeft, 1e-9) / std::max(alignedEnergy, 1e-9)));
+    const bool ok =
+        std::fabs(gain - musicVolume / 100.0) < 0.005 && spread < 0.005 && aligned + 2 * gaps + 2 >= sounding;
     std::printf("music_check=%s\n", ok ? "pass" : "FAIL");
     return ok ? 0 : 1;
 }
@@ -206,34 +241,30 @@ int Water(const char* capturePath, const char* waterPath, int musicVolume, const
         std::fprintf(stderr, "capture_check: capture shorter than 1 s, water not decoded or no timeline\n");
         return 1;
     }
-    const size_t frames = cap.size() / 2;
-    const long shift = FindShift(cap, water, LoudestSecond(cap), 4096);
-    std::printf("capture_seconds=%.2f\n", frames / 44100.0);
-    std::printf("water_shift_frames=%ld\n", shift);
+    int gaps = 0;
+    const std::vector<Window> windows = LineUp(cap, water, gaps);
 
-    // Volume A + B the curve gives at each mixed frame, from the timeline.
-    const size_t window = 1102; // 25 ms
+    // Per window: A + B as the curve gives them for the eye's distances when
+    // the frame set them (the timeline's clock is the frames mixed), and as
+    // measured, in volume units.
     std::vector<double> measured, expected;
-    double worstResidual = -200;
+    std::vector<bool> usable;
+    std::vector<size_t> pointOf;
     size_t point = 0;
-    for (size_t at = 4410; at + window <= frames - 4410; at += window)
+    for (const Window& w : windows)
     {
-        // the capture's frame `at` is mixed frame at + shift
-        const double mixedAt = static_cast<double>(at) + shift + window / 2.0;
+        const double mixedAt = static_cast<double>(w.at) + w.shift + kWindow / 2.0;
         while (point + 1 < timeline.size() && timeline[point + 1].mixed <= mixedAt)
             ++point;
         const TimelinePoint& p = timeline[point];
-        const int sum = SceneWaterVolume(static_cast<float>(p.dA), musicVolume) +
-                        SceneWaterVolume(static_cast<float>(p.dB), musicVolume);
-        const Fit f = FitGain(cap, water, shift, at, at + window);
-        // the fitted gain in volume units: (A + B) at this MusicVolume
-        measured.push_back(f.gain * 100.0 * 100.0 / musicVolume);
-        expected.push_back(sum);
-        if (f.gain > 0.05)
-            worstResidual = std::max(worstResidual, f.residualDb);
+        pointOf.push_back(point);
+        expected.push_back(SceneWaterVolume(static_cast<float>(p.dA), musicVolume) +
+                           SceneWaterVolume(static_cast<float>(p.dB), musicVolume));
+        measured.push_back(w.quiet ? 0.0 : w.fit.gain * 100.0 * 100.0 / musicVolume);
+        usable.push_back(w.quiet || w.aligned);
     }
-    // The volume reaches the mix one frame after the eye moved (the frame
-    // sets it), and glides over 11.6 ms: find that lag.
+    // The volume reaches the mix after the frame that set it, and glides
+    // over 11.6 ms: find that lag.
     int bestLag = 0;
     double best = -2;
     for (int lag = 0; lag <= 40; ++lag)
@@ -246,30 +277,33 @@ int Water(const char* capturePath, const char* waterPath, int musicVolume, const
             bestLag = lag;
         }
     }
-    double worstError = 0, sumError = 0;
+    double worstError = 0, sumError = 0, loudest = 0;
     size_t count = 0, audible = 0;
-    for (size_t i = 0; i + bestLag < measured.size(); ++i)
+    for (size_t i = 1; i + bestLag + 1 < measured.size(); ++i)
     {
         const double e = expected[i], m = measured[i + bestLag];
         // a window where the volume changed carries two volumes
-        const bool steady = i == 0 || (expected[i - 1] == e && (i + 1 >= expected.size() || expected[i + 1] == e));
-        if (!steady)
+        const bool steady = expected[i - 1] == e && expected[i + 1] == e;
+        if (!steady || !usable[i + bestLag])
             continue;
         worstError = std::max(worstError, std::fabs(m - e));
         sumError += std::fabs(m - e);
         ++count;
         audible += e > 0;
+        loudest = std::max(loudest, e);
     }
-    std::printf("water_windows=%zu audible=%zu\n", count, audible);
+    std::printf("capture_seconds=%.2f\n", cap.size() / 2 / 44100.0);
+    std::printf("windows_25ms=%zu steady=%zu audible=%zu output_gaps=%d loudest_A_plus_B=%.0f\n", windows.size(), count,
+                audible, gaps, loudest);
     std::printf("water_curve_correlation=%.4f\n", best);
-    std::printf("water_lag_ms=%.0f\n", bestLag * window * 1000.0 / 44100.0);
+    std::printf("water_lag_ms=%.0f\n", bestLag * kWindow * 1000.0 / 44100.0);
     std::printf("water_mean_abs_error_volume=%.3f\n", count ? sumError / count : 0.0);
     std::printf("water_max_abs_error_volume=%.2f\n", worstError);
-    std::printf("water_worst_residual_db=%.1f\n", worstResidual);
-    // One line a second: the curve's A + B, the measured A + B.
-    for (size_t i = 0; i + bestLag < measured.size(); i += 40)
-        std::printf("  t=%5.1fs curve=%3.0f measured=%6.2f\n", (4410 + i * window) / 44100.0, expected[i],
-                    measured[i + bestLag]);
+    // Every half second while a fall is heard: the curve's A + B, measured.
+    for (size_t i = 0; i + bestLag < measured.size(); i += 20)
+        if (expected[i] > 0 || measured[i + bestLag] > 0.5)
+            std::printf("  t=%5.2fs dA=%6.1f dB=%6.1f curve=%3.0f measured=%6.2f\n", windows[i].at / 44100.0,
+                        timeline[pointOf[i]].dA, timeline[pointOf[i]].dB, expected[i], measured[i + bestLag]);
     const bool ok = best > 0.99 && worstError < 1.5 && audible > 40;
     std::printf("water_check=%s\n", ok ? "pass" : "FAIL");
     return ok ? 0 : 1;
