@@ -7,7 +7,7 @@
 
 #include "sound/StbVorbisConfig.h"
 #define STB_VORBIS_HEADER_ONLY
-#include <stb_vorbis.h>
+#include "third_party/stb_vorbis/stb_vorbis.h"
 
 CSoundData::~CSoundData()
 {

@@ -461,6 +461,15 @@ enum STBVorbisError
 #define STB_VORBIS_MAX_CHANNELS    16  // enough for anyone?
 #endif
 
+// Quenmoor: bounds on the comment header (a vendor string or a comment of
+// up to 16 MiB, up to 65,536 comments), beyond which it is refused.
+#ifndef STB_VORBIS_MAX_COMMENT_BYTES
+#define STB_VORBIS_MAX_COMMENT_BYTES (1 << 24)
+#endif
+#ifndef STB_VORBIS_MAX_COMMENTS
+#define STB_VORBIS_MAX_COMMENTS    65536
+#endif
+
 // STB_VORBIS_PUSHDATA_CRC_COUNT [number]
 //     after a flush_pushdata(), stb_vorbis begins scanning for the
 //     next valid page, without backtracking. when it finds something
@@ -755,8 +764,10 @@ typedef struct
    uint16 coupling_steps;
    MappingChannel *chan;
    uint8  submaps;
-   uint8  submap_floor[15]; // varies
-   uint8  submap_residue[15]; // varies
+   // Quenmoor: 16, not 15: a mapping may have 16 submaps, and the 16th was
+   // written past the end of these arrays.
+   uint8  submap_floor[16]; // varies
+   uint8  submap_residue[16]; // varies
 } Mapping;
 
 typedef struct
@@ -898,6 +909,11 @@ struct stb_vorbis
   // sample-access
    int channel_buffer_start;
    int channel_buffer_end;
+
+   // Quenmoor: the setup's temporary allocations still held, so that a setup
+   // refused halfway frees them instead of leaking them.
+   void *temp_live[16];
+   int temp_live_count;
 };
 
 #if defined(STB_VORBIS_NO_PUSHDATA_API)
@@ -949,6 +965,10 @@ static void *make_block_array(void *mem, int count, int size)
 
 static void *setup_malloc(vorb *f, int sz)
 {
+   // Quenmoor: a negative size (a length read from the stream, or a product
+   // that overflowed) went to malloc as a huge one, or in a caller's buffer
+   // passed the check below; and sz+7 overflowed near INT_MAX.
+   if (sz < 0 || sz > INT_MAX - 7) return NULL;
    sz = (sz+7) & ~7; // round up to nearest 8 for alignment of future allocs.
    f->setup_memory_required += sz;
    if (f->alloc.alloc_buffer) {
@@ -968,13 +988,31 @@ static void setup_free(vorb *f, void *p)
 
 static void *setup_temp_malloc(vorb *f, int sz)
 {
+   void *p;
+   if (sz < 0 || sz > INT_MAX - 7) return NULL; // Quenmoor: as in setup_malloc
    sz = (sz+7) & ~7; // round up to nearest 8 for alignment of future allocs.
    if (f->alloc.alloc_buffer) {
       if (f->temp_offset - sz < f->setup_offset) return NULL;
       f->temp_offset -= sz;
       return (char *) f->alloc.alloc_buffer + f->temp_offset;
    }
-   return malloc(sz);
+   // Quenmoor: kept in temp_live until freed (see vorbis_deinit).
+   if (f->temp_live_count >= (int) (sizeof(f->temp_live) / sizeof(f->temp_live[0]))) return NULL;
+   p = malloc(sz);
+   if (p) f->temp_live[f->temp_live_count++] = p;
+   return p;
+}
+
+// Quenmoor: takes a temporary allocation off temp_live.
+static void setup_temp_forget(vorb *f, void *p)
+{
+   int i;
+   for (i=0; i < f->temp_live_count; ++i) {
+      if (f->temp_live[i] == p) {
+         f->temp_live[i] = f->temp_live[--f->temp_live_count];
+         break;
+      }
+   }
 }
 
 static void setup_temp_free(vorb *f, void *p, int sz)
@@ -983,6 +1021,7 @@ static void setup_temp_free(vorb *f, void *p, int sz)
       f->temp_offset += (sz+7)&~7;
       return;
    }
+   setup_temp_forget(f, p);
    free(p);
 }
 
@@ -3650,6 +3689,9 @@ static int start_decoder(vorb *f)
    if (!vorbis_validate(header))                    return error(f, VORBIS_invalid_setup);
    //file vendor
    len = get32_packet(f);
+   // Quenmoor: a negative length made a 0-byte allocation and a write before
+   // it; lengths past a sane bound only made huge allocations and long loops.
+   if (len < 0 || len > STB_VORBIS_MAX_COMMENT_BYTES) return error(f, VORBIS_invalid_setup);
    f->vendor = (char*)setup_malloc(f, sizeof(char) * (len+1));
    if (f->vendor == NULL)                           return error(f, VORBIS_outofmem);
    for(i=0; i < len; ++i) {
@@ -3659,14 +3701,23 @@ static int start_decoder(vorb *f)
    //user comments
    f->comment_list_length = get32_packet(f);
    f->comment_list = NULL;
+   // Quenmoor: a negative or huge count overflowed the size below (on 32-bit
+   // targets), and a refusal halfway left the rest of the list uninitialised
+   // for vorbis_deinit to free.
+   if (f->comment_list_length < 0 || f->comment_list_length > STB_VORBIS_MAX_COMMENTS) {
+      f->comment_list_length = 0;
+      return error(f, VORBIS_invalid_setup);
+   }
    if (f->comment_list_length > 0)
    {
       f->comment_list = (char**) setup_malloc(f, sizeof(char*) * (f->comment_list_length));
-      if (f->comment_list == NULL)                  return error(f, VORBIS_outofmem);
+      if (f->comment_list == NULL)                  { f->comment_list_length = 0; return error(f, VORBIS_outofmem); }
+      memset(f->comment_list, 0, sizeof(char*) * (f->comment_list_length));
    }
 
    for(i=0; i < f->comment_list_length; ++i) {
       len = get32_packet(f);
+      if (len < 0 || len > STB_VORBIS_MAX_COMMENT_BYTES) return error(f, VORBIS_invalid_setup); // Quenmoor: as the vendor's
       f->comment_list[i] = (char*)setup_malloc(f, sizeof(char) * (len+1));
       if (f->comment_list[i] == NULL)               return error(f, VORBIS_outofmem);
 
@@ -3808,6 +3859,8 @@ static int start_decoder(vorb *f)
             if (!c->codeword_lengths)           return error(f, VORBIS_outofmem);
             c->codewords = (uint32 *) setup_temp_malloc(f, sizeof(*c->codewords) * c->sorted_entries);
             if (!c->codewords)                  return error(f, VORBIS_outofmem);
+            // Quenmoor: held by the codebook, which vorbis_deinit frees.
+            if (!f->alloc.alloc_buffer) setup_temp_forget(f, c->codewords);
             values = (uint32 *) setup_temp_malloc(f, sizeof(*values) * c->sorted_entries);
             if (!values)                        return error(f, VORBIS_outofmem);
          }
@@ -4208,6 +4261,11 @@ static int start_decoder(vorb *f)
 static void vorbis_deinit(stb_vorbis *p)
 {
    int i,j;
+
+   // Quenmoor: what a refused setup still held of its temporary memory.
+   for (i=0; i < p->temp_live_count; ++i)
+      free(p->temp_live[i]);
+   p->temp_live_count = 0;
 
    setup_free(p, p->vendor);
    for (i=0; i < p->comment_list_length; ++i) {
