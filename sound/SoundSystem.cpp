@@ -9,7 +9,7 @@
 
 void CSoundSystem::Start(CSoundOutput* output)
 {
-    Shutdown();
+    Shutdown(); // a prepared output stays: only a started one is closed
     m_Mixer.SetMasterVolume(m_nVolume);
     if (output != nullptr && output->Open(m_Mixer))
     {

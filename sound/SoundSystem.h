@@ -8,13 +8,16 @@
 
 #include "sound/SoundMixer.h"
 
-// Where the mix goes. Open starts pulling blocks from the mixer on a thread
-// of its own; Close stops that thread and waits for it, after which the
-// mixer is no longer touched. Close is safe without Open and twice.
+// Where the mix goes. Prepare may start opening the device ahead of time;
+// Open finishes that (or does it all) and starts pulling blocks from the
+// mixer on a thread of its own; Close stops that thread and waits for it,
+// after which the mixer is no longer touched. Close is safe without Open and
+// twice.
 class CSoundOutput
 {
 public:
     virtual ~CSoundOutput() = default;
+    virtual void Prepare() {}
     virtual bool Open(CSoundMixer& mixer) = 0;
     virtual void Close() = 0;
 };
@@ -36,9 +39,10 @@ public:
     CSoundSystem(const CSoundSystem&) = delete;
     CSoundSystem& operator=(const CSoundSystem&) = delete;
 
-    // Opens the output (not owned; it must outlive Shutdown). When it cannot
-    // be opened, or there is none, sound is off: one log line, every later
-    // load is refused and the rest runs on silently.
+    // Opens the output (not owned; it must outlive Shutdown), which may have
+    // been prepared. When it cannot be opened, or there is none, sound is
+    // off: one log line, every later load is refused and the rest runs on
+    // silently.
     void Start(CSoundOutput* output);
     // Appends a record for the bytes and returns its index (never -1). The
     // record is not loaded when sound is off or the bytes are no sound we can

@@ -1,9 +1,52 @@
 // Windows layer: waveOut output on a feeding thread.
 #include "sound/win/WaveOutput.h"
 
+void CWaveOutput::Prepare()
+{
+    if (m_hThread != nullptr)
+        return;
+    Close();
+    m_hDeviceEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    m_hReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    m_hGo = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (m_hDeviceEvent == nullptr || m_hReady == nullptr || m_hGo == nullptr)
+        return;
+    m_bOpened = false;
+    m_bStop.store(false);
+    m_hThread = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
+    // The mix must not wait behind the frame's drawing.
+    if (m_hThread != nullptr)
+        SetThreadPriority(m_hThread, THREAD_PRIORITY_HIGHEST);
+}
+
 bool CWaveOutput::Open(CSoundMixer& mixer)
 {
-    Close();
+    Prepare();
+    if (m_hThread == nullptr || WaitForSingleObject(m_hReady, INFINITE) != WAIT_OBJECT_0 || !m_bOpened)
+    {
+        Close();
+        return false;
+    }
+    m_pMixer = &mixer;
+    SetEvent(m_hGo);
+    return true;
+}
+
+DWORD WINAPI CWaveOutput::ThreadMain(void* self)
+{
+    CWaveOutput* output = static_cast<CWaveOutput*>(self);
+    output->m_bOpened = output->OpenDevice();
+    SetEvent(output->m_hReady);
+    if (output->m_bOpened)
+    {
+        WaitForSingleObject(output->m_hGo, INFINITE);
+        output->Feed();
+    }
+    return 0;
+}
+
+bool CWaveOutput::OpenDevice()
+{
     WAVEFORMATEX format = {};
     format.wFormatTag = WAVE_FORMAT_PCM;
     format.nChannels = SOUND_OUTPUT_CHANNELS;
@@ -11,16 +54,10 @@ bool CWaveOutput::Open(CSoundMixer& mixer)
     format.wBitsPerSample = 16;
     format.nBlockAlign = static_cast<WORD>(format.nChannels * format.wBitsPerSample / 8);
     format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
-
-    m_hEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (m_hEvent == nullptr)
-        return false;
-    const MMRESULT opened =
-        waveOutOpen(&m_hWaveOut, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(m_hEvent), 0, CALLBACK_EVENT);
-    if (opened != MMSYSERR_NOERROR)
+    if (waveOutOpen(&m_hWaveOut, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(m_hDeviceEvent), 0,
+                    CALLBACK_EVENT) != MMSYSERR_NOERROR)
     {
         m_hWaveOut = nullptr;
-        Close();
         return false;
     }
     for (int i = 0; i < WAVE_BUFFERS; ++i)
@@ -33,23 +70,7 @@ bool CWaveOutput::Open(CSoundMixer& mixer)
         // Marked done: the thread fills every buffer on its first pass.
         h.dwFlags |= WHDR_DONE;
     }
-    m_pMixer = &mixer;
-    m_bStop.store(false);
-    m_hThread = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
-    if (m_hThread == nullptr)
-    {
-        Close();
-        return false;
-    }
-    // The mix must not wait behind the frame's drawing.
-    SetThreadPriority(m_hThread, THREAD_PRIORITY_HIGHEST);
     return true;
-}
-
-DWORD WINAPI CWaveOutput::ThreadMain(void* self)
-{
-    static_cast<CWaveOutput*>(self)->Feed();
-    return 0;
 }
 
 void CWaveOutput::Feed()
@@ -66,7 +87,7 @@ void CWaveOutput::Feed()
             waveOutWrite(m_hWaveOut, &h, sizeof(h));
             next = (next + 1) % WAVE_BUFFERS;
         }
-        WaitForSingleObject(m_hEvent, 50);
+        WaitForSingleObject(m_hDeviceEvent, 50);
     }
 }
 
@@ -75,7 +96,8 @@ void CWaveOutput::Close()
     if (m_hThread != nullptr)
     {
         m_bStop.store(true);
-        SetEvent(m_hEvent);
+        SetEvent(m_hGo);
+        SetEvent(m_hDeviceEvent);
         WaitForSingleObject(m_hThread, INFINITE);
         CloseHandle(m_hThread);
         m_hThread = nullptr;
@@ -90,10 +112,12 @@ void CWaveOutput::Close()
         waveOutClose(m_hWaveOut);
         m_hWaveOut = nullptr;
     }
-    if (m_hEvent != nullptr)
+    for (HANDLE* h : {&m_hDeviceEvent, &m_hReady, &m_hGo})
     {
-        CloseHandle(m_hEvent);
-        m_hEvent = nullptr;
+        if (*h != nullptr)
+            CloseHandle(*h);
+        *h = nullptr;
     }
+    m_bOpened = false;
     m_pMixer = nullptr;
 }

@@ -19,10 +19,16 @@ int SceneWaterVolume(float distance, int musicVolume)
                             static_cast<double>(SCENE_WATER_FAR - SCENE_WATER_NEAR));
 }
 
+void CSceneSound::Prepare(const SaverSettings& settings, CSoundOutput* output)
+{
+    if ((settings.Music != 0 || settings.SFX != 0) && output != nullptr)
+        output->Prepare();
+}
+
 void CSceneSound::Start(const SaverSettings& settings, uint8_t rainEnable, int32_t rainStrength,
                         const ArchiveView& archive, CSoundOutput* output)
 {
-    Stop();
+    Stop(); // a prepared output stays: only a started one is closed
     m_nMusicSound = m_nRainSound = m_nWaterSoundA = m_nWaterSoundB = -1;
     m_nMusicVolume = settings.MusicVolume;
     if (settings.Music != 0 || settings.SFX != 0)

@@ -31,6 +31,9 @@ public:
     int m_nMusicVolume = 0;
     CSoundSystem m_System;
 
+    // Starts opening the output when the settings ask for any sound, so that
+    // the device is ready by the time Start runs.
+    void Prepare(const SaverSettings& settings, CSoundOutput* output);
     // Opens the output and starts what the settings ask for, all looping:
     // music when Music is on; with SFX on, the rain (when rain is on with a
     // strength other than 0) and both waterfalls, silent until the first

@@ -99,8 +99,11 @@ TEST(SceneSound, SettingsChooseWhatStarts)
         soundtest::LogCapture log;
         soundtest::RecordingOutput output;
         CSceneSound scene;
+        scene.Prepare(Settings(c.music, c.sfx), &output);
         scene.Start(Settings(c.music, c.sfx), c.rainEnable, c.rainStrength, ViewOf(archive), &output);
 
+        // The device is neither prepared nor opened when no sound is wanted.
+        EXPECT_EQ(output.prepared, c.music || c.sfx ? 1 : 0);
         EXPECT_EQ(output.opened, c.music || c.sfx ? 1 : 0);
         EXPECT_EQ(scene.m_nMusicSound >= 0, c.music);
         EXPECT_EQ(Plays(scene, scene.m_nMusicSound), c.music);

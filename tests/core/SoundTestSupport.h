@@ -60,10 +60,12 @@ class RecordingOutput : public CSoundOutput
 {
 public:
     bool opens = true;
+    int prepared = 0;
     int opened = 0;
     int closed = 0;
     int voicesAtClose = -1;
 
+    void Prepare() override { ++prepared; }
     bool Open(CSoundMixer& mixer) override
     {
         ++opened;

@@ -32,6 +32,8 @@ CWorld::~CWorld()
 
 HRESULT CWorld::RenderInit(const SaverSettings& settings)
 {
+    // the sound device opens while the scene loads
+    m_Sound.Prepare(settings, &m_SoundOutput);
     CreateRenderTargets();
     LogWrite(g_szLogFile, "RenderInit() - ok\n");
     const ArchiveView archive = ExecutableArchive();
