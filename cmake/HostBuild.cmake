@@ -14,13 +14,16 @@ find_package(Threads REQUIRED)
 file(GLOB QM_CORE_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/core/*.cpp)
 add_executable(core_tests ${QM_CORE_TESTS})
 target_link_libraries(core_tests PRIVATE quenmoor_core qm_samples GTest::gtest GTest::gtest_main Threads::Threads)
-target_compile_definitions(core_tests PRIVATE QM_SOURCE_DIR="${PROJECT_SOURCE_DIR}" QM_FIXTURE_DIR="${PROJECT_SOURCE_DIR}/tests/data/fixtures")
+target_compile_definitions(core_tests PRIVATE QM_SOURCE_DIR="${PROJECT_SOURCE_DIR}" QM_FIXTURE_DIR="${PROJECT_SOURCE_DIR}/tests/data/fixtures"
+  QM_CONTENT_DIR="${CMAKE_BINARY_DIR}/generated/content")
 add_test(NAME core_tests COMMAND core_tests)
 
-# Host tools, benchmarks and fuzzers each bring their own CMakeLists.txt.
+# Host tools, benchmarks, the sound capture check and fuzzers each bring
+# their own CMakeLists.txt.
 file(GLOB QM_HOST_DIRS CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/tools/*/CMakeLists.txt
-  ${PROJECT_SOURCE_DIR}/bench/*/CMakeLists.txt)
+  ${PROJECT_SOURCE_DIR}/bench/*/CMakeLists.txt
+  ${PROJECT_SOURCE_DIR}/tests/sound/CMakeLists.txt)
 option(QM_FUZZ "Build libFuzzer targets (needs clang)" OFF)
 if(QM_FUZZ)
   # The sanitized tree tests code, not content: generating the textures,

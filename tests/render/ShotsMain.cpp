@@ -2,15 +2,22 @@
 // with --bench measures the load and the frame times.
 //
 //   scene_shots [--out DIR] [--paths 0,5,9] [--fullscreen] [--bench FRAMES]
+//   scene_shots --sound SECONDS [--paths P] [--music 0|1] [--sfx 0|1] [--rain 0|1] [--volume N]
 //
 // Per path: frames 0, 150 and 303 (10 s in); for the first path also the
 // cross-fade at frame 470 with both camera views, frame 303 without
 // reflections, without bump mapping, and its water masks; then the loading
 // screen at 1024 x 768, 640 x 480 and 1920 x 1080, and frame 303 of the
 // first path with the clock and frame rate at 1024 x 768 and 1920 x 1080.
+//
+// --sound plays the scene's sound for SECONDS of output from the first path
+// on, with the camera's clock following the mix's own clock, and prints
+// what the frames set (see SoundRun); a capture of the output then lines up
+// with where the camera was.
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -18,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "data/win/ArchiveResource.h"
 #include "settings/SceneOptions.h"
 #include "src/ClassRender/win/RenderTypes.h"
 #include "tests/common/ScopedParticleOptions.h"
@@ -312,6 +320,116 @@ FrameCost MeasureFrames(int frames, int path, bool mostParticles)
     return cost;
 }
 
+// Step 12 of the load on its own, in milliseconds: the scene sound stopped
+// and started again with the same settings, the device prepared first and
+// given the 2 s that the rest of the load gives it (`prepared`), or not at
+// all (`unprepared`: the device opens inside the step). False when no
+// output device opened.
+bool SoundLoadMs(shots::CSceneHarness& harness, double& prepared, double& unprepared)
+{
+    CWorld& world = harness.World();
+    const SaverSettings& settings = harness.App().m_Settings;
+    LARGE_INTEGER start;
+    world.m_Sound.Stop();
+    QueryPerformanceCounter(&start);
+    world.m_Sound.Start(settings, RainEnable, RainStrenght, ExecutableArchive(), &world.m_SoundOutput);
+    unprepared = shots::ElapsedMs(start);
+
+    world.m_Sound.Stop();
+    world.m_Sound.Prepare(settings, &world.m_SoundOutput);
+    Sleep(2000);
+    QueryPerformanceCounter(&start);
+    world.m_Sound.Start(settings, RainEnable, RainStrenght, ExecutableArchive(), &world.m_SoundOutput);
+    prepared = shots::ElapsedMs(start);
+    return world.m_Sound.m_System.m_bEnabled;
+}
+
+struct SoundChoice
+{
+    int music = 1;
+    int sfx = 1;
+    int rain = 1;
+    int volume = -1; // the default's
+};
+
+float Distance(const gfx::Vec3& a, const ScenePoint& b)
+{
+    const float dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+int WaterVolumeOf(const CSceneSound& sound, int index)
+{
+    if (index < 0 || !sound.m_System.m_Samples[index].loaded)
+        return -1;
+    return sound.m_System.m_Mixer.Volume(sound.m_System.m_Samples[index].sample);
+}
+
+// The scene's sound on a device that draws nothing. Each camera frame runs
+// when the mix reaches its time (the clock is the frames mixed so far, not
+// the wall clock), and prints the frames mixed when the frame set the
+// waterfalls' volumes, the eye's distance to each fall and the volumes.
+int SoundRun(int seconds, int path, const SoundChoice& choice)
+{
+    fake3d::FakeDirect3DDevice9 device;
+    fake3d::FakeCallLog::SetRecording(false);
+    shots::CSceneHarness harness;
+    harness.UseDevice(&device);
+    SaverSettings& settings = harness.App().m_Settings;
+    settings.Music = choice.music;
+    settings.SFX = choice.sfx;
+    if (choice.volume >= 0)
+        settings.MusicVolume = choice.volume;
+    RainEnable = static_cast<uint8_t>(choice.rain);
+    harness.LoadScene();
+    const CSceneSound& sound = harness.World().m_Sound;
+    if (!sound.m_System.m_bEnabled)
+    {
+        std::fprintf(stderr, "scene_shots: no sound output device\n");
+        return 1;
+    }
+    std::printf("sound music=%d sfx=%d rain=%d MusicVolume=%d path=%d\n", settings.Music, settings.SFX, RainEnable,
+                settings.MusicVolume, path + 1);
+    for (int p = 0; p < CAMERA_PATHS; ++p)
+    {
+        const CCameraPath& camera = harness.World().m_Cameras[p];
+        float nearA = 1e9f, nearB = 1e9f;
+        for (int i = 0; i < std::min(camera.m_nCount, 500); ++i)
+        {
+            nearA = std::min(nearA, Distance(camera.m_pEye[i], SCENE_FALL_A));
+            nearB = std::min(nearB, Distance(camera.m_pEye[i], SCENE_FALL_B));
+        }
+        std::printf("path %d nearest_A=%.0f nearest_B=%.0f\n", p + 1, nearA, nearB);
+    }
+
+    const CSoundMixer& mixer = sound.m_System.m_Mixer;
+    harness.StartPath(path);
+    const uint64_t end = static_cast<uint64_t>(seconds) * SOUND_OUTPUT_RATE;
+    int shown = -1;
+    for (uint64_t mixed = mixer.MixedFrames(); mixed < end; mixed = mixer.MixedFrames())
+    {
+        const int frame = static_cast<int>(mixed * 1000 / SOUND_OUTPUT_RATE / CAMERA_FRAME_MS);
+        if (frame == shown)
+        {
+            Sleep(1);
+            continue;
+        }
+        harness.RenderPathFrame(frame);
+        const gfx::Vec3 eye = harness.World().m_Frame.vSoundEye;
+        std::printf("sound_frame mixed=%llu frame=%d dA=%.2f dB=%.2f volA=%d volB=%d\n",
+                    static_cast<unsigned long long>(mixed), frame, Distance(eye, SCENE_FALL_A),
+                    Distance(eye, SCENE_FALL_B), WaterVolumeOf(sound, sound.m_nWaterSoundA),
+                    WaterVolumeOf(sound, sound.m_nWaterSoundB));
+        shown = frame;
+    }
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    harness.App().ReleaseScene();
+    std::printf("sound_stop_ms=%.1f\n", shots::ElapsedMs(start));
+    fake3d::FakeCallLog::SetRecording(true);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -320,6 +438,8 @@ int main(int argc, char** argv)
     std::vector<int> paths = {0, 4, 9};
     bool fullScreen = false;
     int benchFrames = 0;
+    int soundSeconds = 0;
+    SoundChoice sound;
     for (int i = 1; i < argc; ++i)
     {
         const std::string arg = argv[i];
@@ -329,6 +449,16 @@ int main(int argc, char** argv)
             fullScreen = true;
         else if (arg == "--bench" && i + 1 < argc)
             benchFrames = std::max(1, std::atoi(argv[++i]));
+        else if (arg == "--sound" && i + 1 < argc)
+            soundSeconds = std::max(1, std::atoi(argv[++i]));
+        else if (arg == "--music" && i + 1 < argc)
+            sound.music = std::atoi(argv[++i]) != 0;
+        else if (arg == "--sfx" && i + 1 < argc)
+            sound.sfx = std::atoi(argv[++i]) != 0;
+        else if (arg == "--rain" && i + 1 < argc)
+            sound.rain = std::atoi(argv[++i]) != 0;
+        else if (arg == "--volume" && i + 1 < argc)
+            sound.volume = std::atoi(argv[++i]);
         else if (arg == "--paths" && i + 1 < argc)
         {
             paths.clear();
@@ -345,7 +475,9 @@ int main(int argc, char** argv)
         }
         else
         {
-            std::fprintf(stderr, "usage: scene_shots [--out DIR] [--paths 1,5,10] [--fullscreen] [--bench FRAMES]\n");
+            std::fprintf(stderr, "usage: scene_shots [--out DIR] [--paths 1,5,10] [--fullscreen] [--bench FRAMES]\n"
+                                 "       scene_shots --sound SECONDS [--paths P] [--music 0|1] [--sfx 0|1] "
+                                 "[--rain 0|1] [--volume N]\n");
             return 2;
         }
     }
@@ -354,6 +486,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "no path chosen (paths are 1 to %d)\n", CAMERA_PATHS);
         return 2;
     }
+    if (soundSeconds > 0)
+        return SoundRun(soundSeconds, paths[0], sound);
 
     int status = 0;
     {
@@ -383,6 +517,10 @@ int main(int argc, char** argv)
             const double median = Percentile(frameMs, 0.5);
             std::printf("frame_ms_median=%.2f\n", median);
             std::printf("frame_ms_p99=%.2f\n", Percentile(frameMs, 0.99));
+            // Measured apart, on the loaded scene, after the first frames'
+            // own costs.
+            double soundMs = 0.0, soundUnpreparedMs = 0.0;
+            const bool sound = SoundLoadMs(harness, soundMs, soundUnpreparedMs);
             // released before the fake's own world loads
             harness.App().ReleaseScene();
             // At the settings' counts, and with the most rain and leaves
@@ -396,6 +534,10 @@ int main(int argc, char** argv)
             std::printf("frame_draw_calls_max=%d\n", most.drawCalls);
             std::printf("frame_device_calls=%d\n", defaults.deviceCalls);
             std::printf("frame_cpu_share=%.3f\n", median > 0.0 ? defaults.cpuMs / median : 0.0);
+            if (sound)
+                std::printf("sound_load_ms=%.1f\nsound_load_unprepared_ms=%.1f\n", soundMs, soundUnpreparedMs);
+            else
+                std::printf("sound_load_ms: no sound output device, not measured\n");
         }
         else
         {

@@ -62,7 +62,8 @@ TEST_F(WorldTest, RenderInitWithoutSceneFilesLogsEveryStepInOrderAndKeepsGoing)
         std::remove(log.Path().c_str());
         {
             CWorld world;
-            EXPECT_EQ(world.RenderInit(), 0);
+            const SaverSettings noSound = {};
+            EXPECT_EQ(world.RenderInit(noSound), 0);
             EXPECT_TRUE(world.m_bCameraBlend);
             EXPECT_TRUE(world.m_bReflection);
             EXPECT_EQ(g_bBumpWater, bump);
@@ -91,6 +92,7 @@ TEST_F(WorldTest, RenderInitWithoutSceneFilesLogsEveryStepInOrderAndKeepsGoing)
                 expected.push_back("1");
             expected.push_back("camera load - ok");
             expected.push_back(bump ? "bump enable" : "bump disable");
+            expected.push_back("sound load - ok");
             EXPECT_EQ(seen, expected);
 
             world.ReleaseWorld();

@@ -52,7 +52,7 @@ HRESULT COstrel::InitScene(IDirect3DDevice9*)
 {
     // the generator is never seeded: the start time picks where it stands
     CrtRandDiscard(ClockReadMs() % 100);
-    return m_World.RenderInit();
+    return m_World.RenderInit(m_Settings);
 }
 
 HRESULT COstrel::UpdateFrame(IDirect3DDevice9*, float)

@@ -29,7 +29,7 @@ HRESULT CWorld::RenderFrame()
         return E_FAIL;
 
     m_FrameBuilder.Build(m_Frame, m_Cameras, m_Switch, m_bCameraBlend, m_Rain.Count());
-    // The water sounds' volumes are set here once they exist.
+    m_Sound.UpdateWater(m_Frame.vSoundEye);
     // Rain, falling leaves, both sprays, the ducks and the reeds advance in
     // this order, which is the order of their random draws.
     m_Rain.Advance(m_Frame.fFrameTime);

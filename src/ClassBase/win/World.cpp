@@ -57,8 +57,10 @@ CWorld::~CWorld()
     ReleaseWorld();
 }
 
-HRESULT CWorld::RenderInit()
+HRESULT CWorld::RenderInit(const SaverSettings& settings)
 {
+    // the sound device opens while the scene loads
+    m_Sound.Prepare(settings, &m_SoundOutput);
     CreateRenderTargets();
     LogWrite(g_szLogFile, "RenderInit() - ok\n");
     const ArchiveView archive = ExecutableArchive();
@@ -116,6 +118,7 @@ HRESULT CWorld::RenderInit()
     InitBumpWater();
 
     m_Switch.ChooseFirst(m_Cameras);
+    m_Sound.Start(settings, RainEnable, RainStrenght, archive, &m_SoundOutput);
     return 0;
 }
 
@@ -204,4 +207,5 @@ void CWorld::ReleaseWorld()
     ReleaseNull(m_pViewSurface[1]);
     m_QuadVertices.Release();
     m_QuadFaces.Release();
+    m_Sound.Stop();
 }

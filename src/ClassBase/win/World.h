@@ -10,6 +10,7 @@
 #include "src/ClassBase/ObjectTrajectory.h"
 #include "src/ClassBase/RainSplashes.h"
 #include "src/ClassBase/SceneConstants.h"
+#include "src/ClassBase/SceneSound.h"
 #include "src/ClassBase/WorldFrame.h"
 #include "src/ClassBase/win/Duck.h"
 #include "src/ClassBase/win/GrassField.h"
@@ -20,6 +21,7 @@
 #include "src/ClassBase/win/RippleField.h"
 #include "src/ClassBase/win/WaterfallSpray.h"
 #include "src/ClassRender/win/RenderTypes.h"
+#include "sound/win/WaveOutput.h"
 
 enum WorldModel
 {
@@ -98,13 +100,17 @@ public:
     CVertexRenderBuffer m_QuadVertices{D3DUSAGE_WRITEONLY, RA_FVF_XYZ_TEX2, D3DPOOL_MANAGED};
     CFaceRenderBuffer m_QuadFaces{D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPT_TRIANGLELIST, D3DPOOL_MANAGED};
 
+    CWaveOutput m_SoundOutput; // declared first: the sound closes it before it goes
+    CSceneSound m_Sound;
+
     CWorld();
     ~CWorld();
     CWorld(const CWorld&) = delete;
     CWorld& operator=(const CWorld&) = delete;
 
-    // Loads every object of the scene; 0.
-    HRESULT RenderInit();
+    // Loads every object of the scene and starts its sound (Music, SFX and
+    // MusicVolume of the settings, and the rain options); 0.
+    HRESULT RenderInit(const SaverSettings& settings);
     // Advances and draws one frame, then presents.
     HRESULT RenderFrame();
     // Releases every device object of the world; safe to call twice.
