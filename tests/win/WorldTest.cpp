@@ -218,7 +218,7 @@ TEST_F(WorldTest, RainAndLeafCountsLiveInTheirObjects)
         const ScopedParticleOptions options(c.enable, c.strength);
         std::remove(log.Path().c_str());
         CWorld world;
-        ASSERT_EQ(world.RenderInit(), 0);
+        ASSERT_EQ(world.RenderInit(SaverSettings{}), 0); // no sound
         EXPECT_EQ(world.m_Rain.Count(), c.count);
         EXPECT_EQ(world.m_LeafFall.Count(), c.count);
         // Buffers only for drops: a count of 0 makes none and logs nothing.
@@ -239,7 +239,7 @@ TEST_F(WorldTest, AFrameAdvancesRainLeavesAndSpraysInThatOrder)
 {
     const ScopedParticleOptions options(1, 30);
     CWorld world;
-    ASSERT_EQ(world.RenderInit(), 0);
+    ASSERT_EQ(world.RenderInit(SaverSettings{}), 0); // no sound
     for (CCameraPath& path : world.m_Cameras)
         FillPath(path, 1000, 0.0f);
     world.m_Switch.m_nCamera = 0;
