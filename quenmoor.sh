@@ -383,7 +383,7 @@ cmd_shots() { # [paths, e.g. 1,3,7]
 cmd_release() {
   install_deps
   local version work out arch stage
-  version=$(sed -n 's/^#define QM_VERSION_TEXT "\(.*\)"$/\1/p' "$ROOT/resources/Version.h")
+  version=$(sed -n 's/^#define QM_VERSION_TEXT *"\(.*\)"$/\1/p' "$ROOT/resources/Version.h")
   [ -n "$version" ] || { log "no QM_VERSION_TEXT in resources/Version.h"; return 1; }
   work=$BUILD/release
   out=$ROOT/dist/release
