@@ -16,6 +16,7 @@
 #include "data/TextureEntry.h"
 #include "data/TexturePrepare.h"
 #include "data/win/ArchiveResource.h"
+#include "src/ClassRender/IdleThrottle.h"
 #include "data/win/CustomDataResource.h"
 #include "resources/ResourceIds.h"
 #include "src/ClassRender/LoadingLayout.h"
@@ -243,7 +244,14 @@ protected:
         settings.ShowFPS = showFps;
         s_harness->SetLocalTime(time.hour, time.minute, time.second);
         s_harness->StartPath(kPath);
-        s_harness->RenderPathFrame(kFrame);
+        // Twice at the same clock: the particles move by the time since the
+        // frame before, which the second drawing makes none, and the plants
+        // are rewritten (counter B odd), so only the overlay differs.
+        for (int twice = 0; twice < 2; ++twice)
+        {
+            g_IdleThrottle.b |= 1u;
+            s_harness->RenderPathFrame(kFrame);
+        }
         Picture picture;
         EXPECT_TRUE(s_harness->CaptureBackBuffer(picture));
         return picture;
@@ -295,6 +303,8 @@ std::string OverlayPicture::s_error;
 
 TEST_F(OverlayPicture, TheClockShowsTheGlyphsOfTheDrivenTimeInTheLowerRightCorner)
 {
+    // the effects out of sight: only the overlay may differ between frames
+    const ScopedHiddenEffects hidden(s_harness->World(), heAll);
     const Picture scene = Frame(false, false, false, {0, 0, 0});
     const struct
     {

@@ -249,46 +249,6 @@ private:
     UINT m_grass[WORLD_GRASS_FIELDS] = {};
 };
 
-// The rain (its splashes and rings too), the falling leaves, the sprays and
-// the ducks out of sight for the life of the object; they keep their state.
-enum HiddenEffect
-{
-    heRain = 1,
-    heLeaves = 2,
-    heSprays = 4,
-    heDucks = 8,
-    heAll = 15,
-};
-
-class ScopedHiddenEffects
-{
-public:
-    ScopedHiddenEffects(CWorld& world, int which) : m_world(world), m_which(which) { Swap(); }
-    ~ScopedHiddenEffects() { Swap(); }
-    ScopedHiddenEffects(const ScopedHiddenEffects&) = delete;
-    ScopedHiddenEffects& operator=(const ScopedHiddenEffects&) = delete;
-
-private:
-    void Swap()
-    {
-        if (m_which & heRain)
-            std::swap(m_drops, m_world.m_Rain.m_Drops.m_nCount);
-        if (m_which & heLeaves)
-            std::swap(m_leaves, m_world.m_LeafFall.m_Leaves.m_nCount);
-        if (m_which & heSprays)
-            for (int k = 0; k < 2; ++k)
-                std::swap(m_sprays[k], m_world.m_Sprays[k].m_pTexture);
-        if (m_which & heDucks)
-            std::swap(m_duckFrames, m_world.m_DuckTrajectory.m_nCount);
-    }
-
-    CWorld& m_world;
-    int m_which;
-    uint32_t m_drops = 0, m_leaves = 0;
-    IDirect3DTexture9* m_sprays[2] = {};
-    int m_duckFrames = 0;
-};
-
 // Where two pictures differ by more than `threshold` in any channel.
 std::vector<uint8_t> Differing(const shots::Picture& a, const shots::Picture& b, int threshold)
 {
