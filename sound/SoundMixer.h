@@ -55,6 +55,8 @@ public:
     int Voices() const { return m_nVoices.load(std::memory_order_acquire); }
     // Output frames mixed so far: the mix's own clock.
     uint64_t MixedFrames() const { return m_nMixed.load(std::memory_order_relaxed); }
+    // That clock when the voice last started playing (its first frame).
+    uint64_t StartedAt(int voice) const;
 
     // Feeding thread: the next `frames` stereo frames, interleaved left and
     // right. Silence when nothing plays.
@@ -77,6 +79,7 @@ private:
         std::atomic<int> state{VOICE_IDLE};
         std::atomic<bool> loop{false};
         std::atomic<int> volume{SOUND_VOLUME_MAX};
+        std::atomic<uint64_t> startedAt{0};
         // Mix only:
         uint64_t position = 0; // source frames, 16 fractional bits
         uint32_t step = 0;     // source frames per output frame, 16 fractional bits
