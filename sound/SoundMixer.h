@@ -86,6 +86,8 @@ private:
         float gain = 0.0f;     // gain reached at the end of the last piece
     };
 
+    // A voice idle at volume 100 holding `data`; only where Mix cannot see it.
+    static void ResetVoice(Voice& v, std::unique_ptr<CSoundData> data);
     void MixVoice(Voice& voice, float* sum, uint32_t frames, int master);
 
     Voice m_Voices[SOUND_MAX_VOICES];
