@@ -296,12 +296,16 @@ cmd_bench() {
     "$b" || failed+=("$(basename "$b")")
   done
   # The scene under Wine at 1024 x 768: load, frame times on Mesa's software
-  # renderer, and the world's own CPU time per frame on a device that draws
-  # nothing.
+  # renderer, the world's own CPU time per frame on a device that draws
+  # nothing, and the sound's share of the load. Wine's sound follows the ALSA
+  # configuration of $HOME: a private one gives it a device that plays into
+  # /dev/null.
   trap stop_session EXIT
   if start_xvfb; then
     wine_prefix
-    "${WINE[@]}" "$BUILD/x64/scene_shots.exe" --bench 300 --paths 1 || failed+=("scene_shots --bench")
+    mkdir -p "$BUILD/sound-home"
+    echo 'pcm.!default { type file; slave.pcm "null"; file "/dev/null"; format "raw" }' >"$BUILD/sound-home/.asoundrc"
+    HOME=$BUILD/sound-home "${WINE[@]}" "$BUILD/x64/scene_shots.exe" --bench 300 --paths 1 || failed+=("scene_shots --bench")
     bench_first_picture || failed+=("first_picture_ms")
   else
     failed+=("scene_shots --bench (no X display)")

@@ -83,7 +83,7 @@ bool CSoundData::Open(const void* bytes, size_t size)
     m_nChannels = info.channels;
     m_nRate = info.sample_rate;
     m_nFrames = frames;
-    // Reading the length moved the decoder; play from the start.
+    // Finding the length read the last page; decode from the first.
     if (!stb_vorbis_seek_start(m_pDecoder))
     {
         Reset();
@@ -98,9 +98,7 @@ uint32_t CSoundData::DecodeTo(uint32_t frames)
         frames = m_nFrames;
     while (m_nReady < frames && m_pDecoder != nullptr)
     {
-        // Whole packets at a time would do; a bounded request keeps one call
-        // of the feeding thread short.
-        const uint32_t want = frames - m_nReady < 4096 ? frames - m_nReady : 4096;
+        const uint32_t want = frames - m_nReady; // at most 2^25 frames of 2 channels: fits an int
         const int got = stb_vorbis_get_samples_short_interleaved(
             m_pDecoder, m_nChannels, m_pPcm.get() + static_cast<size_t>(m_nReady) * m_nChannels,
             static_cast<int>(want) * m_nChannels);

@@ -18,14 +18,7 @@ int CSoundMixer::AddVoice(std::unique_ptr<CSoundData> data)
     const int n = m_nVoices.load(std::memory_order_relaxed); // the main thread is the only writer
     if (n >= SOUND_MAX_VOICES || !data || data->Frames() == 0)
         return -1;
-    Voice& v = m_Voices[n];
-    v.data = std::move(data);
-    v.state.store(VOICE_IDLE, std::memory_order_relaxed);
-    v.loop.store(false, std::memory_order_relaxed);
-    v.volume.store(SOUND_VOLUME_MAX, std::memory_order_relaxed);
-    v.position = 0;
-    v.step = 0;
-    v.gain = 0.0f;
+    ResetVoice(m_Voices[n], std::move(data));
     m_nVoices.store(n + 1, std::memory_order_release);
     return n;
 }
@@ -58,6 +51,11 @@ void CSoundMixer::SetVolume(int voice, int volume)
         m_Voices[voice].volume.store(ClampVolume(volume), std::memory_order_relaxed);
 }
 
+uint64_t CSoundMixer::StartedAt(int voice) const
+{
+    return voice >= 0 && voice < Voices() ? m_Voices[voice].startedAt.load(std::memory_order_relaxed) : 0;
+}
+
 int CSoundMixer::Volume(int voice) const
 {
     return voice >= 0 && voice < Voices() ? m_Voices[voice].volume.load(std::memory_order_relaxed) : 0;
@@ -73,16 +71,19 @@ void CSoundMixer::Clear()
     const int n = m_nVoices.load(std::memory_order_relaxed);
     m_nVoices.store(0, std::memory_order_release);
     for (int i = 0; i < n; ++i)
-    {
-        Voice& v = m_Voices[i];
-        v.data.reset();
-        v.state.store(VOICE_IDLE, std::memory_order_relaxed);
-        v.loop.store(false, std::memory_order_relaxed);
-        v.volume.store(SOUND_VOLUME_MAX, std::memory_order_relaxed);
-        v.position = 0;
-        v.step = 0;
-        v.gain = 0.0f;
-    }
+        ResetVoice(m_Voices[i], nullptr);
+}
+
+void CSoundMixer::ResetVoice(Voice& v, std::unique_ptr<CSoundData> data)
+{
+    v.data = std::move(data);
+    v.state.store(VOICE_IDLE, std::memory_order_relaxed);
+    v.loop.store(false, std::memory_order_relaxed);
+    v.volume.store(SOUND_VOLUME_MAX, std::memory_order_relaxed);
+    v.startedAt.store(0, std::memory_order_relaxed);
+    v.position = 0;
+    v.step = 0;
+    v.gain = 0.0f;
 }
 
 void CSoundMixer::Mix(int16_t* out, uint32_t frames)
@@ -120,6 +121,7 @@ void CSoundMixer::MixVoice(Voice& voice, float* sum, uint32_t frames, int master
         if (!voice.state.compare_exchange_strong(state, VOICE_PLAYING, std::memory_order_acq_rel))
             return;
         state = VOICE_PLAYING;
+        voice.startedAt.store(m_nMixed.load(std::memory_order_relaxed), std::memory_order_relaxed);
         voice.position = 0;
         voice.step = static_cast<uint32_t>(((static_cast<uint64_t>(data.Rate()) << 16) + SOUND_OUTPUT_RATE / 2) /
                                            SOUND_OUTPUT_RATE);

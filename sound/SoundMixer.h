@@ -55,6 +55,8 @@ public:
     int Voices() const { return m_nVoices.load(std::memory_order_acquire); }
     // Output frames mixed so far: the mix's own clock.
     uint64_t MixedFrames() const { return m_nMixed.load(std::memory_order_relaxed); }
+    // That clock when the voice last started playing (its first frame).
+    uint64_t StartedAt(int voice) const;
 
     // Feeding thread: the next `frames` stereo frames, interleaved left and
     // right. Silence when nothing plays.
@@ -77,12 +79,15 @@ private:
         std::atomic<int> state{VOICE_IDLE};
         std::atomic<bool> loop{false};
         std::atomic<int> volume{SOUND_VOLUME_MAX};
+        std::atomic<uint64_t> startedAt{0};
         // Mix only:
         uint64_t position = 0; // source frames, 16 fractional bits
         uint32_t step = 0;     // source frames per output frame, 16 fractional bits
         float gain = 0.0f;     // gain reached at the end of the last piece
     };
 
+    // A voice idle at volume 100 holding `data`; only where Mix cannot see it.
+    static void ResetVoice(Voice& v, std::unique_ptr<CSoundData> data);
     void MixVoice(Voice& voice, float* sum, uint32_t frames, int master);
 
     Voice m_Voices[SOUND_MAX_VOICES];

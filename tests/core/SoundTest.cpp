@@ -5,9 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <cstdlib>
 #include <memory>
 #include <random>
 #include <string>
@@ -16,7 +14,6 @@
 #include "sound/SoundData.h"
 #include "sound/SoundMixer.h"
 #include "sound/SoundSystem.h"
-#include "src/ClassRender/Log.h"
 #include "tests/core/SoundTestSupport.h"
 
 using soundtest::Fixture;

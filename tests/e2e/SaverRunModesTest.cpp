@@ -74,9 +74,13 @@ std::string Joined(const std::vector<std::string>& lines)
 // Start-up and device records of a full-screen run, in the order written.
 void ExpectStartRecordsInOrder(const std::vector<std::string>& log, const std::string& switches)
 {
-    const std::string expected[] = {
-        "COstrel::Init()",  "command line", "EE_Core_CreateD3Device", "hal hardware", "COstrel::EE_Core_InitD3Device()",
-        "RenderInit() - ok"};
+    const std::string expected[] = {"COstrel::Init()",
+                                    "command line",
+                                    "EE_Core_CreateD3Device",
+                                    "hal hardware",
+                                    "COstrel::EE_Core_InitD3Device()",
+                                    "RenderInit() - ok",
+                                    "sound load - ok"};
     int at = -1;
     for (const std::string& line : expected)
     {

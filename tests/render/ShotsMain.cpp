@@ -404,6 +404,13 @@ int SoundRun(int seconds, int path, const SoundChoice& choice)
 
     const CSoundMixer& mixer = sound.m_System.m_Mixer;
     harness.StartPath(path);
+    // The waterfalls start together, on a frame of the mix clock.
+    while (sound.m_nWaterSoundA >= 0 && mixer.IsPlaying(sound.m_System.m_Samples[sound.m_nWaterSoundA].sample) &&
+           mixer.StartedAt(sound.m_System.m_Samples[sound.m_nWaterSoundA].sample) == 0 && mixer.MixedFrames() < 44100)
+        Sleep(1);
+    if (sound.m_nWaterSoundA >= 0)
+        std::printf("sound_water_started mixed=%llu\n", static_cast<unsigned long long>(mixer.StartedAt(
+                                                            sound.m_System.m_Samples[sound.m_nWaterSoundA].sample)));
     const uint64_t end = static_cast<uint64_t>(seconds) * SOUND_OUTPUT_RATE;
     int shown = -1;
     for (uint64_t mixed = mixer.MixedFrames(); mixed < end; mixed = mixer.MixedFrames())

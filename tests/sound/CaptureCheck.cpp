@@ -10,7 +10,8 @@
 //     is the water loop times (volume A + volume B) / 100 * MusicVolume / 100.
 //     The gain is fitted in 25 ms windows and compared with the volumes the
 //     waterfall curve gives for the eye's distances in the timeline
-//     (scene_shots --sound), whose clock is the frames mixed.
+//     (scene_shots --sound), whose clock is the frames mixed and which says
+//     when on that clock the waterfalls started.
 //
 // Prints name=value figures; exit status 1 when a figure is out of bounds.
 #include <algorithm>
@@ -143,6 +144,14 @@ std::vector<Window> LineUp(const std::vector<int16_t>& cap, const std::vector<in
         w.aligned = !w.quiet && w.fit.residualDb <= -20.0;
         windows.push_back(w);
     }
+    // The silence before the first sound lies where the first sound says.
+    for (size_t i = 0; i < windows.size() && !windows[i].aligned; ++i)
+        for (const Window& first : windows)
+            if (first.aligned)
+            {
+                windows[i].shift = first.shift;
+                break;
+            }
     return windows;
 }
 
@@ -198,18 +207,21 @@ struct TimelinePoint
 {
     unsigned long long mixed;
     double dA, dB;
+    int volA, volB; // what the frame set
 };
 
-std::vector<TimelinePoint> ReadTimeline(const char* path)
+// The timeline's frames, and the mix clock at which the waterfalls started.
+std::vector<TimelinePoint> ReadTimeline(const char* path, unsigned long long& waterStarted)
 {
     std::vector<TimelinePoint> points;
     std::ifstream in(path);
     for (std::string line; std::getline(in, line);)
     {
+        std::sscanf(line.c_str(), "sound_water_started mixed=%llu", &waterStarted);
         TimelinePoint p = {};
         int frame = 0;
-        if (std::sscanf(line.c_str(), "sound_frame mixed=%llu frame=%d dA=%lf dB=%lf", &p.mixed, &frame, &p.dA,
-                        &p.dB) == 4)
+        if (std::sscanf(line.c_str(), "sound_frame mixed=%llu frame=%d dA=%lf dB=%lf volA=%d volB=%d", &p.mixed, &frame,
+                        &p.dA, &p.dB, &p.volA, &p.volB) == 6)
             points.push_back(p);
     }
     return points;
@@ -235,48 +247,62 @@ double Correlation(const std::vector<double>& a, const std::vector<double>& b)
 int Water(const char* capturePath, const char* waterPath, int musicVolume, const char* timelinePath)
 {
     const std::vector<int16_t> cap = ReadCapture(capturePath), water = Decode(waterPath);
-    const std::vector<TimelinePoint> timeline = ReadTimeline(timelinePath);
+    unsigned long long waterStarted = 0;
+    const std::vector<TimelinePoint> timeline = ReadTimeline(timelinePath, waterStarted);
     if (cap.size() < 2 * 44100 || water.empty() || timeline.empty())
     {
         std::fprintf(stderr, "capture_check: capture shorter than 1 s, water not decoded or no timeline\n");
         return 1;
     }
+    // What each frame set against the curve for its eye's distances (printed
+    // to 0.01 unit, so a distance on a step of the curve may round either way).
+    int offCurve = 0;
+    for (const TimelinePoint& p : timeline)
+    {
+        const int sum = SceneWaterVolume(static_cast<float>(p.dA), musicVolume) +
+                        SceneWaterVolume(static_cast<float>(p.dB), musicVolume);
+        offCurve += std::abs(sum - (p.volA + p.volB)) > 1;
+    }
     int gaps = 0;
     const std::vector<Window> windows = LineUp(cap, water, gaps);
 
     // Per window: A + B as the curve gives them for the eye's distances when
-    // the frame set them (the timeline's clock is the frames mixed), and as
-    // measured, in volume units.
+    // the frame set them, and as measured, in volume units. The timeline's
+    // clock is the frames mixed; the loop's frame 0 was mixed when the
+    // waterfalls started; before the first frame both are silent.
     std::vector<double> measured, expected;
     std::vector<bool> usable;
     std::vector<size_t> pointOf;
     size_t point = 0;
     for (const Window& w : windows)
     {
-        const double mixedAt = static_cast<double>(w.at) + w.shift + kWindow / 2.0;
+        const double mixedAt = static_cast<double>(w.at) + w.shift + static_cast<double>(waterStarted) + kWindow / 2.0;
         while (point + 1 < timeline.size() && timeline[point + 1].mixed <= mixedAt)
             ++point;
         const TimelinePoint& p = timeline[point];
         pointOf.push_back(point);
-        expected.push_back(SceneWaterVolume(static_cast<float>(p.dA), musicVolume) +
-                           SceneWaterVolume(static_cast<float>(p.dB), musicVolume));
+        expected.push_back(mixedAt < timeline[0].mixed ? 0 : p.volA + p.volB);
         measured.push_back(w.quiet ? 0.0 : w.fit.gain * 100.0 * 100.0 / musicVolume);
         usable.push_back(w.quiet || w.aligned);
     }
     // The volume reaches the mix after the frame that set it, and glides
-    // over 11.6 ms: find that lag.
+    // over 11.6 ms: find that lag (in windows), the one that leaves the least
+    // difference; the correlation is taken there.
     int bestLag = 0;
-    double best = -2;
+    double leastDifference = 1e300;
     for (int lag = 0; lag <= 40; ++lag)
     {
-        std::vector<double> e(expected.begin(), expected.end() - lag), m(measured.begin() + lag, measured.end());
-        const double c = Correlation(e, m);
-        if (c > best)
+        double difference = 0;
+        for (size_t i = 0; i + lag < measured.size(); ++i)
+            difference += std::fabs(measured[i + lag] - expected[i]);
+        if (difference < leastDifference)
         {
-            best = c;
+            leastDifference = difference;
             bestLag = lag;
         }
     }
+    const double best = Correlation(std::vector<double>(expected.begin(), expected.end() - bestLag),
+                                    std::vector<double>(measured.begin() + bestLag, measured.end()));
     double worstError = 0, sumError = 0, loudest = 0;
     size_t count = 0, audible = 0;
     for (size_t i = 1; i + bestLag + 1 < measured.size(); ++i)
@@ -293,18 +319,26 @@ int Water(const char* capturePath, const char* waterPath, int musicVolume, const
         loudest = std::max(loudest, e);
     }
     std::printf("capture_seconds=%.2f\n", cap.size() / 2 / 44100.0);
-    std::printf("windows_25ms=%zu steady=%zu audible=%zu output_gaps=%d loudest_A_plus_B=%.0f\n", windows.size(), count,
-                audible, gaps, loudest);
-    std::printf("water_curve_correlation=%.4f\n", best);
+    long firstShift = 0;
+    for (const Window& w : windows)
+        if (w.aligned)
+        {
+            firstShift = w.shift;
+            break;
+        }
+    std::printf("windows_25ms=%zu steady=%zu audible=%zu output_gaps=%d loudest_A_plus_B=%.0f first_shift=%ld\n",
+                windows.size(), count, audible, gaps, loudest, firstShift);
+    std::printf("frames=%zu set_off_the_curve=%d\n", timeline.size(), offCurve);
+    std::printf("water_set_vs_heard_correlation=%.4f\n", best);
     std::printf("water_lag_ms=%.0f\n", bestLag * kWindow * 1000.0 / 44100.0);
     std::printf("water_mean_abs_error_volume=%.3f\n", count ? sumError / count : 0.0);
     std::printf("water_max_abs_error_volume=%.2f\n", worstError);
-    // Every half second while a fall is heard: the curve's A + B, measured.
+    // Every half second while a fall is heard: A + B as set, and as heard.
     for (size_t i = 0; i + bestLag < measured.size(); i += 20)
         if (expected[i] > 0 || measured[i + bestLag] > 0.5)
-            std::printf("  t=%5.2fs dA=%6.1f dB=%6.1f curve=%3.0f measured=%6.2f\n", windows[i].at / 44100.0,
+            std::printf("  t=%5.2fs dA=%6.1f dB=%6.1f set=%3.0f heard=%6.2f\n", windows[i].at / 44100.0,
                         timeline[pointOf[i]].dA, timeline[pointOf[i]].dB, expected[i], measured[i + bestLag]);
-    const bool ok = best > 0.99 && worstError < 1.5 && audible > 40;
+    const bool ok = offCurve == 0 && best > 0.99 && worstError < 1.5 && audible > 40;
     std::printf("water_check=%s\n", ok ? "pass" : "FAIL");
     return ok ? 0 : 1;
 }
