@@ -241,8 +241,8 @@ protected:
             ASSERT_EQ(spray.Build(archive), 0);
         for (int k = 0; k < LEAF_MODELS; ++k)
             m_names[world.m_LeafFall.m_Models[k].m_VertexBuffer.m_pRenderBuffer] = "leaf";
-        m_names[world.m_Sprays[0].m_VertexBuffer.m_pRenderBuffer] = "spray A";
-        m_names[world.m_Sprays[1].m_VertexBuffer.m_pRenderBuffer] = "spray B";
+        m_names[world.m_Sprays[0].m_Mesh.m_VertexBuffer.m_pRenderBuffer] = "spray A";
+        m_names[world.m_Sprays[1].m_Mesh.m_VertexBuffer.m_pRenderBuffer] = "spray B";
         m_names[world.m_Rain.m_VertexBuffer.m_pRenderBuffer] = "rain";
         // Three ducks on a four-frame trajectory, posed once.
         TrajectoryData track;
@@ -589,7 +589,7 @@ TEST_F(WorldPassesTest, EffectsDrawInTheirPassesWithTheirStates)
                 EXPECT_EQ(d.state.TextureStageState(0, D3DTSS_ALPHAARG2), DWORD(D3DTA_TFACTOR));
                 EXPECT_EQ(d.state.TextureStageState(1, D3DTSS_ALPHAOP), DWORD(D3DTOP_DISABLE));
                 const int k = name == "spray A" ? 0 : 1;
-                EXPECT_EQ(d.state.Texture(0), world.m_Sprays[k].m_pTexture);
+                EXPECT_EQ(d.state.Texture(0), world.m_Sprays[k].m_Mesh.m_Material.m_pTexture);
                 EXPECT_EQ(d.numVertices, 512u);
                 EXPECT_EQ(d.primitiveCount, 256u);
             }
