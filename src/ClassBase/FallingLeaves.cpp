@@ -106,3 +106,9 @@ void LeafPlacement(const FallingLeaf& leaf, gfx::Mat4& world, float& fade)
     world.m[3][2] = leaf.z + LEAF_CIRCLE * std::cos(leaf.spin);
     fade = leaf.life > LEAF_FADE_SECONDS ? 1.0f : leaf.life * (1.0f / LEAF_FADE_SECONDS);
 }
+
+void FallingLeaves::Place(gfx::Mat4* world, float* fade) const
+{
+    for (uint32_t i = 0; i < m_nCount; ++i)
+        LeafPlacement(m_Leaves[i], world[i], fade[i]);
+}
