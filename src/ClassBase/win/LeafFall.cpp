@@ -31,15 +31,7 @@ void CLeafFall::Draw()
     if (device == nullptr || m_Leaves.m_nCount == 0)
         return;
     // Up to 1000 leaves a pass: what CModel::Render would set for each, once.
-    SetTextureStageStateCached(0, D3DTSS_RESULTARG, D3DTA_CURRENT);
-    SetTextureStageStateCached(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    SetTextureStageStateCached(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
-    SetTextureStageStateCached(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    SetTextureStageStateCached(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    SetTextureStageStateCached(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
-    SetTextureStageStateCached(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    SetTextureStageStateCached(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    SetTextureStageStateCached(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    SetSingleTextureStages(D3DTOP_MODULATE);
     device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);

@@ -25,13 +25,8 @@ void CWaterfallSpray::Draw(const ScenePoint& at)
     // untextured, the factor alone would add flat quads
     if (device == nullptr || !m_Mesh.CanDraw() || m_Mesh.m_Material.m_pTexture == nullptr)
         return;
-    SetTextureStageStateCached(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    SetTextureStageStateCached(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    SetTextureStageStateCached(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
-    SetTextureStageStateCached(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    SetTextureStageStateCached(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    SetTextureStageStateCached(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
-    SetTextureStageStateCached(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    // texture times the factor, colour and alpha
+    SetSingleTextureStages(D3DTOP_MODULATE);
     device->SetRenderState(D3DRS_TEXTUREFACTOR, SPRAY_TEXTURE_FACTOR);
     device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
