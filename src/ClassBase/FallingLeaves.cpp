@@ -24,11 +24,6 @@ constexpr float LEAF_FALL_B_Z = -588.0f;
 constexpr float LEAF_FALL_A_Z = 620.0f;
 constexpr float LEAF_FALL_CLEARANCE = 70.0f;
 
-float Uniform()
-{
-    return static_cast<float>(CrtRand()) * (1.0f / 32767.0f);
-}
-
 // The push of the clearance: 70 to 100 units.
 float Push()
 {
@@ -56,18 +51,18 @@ void FallingLeaves::Start(FallingLeaf& leaf, bool atBuild)
 {
     // rand() % 4 rather than u x 4: u reaches 1, which would name a fifth model
     leaf.model = CrtRand() % LEAF_MODELS;
-    const bool east = Uniform() > 0.5f;
+    const bool east = CrtRandUnit() > 0.5f;
     if (atBuild)
-        leaf.y = LEAF_START_Y * Uniform();
+        leaf.y = LEAF_START_Y * CrtRandUnit();
     else
         leaf.y = LEAF_START_Y;
-    leaf.x = (east ? LEAF_EAST_X0 : LEAF_WEST_X0) + LEAF_BAND_WIDTH * Uniform();
-    leaf.z = atBuild ? -510.0f + 1000.0f * Uniform() : -710.0f + 1400.0f * Uniform();
+    leaf.x = (east ? LEAF_EAST_X0 : LEAF_WEST_X0) + LEAF_BAND_WIDTH * CrtRandUnit();
+    leaf.z = atBuild ? -510.0f + 1000.0f * CrtRandUnit() : -710.0f + 1400.0f * CrtRandUnit();
     if (east)
         leaf.z = LeafWaterfallClearance(leaf.z);
     leaf.rest = SCENE_LEAF_REST_Y;
-    leaf.life = 8.0f + 32.0f * Uniform();
-    leaf.spin = 100.0f * Uniform();
+    leaf.life = 8.0f + 32.0f * CrtRandUnit();
+    leaf.spin = 100.0f * CrtRandUnit();
 }
 
 void FallingLeaves::Build(uint32_t count)
@@ -110,4 +105,10 @@ void LeafPlacement(const FallingLeaf& leaf, gfx::Mat4& world, float& fade)
     world.m[3][1] = leaf.y;
     world.m[3][2] = leaf.z + LEAF_CIRCLE * std::cos(leaf.spin);
     fade = leaf.life > LEAF_FADE_SECONDS ? 1.0f : leaf.life * (1.0f / LEAF_FADE_SECONDS);
+}
+
+void FallingLeaves::Place(gfx::Mat4* world, float* fade) const
+{
+    for (uint32_t i = 0; i < m_nCount; ++i)
+        LeafPlacement(m_Leaves[i], world[i], fade[i]);
 }

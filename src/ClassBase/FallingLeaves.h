@@ -43,6 +43,9 @@ struct FallingLeaves
     // (build). Draws: model, band, [height at build], x, z, [clearance],
     // life, spin.
     void Start(FallingLeaf& leaf, bool atBuild);
+    // The world matrix and fade of each active leaf (LeafPlacement), into
+    // m_nCount entries of each array.
+    void Place(gfx::Mat4* world, float* fade) const;
 };
 
 // World matrix and fade of a leaf: turned by its spin (tilted while

@@ -17,16 +17,11 @@ constexpr uint32_t RAIN_TOP_COLOR = 0x00FFFFFF;
 constexpr uint32_t RAIN_BASE_RGB = 0xAAAABB;
 constexpr float RAIN_BASE_ALPHA = 119.0f;
 
-float Uniform()
-{
-    return static_cast<float>(CrtRand()) * (1.0f / 32767.0f);
-}
-
 // A new place: x and z, and the level below x.
 void Place(RainDrop& drop)
 {
-    drop.x = -400.0f + 800.0f * Uniform();
-    drop.z = -1000.0f + 2000.0f * Uniform();
+    drop.x = -400.0f + 800.0f * CrtRandUnit();
+    drop.z = -1000.0f + 2000.0f * CrtRandUnit();
     drop.level = SceneRainLevel(drop.x);
 }
 
@@ -37,7 +32,7 @@ void RainDrops::Build(uint32_t count)
     m_nCount = count > RAIN_MAX_DROPS ? RAIN_MAX_DROPS : count;
     for (uint32_t i = 0; i < m_nCount; ++i)
     {
-        m_Drops[i].y = RAIN_FADE_TOP * Uniform();
+        m_Drops[i].y = RAIN_FADE_TOP * CrtRandUnit();
         Place(m_Drops[i]);
     }
 }
@@ -93,7 +88,7 @@ void RainDrops::Advance(float dt, RainVertex* out)
         }
         else
         {
-            drop.y = drop.y + 400.0f + 100.0f * Uniform();
+            drop.y = drop.y + 400.0f + 100.0f * CrtRandUnit();
             Place(drop);
         }
     }

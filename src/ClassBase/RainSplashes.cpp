@@ -10,11 +10,6 @@ constexpr float SPLASH_REACH = 200.0f; // from the eye, along x and z
 constexpr float SPLASH_WIDTH = 10.0f;
 constexpr float SPLASH_HEIGHT = 18.0f; // per second of life left
 
-float Uniform()
-{
-    return static_cast<float>(CrtRand()) * (1.0f / 32767.0f);
-}
-
 } // namespace
 
 int RainSplashCount(uint32_t drops)
@@ -28,7 +23,7 @@ void RainSplashes::Fill()
     for (RainSplash& s : m_Pool)
     {
         s.x = s.y = s.z = 0.0f;
-        s.life = 0.2f + 0.2f * Uniform();
+        s.life = 0.2f + 0.2f * CrtRandUnit();
     }
 }
 
@@ -42,9 +37,9 @@ void RainSplashes::Advance(int used, float dt, const gfx::Vec3& eye)
         s.life -= dt;
         if (s.life < 0.0f)
         {
-            s.life = 0.1f + 0.15f * Uniform();
-            s.x = eye.x + 2.0f * SPLASH_REACH * Uniform() - SPLASH_REACH;
-            s.z = eye.z + 2.0f * SPLASH_REACH * Uniform() - SPLASH_REACH;
+            s.life = 0.1f + 0.15f * CrtRandUnit();
+            s.x = eye.x + 2.0f * SPLASH_REACH * CrtRandUnit() - SPLASH_REACH;
+            s.z = eye.z + 2.0f * SPLASH_REACH * CrtRandUnit() - SPLASH_REACH;
             s.y = SceneRainLevel(s.x);
         }
     }

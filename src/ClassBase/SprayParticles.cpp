@@ -13,12 +13,7 @@ constexpr float SPRAY_GRAVITY_THROWN = 100.0f;
 constexpr float SPRAY_BOUNCE = 0.3f;     // share of the speed kept at the bounce
 constexpr float QUARTER_TURN = 1.57075f; // as the sprites were always drawn
 
-float Uniform()
-{
-    return static_cast<float>(CrtRand()) * (1.0f / 32767.0f);
-}
-
-void WriteSprite(const SprayParticle& p, SprayVertex* out)
+void WriteSprite(const SprayParticle& p, TexturedVertex* out)
 {
     const float d = (0.8f * std::sin(2.0f * p.life) + 0.5f) * p.size;
     const float f = p.falling ? 5.0f : 2.0f;
@@ -36,10 +31,10 @@ void WriteSprite(const SprayParticle& p, SprayVertex* out)
 
 void SprayParticles::Spawn(SprayParticle& p)
 {
-    p.size = 0.6f + 0.5f * Uniform();
-    p.vz = -0.8f + 1.6f * Uniform();
-    p.vx = -0.8f + 1.6f * Uniform();
-    p.life = 1.0f + Uniform();
+    p.size = 0.6f + 0.5f * CrtRandUnit();
+    p.vz = -0.8f + 1.6f * CrtRandUnit();
+    p.vx = -0.8f + 1.6f * CrtRandUnit();
+    p.life = 1.0f + CrtRandUnit();
     p.x = p.y = p.z = 0.0f;
     p.vy = 0.0f;
     p.one = 1.0f;
@@ -57,7 +52,7 @@ void SprayParticles::Build()
         Advance(g_fFrameTime, SPRAY_PREWARM_DEPTH, nullptr);
 }
 
-void SprayParticles::Advance(float dt, float depth, SprayVertex* out)
+void SprayParticles::Advance(float dt, float depth, TexturedVertex* out)
 {
     for (int i = 0; i < SPRAY_PARTICLES; ++i)
     {
@@ -75,9 +70,9 @@ void SprayParticles::Advance(float dt, float depth, SprayVertex* out)
             {
                 // off the pool: thrown up and sideways
                 p.falling = false;
-                p.vz = -12.0f + 24.0f * Uniform();
+                p.vz = -12.0f + 24.0f * CrtRandUnit();
                 p.vy = SPRAY_BOUNCE * p.vy;
-                p.vx = -12.0f + 24.0f * Uniform();
+                p.vx = -12.0f + 24.0f * CrtRandUnit();
             }
         }
         else
@@ -86,7 +81,7 @@ void SprayParticles::Advance(float dt, float depth, SprayVertex* out)
             p.y += p.vy * dt;
             p.z += p.vz * dt;
             p.vy -= SPRAY_GRAVITY_THROWN * dt;
-            p.size = 1.3f + 0.7f * Uniform(); // a new size every frame: it flickers
+            p.size = 1.3f + 0.7f * CrtRandUnit(); // a new size every frame: it flickers
         }
         p.life -= dt;
         if (p.life < 0.0f)

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "src/ClassBase/TexturedVertex.h"
+
 constexpr int SPRAY_PARTICLES = 128;
 constexpr int SPRAY_VERTICES = 4 * SPRAY_PARTICLES;
 constexpr int SPRAY_TRIANGLES = 2 * SPRAY_PARTICLES;
@@ -27,12 +29,6 @@ struct SprayParticle
     bool falling;
 };
 
-// Position and one texture pair (format 0x102, 20 bytes).
-struct SprayVertex
-{
-    float x, y, z, u, v;
-};
-
 struct SprayParticles
 {
     SprayParticle m_Particles[SPRAY_PARTICLES] = {};
@@ -44,7 +40,7 @@ struct SprayParticles
     // Writes each particle's four vertices as it stands (when out is not
     // null), then moves it by dt; depth is how far below the emitter it
     // bounces.
-    void Advance(float dt, float depth, SprayVertex* out);
+    void Advance(float dt, float depth, TexturedVertex* out);
 };
 
 // Particle i's two triangles: 4i, 4i + 1, 4i + 2 and 4i, 4i + 2, 4i + 3.

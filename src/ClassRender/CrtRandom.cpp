@@ -10,6 +10,11 @@ int CrtRand()
     return static_cast<int>((s_state >> 16) & 0x7FFF);
 }
 
+float CrtRandUnit()
+{
+    return static_cast<float>(CrtRand()) * (1.0f / 32767.0f);
+}
+
 void CrtRandDiscard(uint32_t count)
 {
     while (count-- > 0)

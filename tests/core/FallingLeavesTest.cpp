@@ -10,38 +10,18 @@
 #include "src/ClassBase/SceneConstants.h"
 #include "src/ClassBase/WorldFrame.h"
 #include "src/ClassRender/CrtRandom.h"
+#include "tests/core/CrtDrawsTestSupport.h"
 
 namespace {
 
-float U(int r)
-{
-    return static_cast<float>(r) * (1.0f / 32767.0f);
-}
+using crtdraws::DrawsOf;
+using crtdraws::Unit;
 
-class FallingLeavesTest : public ::testing::Test
+class FallingLeavesTest : public crtdraws::SeededTest<12345>
 {
 protected:
-    void SetUp() override { CrtRandSetState(12345); }
-    void TearDown() override { CrtRandSetState(1); }
-
     FallingLeaves m_leaves;
 };
-
-// How many draws a call takes.
-template <class F> int DrawsOf(F call)
-{
-    const uint32_t before = CrtRandState();
-    call();
-    const uint32_t after = CrtRandState();
-    CrtRandSetState(before);
-    int n = 0;
-    while (CrtRandState() != after && n < 100000)
-    {
-        CrtRand();
-        ++n;
-    }
-    return n;
-}
 
 } // namespace
 
@@ -58,17 +38,17 @@ TEST_F(FallingLeavesTest, StartValuesTakeTheirDrawsInOrder)
         {
             CrtRandSetState(state);
             CrtRand();
-            if (U(CrtRand()) <= 0.5f)
+            if (Unit(CrtRand()) <= 0.5f)
                 break;
         }
         CrtRandSetState(state);
         const int model = CrtRand() % 4;
         CrtRand(); // band
-        const float y = atBuild ? 300.0f * U(CrtRand()) : 300.0f;
-        const float x = -420.0f + 140.0f * U(CrtRand());
-        const float z = atBuild ? -510.0f + 1000.0f * U(CrtRand()) : -710.0f + 1400.0f * U(CrtRand());
-        const float life = 8.0f + 32.0f * U(CrtRand());
-        const float spin = 100.0f * U(CrtRand());
+        const float y = atBuild ? 300.0f * Unit(CrtRand()) : 300.0f;
+        const float x = -420.0f + 140.0f * Unit(CrtRand());
+        const float z = atBuild ? -510.0f + 1000.0f * Unit(CrtRand()) : -710.0f + 1400.0f * Unit(CrtRand());
+        const float life = 8.0f + 32.0f * Unit(CrtRand());
+        const float spin = 100.0f * Unit(CrtRand());
         const uint32_t end = CrtRandState();
 
         CrtRandSetState(state);

@@ -10,20 +10,13 @@
 #include "src/ClassBase/RainSplashes.h"
 #include "src/ClassBase/SceneConstants.h"
 #include "src/ClassRender/CrtRandom.h"
+#include "tests/core/CrtDrawsTestSupport.h"
 
 namespace {
 
-float U(int r)
-{
-    return static_cast<float>(r) * (1.0f / 32767.0f);
-}
+using crtdraws::Unit;
 
-class RainTest : public ::testing::Test
-{
-protected:
-    void SetUp() override { CrtRandSetState(4242); }
-    void TearDown() override { CrtRandSetState(1); }
-};
+using RainTest = crtdraws::SeededTest<4242>;
 
 } // namespace
 
@@ -80,9 +73,9 @@ TEST_F(RainTest, DropsTakeTheirDrawsInOrderAndStartAgainHigherUp)
 {
     // Build: height, x, z per drop.
     const uint32_t start = CrtRandState();
-    const float y = 500.0f * U(CrtRand());
-    const float x = -400.0f + 800.0f * U(CrtRand());
-    const float z = -1000.0f + 2000.0f * U(CrtRand());
+    const float y = 500.0f * Unit(CrtRand());
+    const float x = -400.0f + 800.0f * Unit(CrtRand());
+    const float z = -1000.0f + 2000.0f * Unit(CrtRand());
     CrtRandSetState(start);
     RainDrops rain;
     rain.Build(2);
@@ -97,8 +90,8 @@ TEST_F(RainTest, DropsTakeTheirDrawsInOrderAndStartAgainHigherUp)
     rain.m_Drops[0] = {0.0f, 100.0f, 0.0f, 15.2f};
     rain.m_Drops[1] = {300.0f, 7.4f, 0.0f, 37.4f};
     const uint32_t before = CrtRandState();
-    const float y1 = 7.4f + 400.0f + 100.0f * U(CrtRand());
-    const float x1 = -400.0f + 800.0f * U(CrtRand());
+    const float y1 = 7.4f + 400.0f + 100.0f * Unit(CrtRand());
+    const float x1 = -400.0f + 800.0f * Unit(CrtRand());
     CrtRand();
     const uint32_t after = CrtRandState();
     CrtRandSetState(before);
@@ -173,7 +166,7 @@ TEST_F(RainTest, SplashesPopUpRoundTheEyeOnTheWater)
 {
     RainSplashes splashes;
     const uint32_t start = CrtRandState();
-    const float life0 = 0.2f + 0.2f * U(CrtRand());
+    const float life0 = 0.2f + 0.2f * Unit(CrtRand());
     CrtRandSetState(start);
     splashes.Fill();
     EXPECT_FLOAT_EQ(splashes.m_Pool[0].life, life0);
@@ -190,9 +183,9 @@ TEST_F(RainTest, SplashesPopUpRoundTheEyeOnTheWater)
     splashes.m_Pool[2].life = 0.01f;
     const gfx::Vec3 eye = {60.0f, 30.0f, 100.0f};
     const uint32_t before = CrtRandState();
-    const float life = 0.1f + 0.15f * U(CrtRand());
-    const float x = 60.0f + 400.0f * U(CrtRand()) - 200.0f;
-    const float z = 100.0f + 400.0f * U(CrtRand()) - 200.0f;
+    const float life = 0.1f + 0.15f * Unit(CrtRand());
+    const float x = 60.0f + 400.0f * Unit(CrtRand()) - 200.0f;
+    const float z = 100.0f + 400.0f * Unit(CrtRand()) - 200.0f;
     CrtRandSetState(before);
     splashes.Advance(2, 0.1f, eye);
     EXPECT_FLOAT_EQ(splashes.m_Pool[0].life, life);

@@ -10,20 +10,15 @@
 #include "src/ClassBase/SprayParticles.h"
 #include "src/ClassBase/WorldFrame.h"
 #include "src/ClassRender/CrtRandom.h"
+#include "tests/core/CrtDrawsTestSupport.h"
 
 namespace {
 
-float U(int r)
-{
-    return static_cast<float>(r) * (1.0f / 32767.0f);
-}
+using crtdraws::Unit;
 
-class SprayParticlesTest : public ::testing::Test
+class SprayParticlesTest : public crtdraws::SeededTest<777>
 {
 protected:
-    void SetUp() override { CrtRandSetState(777); }
-    void TearDown() override { CrtRandSetState(1); }
-
     SprayParticles m_spray;
 };
 
@@ -32,10 +27,10 @@ protected:
 TEST_F(SprayParticlesTest, SpawnDrawsSizeThenSidewaysSpeedsThenLife)
 {
     const uint32_t start = CrtRandState();
-    const float size = 0.6f + 0.5f * U(CrtRand());
-    const float vz = -0.8f + 1.6f * U(CrtRand());
-    const float vx = -0.8f + 1.6f * U(CrtRand());
-    const float life = 1.0f + U(CrtRand());
+    const float size = 0.6f + 0.5f * Unit(CrtRand());
+    const float vz = -0.8f + 1.6f * Unit(CrtRand());
+    const float vx = -0.8f + 1.6f * Unit(CrtRand());
+    const float life = 1.0f + Unit(CrtRand());
     const uint32_t end = CrtRandState();
     CrtRandSetState(start);
     SprayParticle p;
@@ -134,7 +129,7 @@ TEST_F(SprayParticlesTest, EachSpriteIsADiamondAcrossTheFall)
         p.size = 1.0f;
         p.life = 1.5f;
         p.falling = falling;
-        SprayVertex v[SPRAY_VERTICES];
+        TexturedVertex v[SPRAY_VERTICES];
         m_spray.Advance(0.0f, 50.0f, v);
         const float d = (0.8f * std::sin(3.0f) + 0.5f) * 1.0f;
         const float h = (falling ? 5.0f : 2.0f) * d;
@@ -164,14 +159,14 @@ TEST_F(SprayParticlesTest, NoTimeMovesNothing)
     m_spray.Build();
     const SprayParticles before = m_spray;
     const uint32_t state = CrtRandState();
-    SprayVertex v[SPRAY_VERTICES];
+    TexturedVertex v[SPRAY_VERTICES];
     m_spray.Advance(0.0f, 70.0f, v);
     for (int i = 0; i < SPRAY_PARTICLES; ++i)
     {
         EXPECT_EQ(m_spray.m_Particles[i].y, before.m_Particles[i].y);
         EXPECT_EQ(m_spray.m_Particles[i].life, before.m_Particles[i].life);
     }
-    for (const SprayVertex& s : v)
+    for (const TexturedVertex& s : v)
         ASSERT_TRUE(std::isfinite(s.x) && std::isfinite(s.y) && std::isfinite(s.z));
     // Only the thrown-up sprites draw (their size) when nothing moves.
     int thrown = 0;

@@ -145,7 +145,7 @@ private:
             std::swap(m_leaves, m_world.m_LeafFall.m_Leaves.m_nCount);
         if (m_which & heSprays)
             for (int k = 0; k < 2; ++k)
-                std::swap(m_sprays[k], m_world.m_Sprays[k].m_pTexture);
+                std::swap(m_sprays[k], m_world.m_Sprays[k].m_Mesh.m_Material.m_pTexture);
         if (m_which & heDucks)
             std::swap(m_duckFrames, m_world.m_DuckTrajectory.m_nCount);
     }

@@ -1622,10 +1622,6 @@ HRESULT FakeDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT bas
 {
     const HRESULT hr = Record("DrawIndexedPrimitive",
                               {U(type), I(baseVertex), U(minIndex), U(numVertices), U(startIndex), U(primitiveCount)});
-    // As a null device (recording off) a draw costs nothing, not even the
-    // method name's allocation.
-    if (!Recording())
-        return SUCCEEDED(hr) && !inScene ? D3DERR_INVALIDCALL : hr;
     FakeDrawCall draw;
     draw.type = type;
     draw.baseVertex = baseVertex;

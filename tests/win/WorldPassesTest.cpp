@@ -240,9 +240,9 @@ protected:
         for (CWaterfallSpray& spray : world.m_Sprays)
             ASSERT_EQ(spray.Build(archive), 0);
         for (int k = 0; k < LEAF_MODELS; ++k)
-            m_names[world.m_LeafFall.m_Models[k].m_VertexBuffer.m_pRenderBuffer] = "leaf";
-        m_names[world.m_Sprays[0].m_VertexBuffer.m_pRenderBuffer] = "spray A";
-        m_names[world.m_Sprays[1].m_VertexBuffer.m_pRenderBuffer] = "spray B";
+            m_names[world.m_LeafFall.m_Models[k].m_VertexBuffer.m_pRenderBuffer] = "leaf" + std::to_string(k);
+        m_names[world.m_Sprays[0].m_Mesh.m_VertexBuffer.m_pRenderBuffer] = "spray A";
+        m_names[world.m_Sprays[1].m_Mesh.m_VertexBuffer.m_pRenderBuffer] = "spray B";
         m_names[world.m_Rain.m_VertexBuffer.m_pRenderBuffer] = "rain";
         // Three ducks on a four-frame trajectory, posed once.
         TrajectoryData track;
@@ -534,7 +534,7 @@ TEST_F(WorldPassesTest, EffectsDrawInTheirPassesWithTheirStates)
             const std::string name = NameOf(d);
             if (name.rfind("tree", 0) != 0 || name == "tree_shadow")
                 if (name != "reeds")
-                    names.push_back(name);
+                    names.push_back(name.rfind("leaf", 0) == 0 ? "leaf" : name);
         }
         ASSERT_EQ(names, c.names);
         int leaf = 0, splash = 0, duck = 0;
@@ -543,6 +543,11 @@ TEST_F(WorldPassesTest, EffectsDrawInTheirPassesWithTheirStates)
             const std::string name = NameOf(d);
             const D3DMATRIX* placed = d.state.Transform(D3DTS_WORLD);
             ASSERT_NE(placed, nullptr);
+            if (name.rfind("leaf", 0) == 0)
+            {
+                // Each leaf with its own model.
+                EXPECT_EQ(name, "leaf" + std::to_string(world.m_LeafFall.m_Leaves.m_Leaves[leaf].model));
+            }
             if (name == "duck")
             {
                 // All three at the same trajectory frame, scaled before their
@@ -557,7 +562,7 @@ TEST_F(WorldPassesTest, EffectsDrawInTheirPassesWithTheirStates)
                 if (c.pass == spRiverReflection)
                     EXPECT_EQ(d.state.RenderState(D3DRS_ALPHABLENDENABLE), 1u);
             }
-            else if (name == "leaf")
+            else if (name.rfind("leaf", 0) == 0)
             {
                 // Seen from both sides, alpha tested, placed and faded as the core says.
                 const FallingLeaf& l = world.m_LeafFall.m_Leaves.m_Leaves[leaf++];
@@ -589,7 +594,7 @@ TEST_F(WorldPassesTest, EffectsDrawInTheirPassesWithTheirStates)
                 EXPECT_EQ(d.state.TextureStageState(0, D3DTSS_ALPHAARG2), DWORD(D3DTA_TFACTOR));
                 EXPECT_EQ(d.state.TextureStageState(1, D3DTSS_ALPHAOP), DWORD(D3DTOP_DISABLE));
                 const int k = name == "spray A" ? 0 : 1;
-                EXPECT_EQ(d.state.Texture(0), world.m_Sprays[k].m_pTexture);
+                EXPECT_EQ(d.state.Texture(0), world.m_Sprays[k].m_Mesh.m_Material.m_pTexture);
                 EXPECT_EQ(d.numVertices, 512u);
                 EXPECT_EQ(d.primitiveCount, 256u);
             }
@@ -641,7 +646,7 @@ TEST_F(WorldPassesTest, WithoutDropsOrLeavesNothingOfThemDraws)
     for (const fake3d::FakeDrawCall& d : draws)
     {
         EXPECT_NE(d.state.fvf, DWORD(RA_FVF_XYZ_DIFFUSE));
-        EXPECT_NE(NameOf(d), "leaf");
+        EXPECT_NE(NameOf(d).rfind("leaf", 0), 0u);
         EXPECT_NE(NameOf(d), "brizg");
     }
     EXPECT_EQ(log.Text().find("m_nCount==0"), std::string::npos);

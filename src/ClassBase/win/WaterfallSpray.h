@@ -1,5 +1,5 @@
 // Windows layer: the spray of one waterfall. The core moves the 128 sprites
-// and writes them into a dynamic buffer locked here; they draw as one list,
+// and writes them into a dynamic mesh locked here; they draw as one list,
 // added onto the scene at the fall's point.
 #pragma once
 #include <windows.h>
@@ -8,7 +8,7 @@
 #include "data/RarArchive.h"
 #include "src/ClassBase/SceneConstants.h"
 #include "src/ClassBase/SprayParticles.h"
-#include "src/ClassRender/win/RenderTypes.h"
+#include "src/ClassBase/win/DynamicMesh.h"
 
 // Modulates the sprite: a faint warm white, alpha 0x60.
 constexpr DWORD SPRAY_TEXTURE_FACTOR = 0x600C1111;
@@ -17,14 +17,7 @@ class CWaterfallSpray
 {
 public:
     SprayParticles m_Particles;
-    IDirect3DTexture9* m_pTexture = nullptr; // "brizg.tga"
-    CFaceRenderBuffer m_FaceBuffer{D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPT_TRIANGLELIST, D3DPOOL_MANAGED};
-    CVertexRenderBuffer m_VertexBuffer{D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, RA_FVF_XYZ_TEX1, D3DPOOL_DEFAULT};
-
-    CWaterfallSpray() = default;
-    ~CWaterfallSpray() { Release(); }
-    CWaterfallSpray(const CWaterfallSpray&) = delete;
-    CWaterfallSpray& operator=(const CWaterfallSpray&) = delete;
+    CDynamicMesh m_Mesh; // the sprites, with "brizg.tga"
 
     // Buffers, the particles, the texture from the archive, then 5 s of
     // prewarm; 0. A missing buffer or texture leaves the spray undrawn.
@@ -35,5 +28,5 @@ public:
     // Added onto the scene (one, one) at the fall's point, without the
     // alpha test; the caller leaves depth writes off.
     void Draw(const ScenePoint& at);
-    void Release();
+    void Release() { m_Mesh.Release(); }
 };
