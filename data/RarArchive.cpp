@@ -87,6 +87,7 @@ struct FileHeader
     uint32_t fileCrc;
     uint8_t unpVer;
     uint8_t method;
+    uint64_t dataStart; // offset of the packed data
     char name[NAME_COPY_MAX];
 };
 
@@ -159,12 +160,20 @@ bool ProcessEntry(ExtractState& st, const FileHeader& fh, const uint8_t* packed,
     return ok;
 }
 
-bool Extract(ExtractState& st, ArchiveView* view, uint8_t** result, uint32_t* resultSize)
+// Where the walk over the blocks stands after reading one.
+enum class BlockStep
 {
-    const uint8_t* base = view->data;
-    const uint64_t total = view->size;
+    File,  // a file header was read into the FileHeader
+    Other, // a block of another type, to be stepped over
+    End,   // no further block: the data ends or a block is broken
+};
 
-    view->offset = 0;
+// Opens the walk: checks the marker and the main header and gives the offset
+// of the first block. False for a view that is no archive.
+bool BeginWalk(const ArchiveView& view, uint64_t* first, bool* solid)
+{
+    const uint8_t* base = view.data;
+    const uint64_t total = view.size;
     if (base == nullptr || total < MARKER_SIZE || std::memcmp(base, rar::MARKER, MARKER_SIZE) != 0)
         return false;
     if (total < MARKER_SIZE + MAIN_HEADER_SIZE)
@@ -175,59 +184,86 @@ bool Extract(ExtractState& st, ArchiveView* view, uint8_t** result, uint32_t* re
     // a main header shorter than its own fields would run the walk backwards
     if (mainSize < MAIN_HEADER_SIZE)
         return false;
-    bool solid = (mainFlags & rar::MAIN_SOLID) != 0;
+    *solid = (mainFlags & rar::MAIN_SOLID) != 0;
+    *first = MARKER_SIZE + uint64_t(mainSize);
+    return true;
+}
 
-    uint64_t offset = MARKER_SIZE + uint64_t(mainSize);
+// Reads the block at start: its type, where the next one begins, and for a
+// file block its header with the normalised name.
+BlockStep ReadBlock(const ArchiveView& view, uint64_t start, uint64_t* next, FileHeader* fh)
+{
+    const uint8_t* base = view.data;
+    const uint64_t total = view.size;
+    if (start > total || total - start < FILE_HEADER_SIZE)
+        return BlockStep::End;
+    const uint8_t* block = base + start;
+    uint8_t type = block[2];
+    uint16_t flags = Get16(block + 3);
+    uint16_t headSize = Get16(block + 5);
+    if (headSize < BASE_HEADER_SIZE)
+        return BlockStep::End;
+    uint64_t dataSize = (flags & rar::FLAG_LONG_BLOCK) != 0 ? Get32(block + 7) : 0;
+    *next = start + headSize + dataSize;
+    if (*next <= start)
+        return BlockStep::End;
+    if (type == rar::BLOCK_SUB)
+        return BlockStep::End;
+    if (type != rar::BLOCK_FILE)
+        return BlockStep::Other;
+
+    fh->flags = flags;
+    // without flag 0x8000 no data area follows, whatever PACK_SIZE says
+    fh->packSize = (flags & rar::FLAG_LONG_BLOCK) != 0 ? Get32(block + 7) : 0;
+    fh->unpSize = Get32(block + 11);
+    fh->fileCrc = Get32(block + 16);
+    fh->unpVer = block[24];
+    fh->method = block[25];
+    fh->dataStart = start + headSize;
+    uint16_t nameSize = Get16(block + 26);
+    // the name lies inside the header; the data starts at its end
+    if (uint32_t(FILE_HEADER_SIZE) + nameSize > headSize)
+        return BlockStep::End;
+    uint32_t nameLength = nameSize < ARCHIVE_NAME_MAX ? nameSize : ARCHIVE_NAME_MAX;
+    if (start + FILE_HEADER_SIZE + nameLength > total)
+        return BlockStep::End;
+    char stored[ARCHIVE_NAME_MAX + 1];
+    std::memcpy(stored, block + FILE_HEADER_SIZE, nameLength);
+    stored[nameLength] = '\0';
+    NormaliseName(fh->name, stored, std::strlen(stored));
+    return BlockStep::File;
+}
+
+bool Extract(ExtractState& st, ArchiveView* view, uint8_t** result, uint32_t* resultSize)
+{
+    const uint8_t* base = view->data;
+    const uint64_t total = view->size;
+
+    view->offset = 0;
+    uint64_t offset = 0;
+    bool solid = false;
+    if (!BeginWalk(*view, &offset, &solid))
+        return false;
     for (;;)
     {
         const uint64_t start = offset;
-        if (start > total || total - start < FILE_HEADER_SIZE)
-            return false; // end of the data: the name is not there
-        view->offset = uint32_t(start);
-        const uint8_t* block = base + start;
-        uint8_t type = block[2];
-        uint16_t flags = Get16(block + 3);
-        uint16_t headSize = Get16(block + 5);
-        if (headSize < BASE_HEADER_SIZE)
-            return false;
-        uint64_t dataSize = (flags & rar::FLAG_LONG_BLOCK) != 0 ? Get32(block + 7) : 0;
-        uint64_t next = start + headSize + dataSize;
-        if (next <= start)
-            return false;
-        if (type == rar::BLOCK_SUB)
-            return false;
-        if (type != rar::BLOCK_FILE)
+        view->offset = start <= total ? uint32_t(start) : uint32_t(total);
+        uint64_t next = 0;
+        FileHeader fh;
+        const BlockStep step = ReadBlock(*view, start, &next, &fh);
+        if (step == BlockStep::End)
+            return false; // end of the data or a broken block: the name is not there
+        if (step == BlockStep::Other)
         {
             offset = next;
             continue;
         }
 
-        FileHeader fh;
-        fh.flags = flags;
-        // without flag 0x8000 no data area follows, whatever PACK_SIZE says
-        fh.packSize = (flags & rar::FLAG_LONG_BLOCK) != 0 ? Get32(block + 7) : 0;
-        fh.unpSize = Get32(block + 11);
-        fh.fileCrc = Get32(block + 16);
-        fh.unpVer = block[24];
-        fh.method = block[25];
-        uint16_t nameSize = Get16(block + 26);
-        // the name lies inside the header; the data starts at its end
-        if (uint32_t(FILE_HEADER_SIZE) + nameSize > headSize)
-            return false;
-        uint32_t nameLength = nameSize < ARCHIVE_NAME_MAX ? nameSize : ARCHIVE_NAME_MAX;
-        if (start + FILE_HEADER_SIZE + nameLength > total)
-            return false;
-        char stored[ARCHIVE_NAME_MAX + 1];
-        std::memcpy(stored, block + FILE_HEADER_SIZE, nameLength);
-        stored[nameLength] = '\0';
-        NormaliseName(fh.name, stored, std::strlen(stored));
-
-        const uint64_t dataStart = start + headSize;
         bool matched = std::strcmp(fh.name, st.wanted) == 0;
         uint8_t* out = nullptr;
         if (matched || solid)
         {
-            if (dataStart + fh.packSize > total)
+            if (fh.dataStart + fh.packSize > total)
                 return false; // data cut short
         }
         if (matched)
@@ -243,7 +279,7 @@ bool Extract(ExtractState& st, ArchiveView* view, uint8_t** result, uint32_t* re
         }
         if (matched || solid)
         {
-            if (!ProcessEntry(st, fh, base + dataStart, solid, out))
+            if (!ProcessEntry(st, fh, base + fh.dataStart, solid, out))
                 return false;
             if (matched && rar::Crc32(out, fh.unpSize) != fh.fileCrc)
                 return false;
@@ -296,4 +332,28 @@ bool ExtractArchiveEntry(const char* password, const char* name, unsigned char**
         *size = resultSize;
     }
     return ok;
+}
+
+int ListArchiveEntries(const ArchiveView& view, ArchiveEntryVisitor visit, void* context)
+{
+    uint64_t offset = 0;
+    bool solid = false;
+    if (!BeginWalk(view, &offset, &solid))
+        return 0;
+    int count = 0;
+    for (;;)
+    {
+        uint64_t next = 0;
+        FileHeader fh;
+        const BlockStep step = ReadBlock(view, offset, &next, &fh);
+        if (step == BlockStep::File)
+        {
+            ++count;
+            if (visit != nullptr)
+                visit(context, fh.name, fh.unpSize);
+        }
+        if (step == BlockStep::End)
+            return count;
+        offset = next;
+    }
 }

@@ -22,3 +22,12 @@ constexpr int ARCHIVE_NAME_MAX = 259;
 // Failure: *data null, *size 0, nothing left allocated.
 bool ExtractArchiveEntry(const char* password, const char* name, unsigned char** data, uint32_t* size,
                          ArchiveView* view);
+
+// Called once per file entry, in archive order, with its normalised name (the
+// form ExtractArchiveEntry matches) and its unpacked size.
+using ArchiveEntryVisitor = void (*)(void* context, const char* name, uint32_t size);
+
+// Walks the file entries' headers without unpacking anything and returns how
+// many were visited. The walk stops at the end of the data or at the first
+// broken block, so a damaged archive lists the entries before the damage.
+int ListArchiveEntries(const ArchiveView& view, ArchiveEntryVisitor visit, void* context);

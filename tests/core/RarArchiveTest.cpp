@@ -166,6 +166,53 @@ TEST(ExtractArchiveEntry, NameMatching)
     }
 }
 
+struct Listed
+{
+    std::string name;
+    uint32_t size;
+};
+
+std::vector<Listed> List(const Bytes& archive)
+{
+    std::vector<Listed> listed;
+    ArchiveView view{archive.data(), uint32_t(archive.size()), 0};
+    const int count = ListArchiveEntries(
+        view,
+        [](void* context, const char* name, uint32_t size) {
+            static_cast<std::vector<Listed>*>(context)->push_back({name, size});
+        },
+        &listed);
+    EXPECT_EQ(count, int(listed.size()));
+    return listed;
+}
+
+// Every entry in order, by the name the reader matches, each one extractable;
+// a cut archive lists the entries whose headers are whole, and never more.
+TEST(ListArchiveEntries, NamesSizesAndCuts)
+{
+    const Bytes archive = SceneLikeArchive();
+    const std::vector<Listed> listed = List(archive);
+    const char* names[] = {"CAMERA", "CAMERA_CAMERA05.TRANSOBJ", "LEAVESWATER01.TGA", "WATER_CAUST00_DDN.TGA"};
+    ASSERT_EQ(listed.size(), 4u);
+    for (size_t i = 0; i < listed.size(); ++i)
+    {
+        EXPECT_EQ(listed[i].name, names[i]);
+        Result r = Extract(archive, listed[i].name.c_str());
+        ASSERT_TRUE(r.ok) << listed[i].name;
+        EXPECT_EQ(r.bytes.size(), listed[i].size);
+    }
+    size_t previous = 0;
+    for (size_t cut = 0; cut <= archive.size(); ++cut)
+    {
+        const size_t n = List(Bytes(archive.begin(), archive.begin() + cut)).size();
+        ASSERT_GE(n, previous) << cut;
+        ASSERT_LE(n, listed.size()) << cut;
+        previous = n;
+    }
+    EXPECT_EQ(List(Bytes{}).size(), 0u);
+    EXPECT_EQ(List(Bytes(16, 0x52)).size(), 0u);
+}
+
 TEST(ExtractArchiveEntry, StoredNamesAreCutAt259Characters)
 {
     std::string longName(300, 'x');

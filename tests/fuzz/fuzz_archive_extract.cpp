@@ -1,5 +1,5 @@
 // libFuzzer target: the archive reader over arbitrary bytes, names and
-// passwords. Input: name length, password length, name, password, archive.
+// passwords, and the entry listing. Input: name length, password length, name, password, archive.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -44,6 +44,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         __builtin_trap();
     }
     std::free(out);
+
+    // the listing walks the same headers; every name it gives is a C string
+    // of bounded length
+    ListArchiveEntries(
+        view,
+        [](void*, const char* entry, uint32_t) {
+            if (std::strlen(entry) > 511)
+                __builtin_trap();
+        },
+        nullptr);
     std::free(archive);
     return 0;
 }
