@@ -416,7 +416,7 @@ cmd_release() {
     cp /usr/share/doc/mingw-w64-common/copyright "$stage/LICENSES/mingw-w64-runtime.txt"
     cp /usr/share/doc/gcc-mingw-w64-base/copyright "$stage/LICENSES/gcc-runtime.txt"
     chmod 644 "$stage/Quenmoor.scr" "$stage/README.txt" "$stage"/LICENSES/*
-    (cd "$stage" && cmake -E tar cf "$out/quenmoor-$version-$arch.zip" --format=zip --mtime=2026-01-01T00:00:00Z \
+    (cd "$stage" && TZ=UTC cmake -E tar cf "$out/quenmoor-$version-$arch.zip" --format=zip --mtime="2026-01-01 00:00:00 UTC" \
       Quenmoor.scr README.txt LICENSES/DejaVu-fonts.txt LICENSES/gcc-runtime.txt LICENSES/mingw-w64-runtime.txt \
       LICENSES/stb.txt)
   done
