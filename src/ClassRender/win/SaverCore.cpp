@@ -118,8 +118,12 @@ bool PumpLoadMessages()
         return true;
     const uint32_t now = ClockReadMs();
     const uint32_t gap = now - app->m_nLoadPumpMs;
+    ++app->m_nLoadPumps;
     if (gap > app->m_nLongestLoadGapMs)
+    {
         app->m_nLongestLoadGapMs = gap;
+        app->m_nLongestLoadGapPump = app->m_nLoadPumps;
+    }
     app->m_nLoadPumpMs = now;
 
     MSG msg = {};
@@ -147,6 +151,8 @@ static bool LoadSceneBehindLoadingPicture(CSaverCore* app, IDirect3DDevice9* dev
     app->m_bCloseDuringLoad = false;
     app->m_nLoadPumpMs = ClockReadMs();
     app->m_nLongestLoadGapMs = 0;
+    app->m_nLoadPumps = 0;
+    app->m_nLongestLoadGapPump = 0;
     if (PumpLoadMessages())
         LoadOverlayTextures(app, device);
     if (PumpLoadMessages())
@@ -155,8 +161,9 @@ static bool LoadSceneBehindLoadingPicture(CSaverCore* app, IDirect3DDevice9* dev
         app->OnSceneReady(device);
     PumpLoadMessages();
     app->m_bLoading = false;
-    LogWrite(g_szLogFile, "%s\t%u ms\n", "longest wait for input during the load",
-             static_cast<unsigned>(app->m_nLongestLoadGapMs));
+    // the pump's number tells which step the wait ended after
+    LogWrite(g_szLogFile, "%s\t%u ms\tpump %d of %d\n", "longest wait for input during the load",
+             static_cast<unsigned>(app->m_nLongestLoadGapMs), app->m_nLongestLoadGapPump, app->m_nLoadPumps);
     if (app->m_bCloseDuringLoad)
     {
         LogWrite(g_szLogFile, "%s\n", "exit during the load");

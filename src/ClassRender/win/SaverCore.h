@@ -82,6 +82,8 @@ public:
     bool m_bCloseDuringLoad = false;
     uint32_t m_nLoadPumpMs = 0;       // clock at the last pump of this load
     uint32_t m_nLongestLoadGapMs = 0; // the longest wait between two pumps
+    int m_nLoadPumps = 0;             // pumps of this load so far
+    int m_nLongestLoadGapPump = 0;    // the pump that ended the longest wait
 
     // Loaded once at construction: the dialogs' labels and the defaults.
     CLabelTable m_Labels;
