@@ -114,6 +114,12 @@ if(QM_E2E_SOURCES)
   # picture code
   target_link_libraries(e2e_driver PRIVATE qm_gtest quenmoor_win user32 gdi32 advapi32)
   add_dependencies(e2e_driver QuenmoorLogged)
+  # the password applet of Windows 9x, as the test tells it to answer; the
+  # driver copies it into the saver's working folder
+  add_library(test_password_cpl SHARED ${PROJECT_SOURCE_DIR}/tests/e2e/password/TestPasswordCpl.cpp
+                                       ${PROJECT_SOURCE_DIR}/tests/e2e/password/TestPasswordCpl.def)
+  set_target_properties(test_password_cpl PROPERTIES PREFIX "" OUTPUT_NAME "PASSWORD" SUFFIX ".CPL")
+  add_dependencies(e2e_driver test_password_cpl)
   add_test(NAME e2e COMMAND e2e_driver $<TARGET_FILE:QuenmoorLogged>)
   # a saver that never ends must not hold the whole test run
   set_tests_properties(e2e PROPERTIES TIMEOUT 600)
