@@ -313,6 +313,7 @@ cmd_bench() {
     null_sound_home
     HOME=$BUILD/sound-home "${WINE[@]}" "$BUILD/x64/scene_shots.exe" --bench 300 --paths 1 || failed+=("scene_shots --bench")
     bench_first_picture || failed+=("first_picture_ms")
+    bench_exit_latency || failed+=("exit_latency_ms")
   else
     failed+=("scene_shots --bench (no X display)")
   fi
@@ -324,9 +325,11 @@ cmd_bench() {
 
 # first_picture_ms: from the saver's process start to its first present (the
 # loading picture), as the logged build records it in its log; the /s run is
-# ended with a key once the scene has loaded.
+# ended with a key once the scene has loaded. load_input_wait_ms: the longest
+# time the load kept the message loop waiting (between two of its pumps), as
+# the saver logs it at the end of the load.
 bench_first_picture() {
-  local dir pid line=""
+  local dir pid line="" wait_line=""
   dir=$(mktemp -d)
   (cd "$dir" && exec "${WINE[@]}" "$BUILD/x64/QuenmoorLogged.scr" /s >/dev/null 2>&1) &
   pid=$!
@@ -337,7 +340,8 @@ bench_first_picture() {
     sleep 0.1
   done
   for _ in $(seq 600); do
-    grep -q 'RenderInit() - ok' "$dir/Quenmoor.log" 2>/dev/null && break
+    wait_line=$({ tr -d '\r' <"$dir/Quenmoor.log"; } 2>/dev/null | grep -m1 '^longest wait for input' || true)
+    [ -n "$wait_line" ] && break
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
@@ -348,6 +352,61 @@ bench_first_picture() {
   rm -rf "$dir"
   [ -n "$line" ] || { log "no first picture in the saver's log"; return 1; }
   echo "first_picture_ms=$(awk '{print $3}' <<<"$line")"
+  [ -n "$wait_line" ] || { log "no load record in the saver's log"; return 1; }
+  echo "load_input_wait_ms=$(awk -F'\t' '{print $2+0}' <<<"$wait_line")"
+}
+
+# exit_latency_ms: from a key pressed into a running /s (the scene loaded and
+# drawing for a second) to the end of the saver's process, the median of 10
+# runs; exit_latency_max_ms the slowest of them. Wine starts a .scr through
+# start.exe, so the saver's own process is found by its command line, and it
+# has ended once it is gone or a zombie (nothing may reap it at once).
+bench_exit_latency() {
+  local dir pid saver run t0 t1 ms=() sorted
+  export QM_SAVER_ARGS="Z:${BUILD//\//\\}\\x64\\QuenmoorLogged.scr /s"
+  for run in $(seq 10); do
+    dir=$(mktemp -d)
+    (cd "$dir" && exec "${WINE[@]}" "$BUILD/x64/QuenmoorLogged.scr" /s >/dev/null 2>&1) &
+    pid=$!
+    for _ in $(seq 600); do
+      grep -q 'longest wait for input' "$dir/Quenmoor.log" 2>/dev/null && break
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    sleep 1
+    saver=$(ps -eo pid=,args= | awk '{ p = $1; sub(/^ *[0-9]+ /, ""); if ($0 == ENVIRON["QM_SAVER_ARGS"]) print p }' | head -n1)
+    if [ -z "$saver" ] || ! process_running "$saver"; then
+      log "no running saver to end (run $run)"
+      kill "$pid" >/dev/null 2>&1 || true
+      wait "$pid" 2>/dev/null || true
+      rm -rf "$dir"
+      return 1
+    fi
+    t0=$(date +%s%N)
+    xdotool key space >/dev/null 2>&1 || true
+    for _ in $(seq 2500); do process_running "$saver" || break; sleep 0.002; done
+    t1=$(date +%s%N)
+    if process_running "$saver"; then
+      kill "$pid" "$saver" >/dev/null 2>&1 || true
+      wait "$pid" 2>/dev/null || true
+      rm -rf "$dir"
+      log "the saver did not end on a key (run $run)"
+      return 1
+    fi
+    wait "$pid" 2>/dev/null || true
+    rm -rf "$dir"
+    ms+=($(((t1 - t0) / 1000000)))
+  done
+  sorted=$(printf '%s\n' "${ms[@]}" | sort -n)
+  echo "exit_latency_ms=$(sed -n 5,6p <<<"$sorted" | awk '{ s += $1 } END { print int(s / 2) }')"
+  echo "exit_latency_max_ms=$(tail -n1 <<<"$sorted")"
+}
+
+# The process exists and is not a zombie (its state follows the name's ")").
+process_running() {
+  local state
+  state=$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f1) || return 1
+  [ -n "$state" ] && [ "$state" != Z ]
 }
 
 # Waits (at most 60 s) until the scene is on screen: more than one flat

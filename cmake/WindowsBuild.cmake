@@ -93,9 +93,17 @@ if(EXISTS ${QM_RENDER_DIR}/SceneHarness.cpp)
   target_link_libraries(scene_render_tests PRIVATE qm_gtest)
   add_test(NAME scene_render COMMAND scene_render_tests)
   set_tests_properties(scene_render PROPERTIES TIMEOUT 900)
-  qm_add_scene_program(scene_shots ${QM_RENDER_DIR}/ShotsMain.cpp ${PROJECT_SOURCE_DIR}/tests/win/FakeDirect3D.cpp)
-  # its benchmark counts the heap allocations of a frame (ShotsMain.cpp)
-  target_link_options(scene_shots PRIVATE -Wl,--wrap=malloc,--wrap=calloc,--wrap=realloc)
+  qm_add_scene_program(scene_shots ${QM_RENDER_DIR}/ShotsMain.cpp ${QM_RENDER_DIR}/HeapCount.cpp
+                       ${PROJECT_SOURCE_DIR}/tests/win/FakeDirect3D.cpp)
+  # its benchmark counts the heap allocations of a frame (HeapCount.cpp)
+  target_link_options(scene_shots PRIVATE -Wl,--wrap=malloc,--wrap=calloc,--wrap=realloc,--wrap=free)
+  # an hour of frames at the most rain and leaves on a device that draws
+  # nothing: the heap stays flat, nothing becomes NaN, the counts hold
+  qm_add_scene_program(scene_soak ${QM_RENDER_DIR}/SoakMain.cpp ${QM_RENDER_DIR}/HeapCount.cpp
+                       ${PROJECT_SOURCE_DIR}/tests/win/FakeDirect3D.cpp)
+  target_link_options(scene_soak PRIVATE -Wl,--wrap=malloc,--wrap=calloc,--wrap=realloc,--wrap=free)
+  add_test(NAME scene_soak COMMAND scene_soak)
+  set_tests_properties(scene_soak PROPERTIES TIMEOUT 900)
 endif()
 
 # End-to-end driver: starts the logged saver with each switch.
@@ -106,6 +114,12 @@ if(QM_E2E_SOURCES)
   # picture code
   target_link_libraries(e2e_driver PRIVATE qm_gtest quenmoor_win user32 gdi32 advapi32)
   add_dependencies(e2e_driver QuenmoorLogged)
+  # the password applet of Windows 9x, as the test tells it to answer; the
+  # driver copies it into the saver's working folder
+  add_library(test_password_cpl SHARED ${PROJECT_SOURCE_DIR}/tests/e2e/password/TestPasswordCpl.cpp
+                                       ${PROJECT_SOURCE_DIR}/tests/e2e/password/TestPasswordCpl.def)
+  set_target_properties(test_password_cpl PROPERTIES PREFIX "" OUTPUT_NAME "PASSWORD" SUFFIX ".CPL")
+  add_dependencies(e2e_driver test_password_cpl)
   add_test(NAME e2e COMMAND e2e_driver $<TARGET_FILE:QuenmoorLogged>)
   # a saver that never ends must not hold the whole test run
   set_tests_properties(e2e PROPERTIES TIMEOUT 600)

@@ -179,9 +179,9 @@ TEST_F(ConfigMode, StoredExitOnMouseMoveEndsAFullScreenRunOnAJump)
     ASSERT_TRUE(saver.Start("/s"));
     const HWND window = saver.WaitForTopLevelWindow(kStartTimeoutMs);
     ASSERT_NE(window, nullptr) << "no saver window";
-    // The moves are posted while the scene loads and wait in the queue, so
-    // that Wine's own moves (at the real pointer, far from the posted
-    // positions) cannot fall between them once frames run.
+    // The moves are posted while the scene loads, whose pumps take them in
+    // the order posted before frames run, so that Wine's own moves (at the
+    // real pointer, far from the posted positions) cannot fall between them.
     ASSERT_TRUE(WaitUntil(kStartTimeoutMs, [&] { return saver.LogHas("RenderInit() - ok") || !saver.IsRunning(); }));
 
     // the system may send a move or two of its own at the start, so only

@@ -222,9 +222,16 @@ static std::string FreshFolder()
     return folder;
 }
 
-bool SaverRun::Start(const std::string& arguments)
+bool SaverRun::Start(const std::string& arguments, const std::vector<std::string>& files)
 {
     m_Folder = FreshFolder();
+    for (const std::string& file : files)
+    {
+        const size_t slash = file.find_last_of("\\/");
+        const std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
+        if (!CopyFileA(file.c_str(), (m_Folder + "\\" + name).c_str(), FALSE))
+            return false;
+    }
     std::string commandLine = "\"" + g_SaverPath + "\" " + arguments;
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
@@ -319,7 +326,18 @@ SaverRun::~SaverRun()
     }
     if (!m_Folder.empty())
     {
-        DeleteFileA((m_Folder + "\\Quenmoor.log").c_str());
+        // the log, and whatever a test put beside it
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((m_Folder + "\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE)
+        {
+            do
+            {
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                    DeleteFileA((m_Folder + "\\" + found.cFileName).c_str());
+            } while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
         RemoveDirectoryA(m_Folder.c_str());
     }
 }

@@ -81,8 +81,10 @@ public:
     SaverRun(const SaverRun&) = delete;
     SaverRun& operator=(const SaverRun&) = delete;
 
-    // Starts "<saver> <arguments>" in a fresh, empty working folder.
-    bool Start(const std::string& arguments);
+    // Starts "<saver> <arguments>" in a fresh working folder, empty but for
+    // copies of `files` (full paths).
+    bool Start(const std::string& arguments, const std::vector<std::string>& files = {});
+    const std::string& Folder() const { return m_Folder; }
 
     DWORD ProcessId() const { return m_ProcessId; }
     bool IsRunning() const;

@@ -89,6 +89,9 @@ public:
     // The same camera as frame `frame` of the started path, laterMs later:
     // the path's start moves on with the clock.
     void RenderPathFrameLater(int frame, uint32_t laterMs);
+    // One whole frame with the clock at `ms`, the world choosing its own
+    // paths as the saver's does.
+    void RenderFrameAt(uint32_t ms) { RunFrameAt(ms); }
     // Starts path `index` and runs it into its cross-fade, up to the frame
     // drawn with blend weight 0.5.
     void RenderHalfwayBlend(int index);

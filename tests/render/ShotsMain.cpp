@@ -29,75 +29,9 @@
 #include "settings/SceneOptions.h"
 #include "src/ClassRender/win/RenderTypes.h"
 #include "tests/common/ScopedParticleOptions.h"
+#include "tests/render/HeapCount.h"
 #include "tests/render/SceneHarness.h"
 #include "tests/win/FakeDirect3D.h"
-
-// Heap allocations while counting is on: every operator new, and every
-// malloc, calloc and realloc of the program's own code (the link wraps them).
-namespace {
-bool g_bCountAllocations = false;
-long g_nAllocations = 0;
-void* CountedAllocation(void* p)
-{
-    if (g_bCountAllocations)
-        ++g_nAllocations;
-    return p;
-}
-} // namespace
-
-extern "C" {
-void* __real_malloc(size_t size);
-void* __real_calloc(size_t count, size_t size);
-void* __real_realloc(void* p, size_t size);
-void* __wrap_malloc(size_t size)
-{
-    return CountedAllocation(__real_malloc(size));
-}
-void* __wrap_calloc(size_t count, size_t size)
-{
-    return CountedAllocation(__real_calloc(count, size));
-}
-void* __wrap_realloc(void* p, size_t size)
-{
-    return CountedAllocation(__real_realloc(p, size));
-}
-}
-
-void* operator new(size_t size)
-{
-    void* p = CountedAllocation(__real_malloc(size != 0 ? size : 1));
-    if (p == nullptr)
-        throw std::bad_alloc();
-    return p;
-}
-void* operator new[](size_t size)
-{
-    return operator new(size);
-}
-void* operator new(size_t size, const std::nothrow_t&) noexcept
-{
-    return CountedAllocation(__real_malloc(size != 0 ? size : 1));
-}
-void* operator new[](size_t size, const std::nothrow_t&) noexcept
-{
-    return operator new(size, std::nothrow);
-}
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete(void* p, size_t) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p, size_t) noexcept
-{
-    std::free(p);
-}
 
 namespace {
 
@@ -310,11 +244,11 @@ FrameCost MeasureFrames(int frames, int path, bool mostParticles)
             cost.cpuMs = std::min(cost.cpuMs, shots::ElapsedMs(start) / perRound);
         }
         // A steady frame allocates nothing.
-        g_nAllocations = 0;
-        g_bCountAllocations = true;
+        heapcount::ResetAllocations();
+        heapcount::SetCounting(true);
         harness.RenderPathFrame(frames + 1);
-        g_bCountAllocations = false;
-        cost.heapAllocations = g_nAllocations;
+        heapcount::SetCounting(false);
+        cost.heapAllocations = heapcount::Allocations();
         // One more frame, recorded, to show how much a frame asks of a device.
         fake3d::FakeCallLog::SetRecording(true);
         device.draws.clear();

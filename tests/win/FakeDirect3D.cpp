@@ -654,6 +654,33 @@ ULONG FakeDirect3DDevice9::OutstandingReferences() const
     return total;
 }
 
+ULONG FakeDirect3DDevice9::DefaultPoolReferences() const
+{
+    ULONG total = 0;
+    for (const FakeTexture* texture : createdTextures)
+    {
+        if (texture->pool != D3DPOOL_DEFAULT)
+            continue;
+        total += texture->RefCount();
+        for (const auto& level : texture->levels)
+            total += level->RefCount();
+    }
+    for (const FakeVertexBuffer* buffer : createdVertexBuffers)
+        if (buffer->desc.Pool == D3DPOOL_DEFAULT)
+            total += buffer->RefCount();
+    for (const FakeIndexBuffer* buffer : createdIndexBuffers)
+        if (buffer->desc.Pool == D3DPOOL_DEFAULT)
+            total += buffer->RefCount();
+    for (const FakeSurface* surface : createdSurfaces)
+        if (surface->desc.Pool == D3DPOOL_DEFAULT)
+            total += surface->RefCount();
+    if (m_backBuffer)
+        total += m_backBuffer->RefCount();
+    if (m_autoDepthStencil)
+        total += m_autoDepthStencil->RefCount();
+    return total;
+}
+
 void FakeDirect3DDevice9::ResetRecording()
 {
     ClearCalls();
@@ -818,7 +845,7 @@ UINT FakeDirect3DDevice9::GetNumberOfSwapChains()
 HRESULT FakeDirect3DDevice9::Reset(D3DPRESENT_PARAMETERS* pp)
 {
     HRESULT hr = Record("Reset", {P(pp)});
-    if (pp == nullptr)
+    if (pp == nullptr || DefaultPoolReferences() != 0)
         hr = D3DERR_INVALIDCALL;
     if (SUCCEEDED(hr))
     {
@@ -826,6 +853,7 @@ HRESULT FakeDirect3DDevice9::Reset(D3DPRESENT_PARAMETERS* pp)
         m_backBuffer.reset();
         m_autoDepthStencil.reset();
         inScene = false;
+        state = FakeDeviceState();
     }
     return hr;
 }

@@ -349,6 +349,10 @@ public:
     // References the program still holds on the objects this device handed
     // out (created objects, back buffer, depth buffer, texture levels).
     ULONG OutstandingReferences() const;
+    // The part of them on default-pool objects (the back and depth buffers
+    // too). Like the runtime, Reset fails with D3DERR_INVALIDCALL while it is
+    // not 0; a Reset that succeeds puts every state back to its default.
+    ULONG DefaultPoolReferences() const;
 
     // Forgets calls, draws and state (not the result rules or created objects).
     void ResetRecording();

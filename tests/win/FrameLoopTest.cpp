@@ -1,6 +1,8 @@
 // The message and frame loop from device start to the quit message.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -8,6 +10,7 @@
 #include "TestSupport.h"
 #include "shell/win/SaverWindow.h"
 #include "src/ClassBase/win/Ostrel.h"
+#include "src/ClassRender/win/DeviceCreate.h"
 #include "src/ClassRender/win/RenderTypes.h"
 #include "src/ClassRender/win/SaverCore.h"
 
@@ -17,6 +20,7 @@ using testsupport::ScopedHostWindow;
 using testsupport::ScopedLogCapture;
 
 // Notes the order of the framework's calls; asks to end after a few frames.
+// Its scene is one render target, in the default pool as the world's are.
 class ScriptedSaver : public CSaverCore
 {
 public:
@@ -24,6 +28,15 @@ public:
     HRESULT InitScene(IDirect3DDevice9* device) override
     {
         events.push_back(device == m_pDevice ? "InitScene" : "InitScene on another device");
+        device->CreateTexture(64, 64, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target, nullptr);
+        if (duringInitScene)
+            duringInitScene();
+        return S_OK;
+    }
+    HRESULT ReleaseScene() override
+    {
+        events.push_back("ReleaseScene");
+        ReleaseNull(target);
         return S_OK;
     }
     HRESULT OnSceneReady(IDirect3DDevice9*) override
@@ -44,7 +57,28 @@ public:
     std::vector<std::string> events;
     int frames = 0;
     int framesBeforeExit = 5;
+    IDirect3DTexture9* target = nullptr;
+    std::function<void()> duringInitScene;
 };
+
+// `method` of the device answers script[i] on its i-th call (from 0), S_OK
+// after the script.
+void ScriptResults(fake3d::FakeDirect3DDevice9& device, const char* method, const std::vector<HRESULT>& script)
+{
+    for (const HRESULT hr : script)
+    {
+        if (SUCCEEDED(hr))
+            continue;
+        const std::string name = method;
+        device.SetResultWhen(
+            method,
+            [&device, script, hr, name](const fake3d::FakeCall&) {
+                const size_t i = static_cast<size_t>(device.CountCalls(name));
+                return i < script.size() && script[i] == hr;
+            },
+            hr);
+    }
+}
 
 class FrameLoopTest : public testing::Test
 {
@@ -79,7 +113,8 @@ TEST_F(FrameLoopTest, FullScreenRunsFramesUntilAnExitRequestThenReleasesAll)
     app.m_Mode = rmFullScreen;
     EXPECT_EQ(RunSaver(&app), 0);
 
-    EXPECT_EQ(app.events, (std::vector<std::string>{"OnDeviceCreated", "InitScene", "OnSceneReady", "OnShutdown"}));
+    EXPECT_EQ(app.events,
+              (std::vector<std::string>{"OnDeviceCreated", "InitScene", "OnSceneReady", "OnShutdown", "ReleaseScene"}));
     EXPECT_EQ(app.frames, 5);
     EXPECT_GE(app.m_nFrameCounter, 5);
     // the loading picture, then one present per frame
@@ -92,6 +127,144 @@ TEST_F(FrameLoopTest, FullScreenRunsFramesUntilAnExitRequestThenReleasesAll)
     EXPECT_FALSE(KillTimer(app.m_hWnd, TIMER_FPS_LATCH));
 }
 
+// A device lost and then ready to be reset: the world released (the fake's
+// Reset, like the runtime's, fails while a default-pool object lives), the
+// device reset, its states set again, the scene rebuilt behind the loading
+// picture, and the frames go on; a failed Reset ends the saver.
+TEST_F(FrameLoopTest, ALostDeviceIsResetAndTheSceneRebuiltOrTheSaverEnds)
+{
+    const HRESULT ok = S_OK, lost = D3DERR_DEVICELOST, notReset = D3DERR_DEVICENOTRESET;
+    const std::vector<std::string> rebuilt = {"OnDeviceCreated", "InitScene",    "OnSceneReady", "ReleaseScene",
+                                              "InitScene",       "OnSceneReady", "OnShutdown",   "ReleaseScene"};
+    struct Case
+    {
+        const char* name;
+        std::vector<HRESULT> levels; // TestCooperativeLevel, pass by pass
+        std::vector<HRESULT> resets;
+        std::vector<std::string> events;
+        int frames;
+        int framesBeforeReset;
+        int resetCalls;
+        const char* lastLog; // null: the saver ran on to its exit request
+    };
+    const Case cases[] = {
+        {"lost, then not reset, then ready", {ok, ok, lost, lost, notReset}, {ok}, rebuilt, 5, 2, 1, nullptr},
+        {"lost again while resetting",
+         {ok, lost, notReset, lost, notReset},
+         {lost, ok},
+         {"OnDeviceCreated", "InitScene", "OnSceneReady", "ReleaseScene", "ReleaseScene", "InitScene", "OnSceneReady",
+          "OnShutdown", "ReleaseScene"},
+         5,
+         1,
+         2,
+         nullptr},
+        {"the reset fails",
+         {ok, ok, notReset},
+         {D3DERR_NOTAVAILABLE},
+         {"OnDeviceCreated", "InitScene", "OnSceneReady", "ReleaseScene", "OnShutdown", "ReleaseScene"},
+         2,
+         2,
+         1,
+         "device reset failed, saver ends\t0x8876086a"},
+        {"the driver fails",
+         {ok, D3DERR_DRIVERINTERNALERROR},
+         {},
+         {"OnDeviceCreated", "InitScene", "OnSceneReady", "OnShutdown", "ReleaseScene"},
+         1,
+         1,
+         0,
+         "driver internal error, saver ends"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ScopedLogCapture log;
+        fake3d::FakeDirect3D9 direct3d;
+        ScriptedSaver saver;
+        saver.Reset();
+        saver.Init();
+        saver.m_hWnd = host.Handle();
+        saver.m_pD3D = &direct3d;
+        saver.m_Mode = rmFullScreen;
+        ClearTextureStageCache();
+        fake3d::FakeDirect3DDevice9& device = direct3d.device;
+        ScriptResults(device, "TestCooperativeLevel", c.levels);
+        ScriptResults(device, "Reset", c.resets);
+        // what the device holds after the restore, before the first frame on it
+        DWORD lighting = 0, colourOp = 0;
+        int presentsAtRestore = -1;
+        saver.duringInitScene = [&] {
+            lighting = device.state.RenderState(D3DRS_LIGHTING);
+            colourOp = device.state.TextureStageState(0, D3DTSS_COLOROP);
+            presentsAtRestore = device.presents;
+        };
+
+        EXPECT_EQ(RunSaver(&saver), 0);
+
+        EXPECT_EQ(saver.events, c.events);
+        EXPECT_EQ(saver.frames, c.frames);
+        EXPECT_EQ(device.CountCalls("Reset"), c.resetCalls);
+        for (const fake3d::FakeCall& call : device.Calls())
+            if (call.method == "Reset")
+                EXPECT_EQ(call.args[0], reinterpret_cast<uint64_t>(&g_d3dpp));
+        // whatever happened, everything is released at the end
+        EXPECT_EQ(device.OutstandingReferences(), 0u);
+        EXPECT_EQ(device.RefCount(), 0u);
+        EXPECT_EQ(direct3d.RefCount(), 0u);
+        const std::vector<std::string> lines = log.Lines();
+        int firstPictures = 0;
+        for (const std::string& line : lines)
+            firstPictures += line.rfind("first picture\t", 0) == 0 ? 1 : 0;
+        EXPECT_EQ(firstPictures, 1);
+        if (c.lastLog != nullptr)
+        {
+            ASSERT_FALSE(lines.empty());
+            EXPECT_EQ(lines.back(), c.lastLog);
+            continue;
+        }
+        // the rebuilt scene found the device's states set again and the
+        // loading picture presented, with the last frame's one behind it
+        EXPECT_EQ(lighting, static_cast<DWORD>(FALSE));
+        EXPECT_EQ(colourOp, static_cast<DWORD>(D3DTOP_MODULATE));
+        EXPECT_EQ(presentsAtRestore, 2 + c.framesBeforeReset);
+        EXPECT_EQ(device.presents, 2 + c.frames);
+    }
+}
+
+// A key during the load ends the saver at the load's next pump: no frame,
+// the rest of the load skipped, everything released. Outside the load the
+// pump leaves the queue alone.
+TEST_F(FrameLoopTest, AKeyDuringTheLoadEndsTheSaverAtTheNextPump)
+{
+    ScopedLogCapture log;
+    app.m_Mode = rmFullScreen;
+    const HWND window = host.Handle();
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SaverWindowProc));
+    PostMessageA(window, WM_USER + 5, 0, 0);
+    EXPECT_TRUE(PumpLoadMessages());
+    MSG waiting;
+    EXPECT_TRUE(PeekMessageA(&waiting, window, WM_USER + 5, WM_USER + 5, PM_REMOVE));
+
+    bool pumped = true;
+    app.duringInitScene = [&] {
+        PostMessageA(window, WM_KEYDOWN, VK_SPACE, 0);
+        pumped = PumpLoadMessages();
+    };
+    EXPECT_EQ(RunSaver(&app), 0);
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
+
+    EXPECT_FALSE(pumped);
+    EXPECT_EQ(app.events, (std::vector<std::string>{"OnDeviceCreated", "InitScene", "OnShutdown", "ReleaseScene"}));
+    EXPECT_EQ(app.frames, 0);
+    EXPECT_EQ(d3d.device.OutstandingReferences(), 0u);
+    EXPECT_EQ(d3d.device.RefCount(), 0u);
+    EXPECT_EQ(d3d.RefCount(), 0u);
+    EXPECT_FALSE(testsupport::PullQuitMessage());
+    const std::string text = log.Text();
+    EXPECT_NE(text.find("detected pressed any key"), std::string::npos) << text;
+    EXPECT_NE(text.find("exit during the load"), std::string::npos) << text;
+}
+
 TEST_F(FrameLoopTest, WithoutADeviceTheSaverEndsBeforeSceneOrFrame)
 {
     ScopedLogCapture log;
@@ -100,7 +273,7 @@ TEST_F(FrameLoopTest, WithoutADeviceTheSaverEndsBeforeSceneOrFrame)
 
     EXPECT_EQ(RunSaver(&app), 0);
 
-    EXPECT_EQ(app.events, std::vector<std::string>{"OnShutdown"});
+    EXPECT_EQ(app.events, (std::vector<std::string>{"OnShutdown", "ReleaseScene"}));
     EXPECT_EQ(app.frames, 0);
     EXPECT_EQ(app.m_nFrameCounter, 0);
     EXPECT_EQ(d3d.CountCalls("CreateDevice"), 3);

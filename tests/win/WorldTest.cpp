@@ -11,11 +11,13 @@
 #include <vector>
 
 #include "settings/SceneOptions.h"
+#include "src/ClassBase/win/Ostrel.h"
 #include "src/ClassBase/win/World.h"
 #include "src/ClassRender/Clock.h"
 #include "src/ClassRender/CrtRandom.h"
 #include "src/ClassRender/Log.h"
 #include "src/ClassRender/win/DeviceCreate.h"
+#include "src/ClassRender/win/Overlay.h"
 #include "tests/common/ScopedParticleOptions.h"
 #include "tests/win/FakeDirect3D.h"
 #include "tests/win/TestSupport.h"
@@ -265,4 +267,39 @@ TEST_F(WorldTest, AFrameAdvancesRainLeavesAndSpraysInThatOrder)
     EXPECT_EQ(std::memcmp(sprayA.get(), &world.m_Sprays[0].m_Particles, sizeof(SprayParticles)), 0);
     EXPECT_EQ(std::memcmp(sprayB.get(), &world.m_Sprays[1].m_Particles, sizeof(SprayParticles)), 0);
     world.ReleaseWorld();
+}
+
+// The restore after a lost device on the scene application: the world holds
+// default-pool objects (targets, the back buffer, the rain's buffer), all of
+// them go before the Reset (the fake's Reset fails otherwise), and the scene
+// comes back with the same ones.
+TEST_F(WorldTest, ARestoredDeviceFindsTheWorldReleasedAndGetsItBack)
+{
+    const ScopedParticleOptions options(1, 50);
+    CSaverCore* saved = g_pSaverApp;
+    {
+        COstrel app;
+        app.m_Settings = SaverSettings{}; // no sound
+        app.m_pDevice = &device;
+        device.AddRef();
+        LoadOverlayTextures(&app, &device); // the overlay's quad is in the default pool too
+        app.InitScene(&device);
+        const ULONG held = device.DefaultPoolReferences();
+        EXPECT_GT(held, 0u);
+        ASSERT_NE(app.m_World.m_pBackBuffer, nullptr);
+
+        EXPECT_TRUE(RestoreDevice(&app));
+        EXPECT_EQ(device.CountCalls("Reset"), 1);
+        EXPECT_EQ(log.Text().find("device reset failed"), std::string::npos) << log.Text();
+        EXPECT_EQ(device.DefaultPoolReferences(), held);
+        EXPECT_EQ(app.m_World.m_Rain.m_VertexBuffer.m_nCount, 3u * 500u);
+        EXPECT_EQ(app.m_World.RenderFrame(), 0);
+
+        app.ReleaseScene();
+        ReleaseOverlayTextures(&app);
+        EXPECT_EQ(device.OutstandingReferences(), 0u);
+        app.m_pDevice = nullptr;
+        device.Release();
+    }
+    g_pSaverApp = saved;
 }

@@ -10,6 +10,7 @@
 #include "src/ClassBase/ModelFade.h"
 #include "src/ClassBase/SingleObjectFile.h"
 #include "src/ClassRender/Log.h"
+#include "src/ClassRender/win/SaverCore.h"
 
 namespace {
 
@@ -92,6 +93,9 @@ int CModel::LoadFrom(const ArchiveView& archive, const char* fileName)
         m_pMaterials[i].m_nFirstIndex = source.firstIndex;
         m_pMaterials[i].m_nTriangleCount = source.triangleCount;
         LoadArchiveTextureFrom(g_pd3dDevice, archive, source.texture.c_str(), &m_pMaterials[i].m_pTexture);
+        // the scene's textures are the load's longest waits for input; an
+        // exit seen here stops the load at its next step
+        PumpLoadMessages();
     }
     m_dwColor = MODEL_COLOR_WHITE;
     return 0;

@@ -11,16 +11,20 @@
 #include "src/ClassRender/Clock.h"
 #include "src/ClassRender/CrtRandom.h"
 #include "src/ClassRender/Log.h"
+#include "src/ClassRender/win/SaverCore.h"
 
 bool g_bBumpWater = false;
 const D3DMATRIX g_mIdentity = {{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}};
 
-// A failed step logs its code, this file and the line of the call.
-#define WORLD_STEP(code, call) \
-    do                         \
-    {                          \
-        if ((call) != 0)       \
-            LOG_FAILURE(code); \
+// A failed step logs its code, this file and the line of the call. After
+// each step the message loop gets its turn; an exit asked for stops the load.
+#define WORLD_STEP(code, call)   \
+    do                           \
+    {                            \
+        if ((call) != 0)         \
+            LOG_FAILURE(code);   \
+        if (!PumpLoadMessages()) \
+            return E_ABORT;      \
     } while (0)
 
 namespace {
@@ -44,6 +48,8 @@ int LoadTrees(CPlantStand (&trees)[WORLD_TREE_KINDS], const ArchiveView& archive
         const int kind = trees[k].LoadFrom(archive, kTreePlacements[k], *kTreeFiles[k]);
         if (status == 0)
             status = kind;
+        if (!PumpLoadMessages())
+            break;
     }
     return status;
 }
@@ -63,6 +69,8 @@ HRESULT CWorld::RenderInit(const SaverSettings& settings)
     m_Sound.Prepare(settings, &m_SoundOutput);
     CreateRenderTargets();
     LogWrite(g_szLogFile, "RenderInit() - ok\n");
+    if (!PumpLoadMessages())
+        return E_ABORT;
     const ArchiveView archive = ExecutableArchive();
     for (uint32_t i = 0; i < ClockReadMs() % 100; ++i)
         CrtRand();
@@ -85,7 +93,11 @@ HRESULT CWorld::RenderInit(const SaverSettings& settings)
     WORLD_STEP(612, m_Reeds.LoadFrom(archive, "kamish.transobj", kReedFiles));
     // A duck that fails to load is not reported: it draws nothing or stays still.
     for (CDuck& duck : m_Ducks)
+    {
         duck.Load(archive);
+        if (!PumpLoadMessages())
+            return E_ABORT;
+    }
     WORLD_STEP(616, m_CollisionFaces.LoadFrom(archive, "coll.collface"));
     WORLD_STEP(617, m_Rain.Build(static_cast<uint32_t>(rainDrops)));
     WORLD_STEP(618, m_LeafFall.Build(archive, static_cast<uint32_t>(leaves)));
@@ -116,6 +128,8 @@ HRESULT CWorld::RenderInit(const SaverSettings& settings)
     LogWrite(g_szLogFile, "camera load - ok\n");
 
     InitBumpWater();
+    if (!PumpLoadMessages())
+        return E_ABORT;
 
     m_Switch.ChooseFirst(m_Cameras);
     m_Sound.Start(settings, RainEnable, RainStrenght, archive, &m_SoundOutput);
@@ -160,6 +174,8 @@ void CWorld::InitBumpWater()
                                                      gfx::TEXTURE_DEFAULT, 0, D3DFMT_V8U8, D3DPOOL_MANAGED,
                                                      &m_pBumpTextures[i]);
             std::free(bytes);
+            if (!PumpLoadMessages())
+                break; // the saver ends: the rest is not needed
         }
     }
     else

@@ -85,6 +85,7 @@ HRESULT EE_Core_CreateD3Device(CSaverCore* app)
     g_pd3dDevice = device;
     app->m_pDevice = device;
     app->EE_Core_InitD3Device(device);
+    app->m_bFirstPictureLogged = false; // the log times the new device's first picture
     app->EE_Core_DrawLoading(device);
     return S_OK;
 }

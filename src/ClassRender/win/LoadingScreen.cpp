@@ -90,7 +90,10 @@ HRESULT CSaverCore::EE_Core_DrawLoading(IDirect3DDevice9* device)
     device->SetStreamSource(0, nullptr, 0, 0);
     m_nFrameParity = 1 - m_nFrameParity;
     device->Present(nullptr, nullptr, nullptr, nullptr);
-    LogWrite(g_szLogFile, "%s\t%lu ms\n", "first picture", MsSinceProcessStart());
+    // a reset device shows it again; only the first one tells the start-up time
+    if (!m_bFirstPictureLogged)
+        LogWrite(g_szLogFile, "%s\t%lu ms\n", "first picture", MsSinceProcessStart());
+    m_bFirstPictureLogged = true;
 
     for (IDirect3DTexture9*& picture : pictures)
         ReleaseNull(picture);

@@ -93,7 +93,10 @@ HRESULT LoadOverlayTexturesFrom(CSaverCore* app, IDirect3DDevice9* device, const
 {
     ReleaseOverlayTextures(app);
     for (int slot = 0; slot < OVERLAY_GLYPH_SLOTS; ++slot)
+    {
         app->m_pOverlayTextures[slot] = LoadGlyph(device, archive, kGlyphEntries[slot]);
+        PumpLoadMessages(); // an exit stops the load after the overlay
+    }
     return SUCCEEDED(CreateScreenQuadBuffer(device, &app->m_pOverlayQuad)) ? S_OK : E_FAIL;
 }
 

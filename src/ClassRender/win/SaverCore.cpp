@@ -44,6 +44,9 @@ void CSaverCore::Reset()
     m_nMouseGrace = MOUSE_GRACE_MOVES;
     m_OverlayColor[0] = m_OverlayColor[1] = m_OverlayColor[2] = 255;
     m_nFrameParity = 1;
+    m_bFirstPictureLogged = false;
+    m_bLoading = false;
+    m_bCloseDuringLoad = false;
     g_pSaverApp = this;
 }
 
@@ -77,6 +80,12 @@ HRESULT CSaverCore::DrawFrame(IDirect3DDevice9* device)
 
 void CloseSaver(CSaverCore* app)
 {
+    if (app->m_bLoading)
+    {
+        // the load is still using the device and the scene below us
+        app->m_bCloseDuringLoad = true;
+        return;
+    }
     app->OnShutdown();
     ReleaseOverlayTextures(app);
     app->ReleaseScene();
@@ -102,17 +111,120 @@ void CloseSaver(CSaverCore* app)
     PostQuitMessage(0);
 }
 
+bool PumpLoadMessages()
+{
+    CSaverCore* app = g_pSaverApp;
+    if (app == nullptr || !app->m_bLoading)
+        return true;
+    const uint32_t now = ClockReadMs();
+    const uint32_t gap = now - app->m_nLoadPumpMs;
+    ++app->m_nLoadPumps;
+    if (gap > app->m_nLongestLoadGapMs)
+    {
+        app->m_nLongestLoadGapMs = gap;
+        app->m_nLongestLoadGapPump = app->m_nLoadPumps;
+    }
+    app->m_nLoadPumpMs = now;
+
+    MSG msg = {};
+    while (!app->m_bCloseDuringLoad && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
+        if (msg.message == WM_QUIT)
+        {
+            // left for the main loop, which ends on it once the load stopped
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            app->m_bCloseDuringLoad = true;
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return !app->m_bCloseDuringLoad;
+}
+
+// Overlay and scene on a device whose states are set and whose loading
+// picture shows, with the message loop let in between the steps; false when
+// an exit came meanwhile (the caller closes the saver).
+static bool LoadSceneBehindLoadingPicture(CSaverCore* app, IDirect3DDevice9* device)
+{
+    app->m_bLoading = true;
+    app->m_bCloseDuringLoad = false;
+    app->m_nLoadPumpMs = ClockReadMs();
+    app->m_nLongestLoadGapMs = 0;
+    app->m_nLoadPumps = 0;
+    app->m_nLongestLoadGapPump = 0;
+    if (PumpLoadMessages())
+        LoadOverlayTextures(app, device);
+    if (PumpLoadMessages())
+        app->InitScene(device);
+    if (PumpLoadMessages())
+        app->OnSceneReady(device);
+    PumpLoadMessages();
+    app->m_bLoading = false;
+    // the pump's number tells which step the wait ended after
+    LogWrite(g_szLogFile, "%s\t%u ms\tpump %d of %d\n", "longest wait for input during the load",
+             static_cast<unsigned>(app->m_nLongestLoadGapMs), app->m_nLongestLoadGapPump, app->m_nLoadPumps);
+    if (app->m_bCloseDuringLoad)
+    {
+        LogWrite(g_szLogFile, "%s\n", "exit during the load");
+        return false;
+    }
+    app->m_fLastFrameTime = static_cast<float>(ClockReadMs());
+    return true;
+}
+
+bool RestoreDevice(CSaverCore* app)
+{
+    IDirect3DDevice9* device = app->m_pDevice;
+    LogWrite(g_szLogFile, "%s\n", "device reset");
+    // Reset fails while anything of the default pool is alive
+    ReleaseOverlayTextures(app);
+    app->ReleaseScene();
+    const HRESULT hr = device->Reset(&g_d3dpp);
+    if (hr == D3DERR_DEVICELOST)
+        return true; // lost again before the reset: the next pass tries again
+    if (FAILED(hr))
+    {
+        LogWrite(g_szLogFile, "%s\t0x%08x\n", "device reset failed, saver ends", static_cast<unsigned>(hr));
+        CloseSaver(app);
+        return false;
+    }
+    // a reset device is back at the default states
+    ClearTextureStageCache();
+    app->EE_Core_InitD3Device(device);
+    app->EE_Core_DrawLoading(device);
+    if (!LoadSceneBehindLoadingPicture(app, device))
+    {
+        CloseSaver(app);
+        return false;
+    }
+    return true;
+}
+
 void FrameTick(CSaverCore* app)
 {
     const float elapsedMs = static_cast<float>(ClockReadMs()) - app->m_fLastFrameTime;
     app->m_fLastFrameTime = static_cast<float>(ClockReadMs());
 
     IDirect3DDevice9* device = app->m_pDevice;
-    if (device && SUCCEEDED(device->TestCooperativeLevel()))
+    if (device)
     {
-        app->UpdateFrame(device, elapsedMs);
-        app->DrawFrame(device);
-        app->m_nFrameParity = 1 - app->m_nFrameParity;
+        const HRESULT level = device->TestCooperativeLevel();
+        if (level == D3DERR_DEVICENOTRESET)
+        {
+            RestoreDevice(app);
+        }
+        else if (level == D3DERR_DRIVERINTERNALERROR)
+        {
+            LogWrite(g_szLogFile, "%s\n", "driver internal error, saver ends");
+            CloseSaver(app);
+        }
+        else if (SUCCEEDED(level))
+        {
+            app->UpdateFrame(device, elapsedMs);
+            app->DrawFrame(device);
+            app->m_nFrameParity = 1 - app->m_nFrameParity;
+        }
     }
     ++app->m_nFrameCounter;
 }
@@ -127,19 +239,17 @@ static bool StartDeviceAndScene(CSaverCore* app)
         return false;
     }
     app->OnDeviceCreated();
-    IDirect3DDevice9* device = app->m_pDevice;
-    LoadOverlayTextures(app, device);
-    app->InitScene(device);
-    app->OnSceneReady(device);
-    app->m_fLastFrameTime = static_cast<float>(ClockReadMs());
-    return true;
+    return LoadSceneBehindLoadingPicture(app, app->m_pDevice);
 }
 
 int RunSaver(CSaverCore* app)
 {
-    if (app->m_Mode != rmPreview && !StartDeviceAndScene(app))
+    if (app->m_Mode != rmPreview)
     {
-        CloseSaver(app);
+        if (!StartDeviceAndScene(app))
+            CloseSaver(app);
+        else
+            SetTimer(app->m_hWnd, TIMER_FPS_LATCH, FPS_LATCH_MS, nullptr);
     }
     else
     {

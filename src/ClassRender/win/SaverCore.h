@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <d3d9.h>
 
+#include <cstdint>
+
 #include "settings/DefaultSettingsText.h"
 #include "settings/LabelTable.h"
 #include "settings/SaverSettings.h"
@@ -73,6 +75,15 @@ public:
     float m_fLastFrameTime = 0.0f;
     HBITMAP m_hPreviewBitmap = nullptr;
     int m_nMouseGrace = MOUSE_GRACE_MOVES;
+    bool m_bFirstPictureLogged = false;
+    // While the scene loads, the loop runs only in PumpLoadMessages; an exit
+    // asked for meanwhile waits for the load to stop (m_bCloseDuringLoad).
+    bool m_bLoading = false;
+    bool m_bCloseDuringLoad = false;
+    uint32_t m_nLoadPumpMs = 0;       // clock at the last pump of this load
+    uint32_t m_nLongestLoadGapMs = 0; // the longest wait between two pumps
+    int m_nLoadPumps = 0;             // pumps of this load so far
+    int m_nLongestLoadGapPump = 0;    // the pump that ended the longest wait
 
     // Loaded once at construction: the dialogs' labels and the defaults.
     CLabelTable m_Labels;
@@ -84,9 +95,23 @@ extern CSaverCore* g_pSaverApp;
 // The message and frame loop of the preview, full-screen and test modes;
 // the shell sets up the password check before it.
 int RunSaver(CSaverCore* app);
-// One idle pass: time, then update and draw unless the device is lost.
+// One idle pass: time, then update and draw unless the device is lost. A
+// device that can be reset again gets the world released, a Reset and the
+// scene rebuilt behind the loading picture (RestoreDevice).
 void FrameTick(CSaverCore* app);
+// After a lost device: overlay and scene released, the device Reset with the
+// start's parameters, its states set again, the loading picture, the scene
+// and overlay loaded again. False when the saver was closed instead (the
+// Reset failed, logged, or an exit came during the load). A Reset that finds
+// the device lost again keeps the scene released for the next try.
+bool RestoreDevice(CSaverCore* app);
+// Lets the message loop run between steps of a scene load, so that input
+// ends the saver within one step. False once the saver was asked to end: the
+// load then stops and the saver closes after it. Outside the framework's
+// load it does nothing and returns true.
+bool PumpLoadMessages();
 // Ends the saver: OnShutdown, overlay, scene, device and Direct3D released,
 // the FPS timer killed, the password library freed, the quit message posted.
-// Safe to run twice.
+// Safe to run twice. During a scene load it only notes the request; the
+// load stops at its next pump and the saver closes then.
 void CloseSaver(CSaverCore* app);
