@@ -71,11 +71,13 @@ void BuildGroundModels(SceneContent& s)
         }
     });
 
-    const MeshBuilder ledges = BuildLedges();
-    const MeshBuilder falls = BuildFalls();
-    scene.Append(PlaceStones(s).scenery);
+    const MeshBuilder ledges = BuildLedges(&s.seated);
+    const MeshBuilder falls = BuildFalls(&s.seated);
+    const StoneMeshes stones = PlaceStones(s);
+    s.seated.insert(s.seated.end(), stones.seats.begin(), stones.seats.end());
+    scene.Append(stones.scenery);
     scene.Append(ledges);
-    scene.Append(BuildBridge());
+    scene.Append(BuildBridge(&s.seated));
     scene.Append(falls);
     refl.Append(ledges);
     refl.Append(falls);

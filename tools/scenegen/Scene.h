@@ -47,6 +47,15 @@ struct TreePlacement
     float radius; // world radius of the crown
 };
 
+// Where a placed object meets what carries it: points of its underside that
+// must touch the ground (or the water, for what floats).
+struct SeatedProp
+{
+    std::string what;
+    std::vector<Vec3> feet;
+    bool floats = false;
+};
+
 struct SceneContent
 {
     std::map<std::string, SingleObjectData> models; // by entry name
@@ -58,6 +67,7 @@ struct SceneContent
     TrajectoryData duckTrajectory;
     CollFaceData collision;
     std::vector<TreePlacement> trees; // every tree, all kinds
+    std::vector<SeatedProp> seated;   // stones, ledges, bridge, foam
 
     // Entry names (sub-folders with '\') and bytes, in a fixed order.
     std::vector<std::pair<std::string, std::vector<uint8_t>>> Files() const;

@@ -13,9 +13,11 @@ float NearestEyeDistance(const SceneContent& s, Vec3 p, float within);
 
 namespace {
 
-void AddStone(MeshBuilder& m, int material, Vec3 c, float r, float squash, uint32_t seed)
+// Icosphere, one subdivision, pushed about by noise; outward winding. The
+// stone sits as deep as its underside needs to touch the ground mesh
+// everywhere under it; `feet` receives that underside.
+void AddStone(MeshBuilder& m, int material, Vec3 c, float r, float squash, uint32_t seed, std::vector<Vec3>* feet)
 {
-    // Icosphere, one subdivision, pushed about by noise; outward winding.
     const float t = (1 + std::sqrt(5.0f)) / 2;
     std::vector<Vec3> v = {{-1, t, 0},  {1, t, 0},  {-1, -t, 0}, {1, -t, 0}, {0, -1, t},  {0, 1, t},
                            {0, -1, -t}, {0, 1, -t}, {t, 0, -1},  {t, 0, 1},  {-t, 0, -1}, {-t, 0, 1}};
@@ -43,14 +45,27 @@ void AddStone(MeshBuilder& m, int material, Vec3 c, float r, float squash, uint3
     }
     Rng rng(seed);
     const float yaw = rng.Range(0, 6.28f);
-    std::vector<uint16_t> idx;
+    std::vector<Vec3> shape;
     for (const auto& p : v)
     {
         float k = 1.0f + 0.22f * Noise2(p.x * 2.1f + float(seed % 97), p.z * 2.1f + p.y * 1.7f, seed);
         Vec3 q = {p.x * k, p.y * k * squash, p.z * k * 1.15f};
-        q = XformDir(q, RotY(yaw));
+        shape.push_back(XformDir(q, RotY(yaw)));
+    }
+    // Highest centre at which every point of the lower half still reaches
+    // the ground under it, then a little deeper, so nothing shows beneath.
+    float cy = 1e9f;
+    for (const auto& q : shape)
+        if (q.y < 0)
+            cy = std::min(cy, TerrainHeight(c.x + q.x * r, c.z + q.z * r) - q.y * r);
+    c.y = cy - 0.08f * r * squash;
+    std::vector<uint16_t> idx;
+    for (const auto& q : shape)
+    {
         Vec3 w = c + q * r;
         idx.push_back(m.Vertex(w, (q.x + q.z) * 0.7f, q.y * 0.9f + q.x * 0.3f));
+        if (feet && q.y < -0.45f * squash)
+            feet->push_back(w);
     }
     // The face list is clockwise seen from outside, the front of the program.
     for (size_t i = 0; i < g.size(); i += 3)
@@ -94,7 +109,7 @@ void AddBox(MeshBuilder& m, int material, Vec3 lo, Vec3 hi, float uvScale)
     }
 }
 
-void AddBridge(MeshBuilder& m)
+void AddBridge(MeshBuilder& m, std::vector<SeatedProp>* seats)
 {
     const int wood = m.Material("most.psd");
     const float z0 = 404, z1 = 436, deck = kBridgeDeckY;
@@ -110,6 +125,14 @@ void AddBridge(MeshBuilder& m)
     // Two beams and the posts and rails on both sides.
     AddBox(m, wood, {x0, deck - 5.0f, z0 + 2}, {x1, deck - 1.5f, z0 + 6}, 1.0f / 32);
     AddBox(m, wood, {x0, deck - 5.0f, z1 - 6}, {x1, deck - 1.5f, z1 - 2}, 1.0f / 32);
+    // The beams' ends rest on the terraces, the trestles stand on the bed.
+    if (seats)
+        seats->push_back({"bridge beams",
+                          {{x0, deck - 5.0f, z0 + 2},
+                           {x0, deck - 5.0f, z1 - 2},
+                           {x1, deck - 5.0f, z0 + 2},
+                           {x1, deck - 5.0f, z1 - 2}},
+                          false});
     for (float x = x0 + 4; x < x1; x += 36.0f)
         for (float z : {z0 + 0.5f, z1 - 3.5f})
             AddBox(m, wood, {x, deck, z}, {x + 3, deck + 22, z + 3}, 1.0f / 32);
@@ -118,10 +141,16 @@ void AddBridge(MeshBuilder& m)
     // Trestles standing in the water.
     for (float x : {w + 55, e - 55})
         for (float z : {z0 + 3.0f, z1 - 6.0f})
-            AddBox(m, wood, {x, GroundHeight(x, z) - 2, z}, {x + 3.5f, deck - 4.5f, z + 3.5f}, 1.0f / 32);
+        {
+            const float y = TerrainHeight(x, z) - 2;
+            AddBox(m, wood, {x, y, z}, {x + 3.5f, deck - 4.5f, z + 3.5f}, 1.0f / 32);
+            if (seats)
+                seats->push_back({"trestle", {{x, y, z}, {x + 3.5f, y, z + 3.5f}}, false});
+        }
 }
 
-void AddFall(MeshBuilder& m, Vec3 lip, Vec3 foam, float halfWidth, const char* texture, uint32_t seed)
+void AddFall(MeshBuilder& m, Vec3 lip, Vec3 foam, float halfWidth, const char* texture, uint32_t seed,
+             std::vector<SeatedProp>* seats)
 {
     // A sheet running over the ledge to the lip, then falling to the pool.
     const int mat = m.Material(texture);
@@ -174,6 +203,11 @@ void AddFall(MeshBuilder& m, Vec3 lip, Vec3 foam, float halfWidth, const char* t
     }
     for (int k = 0; k < 16; ++k)
         m.Tri(fm, centre, ring[size_t(k)], ring[size_t((k + 1) % 16)]);
+    if (seats)
+    {
+        SeatedProp foamSeat{"foam", {{foam.x - 3, kPoolY + 0.35f, foam.z}}, true};
+        seats->push_back(foamSeat);
+    }
 }
 
 } // namespace
@@ -212,36 +246,55 @@ StoneMeshes PlaceStones(const SceneContent& s)
             continue;
         // Stones by the river belong to the bed's model, the others to the scenery.
         MeshBuilder& into = kind < 0.45f ? out.bank : out.scenery;
-        AddStone(into, into.Material((placed & 1) ? "stone02.tga" : "stone01.tga"), c, r, rng.Range(0.5f, 0.8f),
-                 uint32_t(900 + placed));
+        SeatedProp seat;
+        seat.what = "stone";
+        const float squash = rng.Range(0.5f, 0.8f);
+        AddStone(into, into.Material((placed & 1) ? "stone02.tga" : "stone01.tga"), c, r, squash,
+                 uint32_t(900 + placed), &seat.feet);
+        out.seats.push_back(seat);
         ++placed;
     }
     return out;
 }
 
-MeshBuilder BuildLedges()
+MeshBuilder BuildLedges(std::vector<SeatedProp>* seats)
 {
     MeshBuilder ledges;
     const int mLedge = ledges.Material("ledge01.tga");
-    AddBox(ledges, mLedge, {kFallA.x - 1.5f, kFallA.y - 7, kFallA.z - 16}, {kFallA.x + 10, kFallA.y, kFallA.z + 16},
-           1.0f / 48);
-    AddBox(ledges, mLedge, {kFallB.x - 1.5f, kFallB.y - 8, kFallB.z - 17}, {kFallB.x + 12, kFallB.y, kFallB.z + 17},
-           1.0f / 48);
+    struct Lip
+    {
+        Vec3 at;
+        float depth, half;
+    } lips[2] = {{kFallA, 10, 16}, {kFallB, 12, 17}};
+    for (const Lip& l : lips)
+    {
+        // The ledge juts a little from the face and reaches down until its
+        // front rests on the rock below, so it reads as part of the cliff
+        // rather than a slab laid on it.
+        const float x0 = l.at.x - 1.5f, x1 = l.at.x + l.depth;
+        const float z0 = l.at.z - l.half, z1 = l.at.z + l.half;
+        float y0 = l.at.y - 7;
+        for (float z : {z0, l.at.z, z1})
+            y0 = std::min(y0, TerrainHeight(x0, z) - 0.3f);
+        AddBox(ledges, mLedge, {x0, y0, z0}, {x1, l.at.y, z1}, 1.0f / 48);
+        if (seats)
+            seats->push_back({"ledge", {{x0, y0, z0}, {x0, y0, z1}, {x1, y0, z0}, {x1, y0, z1}}, false});
+    }
     return ledges;
 }
 
-MeshBuilder BuildFalls()
+MeshBuilder BuildFalls(std::vector<SeatedProp>* seats)
 {
     MeshBuilder falls;
-    AddFall(falls, kFallA, kFoamA, 10, "waterfall01.tga", 5);
-    AddFall(falls, kFallB, kFoamB, 12, "waterfall02.tga", 6);
+    AddFall(falls, kFallA, kFoamA, 10, "waterfall01.tga", 5, seats);
+    AddFall(falls, kFallB, kFoamB, 12, "waterfall02.tga", 6, seats);
     return falls;
 }
 
-MeshBuilder BuildBridge()
+MeshBuilder BuildBridge(std::vector<SeatedProp>* seats)
 {
     MeshBuilder bridge;
-    AddBridge(bridge);
+    AddBridge(bridge, seats);
     return bridge;
 }
 

@@ -424,6 +424,80 @@ TEST(SceneContent, CameraEyesStayInTheOpenAndMoveSmoothly)
     }
 }
 
+// Everything the scene holds, for what the eye must keep clear of: the
+// ground, both beds and banks, and the stones, ledges, bridge and falls.
+const MeshHeights& Solid()
+{
+    static const MeshHeights g({&Scene().models.at("scene.singleobject"), &Scene().models.at("ruslo_dn.singleobject"),
+                                &Scene().models.at("ruslo_up.singleobject")},
+                               {"foam01.tga"});
+    return g;
+}
+
+TEST(SceneContent, PlacedPropsRestOnTheGroundOrTheWater)
+{
+    // A foot may be buried, never above what carries it by more than this
+    // (about 2 cm); what floats lies on the water.
+    const float tolerance = 1.0f;
+    std::map<std::string, int> kinds;
+    for (const auto& prop : Scene().seated)
+    {
+        ASSERT_FALSE(prop.feet.empty()) << prop.what;
+        ++kinds[prop.what];
+        for (const Vec3& f : prop.feet)
+        {
+            SCOPED_TRACE(testing::Message() << prop.what << " foot at " << f.x << ", " << f.y << ", " << f.z);
+            const float ground = Ground().Max(f.x, f.z);
+            const bool water = RiverDistance(f.x, f.z) < 0 || PoolDistance(f.x, f.z) < 0;
+            const float carrier = prop.floats && water ? std::max(ground, SurfaceHeight(f.x, f.z)) : ground;
+            EXPECT_LE(f.y, carrier + tolerance);
+            if (prop.floats)
+                EXPECT_GE(f.y, carrier - tolerance);
+        }
+    }
+    EXPECT_EQ(kinds["ledge"], 2);
+    EXPECT_EQ(kinds["foam"], 2);
+    EXPECT_EQ(kinds["trestle"], 4);
+    EXPECT_EQ(kinds["bridge beams"], 1);
+    EXPECT_GE(kinds["stone"], 40);
+}
+
+TEST(SceneContent, EyesKeepClearOfTheGroundAndTheCrowns)
+{
+    // Round the eye as wide as the picture's nearest corner reaches, the
+    // ground (and anything on it) stays this far below; over a crown the eye
+    // passes above its top.
+    const float groundClearance = 8.0f, crownClearance = 6.0f, reach = 6.0f;
+    const auto& s = Scene();
+    for (size_t p = 0; p < s.cameras.size(); ++p)
+    {
+        SCOPED_TRACE(testing::Message() << "camera" << p + 1);
+        float worst = 1e9f;
+        size_t worstFrame = 0;
+        for (size_t f = 0; f < s.cameras[p].eyes.size(); ++f)
+        {
+            const Vec3 e = s.cameras[p].eyes[f];
+            for (int k = 0; k <= 8; ++k)
+            {
+                const float a = float(k) * kPi / 4, d = k == 8 ? 0.0f : reach;
+                const float x = e.x + std::cos(a) * d, z = e.z + std::sin(a) * d;
+                const float clear = e.y - std::max(Solid().Max(x, z), SurfaceHeight(x, z));
+                if (clear < worst)
+                    worst = clear, worstFrame = f;
+            }
+            for (const auto& t : s.trees)
+            {
+                const float dx = e.x - t.root.x, dz = e.z - t.root.z;
+                if (dx * dx + dz * dz < (t.radius + reach) * (t.radius + reach))
+                    ASSERT_GE(e.y, t.root.y + t.height + crownClearance)
+                        << "frame " << f << " over the tree at " << t.root.x << ", " << t.root.z;
+            }
+        }
+        EXPECT_GE(worst, groundClearance) << "frame " << worstFrame;
+        std::printf("camera%02zu: clearance %.1f at frame %zu\n", p + 1, worst, worstFrame);
+    }
+}
+
 TEST(SceneContent, DucksSwimOnTheRiverApart)
 {
     const auto& t = Scene().duckTrajectory;
