@@ -8,6 +8,16 @@
 
 namespace sg {
 
+bool PoolsMirror(const GroundTriangle& t)
+{
+    if (t.part != GroundPart::Scenery)
+        return false;
+    float nearPool = 1e9f;
+    for (const auto& p : PoolShapes())
+        nearPool = std::min(nearPool, std::hypot(t.cx - p.cx, t.cz - p.cz));
+    return std::min({t.a.y, t.b.y, t.c.y}) > kPoolY - 0.5f && t.pd > -1 && nearPool < 650;
+}
+
 void BuildGroundModels(SceneContent& s)
 {
     MeshBuilder scene, refl;
@@ -39,7 +49,7 @@ void BuildGroundModels(SceneContent& s)
     ForEachGroundTriangle([&](const GroundTriangle& t) {
         if (t.part != GroundPart::Scenery)
             return;
-        const Vec3 a = t.a, b = t.b, c = t.c, n = t.n;
+        const Vec3 n = t.n;
         const float cx = t.cx, cy = t.cy, cz = t.cz, pd = t.pd;
         int mat;
         if (pd < 0)
@@ -60,11 +70,7 @@ void BuildGroundModels(SceneContent& s)
         // without culling, and the mirrored views look at it from below.
         const auto v = gScene.Corners(t);
         scene.Tri(mat, v[0], v[2], v[1]);
-        // What the pools can mirror: ground above their plane, not too far off.
-        float nearPool = 1e9f;
-        for (const auto& p : PoolShapes())
-            nearPool = std::min(nearPool, std::hypot(cx - p.cx, cz - p.cz));
-        if (std::min({a.y, b.y, c.y}) > kPoolY - 0.5f && pd > -1 && nearPool < 650)
+        if (PoolsMirror(t))
         {
             const auto r = gRefl.Corners(t);
             refl.Tri(mat, r[0], r[2], r[1]);

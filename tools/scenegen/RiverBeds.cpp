@@ -1,6 +1,7 @@
 // Host tool: the river and pool beds (ruslo_dn.singleobject), seen through
 // the water, with the stones by the river; and the banks
 // (ruslo_up.singleobject), seen from above and mirrored in the river.
+#include "Lighting.h"
 #include "SceneryProps.h"
 #include "TerrainMesh.h"
 
@@ -36,6 +37,10 @@ void BuildRiverBeds(SceneContent& s)
         }
     });
     bedLow.Append(PlaceStones(s).bank);
+    // The light over the banks, here so the river's mirror shows it too.
+    AddLightLayer(
+        bedUp, bedUp.Material(kLightOverlayTexture), SceneLight(s),
+        [](const GroundTriangle& t) { return t.part == GroundPart::Sand || t.part == GroundPart::Bank; }, true);
 
     s.models["ruslo_dn.singleobject"] = bedLow.Build(10, 1);
     s.models["ruslo_up.singleobject"] = bedUp.Build(10, 1);

@@ -66,8 +66,9 @@ struct SceneContent
     std::vector<CameraPathData> cameras; // camera01 .. camera15
     TrajectoryData duckTrajectory;
     CollFaceData collision;
-    std::vector<TreePlacement> trees; // every tree, all kinds
-    std::vector<SeatedProp> seated;   // stones, ledges, bridge, foam
+    std::vector<TreePlacement> trees;                     // every tree, all kinds
+    std::vector<SeatedProp> seated;                       // stones, ledges, bridge, foam
+    std::map<std::string, std::vector<uint8_t>> textures; // pictures the scene makes (TGA files)
 
     // Entry names (sub-folders with '\') and bytes, in a fixed order.
     std::vector<std::pair<std::string, std::vector<uint8_t>>> Files() const;

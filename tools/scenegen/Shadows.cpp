@@ -1,63 +1,24 @@
-// Host tool: the shadow decals draped over the ground: shade along the banks
-// and the cliffs (shadow.singleobject), and a patch under every tree
-// (tree_shadow.singleobject).
+// Host tool: the layers multiplied over the ground: the baked light
+// (shadow.singleobject) and a patch under every tree (tree_shadow.singleobject).
 #include <algorithm>
 
-#include "Scene.h"
+#include "Lighting.h"
+#include "TerrainMesh.h"
 
 namespace sg {
 
-// Shade along the foot of the banks and the cliffs.
+// The baked light multiplied over the scenery's ground (the banks carry it
+// in their own model, which the river mirrors too).
 void BuildBankShadows(SceneContent& s)
 {
+    const LightMap& light = SceneLight(s);
     MeshBuilder shade;
-    const int mShade = shade.Material("shadow.tga");
-    for (int side = 0; side < 3; ++side)
-    {
-        std::vector<uint16_t> prevRow;
-        for (float z = -1100; z <= 900.5f; z += 16)
-        {
-            float w, e;
-            RiverEdges(z, w, e);
-            std::vector<uint16_t> row;
-            for (int k = 0; k <= 3; ++k)
-            {
-                float t = float(k) / 3;
-                float x;
-                if (side == 0)
-                    x = w - 2 + t * 16; // from the bank into the water
-                else if (side == 1)
-                    x = e + 2 - t * 16;
-                else
-                    x = EastCliffX(z) + 2 - t * 34; // at the foot of the east cliff
-                float zz = z;
-                float y = std::max(GroundHeight(x, zz), RiverDistance(x, zz) < 0 ? kRiverY : -1e9f);
-                if (PoolDistance(x, zz) < 0)
-                    y = std::max(y, kPoolY);
-                row.push_back(shade.Vertex({x, y + 0.4f, zz}, t, z / 64));
-            }
-            if (!prevRow.empty())
-                for (int k = 0; k < 3; ++k)
-                {
-                    // Keep clockwise from above whichever way x runs.
-                    bool flip = side != 0;
-                    uint16_t a = prevRow[size_t(k)], b = row[size_t(k)], c = prevRow[size_t(k + 1)],
-                             d = row[size_t(k + 1)];
-                    if (!flip)
-                    {
-                        shade.Tri(mShade, a, b, c);
-                        shade.Tri(mShade, c, b, d);
-                    }
-                    else
-                    {
-                        shade.Tri(mShade, a, c, b);
-                        shade.Tri(mShade, c, d, b);
-                    }
-                }
-            prevRow = row;
-        }
-    }
+    const int mLight = shade.Material(kLightTexture);
+    AddLightLayer(
+        shade, mLight, light, [](const GroundTriangle& t) { return t.part == GroundPart::Scenery; }, false);
     s.models["shadow.singleobject"] = shade.Build(10, 1);
+    s.textures[kLightTexture] = light.MultiplyTga();
+    s.textures[kLightOverlayTexture] = light.OverlayTga();
 }
 
 // A soft dark patch under every tree, draped over the ground.

@@ -36,6 +36,10 @@ struct GroundTriangle
     GroundPart part;
 };
 
+// Whether the pools mirror this triangle of the scenery's ground: above
+// their plane and not too far off.
+bool PoolsMirror(const GroundTriangle& t);
+
 // Every triangle of the ground grid, cell by cell with alternating diagonals.
 void ForEachGroundTriangle(const std::function<void(const GroundTriangle&)>& visit);
 

@@ -106,7 +106,8 @@ int main(int argc, char** argv)
         if (argc < 3 || !MakeDirs(argv[2]))
             return Usage();
         for (const auto& t : sg::ReferencedTextures(scene))
-            if (!sg::ProgramNamesTexture(t) && !sg::WriteStandInTexture(t, std::string(argv[2]) + "/" + t))
+            if (!sg::ProgramNamesTexture(t) && scene.textures.count(t) == 0 &&
+                !sg::WriteStandInTexture(t, std::string(argv[2]) + "/" + t))
             {
                 std::fprintf(stderr, "cannot write %s\n", t.c_str());
                 return 1;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <set>
 
+#include "Lighting.h"
 #include "Scene.h"
 #include "Skins.h"
 #include "src/ClassBase/FallingLeaves.h"
@@ -103,10 +104,10 @@ const MeshHeights& Ground()
 {
     // The ground as drawn: terrain of the scenery and both river beds
     // (the ground's own triangles, not the bridge or falls above it).
-    static const MeshHeights g(
-        {&Scene().models.at("scene.singleobject"), &Scene().models.at("ruslo_dn.singleobject"),
-         &Scene().models.at("ruslo_up.singleobject")},
-        {"most.psd", "stone01.tga", "stone02.tga", "ledge01.tga", "waterfall01.tga", "waterfall02.tga", "foam01.tga"});
+    static const MeshHeights g({&Scene().models.at("scene.singleobject"), &Scene().models.at("ruslo_dn.singleobject"),
+                                &Scene().models.at("ruslo_up.singleobject")},
+                               {"most.psd", "stone01.tga", "stone02.tga", "ledge01.tga", "waterfall01.tga",
+                                "waterfall02.tga", "foam01.tga", "lightmap_refl.tga"});
     return g;
 }
 
@@ -155,7 +156,9 @@ TEST(SceneContent, EveryEntryIsWrittenReadableAndDeterministic)
                           "tree01.linkanim",
                           "tree02.linkanim",
                           "tree03.linkanim",
-                          "coll.collface"})
+                          "coll.collface",
+                          "lightmap.tga",
+                          "lightmap_refl.tga"})
         want.push_back(n);
     for (const auto& w : want)
         EXPECT_TRUE(names.count(w)) << w;
@@ -212,6 +215,13 @@ TEST(SceneContent, EveryEntryIsWrittenReadableAndDeterministic)
         {
             LinkAnimData d;
             status = ReadLinkAnimFile(b.data(), b.size(), d);
+        }
+        else if (n.size() > 4 && n.compare(n.size() - 4, 4, ".tga") == 0)
+        {
+            // Uncompressed 32-bit true colour, as big as its header says.
+            ASSERT_GE(b.size(), 18u);
+            const size_t w = b[12] | b[13] << 8, h = b[14] | b[15] << 8;
+            status = b[2] == 2 && b[16] == 32 && b.size() == 18 + w * h * 4 ? 0 : 1;
         }
         else if (n == "coll.collface")
         {
@@ -496,6 +506,59 @@ TEST(SceneContent, EyesKeepClearOfTheGroundAndTheCrowns)
         EXPECT_GE(worst, groundClearance) << "frame " << worstFrame;
         std::printf("camera%02zu: clearance %.1f at frame %zu\n", p + 1, worst, worstFrame);
     }
+}
+
+TEST(SceneContent, BakedLightLiesOverAllTheGroundAndFollowsTheSun)
+{
+    const auto& s = Scene();
+    // The layers lie on the ground wherever it is seen from above water:
+    // the scenery's under the multiplied map, the banks' in their own model.
+    const MeshHeights layers({&s.models.at("shadow.singleobject"), &s.models.at("ruslo_up.singleobject")},
+                             {"bereg01.tga", "sand01.tga"});
+    int samples = 0;
+    for (float z = -1000; z <= 900; z += 37)
+        for (float x = -600; x <= 600; x += 29)
+        {
+            if (RiverDistance(x, z) < 0 || PoolDistance(x, z) < 0)
+                continue;
+            // On gentle ground: a steep face's layer stands off it sideways.
+            const float d = 1.5f;
+            const float gx = (Ground().Max(x + d, z) - Ground().Max(x - d, z)) / (2 * d);
+            const float gz = (Ground().Max(x, z + d) - Ground().Max(x, z - d)) / (2 * d);
+            if (gx * gx + gz * gz > 1.0f)
+                continue;
+            ++samples;
+            const float ground = Ground().Max(x, z);
+            const float layer = layers.Max(x, z);
+            EXPECT_GT(layer, ground + 0.1f) << x << ", " << z;
+            EXPECT_LT(layer, ground + 1.0f) << x << ", " << z;
+        }
+    EXPECT_GT(samples, 1000);
+
+    const LightMap& light = SceneLight(s);
+    // Open terrace in the sun against the ground just down-sun of a crown,
+    // and against the foot of a bank facing away from the sun.
+    const Vec3 sun = SunDirection();
+    int shaded = 0;
+    for (const auto& t : s.trees)
+    {
+        const Vec3 crown = t.root + Vec3{0, t.height * 0.62f, 0};
+        const float along = (crown.y - t.root.y) / sun.y;
+        const Vec3 under = crown - sun * along;
+        if (RiverDistance(under.x, under.z) > 0 && PoolDistance(under.x, under.z) > 0)
+            shaded += light.At(under.x, under.z) < light.At(under.x - 200 * sun.x, under.z - 200 * sun.z) - 0.1f;
+    }
+    EXPECT_GE(shaded, int(s.trees.size()) * 3 / 4);
+    const float open = light.At(-200, 300);
+    EXPECT_GT(open, 0.85f);
+    EXPECT_LE(open, 1.0f);
+    // The river's east bank faces west, towards the sun; the west bank away.
+    float w, e;
+    RiverEdges(0, w, e);
+    EXPECT_LT(light.At(w - 1, 0), light.At(e + 1, 0) - 0.05f);
+    // The baked pictures are there, one for each way of laying them over.
+    EXPECT_TRUE(s.textures.count(kLightTexture));
+    EXPECT_TRUE(s.textures.count(kLightOverlayTexture));
 }
 
 TEST(SceneContent, DucksSwimOnTheRiverApart)

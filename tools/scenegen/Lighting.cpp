@@ -1,0 +1,233 @@
+// Host tool: the baked light of the valley (see Lighting.h).
+#include "Lighting.h"
+
+#include "TerrainMesh.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace sg {
+
+const Vec3& SunDirection()
+{
+    static const Vec3 s = Norm({-0.55f, 0.62f, -0.45f});
+    return s;
+}
+
+namespace {
+
+// A rainy day with the sun through haze: the sky gives most of the light,
+// so shade stays soft and never black.
+constexpr float kSky = 0.6f, kSun = 0.55f;
+
+// Heights of the ground mesh on the map's texel grid, read bilinearly.
+struct HeightField
+{
+    int w, h;
+    float x0, z0, dx, dz;
+    std::vector<float> y;
+    float At(float x, float z) const
+    {
+        const float fx = Clamp((x - x0) / dx, 0, float(w - 1)), fz = Clamp((z - z0) / dz, 0, float(h - 1));
+        const int i = std::min(int(fx), w - 2), j = std::min(int(fz), h - 2);
+        const float tx = fx - float(i), tz = fz - float(j);
+        const float* r0 = &y[size_t(j * w + i)];
+        const float* r1 = r0 + w;
+        return Mix(Mix(r0[0], r0[1], tx), Mix(r1[0], r1[1], tx), tz);
+    }
+};
+
+// 4 x 4 ordered dither, 0..1.
+float Bayer(int i, int j)
+{
+    static const int m[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+    return (float(m[j & 3][i & 3]) + 0.5f) / 16.0f;
+}
+
+} // namespace
+
+LightMap::LightMap(const std::vector<TreePlacement>& trees)
+    : m_W(512), m_H(1024), m_X0(Grid().xs.front()), m_X1(Grid().xs.back()), m_Z0(Grid().zs.front()),
+      m_Z1(Grid().zs.back())
+{
+    const float dx = (m_X1 - m_X0) / float(m_W), dz = (m_Z1 - m_Z0) / float(m_H);
+    HeightField field{m_W, m_H, m_X0 + dx / 2, m_Z0 + dz / 2, dx, dz, {}};
+    field.y.resize(size_t(m_W) * size_t(m_H));
+    for (int j = 0; j < m_H; ++j)
+        for (int i = 0; i < m_W; ++i)
+            field.y[size_t(j * m_W + i)] = TerrainHeight(field.x0 + float(i) * dx, field.z0 + float(j) * dz);
+
+    const Vec3 sun = SunDirection();
+    struct Crown
+    {
+        Vec3 c;
+        float r;
+    };
+    std::vector<Crown> crowns;
+    for (const auto& t : trees)
+        crowns.push_back({t.root + Vec3{0, t.height * 0.62f, 0}, t.radius});
+    // Directions round the horizon for the sky's occlusion.
+    const int kDirs = 8;
+    const float kSteps[] = {3, 7, 14, 26, 45, 75, 120, 180};
+
+    m_Light.resize(field.y.size());
+    for (int j = 0; j < m_H; ++j)
+        for (int i = 0; i < m_W; ++i)
+        {
+            const float x = field.x0 + float(i) * dx, z = field.z0 + float(j) * dz;
+            const float h = field.y[size_t(j * m_W + i)];
+            // The slope of the valley itself rather than of its triangles, so
+            // the shade runs smoothly over a coarse mesh.
+            const float d = 1.5f;
+            const Vec3 n = Norm({-(GroundHeight(x + d, z) - GroundHeight(x - d, z)) / (2 * d), 1.0f,
+                                 -(GroundHeight(x, z + d) - GroundHeight(x, z - d)) / (2 * d)});
+            const Vec3 p = {x, h + 0.5f, z};
+
+            // Sun: the terrain's soft shadow (how far below the ground the
+            // ray passes, against the width of the sun's penumbra there),
+            // then the crowns, which let some light through.
+            float sunVis = 1.0f;
+            for (float t = 2.0f; t < 700.0f && sunVis > 0.0f; t *= 1.25f)
+            {
+                const Vec3 q = p + sun * t;
+                if (q.y > 200.0f)
+                    break;
+                sunVis = std::min(sunVis, Clamp(0.5f + (q.y - field.At(q.x, q.z)) / (0.12f * t + 1.0f), 0, 1));
+            }
+            float sky = 0.0f;
+            for (const Crown& c : crowns)
+            {
+                const Vec3 toC = c.c - p;
+                const float along = Dot(toC, sun);
+                if (along > 0)
+                {
+                    const float miss = Len(toC - sun * along);
+                    sunVis *= 1.0f - 0.62f * Smooth(c.r * 1.1f, c.r * 0.35f, miss);
+                }
+                // Under a crown the sky is partly hidden.
+                const float flat = std::hypot(toC.x, toC.z);
+                sky = std::max(sky, 0.4f * Smooth(c.r * 1.1f, c.r * 0.3f, flat) * (toC.y > 0 ? 1.0f : 0.0f));
+            }
+            const float direct = std::max(0.0f, Dot(n, sun)) * sunVis;
+
+            // Sky: the horizon's height round the point, from the field.
+            float open = 0.0f;
+            for (int k = 0; k < kDirs; ++k)
+            {
+                const float a = float(k) * 2 * kPi / kDirs + 0.3f;
+                const float cx = std::cos(a), cz = std::sin(a);
+                float tanMax = 0.0f;
+                for (float t : kSteps)
+                    tanMax = std::max(tanMax, (field.At(x + cx * t, z + cz * t) - h) / t);
+                open += 1.0f - tanMax / std::sqrt(1.0f + tanMax * tanMax);
+            }
+            open /= kDirs;
+            const float skyLight = open * (0.7f + 0.3f * n.y) * (1.0f - sky);
+            m_Light[size_t(j * m_W + i)] = Clamp(kSky * skyLight + kSun * direct, 0.0f, 1.0f);
+        }
+}
+
+float LightMap::At(float x, float z) const
+{
+    const float fx = Clamp(U(x) * float(m_W) - 0.5f, 0, float(m_W - 1)),
+                fz = Clamp(V(z) * float(m_H) - 0.5f, 0, float(m_H - 1));
+    const int i = std::min(int(fx), m_W - 2), j = std::min(int(fz), m_H - 2);
+    const float tx = fx - float(i), tz = fz - float(j);
+    return Mix(Mix(Texel(i, j), Texel(i + 1, j), tx), Mix(Texel(i, j + 1), Texel(i + 1, j + 1), tx), tz);
+}
+
+std::vector<uint8_t> LightMap::MultiplyTga() const
+{
+    return Tga(false);
+}
+
+std::vector<uint8_t> LightMap::OverlayTga() const
+{
+    return Tga(true);
+}
+
+std::vector<uint8_t> LightMap::Tga(bool overlay) const
+{
+    // Uncompressed 32-bit, rows from the bottom up; row j of the map is the
+    // texture's row j from the top (v = 0 at z0).
+    std::vector<uint8_t> out(18 + size_t(m_W) * size_t(m_H) * 4, 0);
+    out[2] = 2;
+    out[12] = uint8_t(m_W & 0xFF), out[13] = uint8_t(m_W >> 8);
+    out[14] = uint8_t(m_H & 0xFF), out[15] = uint8_t(m_H >> 8);
+    out[16] = 32;
+    out[17] = 8;
+    for (int j = 0; j < m_H; ++j)
+        for (int i = 0; i < m_W; ++i)
+        {
+            uint8_t* px = &out[18 + (size_t(m_H - 1 - j) * size_t(m_W) + size_t(i)) * 4];
+            const float l = Texel(i, j);
+            if (overlay)
+            {
+                // The shade lands on 4 bits in the compressed texture:
+                // dithered to those steps, so slow slopes do not band.
+                const float a = std::floor((1.0f - l) * 15.0f + Bayer(i, j)) / 15.0f;
+                px[0] = px[1] = px[2] = 0;
+                px[3] = uint8_t(Clamp(a, 0, 1) * 255.0f + 0.5f);
+            }
+            else
+            {
+                const uint8_t g = uint8_t(l * 255.0f + 0.5f);
+                px[0] = px[1] = px[2] = g;
+                px[3] = 255;
+            }
+        }
+    return out;
+}
+
+void AddLightLayer(MeshBuilder& mesh, int material, const LightMap& light,
+                   const std::function<bool(const GroundTriangle&)>& which, bool twoSided, bool reversed)
+{
+    const TerrainGrid& grid = Grid();
+    const int nx = int(grid.xs.size());
+    std::vector<int> index(grid.pts.size(), -1);
+    auto node = [&](int i, int j) {
+        int& slot = index[size_t(j * nx + i)];
+        if (slot < 0)
+        {
+            const Vec3 p = grid.pts[size_t(j * nx + i)];
+            const float d = 1.5f;
+            const Vec3 n = Norm({-(TerrainHeight(p.x + d, p.z) - TerrainHeight(p.x - d, p.z)) / (2 * d), 1.0f,
+                                 -(TerrainHeight(p.x, p.z + d) - TerrainHeight(p.x, p.z - d)) / (2 * d)});
+            // Off the ground by more than the depth buffer can tell apart
+            // at the far hills, too little to see.
+            slot = mesh.Vertex(p + n * 0.35f, light.U(p.x), light.V(p.z));
+        }
+        return uint16_t(slot);
+    };
+    ForEachGroundTriangle([&](const GroundTriangle& t) {
+        if (!which(t))
+            return;
+        uint16_t v[3];
+        for (int k = 0; k < 3; ++k)
+            v[k] = node(t.i[k], t.j[k]);
+        if (twoSided)
+            mesh.TwoSided(material, v[0], v[1], v[2]);
+        else if (reversed)
+            mesh.Tri(material, v[0], v[2], v[1]);
+        else
+            mesh.Tri(material, v[0], v[1], v[2]);
+    });
+}
+
+const LightMap& SceneLight(const SceneContent& s)
+{
+    // One scene per run (the tests build the same one twice): keyed by the
+    // trees, which are all the map depends on besides the ground.
+    static std::vector<std::pair<std::vector<float>, std::unique_ptr<LightMap>>> made;
+    std::vector<float> key;
+    for (const auto& t : s.trees)
+        key.insert(key.end(), {t.root.x, t.root.y, t.root.z, t.height, t.radius});
+    for (const auto& m : made)
+        if (m.first == key)
+            return *m.second;
+    made.push_back({key, std::make_unique<LightMap>(s.trees)});
+    return *made.back().second;
+}
+
+} // namespace sg
