@@ -52,7 +52,9 @@ void BuildGroundModels(SceneContent& s)
         const Vec3 n = t.n;
         const float cx = t.cx, cy = t.cy, cz = t.cz, pd = t.pd;
         int mat;
-        if (pd < 0)
+        if (n.y < 0.5f && cy > kPoolY + 6)
+            mat = (cx > 250 && cy > 45) ? mCliff : mRock; // cliffs, also where they stand in a pool
+        else if (pd < 0)
             mat = mRim; // the pool's edge above the water line
         else if (n.y < 0.5f)
             mat = (cx > 250 && cy > 45) ? mCliff : mRock;
@@ -83,7 +85,6 @@ void BuildGroundModels(SceneContent& s)
     s.seated.insert(s.seated.end(), stones.seats.begin(), stones.seats.end());
     scene.Append(stones.scenery);
     scene.Append(ledges);
-    scene.Append(BuildBridge(&s.seated));
     scene.Append(falls);
     refl.Append(ledges);
     refl.Append(falls);

@@ -37,6 +37,9 @@ void BuildRiverBeds(SceneContent& s)
         }
     });
     bedLow.Append(PlaceStones(s).bank);
+    // The bridge spans the river with the banks it rests on: drawn in the
+    // same passes as the scenery, and the scenery's model has no room left.
+    bedUp.Append(BuildBridge(&s.seated));
     // The light over the banks, here so the river's mirror shows it too.
     AddLightLayer(
         bedUp, bedUp.Material(kLightOverlayTexture), SceneLight(s),

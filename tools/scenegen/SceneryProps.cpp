@@ -152,60 +152,103 @@ void AddBridge(MeshBuilder& m, std::vector<SeatedProp>* seats)
 void AddFall(MeshBuilder& m, Vec3 lip, Vec3 foam, float halfWidth, const char* texture, uint32_t seed,
              std::vector<SeatedProp>* seats)
 {
-    // A sheet running over the ledge to the lip, then falling to the pool.
+    // Water sliding over the ledge to its lip, leaving it with a little
+    // speed and dropping in a curve to the pool: a front sheet and, a little
+    // behind it, a second one with its streaks elsewhere, so the fall has
+    // depth. The main pass draws the scenery without culling; the mirrored
+    // views see the front sheet from both sides.
     const int mat = m.Material(texture);
-    const int cols = 7, rows = 14;
-    std::vector<uint16_t> id;
-    Rng rng(seed);
-    for (int r = 0; r <= rows; ++r)
+    const int cols = 10, rows = 18, over = 3;
+    const float pool = kPoolY - 0.5f;
+    const float throwX = lip.x - foam.x + 1.0f; // how far out it lands
+    for (int layer = 0; layer < 2; ++layer)
     {
-        float t = float(r) / rows;
-        for (int c = 0; c <= cols; ++c)
-        {
-            float s = float(c) / cols * 2 - 1;
-            Vec3 p;
-            if (r < 3)
+        const float back = layer == 0 ? 0.0f : 1.4f, shrink = layer == 0 ? 1.0f : 0.8f;
+        std::vector<uint16_t> id;
+        for (int r = 0; r <= rows; ++r)
+            for (int c = 0; c <= cols; ++c)
             {
-                // Over the top, from 9 units back to the lip.
-                float k = float(r) / 3;
-                p = {lip.x + 9 * (1 - k), lip.y + 0.4f, lip.z + s * halfWidth * (0.8f + 0.2f * k)};
+                const float sIdx = float(c) / cols * 2 - 1;
+                Vec3 p;
+                float v;
+                if (r < over)
+                {
+                    // Over the top, from 9 units back to the lip.
+                    const float k = float(r) / over;
+                    p = {lip.x + 9 * (1 - k) + back, lip.y + 0.4f - back * 0.2f,
+                         lip.z + sIdx * halfWidth * shrink * (0.85f + 0.15f * k)};
+                    v = k * 0.6f;
+                }
+                else
+                {
+                    const float k = float(r - over) / float(rows - over); // share of the drop
+                    // Out from the lip as a thrown sheet (x against the
+                    // square root of the drop), widening as it falls, its
+                    // edges ragged.
+                    const float edge = std::fabs(sIdx);
+                    const float wobble = 0.9f * Noise2(sIdx * 2.7f + float(layer) * 5, k * 6, seed);
+                    p = {lip.x - throwX * std::sqrt(k) + back * (1 - k) + wobble,
+                         Mix(lip.y, pool, k) - edge * edge * 3.0f * k,
+                         lip.z + sIdx * halfWidth * shrink * (1.0f + 0.45f * k)};
+                    v = 0.6f + k * 5.0f;
+                }
+                id.push_back(m.Vertex(p, sIdx * 1.6f + 0.5f + 0.37f * float(layer), v + 0.5f * float(layer)));
             }
-            else
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < cols; ++c)
             {
-                float k = (t - 3.0f / rows) / (1 - 3.0f / rows);
-                float drop = k * k * 0.35f + k * 0.65f;
-                float spread = 1.0f + 0.35f * k;
-                p = {Mix(lip.x, foam.x, k) - 1.5f * std::sin(k * kPi) + 0.8f * Noise2(s * 3, k * 5, seed),
-                     Mix(lip.y, kPoolY - 0.5f, drop), lip.z + s * halfWidth * spread};
+                uint16_t a = id[size_t(r * (cols + 1) + c)], b = id[size_t(r * (cols + 1) + c + 1)];
+                uint16_t d = id[size_t((r + 1) * (cols + 1) + c)], e = id[size_t((r + 1) * (cols + 1) + c + 1)];
+                if (layer == 0)
+                {
+                    m.TwoSided(mat, a, b, d);
+                    m.TwoSided(mat, b, e, d);
+                }
+                else
+                {
+                    m.Tri(mat, a, b, d);
+                    m.Tri(mat, b, e, d);
+                }
             }
-            id.push_back(m.Vertex(p, s * 1.5f + 0.5f, t * 4.0f));
-        }
     }
-    (void)rng;
-    for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < cols; ++c)
-        {
-            uint16_t a = id[size_t(r * (cols + 1) + c)], b = id[size_t(r * (cols + 1) + c + 1)];
-            uint16_t d = id[size_t((r + 1) * (cols + 1) + c)], e = id[size_t((r + 1) * (cols + 1) + c + 1)];
-            m.TwoSided(mat, a, b, d);
-            m.TwoSided(mat, b, e, d);
-        }
-    // Foam lying on the pool at the foot.
+    // Foam where it lands: a patch spread on the pool, a smaller thicker one
+    // over it, and a churning band rising from the water round the landing,
+    // opaque at the water and gone a few units up.
     const int fm = m.Material("foam01.tga");
-    uint16_t centre = m.Vertex({foam.x - 3, kPoolY + 0.35f, foam.z}, 0.5f, 0.5f);
-    std::vector<uint16_t> ring;
-    for (int k = 0; k < 16; ++k)
+    const Vec3 land = {lip.x - throwX, kPoolY, foam.z};
+    for (int patch = 0; patch < 2; ++patch)
     {
-        float a = float(k) / 16 * 2 * kPi;
-        float r = 15.0f * (1 + 0.2f * Noise2(float(k) * 0.7f, 3.3f, seed));
-        ring.push_back(m.Vertex({foam.x - 3 + std::cos(a) * r, kPoolY + 0.35f, foam.z + std::sin(a) * r * 1.3f},
-                                0.5f + 0.5f * std::cos(a), 0.5f + 0.5f * std::sin(a)));
+        const float radius = patch == 0 ? 19.0f : 10.0f, y = kPoolY + 0.3f + 0.1f * float(patch);
+        uint16_t centre = m.Vertex({land.x, y, land.z}, 0.5f, 0.5f);
+        std::vector<uint16_t> ring;
+        for (int k = 0; k < 16; ++k)
+        {
+            float a = float(k) / 16 * 2 * kPi;
+            float r = radius * (1 + 0.2f * Noise2(float(k) * 0.7f, 3.3f + float(patch), seed));
+            ring.push_back(m.Vertex({land.x + std::cos(a) * r * 0.9f, y, land.z + std::sin(a) * r * 1.25f},
+                                    0.5f + 0.5f * std::cos(a), 0.5f + 0.5f * std::sin(a)));
+        }
+        for (int k = 0; k < 16; ++k)
+            m.Tri(fm, centre, ring[size_t(k)], ring[size_t((k + 1) % 16)]);
+    }
+    std::vector<uint16_t> low, high;
+    for (int k = 0; k <= 16; ++k)
+    {
+        const float a = float(k) / 16 * 2 * kPi;
+        const float rx = halfWidth * 0.45f, rz = halfWidth * 1.35f;
+        const Vec3 base = {land.x + std::cos(a) * rx, kPoolY - 0.3f, land.z + std::sin(a) * rz};
+        const float u = float(k) / 16 * 2;
+        low.push_back(m.Vertex(base, u, 0.5f));
+        high.push_back(m.Vertex(base + Vec3{std::cos(a) * 2.5f, 7.0f, std::sin(a) * 3.0f}, u, 0.02f));
     }
     for (int k = 0; k < 16; ++k)
-        m.Tri(fm, centre, ring[size_t(k)], ring[size_t((k + 1) % 16)]);
+    {
+        m.TwoSided(fm, low[size_t(k)], high[size_t(k)], low[size_t(k + 1)]);
+        m.TwoSided(fm, low[size_t(k + 1)], high[size_t(k)], high[size_t(k + 1)]);
+    }
     if (seats)
     {
-        SeatedProp foamSeat{"foam", {{foam.x - 3, kPoolY + 0.35f, foam.z}}, true};
+        SeatedProp foamSeat{"foam", {{land.x, kPoolY + 0.3f, land.z}}, true};
         seats->push_back(foamSeat);
     }
 }
@@ -268,17 +311,21 @@ MeshBuilder BuildLedges(std::vector<SeatedProp>* seats)
     } lips[2] = {{kFallA, 10, 16}, {kFallB, 12, 17}};
     for (const Lip& l : lips)
     {
-        // The ledge juts a little from the face and reaches down until its
-        // front rests on the rock below, so it reads as part of the cliff
-        // rather than a slab laid on it.
+        // A lip of rock jutting a little over the water, and under it a wet
+        // face from the pool's floor, just behind where the sheet falls, so
+        // the lip rests on rock and the water falls in front of it.
         const float x0 = l.at.x - 1.5f, x1 = l.at.x + l.depth;
         const float z0 = l.at.z - l.half, z1 = l.at.z + l.half;
-        float y0 = l.at.y - 7;
+        AddBox(ledges, mLedge, {x0, l.at.y - 3.0f, z0}, {x1, l.at.y, z1}, 1.0f / 48);
+        const float wx0 = l.at.x + 0.6f;
+        float y0 = l.at.y - 4.0f;
         for (float z : {z0, l.at.z, z1})
-            y0 = std::min(y0, TerrainHeight(x0, z) - 0.3f);
-        AddBox(ledges, mLedge, {x0, y0, z0}, {x1, l.at.y, z1}, 1.0f / 48);
+            y0 = std::min(y0, TerrainHeight(wx0, z) - 0.3f);
+        AddBox(ledges, mLedge, {wx0, y0, z0 + 1.0f}, {x1, l.at.y - 3.0f, z1 - 1.0f}, 1.0f / 48);
         if (seats)
-            seats->push_back({"ledge", {{x0, y0, z0}, {x0, y0, z1}, {x1, y0, z0}, {x1, y0, z1}}, false});
+            seats->push_back({"ledge",
+                              {{wx0, y0, z0 + 1.0f}, {wx0, y0, z1 - 1.0f}, {x1, y0, z0 + 1.0f}, {x1, y0, z1 - 1.0f}},
+                              false});
     }
     return ledges;
 }

@@ -514,7 +514,7 @@ TEST(SceneContent, BakedLightLiesOverAllTheGroundAndFollowsTheSun)
     // The layers lie on the ground wherever it is seen from above water:
     // the scenery's under the multiplied map, the banks' in their own model.
     const MeshHeights layers({&s.models.at("shadow.singleobject"), &s.models.at("ruslo_up.singleobject")},
-                             {"bereg01.tga", "sand01.tga"});
+                             {"bereg01.tga", "sand01.tga", "most.psd"});
     int samples = 0;
     for (float z = -1000; z <= 900; z += 37)
         for (float x = -600; x <= 600; x += 29)
