@@ -10,7 +10,7 @@ namespace sg {
 
 bool PoolsMirror(const GroundTriangle& t)
 {
-    if (t.part != GroundPart::Scenery)
+    if (t.part != GroundPart::Scenery && t.part != GroundPart::Cliff)
         return false;
     float nearPool = 1e9f;
     for (const auto& p : PoolShapes())
@@ -47,7 +47,7 @@ void BuildGroundModels(SceneContent& s)
     };
 
     ForEachGroundTriangle([&](const GroundTriangle& t) {
-        if (t.part != GroundPart::Scenery)
+        if (t.part != GroundPart::Scenery && t.part != GroundPart::Cliff)
             return;
         const Vec3 n = t.n;
         const float cx = t.cx, cy = t.cy, cz = t.cz, pd = t.pd;
@@ -70,8 +70,12 @@ void BuildGroundModels(SceneContent& s)
             mat = Fbm2(cx / 90, cz / 90, 2, 31) > 0.15f ? mMeadow : mGrass;
         // The scenery's ground is wound to face down: the main pass draws it
         // without culling, and the mirrored views look at it from below.
-        const auto v = gScene.Corners(t);
-        scene.Tri(mat, v[0], v[2], v[1]);
+        // The cliffs' faces are in the banks' model (RiverBeds.cpp).
+        if (t.part == GroundPart::Scenery)
+        {
+            const auto v = gScene.Corners(t);
+            scene.Tri(mat, v[0], v[2], v[1]);
+        }
         if (PoolsMirror(t))
         {
             const auto r = gRefl.Corners(t);
@@ -84,8 +88,8 @@ void BuildGroundModels(SceneContent& s)
     const StoneMeshes stones = PlaceStones(s);
     s.seated.insert(s.seated.end(), stones.seats.begin(), stones.seats.end());
     scene.Append(stones.scenery);
-    scene.Append(ledges);
-    scene.Append(falls);
+    // The ledges and falls go with the cliffs into the banks' model
+    // (RiverBeds.cpp); the pools mirror them from here.
     refl.Append(ledges);
     refl.Append(falls);
 

@@ -183,7 +183,7 @@ float BaseHeight(float x, float z)
     // East: the cliff, then the hills.
     const float cx = EastCliffX(z);
     const float top = EastCliffTop(z);
-    float cliff = Mix(terrace, top, Smooth(cx - 3.5f, cx + 3.0f, x));
+    float cliff = Mix(terrace, top, Smooth(cx - 5.0f, cx + 4.0f, x));
     cliff += std::max(0.0f, x - cx - 20) * 0.22f * (1.0f + 0.4f * Fbm2(x / 200, z / 200, 2, 5));
     cliff += 6.0f * Fbm2(x / 60.0f, z / 60.0f, 3, 11) * Smooth(cx, cx + 30, x);
     if (x > cx - 10)

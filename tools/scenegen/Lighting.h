@@ -34,15 +34,32 @@ public:
     std::vector<uint8_t> MultiplyTga() const;
     std::vector<uint8_t> OverlayTga() const;
 
+    // Light of a point of the ground with normal n, as the map holds it;
+    // without the crowns' shade and shadows if asked.
+    float ShadeAt(Vec3 ground, Vec3 n, bool crowns = true) const;
+    // Where the map holds light value l (0..1): a ramp in a corner no path
+    // sees, for what takes its light per corner rather than from above.
+    float RampU(float l) const { return (Clamp(l, 0, 1) * float(kRampTexels - 1) + 0.5f) / float(m_W); }
+    float RampV() const { return (float(kRampRows) * 0.5f) / float(m_H); }
+
     int Width() const { return m_W; }
     int Height() const { return m_H; }
 
 private:
+    static constexpr int kRampTexels = 64, kRampRows = 16;
+    struct Crown
+    {
+        Vec3 c;
+        float r;
+    };
     float Texel(int i, int j) const { return m_Light[size_t(j * m_W + i)]; }
+    float FieldAt(float x, float z) const; // the ground mesh's height, bilinear
     std::vector<uint8_t> Tga(bool overlay) const;
 
     int m_W, m_H;
     float m_X0, m_X1, m_Z0, m_Z1;
+    std::vector<float> m_Field;
+    std::vector<Crown> m_Crowns;
     std::vector<float> m_Light;
 };
 

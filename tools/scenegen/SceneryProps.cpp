@@ -155,8 +155,7 @@ void AddFall(MeshBuilder& m, Vec3 lip, Vec3 foam, float halfWidth, const char* t
     // Water sliding over the ledge to its lip, leaving it with a little
     // speed and dropping in a curve to the pool: a front sheet and, a little
     // behind it, a second one with its streaks elsewhere, so the fall has
-    // depth. The main pass draws the scenery without culling; the mirrored
-    // views see the front sheet from both sides.
+    // depth. Both ways round: the model that holds it is drawn culled.
     const int mat = m.Material(texture);
     const int cols = 10, rows = 18, over = 3;
     const float pool = kPoolY - 0.5f;
@@ -199,16 +198,8 @@ void AddFall(MeshBuilder& m, Vec3 lip, Vec3 foam, float halfWidth, const char* t
             {
                 uint16_t a = id[size_t(r * (cols + 1) + c)], b = id[size_t(r * (cols + 1) + c + 1)];
                 uint16_t d = id[size_t((r + 1) * (cols + 1) + c)], e = id[size_t((r + 1) * (cols + 1) + c + 1)];
-                if (layer == 0)
-                {
-                    m.TwoSided(mat, a, b, d);
-                    m.TwoSided(mat, b, e, d);
-                }
-                else
-                {
-                    m.Tri(mat, a, b, d);
-                    m.Tri(mat, b, e, d);
-                }
+                m.TwoSided(mat, a, b, d);
+                m.TwoSided(mat, b, e, d);
             }
     }
     // Foam where it lands: a patch spread on the pool, a smaller thicker one
@@ -229,7 +220,7 @@ void AddFall(MeshBuilder& m, Vec3 lip, Vec3 foam, float halfWidth, const char* t
                                     0.5f + 0.5f * std::cos(a), 0.5f + 0.5f * std::sin(a)));
         }
         for (int k = 0; k < 16; ++k)
-            m.Tri(fm, centre, ring[size_t(k)], ring[size_t((k + 1) % 16)]);
+            m.TwoSided(fm, centre, ring[size_t(k)], ring[size_t((k + 1) % 16)]);
     }
     std::vector<uint16_t> low, high;
     for (int k = 0; k <= 16; ++k)

@@ -23,6 +23,7 @@ enum class GroundPart
     PoolBed,  // under a pool
     Sand,     // bank below the sand line, seen from above and mirrored
     Bank,     // bank above it
+    Cliff,    // the steep faces of the east cliff, drawn with the banks
     Scenery,  // everything else: the scenery's ground
 };
 
