@@ -218,7 +218,7 @@ float GroundHeight(float x, float z)
         // both ends the hills close over it.
         const float bed =
             kRiverY - 1.5f - 6.5f * Smooth(0, 45, std::min(x - w, e - x)) + 0.8f * Noise2(x / 25, z / 25, 23);
-        const float close = Smooth(1380, 1560, std::fabs(z));
+        const float close = Smooth(1150, 1600, std::fabs(z));
         return close > 0 ? Mix(bed, BaseHeight(x, z), close) : bed;
     }
     const float rd = RiverDistance(x, z);
