@@ -202,19 +202,21 @@ void AddLightLayer(MeshBuilder& mesh, int material, const LightMap& light,
         return uint16_t(slot);
     };
     // Steep faces: the map lies on them from above, a few texels across a
-    // whole face. Their corners take the light worked out for themselves,
-    // through the ramp, and the triangle runs smoothly between them.
+    // whole face. Their corners take a light of their own through the ramp,
+    // for the way the cliff faces over some metres (its sawtooth of
+    // triangles would show in a light of each triangle's own slope), from a
+    // little out of the crease at its foot, and without the crowns, whose
+    // shade at the foot would spread up the face.
     std::vector<int> faceIndex(grid.pts.size(), -1);
     auto faceNode = [&](int i, int j) {
         int& slot = faceIndex[size_t(j * nx + i)];
         if (slot < 0)
         {
             const Vec3 p = grid.pts[size_t(j * nx + i)];
-            const float d = 2.0f;
+            const float d = 10.0f;
             const Vec3 n = Norm({-(GroundHeight(p.x + d, p.z) - GroundHeight(p.x - d, p.z)) / (2 * d), 1.0f,
                                  -(GroundHeight(p.x, p.z + d) - GroundHeight(p.x, p.z - d)) / (2 * d)});
-            // A crown's shade at a face's foot would spread up the whole face.
-            slot = mesh.Vertex(p + n * 0.35f, light.RampU(light.ShadeAt(p, n, false)), light.RampV());
+            slot = mesh.Vertex(p + n * 0.35f, light.RampU(light.ShadeAt(p + n * 5.0f, n, false)), light.RampV());
         }
         return uint16_t(slot);
     };
@@ -222,9 +224,12 @@ void AddLightLayer(MeshBuilder& mesh, int material, const LightMap& light,
         if (!which(t))
             return;
         uint16_t v[3];
-        const bool steep = std::fabs(t.n.y) < 0.5f;
-        for (int k = 0; k < 3; ++k)
-            v[k] = steep ? faceNode(t.i[k], t.j[k]) : node(t.i[k], t.j[k]);
+        if (std::fabs(t.n.y) < 0.5f)
+            for (int k = 0; k < 3; ++k)
+                v[k] = faceNode(t.i[k], t.j[k]);
+        else
+            for (int k = 0; k < 3; ++k)
+                v[k] = node(t.i[k], t.j[k]);
         if (twoSided)
             mesh.TwoSided(material, v[0], v[1], v[2]);
         else if (reversed)
