@@ -216,7 +216,10 @@ void AddLightLayer(MeshBuilder& mesh, int material, const LightMap& light,
             const float d = 10.0f;
             const Vec3 n = Norm({-(GroundHeight(p.x + d, p.z) - GroundHeight(p.x - d, p.z)) / (2 * d), 1.0f,
                                  -(GroundHeight(p.x, p.z + d) - GroundHeight(p.x, p.z - d)) / (2 * d)});
-            slot = mesh.Vertex(p + n * 0.35f, light.RampU(light.ShadeAt(p + n * 5.0f, n, false)), light.RampV());
+            // Never as dark as open shade: a corner in a crease stands for
+            // a whole face.
+            const float l = std::max(0.62f, light.ShadeAt(p + n * 5.0f, n, false));
+            slot = mesh.Vertex(p + n * 0.35f, light.RampU(l), light.RampV());
         }
         return uint16_t(slot);
     };

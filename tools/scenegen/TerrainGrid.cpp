@@ -46,7 +46,7 @@ GroundTriangle MakeGroundTriangle(int i0, int j0, int i1, int j1, int i2, int j2
         t.part = t.rd < 0 ? GroundPart::RiverBed : GroundPart::PoolBed;
     else if (t.rd < 30 && t.cy < 34 && t.pd > 4)
         t.part = t.cy < 17.5f ? GroundPart::Sand : GroundPart::Bank;
-    else if (t.n.y < 0.5f && t.cx > 250 && t.cy > 45)
+    else if (t.n.y < 0.5f && t.cx > 250 && t.cy > kPoolY)
         t.part = GroundPart::Cliff;
     else
         t.part = GroundPart::Scenery;
