@@ -302,6 +302,13 @@ cmd_bench() {
     [ -x "$b" ] || continue
     "$b" || failed+=("$(basename "$b")")
   done
+  # Content budgets: the scene's triangles and the highest first index of a
+  # model's material against the format's 16-bit cap, the textures' bytes in
+  # the archive, and the saver's size (goal: at most 32 MiB).
+  "$BUILD/host/tools/scenegen/scenegen" --budget || failed+=("scenegen --budget")
+  echo "texture_bytes=$(find "$BUILD/host/generated/data" -name '*.dds' -printf '%s\n' | awk '{s += $1} END {print s + 0}')"
+  echo "scr_bytes=$(stat -c %s "$BUILD/x64/Quenmoor.scr")"
+  echo "scr_cap_bytes=33554432"
   # The scene under Wine at 1024 x 768: load, frame times on Mesa's software
   # renderer, the world's own CPU time per frame on a device that draws
   # nothing, and the sound's share of the load. Wine's sound follows the ALSA

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "settings/SceneOptions.h"
@@ -378,6 +380,16 @@ protected:
         return picture;
     }
 
+    // A path at `frame` drawn once, for pictures without particles.
+    static shots::Picture FrameOnce(int frame, int path)
+    {
+        s_harness->StartPath(path);
+        s_harness->RenderPathFrame(frame);
+        shots::Picture picture;
+        EXPECT_TRUE(s_harness->CaptureBackBuffer(picture));
+        return picture;
+    }
+
     // The water frame with reflections and its masks, and where it differs
     // from the same frame without reflections.
     static DifferenceSplit ReflectionOnAgainstOff(shots::Picture& on, shots::Picture& masks)
@@ -398,6 +410,91 @@ protected:
 
 shots::CSceneHarness* SceneRenderTest::s_harness = nullptr;
 bool SceneRenderTest::s_open = false;
+
+// Clear-colour pixels whose ray meets the plane below all the ground
+// before the far plane: the ground should have been drawn there, so each is
+// a crack, a hole or the world's edge in view.
+size_t Holes(const shots::Picture& p, const uint8_t clear[3], const WorldFrameView& view)
+{
+    gfx::Mat4 m, inverse;
+    gfx::MatrixMultiply(m, view.mView[spMain], view.mProjection);
+    if (!gfx::MatrixInverse(inverse, nullptr, m))
+        return 0;
+    auto unproject = [&](float nx, float ny, float nz) {
+        float c[4];
+        for (int k = 0; k < 4; ++k)
+            c[k] = nx * inverse.m[0][k] + ny * inverse.m[1][k] + nz * inverse.m[2][k] + inverse.m[3][k];
+        return gfx::Vec3{c[0] / c[3], c[1] / c[3], c[2] / c[3]};
+    };
+    constexpr float kBelowAllGround = 0.0f;
+    size_t holes = 0;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x)
+        {
+            const uint8_t* c = p.Pixel(x, y);
+            if (c[0] != clear[0] || c[1] != clear[1] || c[2] != clear[2])
+                continue;
+            const float nx = (static_cast<float>(x) + 0.5f) / static_cast<float>(p.width) * 2.0f - 1.0f;
+            const float ny = 1.0f - (static_cast<float>(y) + 0.5f) / static_cast<float>(p.height) * 2.0f;
+            const gfx::Vec3 a = unproject(nx, ny, 0.0f), b = unproject(nx, ny, 1.0f);
+            if (b.y >= a.y)
+                continue; // looking up: only sky lies that way
+            // a margin before the far plane, for the depth's precision
+            const float t = (kBelowAllGround - a.y) / (b.y - a.y);
+            holes += t < 0.97f;
+        }
+    return holes;
+}
+
+// Every path at 20 frames, cleared to a colour the scene never draws: with
+// the sky, no pixel of it is left; without the sky, none of it shows where
+// the ground should be (a crack, a hole, a missing triangle, the world's edge).
+TEST_F(SceneRenderTest, NoPathSeesAHoleInTheWorld)
+{
+    const uint8_t clear[3] = {255, 0, 255};
+    struct ClearColor
+    {
+        explicit ClearColor(D3DCOLOR c) { WorldSetClearColor(c); }
+        ~ClearColor() { WorldSetClearColor(0); }
+    } colour(D3DCOLOR_XRGB(clear[0], clear[1], clear[2]));
+    CWorld& world = s_harness->World();
+    const ScopedHiddenEffects hidden(world, heAll);
+    CModel& sky = world.m_Models[wmSky];
+    for (int path = 0; path < CAMERA_PATHS; ++path)
+        for (int k = 0; k < 20; ++k)
+        {
+            // Inside the path's own stretch, before its cross-fade.
+            const int frame = k * 22;
+            SCOPED_TRACE(testing::Message() << "path " << path + 1 << " frame " << frame);
+            const shots::Picture full = FrameOnce(frame, path);
+            size_t left = 0;
+            for (int y = 0; y < full.height; ++y)
+                for (int x = 0; x < full.width; ++x)
+                {
+                    const uint8_t* c = full.Pixel(x, y);
+                    left += c[0] == clear[0] && c[1] == clear[1] && c[2] == clear[2];
+                }
+            EXPECT_EQ(left, 0u);
+
+            shots::Picture bare;
+            {
+                // The water's mirrored sky would show the clear colour too.
+                const UINT materials = sky.m_nMaterials;
+                sky.m_nMaterials = 0;
+                WaterReflection = 0;
+                bare = FrameOnce(frame, path);
+                WaterReflection = 1;
+                sky.m_nMaterials = materials;
+            }
+            const size_t holes = Holes(bare, clear, world.m_Frame.views[0]);
+            EXPECT_EQ(holes, 0u);
+            // QM_HOLE_SHOTS=DIR keeps the pictures of the frames with holes.
+            if (const char* dir = std::getenv("QM_HOLE_SHOTS"); dir != nullptr && holes > 0)
+                shots::WritePng(std::string(dir) + "\\hole_path" + std::to_string(path + 1) + "_f" +
+                                    std::to_string(frame) + ".png",
+                                bare);
+        }
+}
 
 TEST_F(SceneRenderTest, TheSceneRendersAndMovesWithTheClock)
 {

@@ -1,7 +1,7 @@
 // scene_shots: renders chosen frames of the real scene into PNG files, and
 // with --bench measures the load and the frame times.
 //
-//   scene_shots [--out DIR] [--paths 0,5,9] [--fullscreen] [--bench FRAMES]
+//   scene_shots [--out DIR] [--paths 0,5,9] [--frames 0,250,500] [--fullscreen] [--bench FRAMES]
 //   scene_shots --sound SECONDS [--paths P] [--music 0|1] [--sfx 0|1] [--rain 0|1] [--volume N]
 //
 // Per path: frames 0, 150 and 303 (10 s in); for the first path also the
@@ -9,6 +9,7 @@
 // reflections, without bump mapping, and its water masks; then the loading
 // screen at 1024 x 768, 640 x 480 and 1920 x 1080, and frame 303 of the
 // first path with the clock and frame rate at 1024 x 768 and 1920 x 1080.
+// --frames renders just those frames of each path (contact sheets).
 //
 // --sound plays the scene's sound for SECONDS of output from the first path
 // on, with the camera's clock following the mix's own clock, and prints
@@ -415,6 +416,7 @@ int main(int argc, char** argv)
     bool fullScreen = false;
     int benchFrames = 0;
     int soundSeconds = 0;
+    std::vector<int> sheetFrames; // --frames: those frames of each path, nothing else
     SoundChoice sound;
     for (int i = 1; i < argc; ++i)
     {
@@ -435,6 +437,19 @@ int main(int argc, char** argv)
             sound.rain = std::atoi(argv[++i]) != 0;
         else if (arg == "--volume" && i + 1 < argc)
             sound.volume = std::atoi(argv[++i]);
+        else if (arg == "--frames" && i + 1 < argc)
+        {
+            for (const char* p = argv[++i]; *p != 0;)
+            {
+                char* end = nullptr;
+                const long n = std::strtol(p, &end, 10);
+                if (end == p)
+                    break;
+                if (n >= 0 && n < 1000)
+                    sheetFrames.push_back(static_cast<int>(n));
+                p = *end == ',' ? end + 1 : end;
+            }
+        }
         else if (arg == "--paths" && i + 1 < argc)
         {
             paths.clear();
@@ -451,7 +466,8 @@ int main(int argc, char** argv)
         }
         else
         {
-            std::fprintf(stderr, "usage: scene_shots [--out DIR] [--paths 1,5,10] [--fullscreen] [--bench FRAMES]\n"
+            std::fprintf(stderr, "usage: scene_shots [--out DIR] [--paths 1,5,10] [--frames 0,150] [--fullscreen] "
+                                 "[--bench FRAMES]\n"
                                  "       scene_shots --sound SECONDS [--paths P] [--music 0|1] [--sfx 0|1] "
                                  "[--rain 0|1] [--volume N]\n");
             return 2;
@@ -528,6 +544,18 @@ int main(int argc, char** argv)
             CreateDirectoryA("out", nullptr);
             CreateDirectoryA(outDir.c_str(), nullptr);
             ShotWriter out(harness, outDir);
+            for (int path : sheetFrames.empty() ? std::vector<int>() : paths)
+            {
+                harness.StartPath(path);
+                for (int f : sheetFrames)
+                {
+                    char what[16];
+                    std::snprintf(what, sizeof what, "f%03d", f);
+                    out.Frame(f, PathName(path, what));
+                }
+            }
+            if (!sheetFrames.empty())
+                return out.Ok() ? 0 : 1;
             for (int path : paths)
             {
                 harness.StartPath(path);

@@ -8,6 +8,16 @@
 
 namespace sg {
 
+bool PoolsMirror(const GroundTriangle& t)
+{
+    if (t.part != GroundPart::Scenery && t.part != GroundPart::Cliff)
+        return false;
+    float nearPool = 1e9f;
+    for (const auto& p : PoolShapes())
+        nearPool = std::min(nearPool, std::hypot(t.cx - p.cx, t.cz - p.cz));
+    return std::min({t.a.y, t.b.y, t.c.y}) > kPoolY - 0.5f && t.pd > -1 && nearPool < 650;
+}
+
 void BuildGroundModels(SceneContent& s)
 {
     MeshBuilder scene, refl;
@@ -37,12 +47,14 @@ void BuildGroundModels(SceneContent& s)
     };
 
     ForEachGroundTriangle([&](const GroundTriangle& t) {
-        if (t.part != GroundPart::Scenery)
+        if (t.part != GroundPart::Scenery && t.part != GroundPart::Cliff)
             return;
-        const Vec3 a = t.a, b = t.b, c = t.c, n = t.n;
+        const Vec3 n = t.n;
         const float cx = t.cx, cy = t.cy, cz = t.cz, pd = t.pd;
         int mat;
-        if (pd < 0)
+        if (n.y < 0.5f && cy > kPoolY + 6)
+            mat = (cx > 250 && cy > 45) ? mCliff : mRock; // cliffs, also where they stand in a pool
+        else if (pd < 0)
             mat = mRim; // the pool's edge above the water line
         else if (n.y < 0.5f)
             mat = (cx > 250 && cy > 45) ? mCliff : mRock;
@@ -58,25 +70,26 @@ void BuildGroundModels(SceneContent& s)
             mat = Fbm2(cx / 90, cz / 90, 2, 31) > 0.15f ? mMeadow : mGrass;
         // The scenery's ground is wound to face down: the main pass draws it
         // without culling, and the mirrored views look at it from below.
-        const auto v = gScene.Corners(t);
-        scene.Tri(mat, v[0], v[2], v[1]);
-        // What the pools can mirror: ground above their plane, not too far off.
-        float nearPool = 1e9f;
-        for (const auto& p : PoolShapes())
-            nearPool = std::min(nearPool, std::hypot(cx - p.cx, cz - p.cz));
-        if (std::min({a.y, b.y, c.y}) > kPoolY - 0.5f && pd > -1 && nearPool < 650)
+        // The cliffs' faces are in the banks' model (RiverBeds.cpp).
+        if (t.part == GroundPart::Scenery)
+        {
+            const auto v = gScene.Corners(t);
+            scene.Tri(mat, v[0], v[2], v[1]);
+        }
+        if (PoolsMirror(t))
         {
             const auto r = gRefl.Corners(t);
             refl.Tri(mat, r[0], r[2], r[1]);
         }
     });
 
-    const MeshBuilder ledges = BuildLedges();
-    const MeshBuilder falls = BuildFalls();
-    scene.Append(PlaceStones(s).scenery);
-    scene.Append(ledges);
-    scene.Append(BuildBridge());
-    scene.Append(falls);
+    const MeshBuilder ledges = BuildLedges(&s.seated);
+    const MeshBuilder falls = BuildFalls(&s.seated);
+    const StoneMeshes stones = PlaceStones(s);
+    s.seated.insert(s.seated.end(), stones.seats.begin(), stones.seats.end());
+    scene.Append(stones.scenery);
+    // The ledges and falls go with the cliffs into the banks' model
+    // (RiverBeds.cpp); the pools mirror them from here.
     refl.Append(ledges);
     refl.Append(falls);
 

@@ -183,7 +183,7 @@ float BaseHeight(float x, float z)
     // East: the cliff, then the hills.
     const float cx = EastCliffX(z);
     const float top = EastCliffTop(z);
-    float cliff = Mix(terrace, top, Smooth(cx - 3.5f, cx + 3.0f, x));
+    float cliff = Mix(terrace, top, Smooth(cx - 5.0f, cx + 4.0f, x));
     cliff += std::max(0.0f, x - cx - 20) * 0.22f * (1.0f + 0.4f * Fbm2(x / 200, z / 200, 2, 5));
     cliff += 6.0f * Fbm2(x / 60.0f, z / 60.0f, 3, 11) * Smooth(cx, cx + 30, x);
     if (x > cx - 10)
@@ -195,9 +195,15 @@ float BaseHeight(float x, float z)
     west += 8.0f * Fbm2(x / 90.0f, z / 90.0f, 3, 17) * Smooth(wx, wx - 60, x);
     h = std::max(h, west);
 
-    // Far ends rise gently so the valley closes in the fog.
-    h += 25.0f * Smooth(1100, 1700, std::fabs(z));
-    return std::min(h, 198.0f);
+    // The valley closes in hills at both ends and beyond the east cliffs,
+    // rising to the grid's last rows: from every path the ground's end is a
+    // hill line against the sky, never an edge with sky below it.
+    h += 25.0f * Smooth(1100, 1700, std::fabs(z)) + 125.0f * Smooth(1250, 1765, std::fabs(z));
+    h += 60.0f * Smooth(560, 675, x);
+    // Rounded tops under the highest the scene reaches, not a cut plateau.
+    if (h > 150.0f)
+        h = 150.0f + 48.0f * std::tanh((h - 150.0f) / 48.0f);
+    return h;
 }
 
 } // namespace
@@ -208,8 +214,12 @@ float GroundHeight(float x, float z)
     RiverEdges(z, w, e);
     if (x >= w && x < e)
     {
-        // River bed: shelving from the banks to a pebbly bottom.
-        return kRiverY - 1.5f - 6.5f * Smooth(0, 45, std::min(x - w, e - x)) + 0.8f * Noise2(x / 25, z / 25, 23);
+        // River bed: shelving from the banks to a pebbly bottom; far off at
+        // both ends the hills close over it.
+        const float bed =
+            kRiverY - 1.5f - 6.5f * Smooth(0, 45, std::min(x - w, e - x)) + 0.8f * Noise2(x / 25, z / 25, 23);
+        const float close = Smooth(1150, 1600, std::fabs(z));
+        return close > 0 ? Mix(bed, BaseHeight(x, z), close) : bed;
     }
     const float rd = RiverDistance(x, z);
     const float pd = PoolDistance(x, z);

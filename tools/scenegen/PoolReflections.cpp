@@ -2,7 +2,9 @@
 // posed at rest, added to scene_refl_lusa.singleobject.
 #include <algorithm>
 
+#include "Lighting.h"
 #include "Scene.h"
+#include "TerrainMesh.h"
 #include "src/ClassBase/LeafCards.h"
 
 namespace sg {
@@ -85,6 +87,8 @@ void BuildPoolReflections(SceneContent& s)
         if (LeafCardSkin(link, cards))
             add(cards, k.leaves, true);
     }
+    // The light last: its run may start anywhere below the 16-bit cap.
+    AddLightLayer(refl, refl.Material(kLightOverlayTexture), SceneLight(s), PoolsMirror, false, true);
     s.models["scene_refl_lusa.singleobject"] = refl.Build(10, 1);
 }
 

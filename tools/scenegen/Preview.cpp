@@ -123,6 +123,8 @@ std::vector<uint8_t> RenderView(const SceneContent& s, Vec3 eye, Vec3 at, int ti
 {
     const float fov = SCENE_FOV_Y, aspect = SCENE_ASPECT;
     TextureSet tex(opt.textureDir);
+    for (const auto& t : s.textures)
+        tex.PutTga(t.first, t.second);
     const Animated an = Animate(s, timeMs);
     const Mat4 view = LookAt(eye, at);
     Raster main(opt.width, opt.height, view, fov, aspect, SCENE_NEAR, farPlane, fog);

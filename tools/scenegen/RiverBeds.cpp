@@ -1,6 +1,7 @@
 // Host tool: the river and pool beds (ruslo_dn.singleobject), seen through
 // the water, with the stones by the river; and the banks
 // (ruslo_up.singleobject), seen from above and mirrored in the river.
+#include "Lighting.h"
 #include "SceneryProps.h"
 #include "TerrainMesh.h"
 
@@ -31,11 +32,30 @@ void BuildRiverBeds(SceneContent& s)
             bedUp.TwoSided(t.part == GroundPart::Sand ? mSand : mBank, v[0], v[1], v[2]);
             break;
         }
+        case GroundPart::Cliff:
+        {
+            // Both ways round, as the banks: this model is drawn culled.
+            const auto v = gUp.Corners(t);
+            bedUp.TwoSided(bedUp.Material(t.cx > 250 && t.cy > 45 ? "rock02.tga" : "rock01.tga"), v[0], v[1], v[2]);
+            break;
+        }
         case GroundPart::Scenery:
             break;
         }
     });
     bedLow.Append(PlaceStones(s).bank);
+    // The bridge spans the river with the banks it rests on: drawn in the
+    // same passes as the scenery, and the scenery's model has no room left.
+    bedUp.Append(BuildBridge(&s.seated));
+    bedUp.Append(BuildLedges());
+    bedUp.Append(BuildFalls());
+    // The light over the banks, here so the river's mirror shows it too.
+    AddLightLayer(
+        bedUp, bedUp.Material(kLightOverlayTexture), SceneLight(s),
+        [](const GroundTriangle& t) {
+            return t.part == GroundPart::Sand || t.part == GroundPart::Bank || t.part == GroundPart::Cliff;
+        },
+        true);
 
     s.models["ruslo_dn.singleobject"] = bedLow.Build(10, 1);
     s.models["ruslo_up.singleobject"] = bedUp.Build(10, 1);

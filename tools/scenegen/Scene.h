@@ -47,6 +47,15 @@ struct TreePlacement
     float radius; // world radius of the crown
 };
 
+// Where a placed object meets what carries it: points of its underside that
+// must touch the ground (or the water, for what floats).
+struct SeatedProp
+{
+    std::string what;
+    std::vector<Vec3> feet;
+    bool floats = false;
+};
+
 struct SceneContent
 {
     std::map<std::string, SingleObjectData> models; // by entry name
@@ -57,7 +66,9 @@ struct SceneContent
     std::vector<CameraPathData> cameras; // camera01 .. camera15
     TrajectoryData duckTrajectory;
     CollFaceData collision;
-    std::vector<TreePlacement> trees; // every tree, all kinds
+    std::vector<TreePlacement> trees;                     // every tree, all kinds
+    std::vector<SeatedProp> seated;                       // stones, ledges, bridge, foam
+    std::map<std::string, std::vector<uint8_t>> textures; // pictures the scene makes (TGA files)
 
     // Entry names (sub-folders with '\') and bytes, in a fixed order.
     std::vector<std::pair<std::string, std::vector<uint8_t>>> Files() const;

@@ -111,6 +111,8 @@ std::vector<std::pair<std::string, std::vector<uint8_t>>> SceneContent::Files() 
     for (const auto& l : links)
         out.push_back({l.first, WriteLinkAnimFile(l.second)});
     out.push_back({"coll.collface", WriteCollFaceFile(collision)});
+    for (const auto& t : textures)
+        out.push_back(t);
     return out;
 }
 

@@ -13,9 +13,11 @@ float NearestEyeDistance(const SceneContent& s, Vec3 p, float within);
 
 namespace {
 
-void AddStone(MeshBuilder& m, int material, Vec3 c, float r, float squash, uint32_t seed)
+// Icosphere, one subdivision, pushed about by noise; outward winding. The
+// stone sits as deep as its underside needs to touch the ground mesh
+// everywhere under it; `feet` receives that underside.
+void AddStone(MeshBuilder& m, int material, Vec3 c, float r, float squash, uint32_t seed, std::vector<Vec3>* feet)
 {
-    // Icosphere, one subdivision, pushed about by noise; outward winding.
     const float t = (1 + std::sqrt(5.0f)) / 2;
     std::vector<Vec3> v = {{-1, t, 0},  {1, t, 0},  {-1, -t, 0}, {1, -t, 0}, {0, -1, t},  {0, 1, t},
                            {0, -1, -t}, {0, 1, -t}, {t, 0, -1},  {t, 0, 1},  {-t, 0, -1}, {-t, 0, 1}};
@@ -43,14 +45,27 @@ void AddStone(MeshBuilder& m, int material, Vec3 c, float r, float squash, uint3
     }
     Rng rng(seed);
     const float yaw = rng.Range(0, 6.28f);
-    std::vector<uint16_t> idx;
+    std::vector<Vec3> shape;
     for (const auto& p : v)
     {
         float k = 1.0f + 0.22f * Noise2(p.x * 2.1f + float(seed % 97), p.z * 2.1f + p.y * 1.7f, seed);
         Vec3 q = {p.x * k, p.y * k * squash, p.z * k * 1.15f};
-        q = XformDir(q, RotY(yaw));
+        shape.push_back(XformDir(q, RotY(yaw)));
+    }
+    // Highest centre at which every point of the lower half still reaches
+    // the ground under it, then a little deeper, so nothing shows beneath.
+    float cy = 1e9f;
+    for (const auto& q : shape)
+        if (q.y < 0)
+            cy = std::min(cy, TerrainHeight(c.x + q.x * r, c.z + q.z * r) - q.y * r);
+    c.y = cy - 0.08f * r * squash;
+    std::vector<uint16_t> idx;
+    for (const auto& q : shape)
+    {
         Vec3 w = c + q * r;
         idx.push_back(m.Vertex(w, (q.x + q.z) * 0.7f, q.y * 0.9f + q.x * 0.3f));
+        if (feet && q.y < -0.45f * squash)
+            feet->push_back(w);
     }
     // The face list is clockwise seen from outside, the front of the program.
     for (size_t i = 0; i < g.size(); i += 3)
@@ -94,7 +109,7 @@ void AddBox(MeshBuilder& m, int material, Vec3 lo, Vec3 hi, float uvScale)
     }
 }
 
-void AddBridge(MeshBuilder& m)
+void AddBridge(MeshBuilder& m, std::vector<SeatedProp>* seats)
 {
     const int wood = m.Material("most.psd");
     const float z0 = 404, z1 = 436, deck = kBridgeDeckY;
@@ -110,6 +125,14 @@ void AddBridge(MeshBuilder& m)
     // Two beams and the posts and rails on both sides.
     AddBox(m, wood, {x0, deck - 5.0f, z0 + 2}, {x1, deck - 1.5f, z0 + 6}, 1.0f / 32);
     AddBox(m, wood, {x0, deck - 5.0f, z1 - 6}, {x1, deck - 1.5f, z1 - 2}, 1.0f / 32);
+    // The beams' ends rest on the terraces, the trestles stand on the bed.
+    if (seats)
+        seats->push_back({"bridge beams",
+                          {{x0, deck - 5.0f, z0 + 2},
+                           {x0, deck - 5.0f, z1 - 2},
+                           {x1, deck - 5.0f, z0 + 2},
+                           {x1, deck - 5.0f, z1 - 2}},
+                          false});
     for (float x = x0 + 4; x < x1; x += 36.0f)
         for (float z : {z0 + 0.5f, z1 - 3.5f})
             AddBox(m, wood, {x, deck, z}, {x + 3, deck + 22, z + 3}, 1.0f / 32);
@@ -118,62 +141,107 @@ void AddBridge(MeshBuilder& m)
     // Trestles standing in the water.
     for (float x : {w + 55, e - 55})
         for (float z : {z0 + 3.0f, z1 - 6.0f})
-            AddBox(m, wood, {x, GroundHeight(x, z) - 2, z}, {x + 3.5f, deck - 4.5f, z + 3.5f}, 1.0f / 32);
+        {
+            const float y = TerrainHeight(x, z) - 2;
+            AddBox(m, wood, {x, y, z}, {x + 3.5f, deck - 4.5f, z + 3.5f}, 1.0f / 32);
+            if (seats)
+                seats->push_back({"trestle", {{x, y, z}, {x + 3.5f, y, z + 3.5f}}, false});
+        }
 }
 
-void AddFall(MeshBuilder& m, Vec3 lip, Vec3 foam, float halfWidth, const char* texture, uint32_t seed)
+void AddFall(MeshBuilder& m, Vec3 lip, Vec3 foam, float halfWidth, const char* texture, uint32_t seed,
+             std::vector<SeatedProp>* seats)
 {
-    // A sheet running over the ledge to the lip, then falling to the pool.
+    // Water sliding over the ledge to its lip, leaving it with a little
+    // speed and dropping in a curve to the pool: a front sheet and, a little
+    // behind it, a second one with its streaks elsewhere, so the fall has
+    // depth. Both ways round: the model that holds it is drawn culled.
     const int mat = m.Material(texture);
-    const int cols = 7, rows = 14;
-    std::vector<uint16_t> id;
-    Rng rng(seed);
-    for (int r = 0; r <= rows; ++r)
+    const int cols = 10, rows = 18, over = 3;
+    const float pool = kPoolY - 0.5f;
+    const float throwX = lip.x - foam.x + 1.0f; // how far out it lands
+    for (int layer = 0; layer < 2; ++layer)
     {
-        float t = float(r) / rows;
-        for (int c = 0; c <= cols; ++c)
-        {
-            float s = float(c) / cols * 2 - 1;
-            Vec3 p;
-            if (r < 3)
+        const float back = layer == 0 ? 0.0f : 1.4f, shrink = layer == 0 ? 1.0f : 0.8f;
+        std::vector<uint16_t> id;
+        for (int r = 0; r <= rows; ++r)
+            for (int c = 0; c <= cols; ++c)
             {
-                // Over the top, from 9 units back to the lip.
-                float k = float(r) / 3;
-                p = {lip.x + 9 * (1 - k), lip.y + 0.4f, lip.z + s * halfWidth * (0.8f + 0.2f * k)};
+                const float sIdx = float(c) / cols * 2 - 1;
+                Vec3 p;
+                float v;
+                if (r < over)
+                {
+                    // Over the top, from 9 units back to the lip.
+                    const float k = float(r) / over;
+                    p = {lip.x + 9 * (1 - k) + back, lip.y + 0.4f - back * 0.2f,
+                         lip.z + sIdx * halfWidth * shrink * (0.85f + 0.15f * k)};
+                    v = k * 0.6f;
+                }
+                else
+                {
+                    const float k = float(r - over) / float(rows - over); // share of the drop
+                    // Out from the lip as a thrown sheet (x against the
+                    // square root of the drop), widening as it falls, its
+                    // edges ragged.
+                    const float edge = std::fabs(sIdx);
+                    const float wobble = 0.9f * Noise2(sIdx * 2.7f + float(layer) * 5, k * 6, seed);
+                    p = {lip.x - throwX * std::sqrt(k) + back * (1 - k) + wobble,
+                         Mix(lip.y, pool, k) - edge * edge * 3.0f * k,
+                         lip.z + sIdx * halfWidth * shrink * (1.0f + 0.45f * k)};
+                    v = 0.6f + k * 5.0f;
+                }
+                id.push_back(m.Vertex(p, sIdx * 1.6f + 0.5f + 0.37f * float(layer), v + 0.5f * float(layer)));
             }
-            else
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < cols; ++c)
             {
-                float k = (t - 3.0f / rows) / (1 - 3.0f / rows);
-                float drop = k * k * 0.35f + k * 0.65f;
-                float spread = 1.0f + 0.35f * k;
-                p = {Mix(lip.x, foam.x, k) - 1.5f * std::sin(k * kPi) + 0.8f * Noise2(s * 3, k * 5, seed),
-                     Mix(lip.y, kPoolY - 0.5f, drop), lip.z + s * halfWidth * spread};
+                uint16_t a = id[size_t(r * (cols + 1) + c)], b = id[size_t(r * (cols + 1) + c + 1)];
+                uint16_t d = id[size_t((r + 1) * (cols + 1) + c)], e = id[size_t((r + 1) * (cols + 1) + c + 1)];
+                m.TwoSided(mat, a, b, d);
+                m.TwoSided(mat, b, e, d);
             }
-            id.push_back(m.Vertex(p, s * 1.5f + 0.5f, t * 4.0f));
-        }
     }
-    (void)rng;
-    for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < cols; ++c)
-        {
-            uint16_t a = id[size_t(r * (cols + 1) + c)], b = id[size_t(r * (cols + 1) + c + 1)];
-            uint16_t d = id[size_t((r + 1) * (cols + 1) + c)], e = id[size_t((r + 1) * (cols + 1) + c + 1)];
-            m.TwoSided(mat, a, b, d);
-            m.TwoSided(mat, b, e, d);
-        }
-    // Foam lying on the pool at the foot.
+    // Foam where it lands: a patch spread on the pool, a smaller thicker one
+    // over it, and a churning band rising from the water round the landing,
+    // opaque at the water and gone a few units up.
     const int fm = m.Material("foam01.tga");
-    uint16_t centre = m.Vertex({foam.x - 3, kPoolY + 0.35f, foam.z}, 0.5f, 0.5f);
-    std::vector<uint16_t> ring;
-    for (int k = 0; k < 16; ++k)
+    const Vec3 land = {lip.x - throwX, kPoolY, foam.z};
+    for (int patch = 0; patch < 2; ++patch)
     {
-        float a = float(k) / 16 * 2 * kPi;
-        float r = 15.0f * (1 + 0.2f * Noise2(float(k) * 0.7f, 3.3f, seed));
-        ring.push_back(m.Vertex({foam.x - 3 + std::cos(a) * r, kPoolY + 0.35f, foam.z + std::sin(a) * r * 1.3f},
-                                0.5f + 0.5f * std::cos(a), 0.5f + 0.5f * std::sin(a)));
+        const float radius = patch == 0 ? 19.0f : 10.0f, y = kPoolY + 0.3f + 0.1f * float(patch);
+        uint16_t centre = m.Vertex({land.x, y, land.z}, 0.5f, 0.5f);
+        std::vector<uint16_t> ring;
+        for (int k = 0; k < 16; ++k)
+        {
+            float a = float(k) / 16 * 2 * kPi;
+            float r = radius * (1 + 0.2f * Noise2(float(k) * 0.7f, 3.3f + float(patch), seed));
+            ring.push_back(m.Vertex({land.x + std::cos(a) * r * 0.9f, y, land.z + std::sin(a) * r * 1.25f},
+                                    0.5f + 0.5f * std::cos(a), 0.5f + 0.5f * std::sin(a)));
+        }
+        for (int k = 0; k < 16; ++k)
+            m.TwoSided(fm, centre, ring[size_t(k)], ring[size_t((k + 1) % 16)]);
+    }
+    std::vector<uint16_t> low, high;
+    for (int k = 0; k <= 16; ++k)
+    {
+        const float a = float(k) / 16 * 2 * kPi;
+        const float rx = halfWidth * 0.45f, rz = halfWidth * 1.35f;
+        const Vec3 base = {land.x + std::cos(a) * rx, kPoolY - 0.3f, land.z + std::sin(a) * rz};
+        const float u = float(k) / 16 * 2;
+        low.push_back(m.Vertex(base, u, 0.5f));
+        high.push_back(m.Vertex(base + Vec3{std::cos(a) * 2.5f, 7.0f, std::sin(a) * 3.0f}, u, 0.02f));
     }
     for (int k = 0; k < 16; ++k)
-        m.Tri(fm, centre, ring[size_t(k)], ring[size_t((k + 1) % 16)]);
+    {
+        m.TwoSided(fm, low[size_t(k)], high[size_t(k)], low[size_t(k + 1)]);
+        m.TwoSided(fm, low[size_t(k + 1)], high[size_t(k)], high[size_t(k + 1)]);
+    }
+    if (seats)
+    {
+        SeatedProp foamSeat{"foam", {{land.x, kPoolY + 0.3f, land.z}}, true};
+        seats->push_back(foamSeat);
+    }
 }
 
 } // namespace
@@ -212,36 +280,59 @@ StoneMeshes PlaceStones(const SceneContent& s)
             continue;
         // Stones by the river belong to the bed's model, the others to the scenery.
         MeshBuilder& into = kind < 0.45f ? out.bank : out.scenery;
-        AddStone(into, into.Material((placed & 1) ? "stone02.tga" : "stone01.tga"), c, r, rng.Range(0.5f, 0.8f),
-                 uint32_t(900 + placed));
+        SeatedProp seat;
+        seat.what = "stone";
+        const float squash = rng.Range(0.5f, 0.8f);
+        AddStone(into, into.Material((placed & 1) ? "stone02.tga" : "stone01.tga"), c, r, squash,
+                 uint32_t(900 + placed), &seat.feet);
+        out.seats.push_back(seat);
         ++placed;
     }
     return out;
 }
 
-MeshBuilder BuildLedges()
+MeshBuilder BuildLedges(std::vector<SeatedProp>* seats)
 {
     MeshBuilder ledges;
     const int mLedge = ledges.Material("ledge01.tga");
-    AddBox(ledges, mLedge, {kFallA.x - 1.5f, kFallA.y - 7, kFallA.z - 16}, {kFallA.x + 10, kFallA.y, kFallA.z + 16},
-           1.0f / 48);
-    AddBox(ledges, mLedge, {kFallB.x - 1.5f, kFallB.y - 8, kFallB.z - 17}, {kFallB.x + 12, kFallB.y, kFallB.z + 17},
-           1.0f / 48);
+    struct Lip
+    {
+        Vec3 at;
+        float depth, half;
+    } lips[2] = {{kFallA, 10, 16}, {kFallB, 12, 17}};
+    for (const Lip& l : lips)
+    {
+        // A lip of rock jutting a little over the water, and under it a wet
+        // face from the pool's floor, just behind where the sheet falls, so
+        // the lip rests on rock and the water falls in front of it.
+        const float x0 = l.at.x - 1.5f, x1 = l.at.x + l.depth;
+        const float z0 = l.at.z - l.half, z1 = l.at.z + l.half;
+        AddBox(ledges, mLedge, {x0, l.at.y - 3.0f, z0}, {x1, l.at.y, z1}, 1.0f / 48);
+        const float wx0 = l.at.x + 0.6f;
+        float y0 = l.at.y - 4.0f;
+        for (float z : {z0, l.at.z, z1})
+            y0 = std::min(y0, TerrainHeight(wx0, z) - 0.3f);
+        AddBox(ledges, mLedge, {wx0, y0, z0 + 1.0f}, {x1, l.at.y - 3.0f, z1 - 1.0f}, 1.0f / 48);
+        if (seats)
+            seats->push_back({"ledge",
+                              {{wx0, y0, z0 + 1.0f}, {wx0, y0, z1 - 1.0f}, {x1, y0, z0 + 1.0f}, {x1, y0, z1 - 1.0f}},
+                              false});
+    }
     return ledges;
 }
 
-MeshBuilder BuildFalls()
+MeshBuilder BuildFalls(std::vector<SeatedProp>* seats)
 {
     MeshBuilder falls;
-    AddFall(falls, kFallA, kFoamA, 10, "waterfall01.tga", 5);
-    AddFall(falls, kFallB, kFoamB, 12, "waterfall02.tga", 6);
+    AddFall(falls, kFallA, kFoamA, 10, "waterfall01.tga", 5, seats);
+    AddFall(falls, kFallB, kFoamB, 12, "waterfall02.tga", 6, seats);
     return falls;
 }
 
-MeshBuilder BuildBridge()
+MeshBuilder BuildBridge(std::vector<SeatedProp>* seats)
 {
     MeshBuilder bridge;
-    AddBridge(bridge);
+    AddBridge(bridge, seats);
     return bridge;
 }
 

@@ -13,16 +13,17 @@ namespace sg {
 struct StoneMeshes
 {
     MeshBuilder scenery, bank;
+    std::vector<SeatedProp> seats;
 };
 StoneMeshes PlaceStones(const SceneContent& s);
 
 // Rock ledges at the lips of both falls.
-MeshBuilder BuildLedges();
+MeshBuilder BuildLedges(std::vector<SeatedProp>* seats = nullptr);
 
 // The two falls, each with the foam at its foot.
-MeshBuilder BuildFalls();
+MeshBuilder BuildFalls(std::vector<SeatedProp>* seats = nullptr);
 
 // The footbridge across the river, with its trestles in the water.
-MeshBuilder BuildBridge();
+MeshBuilder BuildBridge(std::vector<SeatedProp>* seats = nullptr);
 
 } // namespace sg

@@ -157,6 +157,22 @@ Texture StandInTexture(const std::string& name)
     return t;
 }
 
+void TextureSet::PutTga(const std::string& name, const std::vector<uint8_t>& tga)
+{
+    int w, h, n;
+    unsigned char* p = stbi_load_from_memory(tga.data(), int(tga.size()), &w, &h, &n, 4);
+    if (!p)
+        return;
+    auto t = std::make_unique<Texture>();
+    t->w = w;
+    t->h = h;
+    t->px.resize(size_t(w) * size_t(h));
+    for (size_t i = 0; i < t->px.size(); ++i)
+        t->px[i] = {p[i * 4] / 255.f, p[i * 4 + 1] / 255.f, p[i * 4 + 2] / 255.f, p[i * 4 + 3] / 255.f};
+    stbi_image_free(p);
+    m_Cache[Lower(name)] = std::move(t);
+}
+
 const Texture& TextureSet::Get(const std::string& name)
 {
     std::string key = Lower(name.size() > 3 ? name.substr(0, name.size() - 3) + "tga" : name);

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "SoftRaster.h"
 
@@ -20,6 +21,8 @@ class TextureSet
 public:
     explicit TextureSet(std::string dir) : m_Dir(std::move(dir)) {}
     const Texture& Get(const std::string& name);
+    // A picture the scene made itself (a TGA file's bytes), under its name.
+    void PutTga(const std::string& name, const std::vector<uint8_t>& tga);
 
 private:
     std::string m_Dir;

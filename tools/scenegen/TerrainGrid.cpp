@@ -42,10 +42,12 @@ GroundTriangle MakeGroundTriangle(int i0, int j0, int i1, int j1, int i2, int j2
     const bool riverWall = std::fabs(t.n.y) < 0.35f && std::max({a.y, b.y, c.y}) > kRiverY + 3 && t.rd < 1;
     if (riverWall)
         t.part = GroundPart::Bank;
-    else if (t.rd < 0 || (t.pd < -2 && std::max({a.y, b.y, c.y}) < kPoolY))
+    else if ((t.rd < 0 && t.cy < kRiverY + 1) || (t.pd < -2 && std::max({a.y, b.y, c.y}) < kPoolY))
         t.part = t.rd < 0 ? GroundPart::RiverBed : GroundPart::PoolBed;
     else if (t.rd < 30 && t.cy < 34 && t.pd > 4)
         t.part = t.cy < 17.5f ? GroundPart::Sand : GroundPart::Bank;
+    else if (t.n.y < 0.5f && t.cx > 250 && t.cy > kPoolY)
+        t.part = GroundPart::Cliff;
     else
         t.part = GroundPart::Scenery;
     return t;
@@ -67,7 +69,7 @@ const TerrainGrid& Grid()
                       {300, 3.2f},
                       {333, 9},
                       {360, 20},
-                      {440, 10},
+                      {440, 4},
                       {500, 30},
                       {600, 40}},
                      680);

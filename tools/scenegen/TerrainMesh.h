@@ -23,6 +23,7 @@ enum class GroundPart
     PoolBed,  // under a pool
     Sand,     // bank below the sand line, seen from above and mirrored
     Bank,     // bank above it
+    Cliff,    // the steep faces of the east cliff, drawn with the banks
     Scenery,  // everything else: the scenery's ground
 };
 
@@ -35,6 +36,10 @@ struct GroundTriangle
     float rd, pd;     // river and pool distance of the centroid
     GroundPart part;
 };
+
+// Whether the pools mirror this triangle of the scenery's ground: above
+// their plane and not too far off.
+bool PoolsMirror(const GroundTriangle& t);
 
 // Every triangle of the ground grid, cell by cell with alternating diagonals.
 void ForEachGroundTriangle(const std::function<void(const GroundTriangle&)>& visit);

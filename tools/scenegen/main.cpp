@@ -3,7 +3,8 @@
 //   scenegen OUTDIR                      write the files (camera\x -> OUTDIR/camera/x)
 //   scenegen --list                      entry names, one a line
 //   scenegen --textures                  texture entries the models name
-//   scenegen --stats                     vertex and triangle counts per file
+//   scenegen --stats                     vertex and triangle counts per file, then the budget
+//   scenegen --budget                    triangles against the 16-bit first-index cap, as name=value
 //   scenegen --preview PATH FRAME OUT.png [--texdir DIR]
 //   scenegen --overview OUT.png [--texdir DIR]
 //   scenegen --view EX EY EZ AX AY AZ MS OUT.png [--texdir DIR]   any eye, look-at and time
@@ -37,11 +38,36 @@ bool MakeDirs(const std::string& path)
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// The models' triangles, and the highest first index of any material
+// against the cap the format's 16 bits set.
+void PrintBudget(const sg::SceneContent& scene)
+{
+    size_t triangles = 0, firstMax = 0, textureBytes = 0;
+    std::string worst;
+    for (const auto& m : scene.models)
+    {
+        triangles += m.second.indices.size() / 3;
+        for (const auto& mat : m.second.materials)
+            if (mat.firstIndex >= firstMax)
+            {
+                firstMax = mat.firstIndex;
+                worst = m.first;
+            }
+    }
+    for (const auto& t : scene.textures)
+        textureBytes += t.second.size();
+    std::printf("scene_triangles=%zu\nscene_triangles_scenery=%zu\n", triangles,
+                scene.models.at("scene.singleobject").indices.size() / 3);
+    std::printf("scene_first_index_max=%zu (%s)\nscene_first_index_cap=65535\n", firstMax, worst.c_str());
+    std::printf("scene_made_texture_bytes=%zu\n", textureBytes);
+}
+
 int Usage()
 {
-    std::fprintf(stderr, "usage: scenegen OUTDIR | --list | --textures | --stats | --stand-in-textures DIR |\n"
-                         "       --preview PATH FRAME OUT.png [--texdir DIR] | --overview OUT.png [--texdir DIR] |\n"
-                         "       --view EX EY EZ AX AY AZ MS OUT.png [--texdir DIR]\n");
+    std::fprintf(stderr,
+                 "usage: scenegen OUTDIR | --list | --textures | --stats | --budget | --stand-in-textures DIR |\n"
+                 "       --preview PATH FRAME OUT.png [--texdir DIR] | --overview OUT.png [--texdir DIR] |\n"
+                 "       --view EX EY EZ AX AY AZ MS OUT.png [--texdir DIR]\n");
     return 2;
 }
 
@@ -93,6 +119,12 @@ int main(int argc, char** argv)
             std::printf("%s instances=%zu\n", l.first.c_str(), l.second.placements.size());
         std::printf("collision faces=%zu\nfiles=%zu bytes=%zu\n", scene.collision.faces.size(), scene.Files().size(),
                     total);
+        PrintBudget(scene);
+        return 0;
+    }
+    if (cmd == "--budget")
+    {
+        PrintBudget(scene);
         return 0;
     }
     if (cmd == "--preview")
@@ -106,7 +138,8 @@ int main(int argc, char** argv)
         if (argc < 3 || !MakeDirs(argv[2]))
             return Usage();
         for (const auto& t : sg::ReferencedTextures(scene))
-            if (!sg::ProgramNamesTexture(t) && !sg::WriteStandInTexture(t, std::string(argv[2]) + "/" + t))
+            if (!sg::ProgramNamesTexture(t) && scene.textures.count(t) == 0 &&
+                !sg::WriteStandInTexture(t, std::string(argv[2]) + "/" + t))
             {
                 std::fprintf(stderr, "cannot write %s\n", t.c_str());
                 return 1;

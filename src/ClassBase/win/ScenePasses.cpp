@@ -106,6 +106,17 @@ void CWorld::BlendCameraViews()
     device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
 }
 
+namespace {
+
+D3DCOLOR g_dwClearColor = 0;
+
+} // namespace
+
+void WorldSetClearColor(D3DCOLOR color)
+{
+    g_dwClearColor = color;
+}
+
 void CWorld::RenderView(const WorldFrameView& view, IDirect3DSurface9* target)
 {
     IDirect3DDevice9* device = g_pd3dDevice;
@@ -113,13 +124,13 @@ void CWorld::RenderView(const WorldFrameView& view, IDirect3DSurface9* target)
     if (m_bReflection && WaterReflection != 0)
     {
         SET_TARGET(device, m_pReflectionLSurface);
-        device->Clear(0, nullptr, clear, 0, 1.0f, 0);
+        device->Clear(0, nullptr, clear, g_dwClearColor, 1.0f, 0);
         DrawScene(view, spPondReflection);
         SET_TARGET(device, m_pReflectionRSurface);
-        device->Clear(0, nullptr, clear, 0, 1.0f, 0);
+        device->Clear(0, nullptr, clear, g_dwClearColor, 1.0f, 0);
         DrawScene(view, spRiverReflection);
         SET_TARGET(device, target);
-        device->Clear(0, nullptr, clear, 0, 1.0f, 0);
+        device->Clear(0, nullptr, clear, g_dwClearColor, 1.0f, 0);
         DrawScene(view, spMain);
         DrawPondWater(view, target);
         DrawRiverWater(view, target);
@@ -127,7 +138,7 @@ void CWorld::RenderView(const WorldFrameView& view, IDirect3DSurface9* target)
     else
     {
         SET_TARGET(device, target);
-        device->Clear(0, nullptr, clear, 0, 1.0f, 0);
+        device->Clear(0, nullptr, clear, g_dwClearColor, 1.0f, 0);
         DrawScene(view, spMain);
     }
 }

@@ -62,6 +62,9 @@ inline const D3DMATRIX* AsD3D(const gfx::Mat4& m)
 // device reports them), so a test can play a device without bump mapping.
 using DeviceCapsFilter = void (*)(D3DCAPS9& caps);
 void WorldSetDeviceCapsFilter(DeviceCapsFilter filter);
+// Test seam: the colour every view clears to (black unless set), so a test
+// can find any pixel the scene leaves undrawn.
+void WorldSetClearColor(D3DCOLOR color);
 
 class CWorld
 {

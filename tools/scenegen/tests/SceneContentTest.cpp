@@ -6,6 +6,7 @@
 #include <cmath>
 #include <set>
 
+#include "Lighting.h"
 #include "Scene.h"
 #include "Skins.h"
 #include "src/ClassBase/FallingLeaves.h"
@@ -103,10 +104,10 @@ const MeshHeights& Ground()
 {
     // The ground as drawn: terrain of the scenery and both river beds
     // (the ground's own triangles, not the bridge or falls above it).
-    static const MeshHeights g(
-        {&Scene().models.at("scene.singleobject"), &Scene().models.at("ruslo_dn.singleobject"),
-         &Scene().models.at("ruslo_up.singleobject")},
-        {"most.psd", "stone01.tga", "stone02.tga", "ledge01.tga", "waterfall01.tga", "waterfall02.tga", "foam01.tga"});
+    static const MeshHeights g({&Scene().models.at("scene.singleobject"), &Scene().models.at("ruslo_dn.singleobject"),
+                                &Scene().models.at("ruslo_up.singleobject")},
+                               {"most.psd", "stone01.tga", "stone02.tga", "ledge01.tga", "waterfall01.tga",
+                                "waterfall02.tga", "foam01.tga", "lightmap_refl.tga"});
     return g;
 }
 
@@ -155,7 +156,9 @@ TEST(SceneContent, EveryEntryIsWrittenReadableAndDeterministic)
                           "tree01.linkanim",
                           "tree02.linkanim",
                           "tree03.linkanim",
-                          "coll.collface"})
+                          "coll.collface",
+                          "lightmap.tga",
+                          "lightmap_refl.tga"})
         want.push_back(n);
     for (const auto& w : want)
         EXPECT_TRUE(names.count(w)) << w;
@@ -212,6 +215,13 @@ TEST(SceneContent, EveryEntryIsWrittenReadableAndDeterministic)
         {
             LinkAnimData d;
             status = ReadLinkAnimFile(b.data(), b.size(), d);
+        }
+        else if (n.size() > 4 && n.compare(n.size() - 4, 4, ".tga") == 0)
+        {
+            // Uncompressed 32-bit true colour, as big as its header says.
+            ASSERT_GE(b.size(), 18u);
+            const size_t w = b[12] | b[13] << 8, h = b[14] | b[15] << 8;
+            status = b[2] == 2 && b[16] == 32 && b.size() == 18 + w * h * 4 ? 0 : 1;
         }
         else if (n == "coll.collface")
         {
@@ -422,6 +432,132 @@ TEST(SceneContent, CameraEyesStayInTheOpenAndMoveSmoothly)
         }
         EXPECT_GE(paths, 2) << "fall at z " << fall.z;
     }
+}
+
+// Everything the scene holds, for what the eye must keep clear of: the
+// ground, both beds and banks, and the stones, ledges, bridge and falls.
+const MeshHeights& Solid()
+{
+    static const MeshHeights g({&Scene().models.at("scene.singleobject"), &Scene().models.at("ruslo_dn.singleobject"),
+                                &Scene().models.at("ruslo_up.singleobject")},
+                               {"foam01.tga"});
+    return g;
+}
+
+TEST(SceneContent, PlacedPropsRestOnTheGroundOrTheWater)
+{
+    // A foot may be buried, never above what carries it by more than this
+    // (about 2 cm); what floats lies on the water.
+    const float tolerance = 1.0f;
+    std::map<std::string, int> kinds;
+    for (const auto& prop : Scene().seated)
+    {
+        ASSERT_FALSE(prop.feet.empty()) << prop.what;
+        ++kinds[prop.what];
+        for (const Vec3& f : prop.feet)
+        {
+            SCOPED_TRACE(testing::Message() << prop.what << " foot at " << f.x << ", " << f.y << ", " << f.z);
+            const float ground = Ground().Max(f.x, f.z);
+            const bool water = RiverDistance(f.x, f.z) < 0 || PoolDistance(f.x, f.z) < 0;
+            const float carrier = prop.floats && water ? std::max(ground, SurfaceHeight(f.x, f.z)) : ground;
+            EXPECT_LE(f.y, carrier + tolerance);
+            if (prop.floats)
+                EXPECT_GE(f.y, carrier - tolerance);
+        }
+    }
+    EXPECT_EQ(kinds["ledge"], 2);
+    EXPECT_EQ(kinds["foam"], 2);
+    EXPECT_EQ(kinds["trestle"], 4);
+    EXPECT_EQ(kinds["bridge beams"], 1);
+    EXPECT_GE(kinds["stone"], 40);
+}
+
+TEST(SceneContent, EyesKeepClearOfTheGroundAndTheCrowns)
+{
+    // Round the eye as wide as the picture's nearest corner reaches, the
+    // ground (and anything on it) stays this far below; over a crown the eye
+    // passes above its top.
+    const float groundClearance = 8.0f, crownClearance = 6.0f, reach = 6.0f;
+    const auto& s = Scene();
+    for (size_t p = 0; p < s.cameras.size(); ++p)
+    {
+        SCOPED_TRACE(testing::Message() << "camera" << p + 1);
+        float worst = 1e9f;
+        size_t worstFrame = 0;
+        for (size_t f = 0; f < s.cameras[p].eyes.size(); ++f)
+        {
+            const Vec3 e = s.cameras[p].eyes[f];
+            for (int k = 0; k <= 8; ++k)
+            {
+                const float a = float(k) * kPi / 4, d = k == 8 ? 0.0f : reach;
+                const float x = e.x + std::cos(a) * d, z = e.z + std::sin(a) * d;
+                const float clear = e.y - std::max(Solid().Max(x, z), SurfaceHeight(x, z));
+                if (clear < worst)
+                    worst = clear, worstFrame = f;
+            }
+            for (const auto& t : s.trees)
+            {
+                const float dx = e.x - t.root.x, dz = e.z - t.root.z;
+                if (dx * dx + dz * dz < (t.radius + reach) * (t.radius + reach))
+                    ASSERT_GE(e.y, t.root.y + t.height + crownClearance)
+                        << "frame " << f << " over the tree at " << t.root.x << ", " << t.root.z;
+            }
+        }
+        EXPECT_GE(worst, groundClearance) << "frame " << worstFrame;
+        std::printf("camera%02zu: clearance %.1f at frame %zu\n", p + 1, worst, worstFrame);
+    }
+}
+
+TEST(SceneContent, BakedLightLiesOverAllTheGroundAndFollowsTheSun)
+{
+    const auto& s = Scene();
+    // The layers lie on the ground wherever it is seen from above water:
+    // the scenery's under the multiplied map, the banks' in their own model.
+    const MeshHeights layers({&s.models.at("shadow.singleobject"), &s.models.at("ruslo_up.singleobject")},
+                             {"bereg01.tga", "sand01.tga", "most.psd"});
+    int samples = 0;
+    for (float z = -1000; z <= 900; z += 37)
+        for (float x = -600; x <= 600; x += 29)
+        {
+            if (RiverDistance(x, z) < 0 || PoolDistance(x, z) < 0)
+                continue;
+            // On gentle ground: a steep face's layer stands off it sideways.
+            const float d = 1.5f;
+            const float gx = (Ground().Max(x + d, z) - Ground().Max(x - d, z)) / (2 * d);
+            const float gz = (Ground().Max(x, z + d) - Ground().Max(x, z - d)) / (2 * d);
+            if (gx * gx + gz * gz > 1.0f)
+                continue;
+            ++samples;
+            const float ground = Ground().Max(x, z);
+            const float layer = layers.Max(x, z);
+            EXPECT_GT(layer, ground + 0.1f) << x << ", " << z;
+            EXPECT_LT(layer, ground + 1.0f) << x << ", " << z;
+        }
+    EXPECT_GT(samples, 1000);
+
+    const LightMap& light = SceneLight(s);
+    // The crowns shade the ground down-sun of them (where the terrain does
+    // not already, and below the clamp at full light).
+    const Vec3 sun = SunDirection();
+    int shading = 0;
+    for (const auto& t : s.trees)
+    {
+        const Vec3 crown = t.root + Vec3{0, t.height * 0.62f, 0};
+        const Vec3 under = crown - sun * ((crown.y - t.root.y) / sun.y);
+        const Vec3 ground = {under.x, TerrainHeight(under.x, under.z), under.z};
+        shading += light.ShadeAt(ground, {0, 1, 0}) < light.ShadeAt(ground, {0, 1, 0}, false) - 0.05f;
+    }
+    EXPECT_GE(shading, int(s.trees.size()) * 3 / 4);
+    const float open = light.At(-200, 300);
+    EXPECT_GT(open, 0.85f);
+    EXPECT_LE(open, 1.0f);
+    // The river's east bank faces west, towards the sun; the west bank away.
+    float w, e;
+    RiverEdges(0, w, e);
+    EXPECT_LT(light.At(w - 1, 0), light.At(e + 1, 0) - 0.05f);
+    // The baked pictures are there, one for each way of laying them over.
+    EXPECT_TRUE(s.textures.count(kLightTexture));
+    EXPECT_TRUE(s.textures.count(kLightOverlayTexture));
 }
 
 TEST(SceneContent, DucksSwimOnTheRiverApart)
