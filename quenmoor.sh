@@ -19,7 +19,7 @@ PACKAGES=(
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 libwine xvfb xauth x11-utils xdotool imagemagick
   libgl1-mesa-dri libglx-mesa0 fonts-dejavu-core
-  libstb-dev libvorbis-dev libsquish-dev unar
+  libstb-dev libvorbis-dev libsquish-dev unar zip
 )
 
 log() { printf '== %s\n' "$*" >&2; }
@@ -482,7 +482,11 @@ cmd_release() {
     cp /usr/share/doc/mingw-w64-common/copyright "$stage/LICENSES/mingw-w64-runtime.txt"
     cp /usr/share/doc/gcc-mingw-w64-base/copyright "$stage/LICENSES/gcc-runtime.txt"
     chmod 644 "$stage/Quenmoor.scr" "$stage/README.txt" "$stage"/LICENSES/*
-    (cd "$stage" && TZ=UTC cmake -E tar cf "$out/quenmoor-$version-$arch.zip" --format=zip --mtime="2026-01-01 00:00:00 UTC" \
+    # zip -X leaves out the extra fields that would carry the files' access
+    # and change times; the fixed times and TZ make the rest reproducible.
+    find "$stage" -exec touch -d "2026-01-01 00:00:00 UTC" {} +
+    rm -f "$out/quenmoor-$version-$arch.zip"
+    (cd "$stage" && TZ=UTC zip -q -X -D "$out/quenmoor-$version-$arch.zip" \
       Quenmoor.scr README.txt LICENSES/DejaVu-fonts.txt LICENSES/gcc-runtime.txt LICENSES/mingw-w64-runtime.txt \
       LICENSES/stb.txt)
   done
