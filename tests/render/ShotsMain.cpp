@@ -2,7 +2,8 @@
 // with --bench measures the load and the frame times.
 //
 //   scene_shots [--out DIR] [--paths 0,5,9] [--frames 0,250,500] [--fullscreen] [--bench FRAMES]
-//   scene_shots --sound SECONDS [--paths P] [--music 0|1] [--sfx 0|1] [--rain 0|1] [--volume N]
+//   scene_shots --sound SECONDS [--paths P | --near-fall] [--pace N] [--music 0|1] [--sfx 0|1] [--rain 0|1]
+//               [--volume N]
 //
 // Per path: frames 0, 150 and 303 (10 s in); for the first path also the
 // cross-fade at frame 470 with both camera views, frame 303 without
@@ -14,7 +15,10 @@
 // --sound plays the scene's sound for SECONDS of output from the first path
 // on, with the camera's clock following the mix's own clock, and prints
 // what the frames set (see SoundRun); a capture of the output then lines up
-// with where the camera was.
+// with where the camera was. --near-fall takes the path that stays longest
+// within hearing of a fall, from a little before it comes near; --pace N
+// flies it N times slower, so the level holds still long enough to be
+// measured between the changes.
 #include <windows.h>
 
 #include <algorithm>
@@ -320,6 +324,8 @@ struct SoundChoice
     int sfx = 1;
     int rain = 1;
     int volume = -1; // the default's
+    int pace = 1;
+    bool nearFall = false;
 };
 
 float Distance(const gfx::Vec3& a, const ScenePoint& b)
@@ -372,6 +378,31 @@ int SoundRun(int seconds, int path, const SoundChoice& choice)
         std::printf("path %d nearest_A=%.0f nearest_B=%.0f\n", p + 1, nearA, nearB);
     }
 
+    int fromFrame = 0;
+    if (choice.nearFall)
+    {
+        int mostNear = -1;
+        for (int p = 0; p < CAMERA_PATHS; ++p)
+        {
+            const CCameraPath& camera = harness.World().m_Cameras[p];
+            int nearFrames = 0, firstNear = -1;
+            for (int i = 0; i < camera.m_nCount; ++i)
+                if (std::min(Distance(camera.m_pEye[i], SCENE_FALL_A), Distance(camera.m_pEye[i], SCENE_FALL_B)) <
+                    SCENE_WATER_FAR)
+                {
+                    ++nearFrames;
+                    firstNear = firstNear < 0 ? i : firstNear;
+                }
+            if (nearFrames > mostNear)
+            {
+                mostNear = nearFrames;
+                path = p;
+                fromFrame = std::max(0, firstNear - 60);
+            }
+        }
+        std::printf("sound_near_fall path=%d frames_in_hearing=%d from_frame=%d\n", path + 1, mostNear, fromFrame);
+    }
+    const int pace = std::max(1, choice.pace);
     const CSoundMixer& mixer = sound.m_System.m_Mixer;
     harness.StartPath(path);
     // The waterfalls start together, on a frame of the mix clock.
@@ -385,7 +416,7 @@ int SoundRun(int seconds, int path, const SoundChoice& choice)
     int shown = -1;
     for (uint64_t mixed = mixer.MixedFrames(); mixed < end; mixed = mixer.MixedFrames())
     {
-        const int frame = static_cast<int>(mixed * 1000 / SOUND_OUTPUT_RATE / CAMERA_FRAME_MS);
+        const int frame = fromFrame + static_cast<int>(mixed * 1000 / SOUND_OUTPUT_RATE / CAMERA_FRAME_MS / pace);
         if (frame == shown)
         {
             Sleep(1);
@@ -437,6 +468,10 @@ int main(int argc, char** argv)
             sound.rain = std::atoi(argv[++i]) != 0;
         else if (arg == "--volume" && i + 1 < argc)
             sound.volume = std::atoi(argv[++i]);
+        else if (arg == "--pace" && i + 1 < argc)
+            sound.pace = std::max(1, std::atoi(argv[++i]));
+        else if (arg == "--near-fall")
+            sound.nearFall = true;
         else if (arg == "--frames" && i + 1 < argc)
         {
             for (const char* p = argv[++i]; *p != 0;)
@@ -468,8 +503,8 @@ int main(int argc, char** argv)
         {
             std::fprintf(stderr, "usage: scene_shots [--out DIR] [--paths 1,5,10] [--frames 0,150] [--fullscreen] "
                                  "[--bench FRAMES]\n"
-                                 "       scene_shots --sound SECONDS [--paths P] [--music 0|1] [--sfx 0|1] "
-                                 "[--rain 0|1] [--volume N]\n");
+                                 "       scene_shots --sound SECONDS [--paths P | --near-fall] [--pace N] "
+                                 "[--music 0|1] [--sfx 0|1] [--rain 0|1] [--volume N]\n");
             return 2;
         }
     }

@@ -11,8 +11,9 @@
 #   1. QuenmoorLogged.scr /s with Music on, SFX off: the capture must be the
 #      music at MusicVolume (35) and nothing else; then a key, and the time
 #      the saver takes to end with sound on.
-#   2. scene_shots --sound on path 5 with only the waterfalls (MusicVolume
-#      100): what each frame set, against what is heard, frame by frame.
+#   2. scene_shots --sound with only the waterfalls (MusicVolume 100), on the
+#      path that stays longest within hearing of a fall, flown three times
+#      slower: what each frame set, against what is heard, frame by frame.
 #   3. QuenmoorLogged.scr /s with the shipped settings (music, rain, falls):
 #      a capture to listen to.
 set -euo pipefail
@@ -69,9 +70,9 @@ echo "== 1. Music on, SFX off, MusicVolume 35"
 saver_run musiconly 15 SFX=1 MusicVolume=35
 "$CHECK" music "$OUT/musiconly.raw" "$CONTENT/music.ogg" 35 || status=1
 
-echo "== 2. The waterfalls alone on path 5, MusicVolume 100"
+echo "== 2. The waterfalls alone near a fall, MusicVolume 100"
 home=$(home_for "$OUT/water.raw")
-HOME=$home "${WINE[@]}" "$X64/scene_shots.exe" --sound 40 --paths 5 --music 0 --rain 0 --volume 100 \
+HOME=$home "${WINE[@]}" "$X64/scene_shots.exe" --sound 40 --near-fall --pace 3 --music 0 --rain 0 --volume 100 \
   >"$OUT/water-timeline.txt" 2>/dev/null || status=1
 "$CHECK" water "$OUT/water.raw" "$CONTENT/water_wall.ogg" 100 "$OUT/water-timeline.txt" || status=1
 
