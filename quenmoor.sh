@@ -246,6 +246,14 @@ cmd_test() {
   run_ctest "$BUILD/fuzz" || status=1
   log "Windows x86_64 tests under Wine"
   run_ctest "$BUILD/x64" || status=1
+  # What the saver really plays, captured from Wine's sound output.
+  log "sound captured under Wine"
+  if "$ROOT/tests/sound/capture.sh" "$BUILD/sound-capture"; then
+    TOTAL_PASSED=$((TOTAL_PASSED + 1))
+  else
+    TOTAL_FAILED=$((TOTAL_FAILED + 1))
+    status=1
+  fi
   if have_wine32; then
     log "Windows i686 tests under Wine"
     run_ctest "$BUILD/x86" || status=1
