@@ -6,6 +6,7 @@
 #   ./quenmoor.sh bench   build and print every benchmark figure as name=value
 #   ./quenmoor.sh shots [1,5,10]  chosen frames of the scene as PNG files in out/shots/
 #   ./quenmoor.sh release the release bundle in dist/release/ (zips, SHA256SUMS)
+#   ./quenmoor.sh soak [10]  the saver for that many minutes under Wine, leaks watched
 #   ./quenmoor.sh deps    only install the Debian packages
 set -euo pipefail
 
@@ -503,6 +504,46 @@ cmd_release() {
   cat "$out/SHA256SUMS" >&2
 }
 
+# The shipped saver in real time under Wine with sound (a private HOME whose
+# ALSA device plays into /dev/null), watched by process_sampler every 10 s:
+# its working set, private bytes, handles, threads and GUI objects must stay
+# flat after the first minute. Screenshots at the start and the end must
+# differ (the scene still moves), and a key must end it.
+cmd_soak() { # [minutes, default 10]
+  local minutes=${1:-10} out=$ROOT/out/soak pid rc=0 status=0
+  install_deps
+  build_all
+  trap stop_session EXIT
+  start_xvfb
+  wine_prefix
+  null_sound_home
+  rm -rf "$out"
+  mkdir -p "$out"
+  "${WINE[@]}" reg delete 'HKCU\Software\Velbrook\Quenmoor 3D Screensaver' /f >/dev/null 2>&1 || true
+  (cd "$out" && HOME=$BUILD/sound-home exec "${WINE[@]}" "$ROOT/dist/x64/Quenmoor.scr" /s >/dev/null 2>&1) &
+  pid=$!
+  wait_for_scene
+  import -window root "$out/start.png" >/dev/null 2>&1 || true
+  log "watching Quenmoor.scr /s for $minutes minutes"
+  "${WINE[@]}" "$BUILD/x64/process_sampler.exe" Quenmoor.scr $((minutes * 60)) 10 | tee "$out/samples.txt" || status=1
+  import -window root "$out/end.png" >/dev/null 2>&1 || true
+  if cmp -s <(convert "$out/start.png" rgb:- 2>/dev/null) <(convert "$out/end.png" rgb:- 2>/dev/null); then
+    log "the picture did not change over the run"
+    status=1
+  fi
+  xdotool key space >/dev/null 2>&1 || true
+  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$pid" 2>/dev/null; then
+    log "the saver did not end on a key"
+    kill "$pid" >/dev/null 2>&1 || true
+    status=1
+  fi
+  wait "$pid" 2>/dev/null || rc=$?
+  log "the saver exited with code $rc; samples and screenshots in $out"
+  [ $rc -eq 0 ] || status=1
+  return $status
+}
+
 case "${1:-}" in
   deps) install_deps ;;
   build) install_deps; build_all ;;
@@ -511,5 +552,6 @@ case "${1:-}" in
   bench) cmd_bench ;;
   shots) cmd_shots "${2:-}" ;;
   release) cmd_release ;;
-  *) sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
+  soak) cmd_soak "${2:-}" ;;
+  *) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
 esac

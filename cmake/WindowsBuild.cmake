@@ -143,3 +143,8 @@ foreach(saver Quenmoor QuenmoorLogged)
     -P ${PROJECT_SOURCE_DIR}/cmake/CheckNoBuildPaths.cmake)
   set_tests_properties(no_build_paths_${saver} PROPERTIES LABELS no-wine)
 endforeach()
+
+# Watches a running program's memory, handles and threads over a long run
+# (./quenmoor.sh soak).
+add_executable(process_sampler ${PROJECT_SOURCE_DIR}/tests/longrun/ProcessSampler.cpp)
+target_link_libraries(process_sampler PRIVATE psapi user32)
