@@ -19,6 +19,7 @@ void CSoundData::CloseDecoder()
     if (m_pDecoder != nullptr)
         stb_vorbis_close(m_pDecoder);
     m_pDecoder = nullptr;
+    m_pDecoderMemory.reset();
     m_pBytes.reset();
 }
 
@@ -57,11 +58,20 @@ bool CSoundData::Open(const void* bytes, size_t size)
     if (!m_pBytes)
         return false;
     std::memcpy(m_pBytes.get(), bytes, size);
-    int error = 0;
-    m_pDecoder = stb_vorbis_open_memory(m_pBytes.get(), static_cast<int>(size), &error, nullptr);
-    if (m_pDecoder == nullptr)
+    m_pDecoderMemory.reset(new (std::nothrow) unsigned char[SOUND_DECODER_MEMORY]);
+    if (!m_pDecoderMemory)
     {
         m_pBytes.reset();
+        return false;
+    }
+    stb_vorbis_alloc memory = {};
+    memory.alloc_buffer = reinterpret_cast<char*>(m_pDecoderMemory.get());
+    memory.alloc_buffer_length_in_bytes = static_cast<int>(SOUND_DECODER_MEMORY);
+    int error = 0;
+    m_pDecoder = stb_vorbis_open_memory(m_pBytes.get(), static_cast<int>(size), &error, &memory);
+    if (m_pDecoder == nullptr)
+    {
+        CloseDecoder();
         return false;
     }
     const stb_vorbis_info info = stb_vorbis_get_info(m_pDecoder);

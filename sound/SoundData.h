@@ -17,6 +17,11 @@ constexpr uint32_t SOUND_MIN_RATE = 8000;
 constexpr uint32_t SOUND_MAX_RATE = 192000;
 // Longest sound kept: 2^25 frames (12.7 min at 44.1 kHz, 128 MiB of stereo).
 constexpr uint32_t SOUND_MAX_FRAMES = 1u << 25;
+// Memory the decoder may use for its tables and its scratch space. The
+// headers state their table sizes, and a few hostile bytes could otherwise
+// make it allocate and fill hundreds of MiB for seconds before refusing.
+// Our sounds need about 180 KiB.
+constexpr size_t SOUND_DECODER_MEMORY = 1u << 20;
 
 class CSoundData
 {
@@ -29,7 +34,8 @@ public:
     // Copies the bytes and reads the stream's headers and its length. False,
     // with nothing kept, for anything but an Ogg Vorbis stream of 1 or 2
     // channels at 8 to 192 kHz whose length is known and at most
-    // SOUND_MAX_FRAMES frames. The caller may free the bytes afterwards.
+    // SOUND_MAX_FRAMES frames, and whose decoder fits in
+    // SOUND_DECODER_MEMORY. The caller may free the bytes afterwards.
     bool Open(const void* bytes, size_t size);
     // A sound already decoded: copies `frames` interleaved frames. False, with
     // nothing kept, for the same limits as Open.
@@ -54,7 +60,8 @@ private:
     void Reset();
     void CloseDecoder();
 
-    std::unique_ptr<unsigned char[]> m_pBytes; // the stream, until decoded
+    std::unique_ptr<unsigned char[]> m_pBytes;         // the stream, until decoded
+    std::unique_ptr<unsigned char[]> m_pDecoderMemory; // all the decoder allocates
     stb_vorbis* m_pDecoder = nullptr;
     std::unique_ptr<int16_t[]> m_pPcm;
     uint32_t m_nFrames = 0;
