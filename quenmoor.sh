@@ -374,25 +374,49 @@ bench_first_picture() {
 
 # exit_latency_ms: from a key pressed into a running /s (the scene loaded and
 # drawing for a second) to the end of the saver's process, the median of 10
-# runs; exit_latency_max_ms the slowest of them. Wine starts a .scr through
-# start.exe, so the saver's own process is found by its command line, and it
-# has ended once it is gone or a zombie (nothing may reap it at once).
+# runs; exit_latency_max_ms the slowest of them. The same for exit_peer, the
+# least a Direct3D 9 program that ends on a key takes here (Wine tearing
+# down the device, the window and the process), and the ratio of the two.
 bench_exit_latency() {
-  local dir pid saver run t0 t1 ms=() sorted
-  export QM_SAVER_ARGS="Z:${BUILD//\//\\}\\x64\\QuenmoorLogged.scr /s"
+  local saver peer x11='HKCU\Software\Wine\X11 Driver'
+  # Xvfb has no window manager: Wine would wait 2 s for one to withdraw a
+  # destroyed full-screen window, which no Windows desktop does
+  "${WINE[@]}" reg add "$x11" /v Managed /d N /f >/dev/null 2>&1 || true
+  saver=$(measure_exit_latency exit_latency Quenmoor.log 'longest wait for input' "$BUILD/x64/QuenmoorLogged.scr" /s) || return 1
+  peer=$(measure_exit_latency exit_latency_peer exit_peer.ready '' "$BUILD/x64/exit_peer.exe") || return 1
+  "${WINE[@]}" reg delete "$x11" /v Managed /f >/dev/null 2>&1 || true
+  echo "$saver"
+  echo "$peer"
+  awk -F= '/_ms=/ { v[$1] = $2 } END { if (v["exit_latency_peer_ms"] > 0) printf "exit_latency_ratio_vs_peer=%.2f\n", v["exit_latency_ms"] / v["exit_latency_peer_ms"] }' <<<"$saver
+$peer"
+}
+
+# measure_exit_latency NAME READY_FILE READY_PATTERN EXE [ARGS]: 10 runs of
+# EXE, each in a folder of its own, ended by a key once READY_FILE there holds
+# READY_PATTERN (or exists, for an empty pattern) and a second has passed.
+# Wine starts a program through start.exe, so its own process is found by
+# its command line, and it has ended once it is gone or a zombie (nothing
+# may reap it at once).
+measure_exit_latency() {
+  local name=$1 ready_file=$2 ready_pattern=$3 exe=$4 dir pid found run t0 t1 ms=() sorted
+  shift 4
+  QM_EXIT_ARGS="Z:${exe//\//\\}"
+  [ $# -gt 0 ] && QM_EXIT_ARGS+=" $*"
+  export QM_EXIT_ARGS
   for run in $(seq 10); do
     dir=$(mktemp -d)
-    (cd "$dir" && exec "${WINE[@]}" "$BUILD/x64/QuenmoorLogged.scr" /s >/dev/null 2>&1) &
+    (cd "$dir" && exec "${WINE[@]}" "$exe" "$@" >/dev/null 2>&1) &
     pid=$!
     for _ in $(seq 600); do
-      grep -q 'longest wait for input' "$dir/Quenmoor.log" 2>/dev/null && break
+      if [ -z "$ready_pattern" ]; then [ -e "$dir/$ready_file" ] && break
+      else grep -q "$ready_pattern" "$dir/$ready_file" 2>/dev/null && break; fi
       kill -0 "$pid" 2>/dev/null || break
       sleep 0.1
     done
     sleep 1
-    saver=$(ps -eo pid=,args= | awk '{ p = $1; sub(/^ *[0-9]+ /, ""); if ($0 == ENVIRON["QM_SAVER_ARGS"]) print p }' | head -n1)
-    if [ -z "$saver" ] || ! process_running "$saver"; then
-      log "no running saver to end (run $run)"
+    found=$(ps -eo pid=,args= | awk '{ p = $1; sub(/^ *[0-9]+ /, ""); if ($0 == ENVIRON["QM_EXIT_ARGS"]) print p }' | head -n1)
+    if [ -z "$found" ] || ! process_running "$found"; then
+      log "no running $(basename "$exe") to end (run $run)"
       kill "$pid" >/dev/null 2>&1 || true
       wait "$pid" 2>/dev/null || true
       rm -rf "$dir"
@@ -400,13 +424,13 @@ bench_exit_latency() {
     fi
     t0=$(date +%s%N)
     xdotool key space >/dev/null 2>&1 || true
-    for _ in $(seq 2500); do process_running "$saver" || break; sleep 0.002; done
+    for _ in $(seq 2500); do process_running "$found" || break; sleep 0.002; done
     t1=$(date +%s%N)
-    if process_running "$saver"; then
-      kill "$pid" "$saver" >/dev/null 2>&1 || true
+    if process_running "$found"; then
+      kill "$pid" "$found" >/dev/null 2>&1 || true
       wait "$pid" 2>/dev/null || true
       rm -rf "$dir"
-      log "the saver did not end on a key (run $run)"
+      log "$(basename "$exe") did not end on a key (run $run)"
       return 1
     fi
     wait "$pid" 2>/dev/null || true
@@ -414,8 +438,8 @@ bench_exit_latency() {
     ms+=($(((t1 - t0) / 1000000)))
   done
   sorted=$(printf '%s\n' "${ms[@]}" | sort -n)
-  echo "exit_latency_ms=$(sed -n 5,6p <<<"$sorted" | awk '{ s += $1 } END { print int(s / 2) }')"
-  echo "exit_latency_max_ms=$(tail -n1 <<<"$sorted")"
+  echo "${name}_ms=$(sed -n 5,6p <<<"$sorted" | awk '{ s += $1 } END { print int(s / 2) }')"
+  echo "${name}_max_ms=$(tail -n1 <<<"$sorted")"
 }
 
 # The process exists and is not a zombie (its state follows the name's ")").

@@ -148,3 +148,7 @@ endforeach()
 # (./quenmoor.sh soak).
 add_executable(process_sampler ${PROJECT_SOURCE_DIR}/tests/longrun/ProcessSampler.cpp)
 target_link_libraries(process_sampler PRIVATE psapi user32)
+# The least a Direct3D 9 program ending on a key takes to end under the same
+# system: the peer of the saver's exit latency (./quenmoor.sh bench).
+add_executable(exit_peer WIN32 ${PROJECT_SOURCE_DIR}/tests/longrun/ExitPeer.cpp)
+target_link_libraries(exit_peer PRIVATE d3d9 user32 gdi32)
