@@ -211,7 +211,10 @@ void CSceneHarness::StartPath(int index)
     g_harnessMs = HARNESS_START_MS;
     CCameraSwitch& cameras = World().m_Switch;
     cameras.m_nCamera = index;
-    cameras.m_nNextCamera = 0;
+    // As after a finished switch: a next path other than this one would be
+    // updated too and, started earlier, would set the eye (and the rings'
+    // centre) from its own point.
+    cameras.m_nNextCamera = index;
     cameras.m_bBlending = false;
     cameras.m_fBlend = 0.0f;
     World().m_Cameras[index].Start();

@@ -55,18 +55,6 @@ Image Sky()
     });
 }
 
-// Multiplicative strip laid along the foot of the banks and cliffs: darkest
-// at u = 0 (against the bank), white at u = 1; v runs along the bank and tiles.
-Image BankShadow()
-{
-    return Fill(128, 128, [](int, int, float u, float v) {
-        float k = 1 - 0.45f * std::pow(1 - SmoothStep(0.0f, 1.0f, u), 1.5f) * (0.85f + 0.15f * Gradient(u, v, 4, 841));
-        if (u > 0.9f)
-            k = Mix({k, k, k, 1}, {1, 1, 1, 1}, SmoothStep(0.9f, 0.98f, u)).r;
-        return Rgba{k, k, k, 1};
-    });
-}
-
 Image TreeShadow()
 {
     return Fill(256, 256, [](int, int, float u, float v) {
@@ -164,7 +152,6 @@ std::vector<TextureEntry> SkyAndMiscTextures()
 {
     std::vector<TextureEntry> t;
     t.push_back({"sky.tga", Sky(), false, AlphaUse::Opaque});
-    t.push_back({"shadow.tga", BankShadow(), false, AlphaUse::Opaque});
     t.push_back({"tree_shadow.tga", TreeShadow(), false, AlphaUse::Opaque});
     t.push_back({"brizg.tga", Spray(), false, AlphaUse::Blend});
     t.push_back({"duck.tga", Duck(), false, AlphaUse::Opaque});

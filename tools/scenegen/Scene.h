@@ -80,6 +80,9 @@ struct TerrainGrid
     std::vector<float> xs, zs;
     std::vector<Vec3> pts; // row-major, z rows of x nodes
     float Height(float x, float z) const;
+    // Whether cell (i, j) is split from (i+1, j) to (i, j+1) rather than
+    // from (i, j) to (i+1, j+1).
+    bool CrossDiagonal(int i, int j) const;
 };
 const TerrainGrid& Grid();
 float TerrainHeight(float x, float z);

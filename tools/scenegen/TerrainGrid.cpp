@@ -93,6 +93,22 @@ const TerrainGrid& Grid()
     return g;
 }
 
+bool TerrainGrid::CrossDiagonal(int i, int j) const
+{
+    // A cell with one corner off the plane of the other three (a pool's rim,
+    // a cliff's edge or a bank crossing it aslant) is split along the corners
+    // of like height, so the edge runs along the diagonal instead of
+    // stepping across the cells. Elsewhere the diagonal alternates, so the
+    // flats do not ripple one way.
+    const int nx = int(xs.size());
+    const float h00 = pts[size_t(j * nx + i)].y, h10 = pts[size_t(j * nx + i + 1)].y;
+    const float h01 = pts[size_t((j + 1) * nx + i)].y, h11 = pts[size_t((j + 1) * nx + i + 1)].y;
+    const float along = std::fabs(h00 - h11), across = std::fabs(h10 - h01);
+    if (std::fabs(along - across) > 0.5f)
+        return across < along;
+    return ((i + j) & 1) != 0;
+}
+
 float TerrainGrid::Height(float x, float z) const
 {
     const int nx = int(xs.size());
@@ -104,8 +120,8 @@ float TerrainGrid::Height(float x, float z) const
     const float tz = (z - zs[size_t(j)]) / (zs[size_t(j + 1)] - zs[size_t(j)]);
     const float h00 = pts[size_t(j * nx + i)].y, h10 = pts[size_t(j * nx + i + 1)].y;
     const float h01 = pts[size_t((j + 1) * nx + i)].y, h11 = pts[size_t((j + 1) * nx + i + 1)].y;
-    // The same diagonal as the mesh: alternating per cell.
-    if ((i + j) & 1)
+    // The same diagonal as the mesh.
+    if (CrossDiagonal(i, j))
     {
         // Diagonal from (i+1, j) to (i, j+1).
         if (tx + tz <= 1)
@@ -130,8 +146,7 @@ void ForEachGroundTriangle(const std::function<void(const GroundTriangle&)>& vis
     for (int j = 0; j + 1 < nz; ++j)
         for (int i = 0; i + 1 < nx; ++i)
         {
-            // Alternate the diagonal so the ground does not ripple one way.
-            if ((i + j) & 1)
+            if (grid.CrossDiagonal(i, j))
             {
                 visit(MakeGroundTriangle(i, j, i, j + 1, i + 1, j));
                 visit(MakeGroundTriangle(i + 1, j, i, j + 1, i + 1, j + 1));

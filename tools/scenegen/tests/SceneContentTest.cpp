@@ -58,6 +58,14 @@ public:
     std::vector<float> At(float x, float z) const
     {
         std::vector<float> out;
+        for (const auto& f : Faces(x, z))
+            out.push_back(f.first);
+        return out;
+    }
+    // Height and winding (+1 or -1, seen from above) of every triangle over (x, z).
+    std::vector<std::pair<float, int>> Faces(float x, float z) const
+    {
+        std::vector<std::pair<float, int>> out;
         auto it = m_Buckets.find({Cell(x), Cell(z)});
         if (it == m_Buckets.end())
             return out;
@@ -71,7 +79,7 @@ public:
             float b = ((t.p[2].z - t.p[0].z) * (x - t.p[2].x) + (t.p[0].x - t.p[2].x) * (z - t.p[2].z)) / d;
             float c = 1 - a - b;
             if (a >= -1e-4f && b >= -1e-4f && c >= -1e-4f)
-                out.push_back(a * t.p[0].y + b * t.p[1].y + c * t.p[2].y);
+                out.push_back({a * t.p[0].y + b * t.p[1].y + c * t.p[2].y, d > 0 ? 1 : -1});
         }
         return out;
     }
@@ -434,6 +442,30 @@ TEST(SceneContent, CameraEyesStayInTheOpenAndMoveSmoothly)
     }
 }
 
+TEST(SceneContent, NoFlightSkimsTheGrassForLong)
+{
+    // Low over water shows the reflections; low over grass shows grass. The
+    // shown part of a flight (to the switch at frame 500) keeps any stretch
+    // of the eye within about a metre of the grass short.
+    const auto& s = Scene();
+    const float low = 50.0f;
+    for (size_t p = 0; p < 14; ++p)
+    {
+        int run = 0, longest = 0, lowFrames = 0;
+        for (size_t f = 0; f <= 500; ++f)
+        {
+            const Vec3 e = s.cameras[p].eyes[f];
+            const bool water = RiverDistance(e.x, e.z) < 0 || PoolDistance(e.x, e.z) < 0;
+            const bool skims = !water && e.y - Ground().Max(e.x, e.z) < low;
+            run = skims ? run + 1 : 0;
+            longest = std::max(longest, run);
+            lowFrames += skims;
+        }
+        std::printf("camera%02zu: low over grass %d frames, longest %d\n", p + 1, lowFrames, longest);
+        EXPECT_LE(longest, 100) << "camera" << p + 1;
+    }
+}
+
 // Everything the scene holds, for what the eye must keep clear of: the
 // ground, both beds and banks, and the stones, ledges, bridge and falls.
 const MeshHeights& Solid()
@@ -555,6 +587,27 @@ TEST(SceneContent, BakedLightLiesOverAllTheGroundAndFollowsTheSun)
     float w, e;
     RiverEdges(0, w, e);
     EXPECT_LT(light.At(w - 1, 0), light.At(e + 1, 0) - 0.05f);
+    // The river's mirror shows the scenery's light too: ruslo_up carries the
+    // same layer wound the other way, so the main pass (culled) never lays it
+    // twice and the mirror, which turns the winding over, shows it.
+    const MeshHeights multiplied({&s.models.at("shadow.singleobject")});
+    const MeshHeights mirrored({&s.models.at("ruslo_up.singleobject")},
+                               {"bereg01.tga", "sand01.tga", "most.psd", "rock01.tga", "rock02.tga", "ledge01.tga",
+                                "waterfall01.tga", "waterfall02.tga", "foam01.tga"});
+    int mirroredSamples = 0;
+    for (float z = -1000; z <= 900; z += 41)
+        for (float x = -600; x <= 600; x += 31)
+        {
+            const auto main = multiplied.Faces(x, z);
+            if (main.size() != 1)
+                continue;
+            const auto over = mirrored.Faces(x, z);
+            ASSERT_EQ(over.size(), 1u) << x << ", " << z;
+            EXPECT_EQ(over[0].second, -main[0].second) << x << ", " << z;
+            EXPECT_NEAR(over[0].first, main[0].first, 0.01f) << x << ", " << z;
+            ++mirroredSamples;
+        }
+    EXPECT_GT(mirroredSamples, 1000);
     // The baked pictures are there, one for each way of laying them over.
     EXPECT_TRUE(s.textures.count(kLightTexture));
     EXPECT_TRUE(s.textures.count(kLightOverlayTexture));
