@@ -36,6 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t n)
     CSoundData* sound = data.get();
     CSoundMixer mixer;
     const int voice = mixer.AddVoice(std::move(data));
+    if (voice < 0) // refused (nothing decoded): the mixer freed it
+        return 0;
     mixer.SetVolume(voice, 70);
     mixer.Play(voice, true);
     mixer.Mix(g_out, 1000);

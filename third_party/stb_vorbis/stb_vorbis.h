@@ -1279,12 +1279,20 @@ static int vorbis_validate(uint8 *data)
 // (formula implied by format definition)
 static int lookup1_values(int entries, int dim)
 {
-   int r = (int) floor(exp((float) log((float) entries) / dim));
-   if ((int) floor(pow((float) r+1, dim)) <= entries)   // (int) cast for MinGW warning;
-      ++r;                                              // floor() to avoid _ftol() when non-CRT
+   // Quenmoor: a dimension of 0 divided by zero, and a large power was cast
+   // to int past its range (both undefined); the powers are compared as
+   // doubles, where they stay exact enough for these sizes.
+   double fr;
+   int r;
+   if (entries <= 0 || dim <= 0) return -1;
+   fr = floor(exp((float) log((float) entries) / dim));
+   if (fr > entries) return -1;
+   r = (int) fr;
+   if (floor(pow((float) r+1, dim)) <= entries)
+      ++r;
    if (pow((float) r+1, dim) <= entries)
       return -1;
-   if ((int) floor(pow((float) r, dim)) > entries)
+   if (floor(pow((float) r, dim)) > entries)
       return -1;
    return r;
 }
@@ -5202,6 +5210,16 @@ static int8 channel_position[7][6] =
 };
 
 
+// Quenmoor: a hostile stream can decode to samples far outside [-1, 1], or
+// to NaN. The trick below then overflowed its int subtraction, and a plain
+// cast of such a float is undefined as well. Every result is clamped to 16
+// bits afterwards, so samples are first held to [-2, 2] (NaN to 0), where
+// the conversion is exact and the output unchanged.
+static float quenmoor_sample_in_range(float x)
+{
+   return x > 2.0f ? 2.0f : x < -2.0f ? -2.0f : x == x ? x : 0.0f;
+}
+
 #ifndef STB_VORBIS_NO_FAST_SCALED_FLOAT
    typedef union {
       float f;
@@ -5212,10 +5230,10 @@ static int8 channel_position[7][6] =
    // add (1<<23) to convert to int, then divide by 2^SHIFT, then add 0.5/2^SHIFT to round
    #define MAGIC(SHIFT) (1.5f * (1 << (23-SHIFT)) + 0.5f/(1 << SHIFT))
    #define ADDEND(SHIFT) (((150-SHIFT) << 23) + (1 << 22))
-   #define FAST_SCALED_FLOAT_TO_INT(temp,x,s) (temp.f = (x) + MAGIC(s), temp.i - ADDEND(s))
+   #define FAST_SCALED_FLOAT_TO_INT(temp,x,s) (temp.f = quenmoor_sample_in_range(x) + MAGIC(s), temp.i - ADDEND(s))
    #define check_endianness()
 #else
-   #define FAST_SCALED_FLOAT_TO_INT(temp,x,s) ((int) ((x) * (1 << (s))))
+   #define FAST_SCALED_FLOAT_TO_INT(temp,x,s) ((int) (quenmoor_sample_in_range(x) * (1 << (s))))
    #define check_endianness()
    #define FASTDEF(x)
 #endif
