@@ -4,6 +4,9 @@
 #pragma once
 #include <cstdint>
 #include <cstdlib>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "data/Rar20Format.h"
 
@@ -16,7 +19,7 @@ struct AudioChannel
     int k[5];
     int d[4];
     int lastDelta;
-    uint32_t dif[11];
+    uint32_t dif[12]; // 11 error sums and a padding lane
     uint32_t byteCount;
     int lastChar;
 };
@@ -63,17 +66,29 @@ inline int AudioPredictor::Predict(AudioChannel& v) const
 inline void AudioPredictor::Learn(AudioChannel& v, int symbol, uint8_t value)
 {
     const int d = int(int8_t(uint8_t(symbol))) * 8;
-    v.dif[0] += std::abs(d);
-    v.dif[1] += std::abs(d - v.d[0]);
-    v.dif[2] += std::abs(d + v.d[0]);
-    v.dif[3] += std::abs(d - v.d[1]);
-    v.dif[4] += std::abs(d + v.d[1]);
-    v.dif[5] += std::abs(d - v.d[2]);
-    v.dif[6] += std::abs(d + v.d[2]);
-    v.dif[7] += std::abs(d - v.d[3]);
-    v.dif[8] += std::abs(d + v.d[3]);
-    v.dif[9] += std::abs(d - channelDelta);
-    v.dif[10] += std::abs(d + channelDelta);
+    // What each weight change would have left as error. Lane 11 is padding.
+#if defined(__SSE2__)
+    // four lanes at once: this is most of the work per byte
+    const __m128i dd = _mm_set1_epi32(d);
+    const __m128i r0 = _mm_setr_epi32(0, v.d[0], -v.d[0], v.d[1]);
+    const __m128i r1 = _mm_setr_epi32(-v.d[1], v.d[2], -v.d[2], v.d[3]);
+    const __m128i r2 = _mm_setr_epi32(-v.d[3], channelDelta, -channelDelta, 0);
+    __m128i* dif = reinterpret_cast<__m128i*>(v.dif);
+    const __m128i e0 = _mm_sub_epi32(dd, r0);
+    const __m128i e1 = _mm_sub_epi32(dd, r1);
+    const __m128i e2 = _mm_sub_epi32(dd, r2);
+    const __m128i s0 = _mm_srai_epi32(e0, 31);
+    const __m128i s1 = _mm_srai_epi32(e1, 31);
+    const __m128i s2 = _mm_srai_epi32(e2, 31);
+    _mm_storeu_si128(dif + 0, _mm_add_epi32(_mm_loadu_si128(dif + 0), _mm_sub_epi32(_mm_xor_si128(e0, s0), s0)));
+    _mm_storeu_si128(dif + 1, _mm_add_epi32(_mm_loadu_si128(dif + 1), _mm_sub_epi32(_mm_xor_si128(e1, s1), s1)));
+    _mm_storeu_si128(dif + 2, _mm_add_epi32(_mm_loadu_si128(dif + 2), _mm_sub_epi32(_mm_xor_si128(e2, s2), s2)));
+#else
+    const int ref[12] = {0,       v.d[0], -v.d[0], v.d[1],       -v.d[1],       v.d[2],
+                         -v.d[2], v.d[3], -v.d[3], channelDelta, -channelDelta, 0};
+    for (int i = 0; i < 12; i++)
+        v.dif[i] += uint32_t(std::abs(d - ref[i]));
+#endif
 
     channelDelta = v.lastDelta = int(int8_t(uint8_t(value - v.lastChar)));
     v.lastChar = value;
@@ -83,6 +98,7 @@ inline void AudioPredictor::Learn(AudioChannel& v, int symbol, uint8_t value)
         uint32_t minDif = v.dif[0];
         int minIndex = 0;
         v.dif[0] = 0;
+        v.dif[11] = 0;
         for (int i = 1; i < 11; i++)
         {
             if (v.dif[i] < minDif)
