@@ -364,10 +364,13 @@ struct Cursor
 inline void RepeatBack(uint8_t* d, uint32_t distance, uint32_t length)
 {
     const uint8_t* s = d - distance;
-    if (distance >= 8 && length >= 8)
+    // 8-byte chunks when every read ends before the bytes it is written to:
+    // a source apart from the copy, or far enough back that the bytes read
+    // were stored a few chunks earlier (a read straddling the stores just
+    // made stalls). The last, overlapping, chunk writes what a byte loop
+    // would.
+    if (length >= 8 && (distance >= length || distance >= 32))
     {
-        // Every 8-byte read ends before the bytes it is written to, and the
-        // last, overlapping, chunk writes what the byte loop would.
         uint64_t chunk;
         for (uint32_t i = 0; i + 8 <= length; i += 8)
         {
@@ -376,6 +379,11 @@ inline void RepeatBack(uint8_t* d, uint32_t distance, uint32_t length)
         }
         std::memcpy(&chunk, s + length - 8, 8);
         std::memcpy(d + length - 8, &chunk, 8);
+        return;
+    }
+    if (distance == 1)
+    {
+        std::memset(d, s[0], length);
         return;
     }
     // overlapping runs repeat bytes just written
