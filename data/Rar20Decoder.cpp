@@ -359,17 +359,55 @@ struct Cursor
     uint32_t outSize;
 };
 
+// Copies n bytes between runs that do not overlap; most matches are short,
+// and a library call would cost more than the copy.
+inline void CopyApart(uint8_t* d, const uint8_t* s, uint32_t n)
+{
+    if (n > 32)
+    {
+        std::memcpy(d, s, n);
+        return;
+    }
+    if (n >= 8)
+    {
+        // the last chunk may overlap the one before it
+        uint64_t chunk;
+        for (uint32_t i = 0; i + 8 <= n; i += 8)
+        {
+            std::memcpy(&chunk, s + i, 8);
+            std::memcpy(d + i, &chunk, 8);
+        }
+        std::memcpy(&chunk, s + n - 8, 8);
+        std::memcpy(d + n - 8, &chunk, 8);
+        return;
+    }
+    if (n >= 4)
+    {
+        uint32_t head, tail;
+        std::memcpy(&head, s, 4);
+        std::memcpy(&tail, s + n - 4, 4);
+        std::memcpy(d, &head, 4);
+        std::memcpy(d + n - 4, &tail, 4);
+        return;
+    }
+    for (uint32_t i = 0; i < n; ++i)
+        d[i] = s[i];
+}
+
 // Copies length bytes from distance bytes back, forwards, to d; the source
 // starts before d and neither run wraps.
 inline void RepeatBack(uint8_t* d, uint32_t distance, uint32_t length)
 {
     const uint8_t* s = d - distance;
-    // 8-byte chunks when every read ends before the bytes it is written to:
-    // a source apart from the copy, or far enough back that the bytes read
-    // were stored a few chunks earlier (a read straddling the stores just
-    // made stalls). The last, overlapping, chunk writes what a byte loop
-    // would.
-    if (length >= 8 && (distance >= length || distance >= 32))
+    if (distance >= length)
+    {
+        CopyApart(d, s, length);
+        return;
+    }
+    // 8-byte chunks when the bytes each chunk reads were stored a few chunks
+    // earlier (a read straddling the stores just made stalls). The last,
+    // overlapping, chunk writes what a byte loop would.
+    if (distance >= 32)
     {
         uint64_t chunk;
         for (uint32_t i = 0; i + 8 <= length; i += 8)
@@ -427,7 +465,7 @@ inline void CopyMatch(Cursor& c, uint32_t length, uint32_t distance)
         uint32_t first = length;
         if (dst + first > uint32_t(rar::WINDOW_SIZE))
             first = uint32_t(rar::WINDOW_SIZE) - dst;
-        std::memcpy(c.out + c.produced, win + dst, first);
+        CopyApart(c.out + c.produced, win + dst, first);
         if (first < length)
             std::memcpy(c.out + c.produced + first, win, length - first);
     }
