@@ -52,7 +52,7 @@ void Rar20Code::Build(const uint8_t* lengths, uint32_t count)
     // Short codes decode by one table look-up. Codes are handed out in
     // canonical order; lengths that oversubscribe the code space stop the
     // fill, and the rest goes the long way.
-    std::memset(m_nQuick, 0, sizeof(m_nQuick));
+    std::memset(m_nQuickLength, 0, sizeof(m_nQuickLength));
     uint32_t code = 0;
     for (int len = 1; len <= QUICK_BITS; ++len)
     {
@@ -62,9 +62,12 @@ void Rar20Code::Build(const uint8_t* lengths, uint32_t count)
             uint32_t last = (code + 1) << (QUICK_BITS - len);
             if (last > (1u << QUICK_BITS))
                 return;
-            const uint16_t entry = uint16_t(m_nSymbol[m_nDecodePos[len] + k] << 4 | len);
+            const uint16_t symbol = m_nSymbol[m_nDecodePos[len] + k];
             for (uint32_t q = first; q < last; ++q)
-                m_nQuick[q] = entry;
+            {
+                m_nQuickSymbol[q] = symbol;
+                m_nQuickLength[q] = uint8_t(len);
+            }
         }
         code <<= 1;
     }
@@ -160,13 +163,13 @@ uint32_t CRar20Decoder::ReadBits(uint32_t n)
 uint32_t CRar20Decoder::DecodeSymbol(const Rar20Code& code)
 {
     uint32_t bits = PeekBits();
-    uint32_t entry = code.m_nQuick[bits >> (16 - Rar20Code::QUICK_BITS)];
-    if (entry != 0)
+    const uint32_t q = bits >> (16 - Rar20Code::QUICK_BITS);
+    uint32_t len = code.m_nQuickLength[q];
+    if (len != 0)
     {
-        SkipBits(entry & 15);
-        return entry >> 4;
+        SkipBits(len);
+        return code.m_nQuickSymbol[q];
     }
-    uint32_t len;
     uint32_t symbol = code.Decode(bits, &len);
     SkipBits(len);
     return symbol;
@@ -335,13 +338,13 @@ struct BitBuffer
     uint32_t Decode(const Rar20Code& code)
     {
         const uint32_t bits16 = uint32_t(buf >> 48);
-        const uint32_t entry = code.m_nQuick[bits16 >> (16 - Rar20Code::QUICK_BITS)];
-        if (entry != 0)
+        const uint32_t q = bits16 >> (16 - Rar20Code::QUICK_BITS);
+        uint32_t len = code.m_nQuickLength[q];
+        if (len != 0)
         {
-            Skip(entry & 15);
-            return entry >> 4;
+            Skip(len);
+            return code.m_nQuickSymbol[q];
         }
-        uint32_t len;
         const uint32_t symbol = code.Decode(bits16, &len);
         Skip(len);
         return symbol;

@@ -17,9 +17,11 @@ struct Rar20Code
     uint32_t m_nDecodeLen[16];
     uint32_t m_nDecodePos[16];
     uint16_t m_nSymbol[MAX_SYMBOLS];
-    // symbol << 4 | length for codes of up to QUICK_BITS bits, indexed by the
-    // next QUICK_BITS input bits; 0 where the code is longer
-    uint16_t m_nQuick[1 << QUICK_BITS];
+    // Codes of up to QUICK_BITS bits, indexed by the next QUICK_BITS input
+    // bits: the symbol, and the length (0 where the code is longer). The
+    // length has a table of its own: the next look-up waits only for it.
+    uint16_t m_nQuickSymbol[1 << QUICK_BITS];
+    uint8_t m_nQuickLength[1 << QUICK_BITS];
     uint32_t m_nCount;
 
     void Build(const uint8_t* lengths, uint32_t count);
