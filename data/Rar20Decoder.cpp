@@ -62,7 +62,7 @@ void Rar20Code::Build(const uint8_t* lengths, uint32_t count)
             uint32_t last = (code + 1) << (QUICK_BITS - len);
             if (last > (1u << QUICK_BITS))
                 return;
-            uint16_t symbol = m_nSymbol[m_nDecodePos[len] + k];
+            const uint16_t symbol = m_nSymbol[m_nDecodePos[len] + k];
             for (uint32_t q = first; q < last; ++q)
             {
                 m_nQuickSymbol[q] = symbol;
@@ -163,7 +163,7 @@ uint32_t CRar20Decoder::ReadBits(uint32_t n)
 uint32_t CRar20Decoder::DecodeSymbol(const Rar20Code& code)
 {
     uint32_t bits = PeekBits();
-    uint32_t q = bits >> (16 - Rar20Code::QUICK_BITS);
+    const uint32_t q = bits >> (16 - Rar20Code::QUICK_BITS);
     uint32_t len = code.m_nQuickLength[q];
     if (len != 0)
     {
@@ -270,21 +270,179 @@ void CRar20Decoder::ReadTrailingTables()
     }
 }
 
-void CRar20Decoder::CopyMatch(uint32_t length, uint32_t distance)
-{
-    m_nOldDist[m_nOldDistPtr++ & 3] = distance;
-    m_nLastDist = distance;
-    m_nLastLength = length;
+namespace {
 
-    uint32_t room = m_nOutSize - m_nProduced;
+// Bit input for the main loops: the next bits sit at the top of buf, avail
+// of them read from the input. Bytes past the end read as zeros.
+struct BitBuffer
+{
+    const uint8_t* in;
+    uint64_t size;
+    uint64_t next; // the first byte not yet in buf
+    uint64_t buf;
+    uint32_t avail;
+
+    void Start(const uint8_t* data, uint32_t dataSize, uint64_t bitPos)
+    {
+        in = data;
+        size = dataSize;
+        next = bitPos >> 3;
+        buf = 0;
+        avail = 0;
+        Refill();
+        Skip(uint32_t(bitPos & 7));
+    }
+    uint64_t BitPos() const { return next * 8 - avail; }
+
+    // The next 8 bytes lie inside the input; then BitPos() <= size * 8 too.
+    bool CanRefillFast() const { return next + 8 <= size; }
+    void RefillFast()
+    {
+        // Bits below the first avail ones already hold the same input, so
+        // or-ing them again is harmless.
+        const uint8_t* p = in + next;
+        uint64_t v = uint64_t(p[0]) << 56 | uint64_t(p[1]) << 48 | uint64_t(p[2]) << 40 | uint64_t(p[3]) << 32 |
+                     uint64_t(p[4]) << 24 | uint64_t(p[5]) << 16 | uint64_t(p[6]) << 8 | uint64_t(p[7]);
+        buf |= v >> avail;
+        next += (63 - avail) >> 3;
+        avail |= 56;
+    }
+    // Leaves at least 56 bits in buf, enough for one whole match.
+    void Refill()
+    {
+        if (CanRefillFast())
+        {
+            RefillFast();
+            return;
+        }
+        while (avail < 56)
+        {
+            if (next < size)
+                buf |= uint64_t(in[next]) << (56 - avail);
+            ++next;
+            avail += 8;
+        }
+    }
+    void Skip(uint32_t n)
+    {
+        buf <<= n;
+        avail -= n;
+    }
+    // n from 1 to 16
+    uint32_t Read(uint32_t n)
+    {
+        uint32_t v = uint32_t(buf >> (64 - n));
+        Skip(n);
+        return v;
+    }
+    uint32_t Decode(const Rar20Code& code)
+    {
+        const uint32_t bits16 = uint32_t(buf >> 48);
+        const uint32_t q = bits16 >> (16 - Rar20Code::QUICK_BITS);
+        uint32_t len = code.m_nQuickLength[q];
+        if (len != 0)
+        {
+            Skip(len);
+            return code.m_nQuickSymbol[q];
+        }
+        const uint32_t symbol = code.Decode(bits16, &len);
+        Skip(len);
+        return symbol;
+    }
+};
+
+// Where the output stands: the window and the caller's buffer.
+struct Cursor
+{
+    uint8_t* win;
+    uint32_t winPos;
+    bool wrapped;
+    uint8_t* out;
+    uint32_t produced;
+    uint32_t outSize;
+};
+
+// Copies n bytes between runs that do not overlap; most matches are short,
+// and a library call would cost more than the copy.
+inline void CopyApart(uint8_t* d, const uint8_t* s, uint32_t n)
+{
+    if (n > 32)
+    {
+        std::memcpy(d, s, n);
+        return;
+    }
+    if (n >= 8)
+    {
+        // the last chunk may overlap the one before it
+        uint64_t chunk;
+        for (uint32_t i = 0; i + 8 <= n; i += 8)
+        {
+            std::memcpy(&chunk, s + i, 8);
+            std::memcpy(d + i, &chunk, 8);
+        }
+        std::memcpy(&chunk, s + n - 8, 8);
+        std::memcpy(d + n - 8, &chunk, 8);
+        return;
+    }
+    if (n >= 4)
+    {
+        uint32_t head, tail;
+        std::memcpy(&head, s, 4);
+        std::memcpy(&tail, s + n - 4, 4);
+        std::memcpy(d, &head, 4);
+        std::memcpy(d + n - 4, &tail, 4);
+        return;
+    }
+    for (uint32_t i = 0; i < n; ++i)
+        d[i] = s[i];
+}
+
+// Copies length bytes from distance bytes back, forwards, to d; the source
+// starts before d and neither run wraps.
+inline void RepeatBack(uint8_t* d, uint32_t distance, uint32_t length)
+{
+    const uint8_t* s = d - distance;
+    if (distance >= length)
+    {
+        CopyApart(d, s, length);
+        return;
+    }
+    // 8-byte chunks when the bytes each chunk reads were stored a few chunks
+    // earlier (a read straddling the stores just made stalls). The last,
+    // overlapping, chunk writes what a byte loop would.
+    if (distance >= 32)
+    {
+        uint64_t chunk;
+        for (uint32_t i = 0; i + 8 <= length; i += 8)
+        {
+            std::memcpy(&chunk, s + i, 8);
+            std::memcpy(d + i, &chunk, 8);
+        }
+        std::memcpy(&chunk, s + length - 8, 8);
+        std::memcpy(d + length - 8, &chunk, 8);
+        return;
+    }
+    if (distance == 1)
+    {
+        std::memset(d, s[0], length);
+        return;
+    }
+    // overlapping runs repeat bytes just written
+    for (uint32_t i = 0; i < length; ++i)
+        d[i] = s[i];
+}
+
+inline void CopyMatch(Cursor& c, uint32_t length, uint32_t distance)
+{
+    const uint32_t room = c.outSize - c.produced;
     if (length > room)
         length = room;
 
-    uint8_t* win = m_pWindow;
-    uint32_t dst = m_nWinPos;
-    uint32_t src = (dst - distance) & WINDOW_MASK;
+    uint8_t* win = c.win;
+    const uint32_t dst = c.winPos;
+    const uint32_t src = (dst - distance) & WINDOW_MASK;
     uint32_t done = 0;
-    if (!m_bWrapped && (distance > dst || distance == 0))
+    if (!c.wrapped && (distance > dst || distance == 0))
     {
         // Before the first wrap the window holds only what was written;
         // anything else reads as zero (the window is never cleared).
@@ -292,31 +450,201 @@ void CRar20Decoder::CopyMatch(uint32_t length, uint32_t distance)
         done = unwritten < length ? unwritten : length;
         std::memset(win + dst, 0, done);
     }
-    bool flat = src + length <= uint32_t(rar::WINDOW_SIZE) && dst + length <= uint32_t(rar::WINDOW_SIZE);
-    if (done == 0 && flat && (src + length <= dst || dst + length <= src))
+    if (done == 0 && src + length <= uint32_t(rar::WINDOW_SIZE) && dst + length <= uint32_t(rar::WINDOW_SIZE))
     {
-        std::memcpy(win + dst, win + src, length);
+        if (src < dst)
+            RepeatBack(win + dst, dst - src, length);
+        else // a source ahead of the copy is read before it is overwritten
+            std::memmove(win + dst, win + src, length);
     }
     else
     {
-        // overlapping runs repeat bytes just written
         for (uint32_t i = done; i < length; ++i)
             win[(dst + i) & WINDOW_MASK] = win[(src + i) & WINDOW_MASK];
     }
 
-    if (m_pOut != nullptr)
+    if (c.out != nullptr)
     {
         uint32_t first = length;
         if (dst + first > uint32_t(rar::WINDOW_SIZE))
             first = uint32_t(rar::WINDOW_SIZE) - dst;
-        std::memcpy(m_pOut + m_nProduced, win + dst, first);
+        CopyApart(c.out + c.produced, win + dst, first);
         if (first < length)
-            std::memcpy(m_pOut + m_nProduced + first, win, length - first);
+            std::memcpy(c.out + c.produced + first, win, length - first);
     }
     if (dst + length >= uint32_t(rar::WINDOW_SIZE))
-        m_bWrapped = true;
-    m_nWinPos = (dst + length) & WINDOW_MASK;
-    m_nProduced += length;
+        c.wrapped = true;
+    c.winPos = (dst + length) & WINDOW_MASK;
+    c.produced += length;
+}
+
+} // namespace
+
+// The loops keep the bit input and the output position in locals: stores
+// through the window pointer could otherwise alias every member.
+bool CRar20Decoder::DecodeLz()
+{
+    BitBuffer bits;
+    bits.Start(m_pIn, m_nInSize, m_nBitPos);
+    const uint64_t bitEnd = uint64_t(m_nInSize) * 8;
+    Cursor c{m_pWindow, m_nWinPos, m_bWrapped, m_pOut, m_nProduced, m_nOutSize};
+    // Every pass consumes at least one bit, so the loop ends with the input.
+    while (c.produced < c.outSize && bits.BitPos() <= bitEnd)
+    {
+        bits.Refill();
+        uint32_t number = bits.Decode(m_LD);
+        if (number < 256)
+        {
+            // A run of literals that neither wraps the window nor fills the
+            // output. Inside the input the loop's checks need not be
+            // repeated; without an output the window takes each byte twice.
+            const uint32_t toWrap = uint32_t(rar::WINDOW_SIZE) - c.winPos;
+            const uint32_t toEnd = c.outSize - c.produced;
+            const uint32_t room = bits.next <= bits.size ? (toWrap < toEnd ? toWrap : toEnd) : 1;
+            uint8_t* w = c.win + c.winPos;
+            uint8_t* o = c.out != nullptr ? c.out + c.produced : w;
+            uint32_t n = 0;
+            for (;;)
+            {
+                w[n] = uint8_t(number);
+                o[n] = uint8_t(number);
+                if (++n == room)
+                    break;
+                if (bits.avail < 15)
+                {
+                    if (!bits.CanRefillFast())
+                        break;
+                    bits.RefillFast();
+                }
+                number = bits.Decode(m_LD);
+                if (number >= 256)
+                    break;
+            }
+            c.winPos = (c.winPos + n) & WINDOW_MASK;
+            if (c.winPos == 0)
+                c.wrapped = true;
+            c.produced += n;
+            if (number < 256)
+                continue;
+            // the symbol that ended the run was decoded under the loop's
+            // conditions; its match needs a full buffer
+            bits.Refill();
+        }
+        uint32_t length;
+        uint32_t distance;
+        if (number >= SYM_MATCH_FIRST)
+        {
+            const uint32_t slot = number - SYM_MATCH_FIRST;
+            length = rar::LENGTH_BASE[slot] + 3;
+            if (rar::LENGTH_BITS[slot] > 0)
+                length += bits.Read(rar::LENGTH_BITS[slot]);
+            const uint32_t distSlot = bits.Decode(m_DD);
+            distance = rar::DISTANCE_BASE[distSlot] + 1;
+            if (rar::DISTANCE_BITS[distSlot] > 0)
+                distance += bits.Read(rar::DISTANCE_BITS[distSlot]);
+            length += rar::MatchBonus(distance);
+        }
+        else if (number == SYM_NEW_TABLE)
+        {
+            m_nBitPos = bits.BitPos();
+            m_nWinPos = c.winPos;
+            m_bWrapped = c.wrapped;
+            m_nProduced = c.produced;
+            return ReadTables();
+        }
+        else if (number == SYM_REPEAT_LAST)
+        {
+            length = m_nLastLength;
+            distance = m_nLastDist;
+        }
+        else if (number <= SYM_OLD_DIST_LAST)
+        {
+            distance = m_nOldDist[(m_nOldDistPtr - (number - 256)) & 3];
+            const uint32_t slot = bits.Decode(m_RD);
+            length = rar::LENGTH_BASE[slot] + 2;
+            if (rar::LENGTH_BITS[slot] > 0)
+                length += bits.Read(rar::LENGTH_BITS[slot]);
+            length += rar::OldBonus(distance);
+        }
+        else // short distances, symbols 261 to 268
+        {
+            const uint32_t slot = number - (SYM_OLD_DIST_LAST + 1);
+            distance = rar::SHORT_DISTANCE_BASE[slot] + 1 + bits.Read(rar::SHORT_DISTANCE_BITS[slot]);
+            length = 2;
+        }
+        m_nOldDist[m_nOldDistPtr++ & 3] = distance;
+        m_nLastDist = distance;
+        m_nLastLength = length;
+        CopyMatch(c, length, distance);
+    }
+
+    m_nBitPos = bits.BitPos();
+    m_nWinPos = c.winPos;
+    m_bWrapped = c.wrapped;
+    m_nProduced = c.produced;
+    return true;
+}
+
+bool CRar20Decoder::DecodeAudio()
+{
+    BitBuffer bits;
+    bits.Start(m_pIn, m_nInSize, m_nBitPos);
+    const uint64_t bitEnd = uint64_t(m_nInSize) * 8;
+    Cursor c{m_pWindow, m_nWinPos, m_bWrapped, m_pOut, m_nProduced, m_nOutSize};
+    rar::AudioPredictor audio = m_Audio;
+
+    while (c.produced < c.outSize && bits.BitPos() <= bitEnd)
+    {
+        // a run of bytes as in DecodeLz
+        bits.Refill();
+        const uint32_t toWrap = uint32_t(rar::WINDOW_SIZE) - c.winPos;
+        const uint32_t toEnd = c.outSize - c.produced;
+        const uint32_t room = bits.next <= bits.size ? (toWrap < toEnd ? toWrap : toEnd) : 1;
+        uint8_t* w = c.win + c.winPos;
+        uint8_t* o = c.out != nullptr ? c.out + c.produced : w;
+        uint32_t n = 0;
+        bool newTable = false;
+        for (;;)
+        {
+            const uint32_t number = bits.Decode(m_MD[audio.curChannel]);
+            if (number == SYM_AUDIO_NEW_TABLE)
+            {
+                newTable = true;
+                break;
+            }
+            const uint8_t value = audio.Decode(int(number));
+            w[n] = value;
+            o[n] = value;
+            if (++n == room)
+                break;
+            if (bits.avail < 15)
+            {
+                if (!bits.CanRefillFast())
+                    break;
+                bits.RefillFast();
+            }
+        }
+        c.winPos = (c.winPos + n) & WINDOW_MASK;
+        if (c.winPos == 0 && n > 0)
+            c.wrapped = true;
+        c.produced += n;
+        if (newTable)
+        {
+            m_nBitPos = bits.BitPos();
+            m_nWinPos = c.winPos;
+            m_bWrapped = c.wrapped;
+            m_nProduced = c.produced;
+            m_Audio = audio;
+            return ReadTables();
+        }
+    }
+
+    m_nBitPos = bits.BitPos();
+    m_nWinPos = c.winPos;
+    m_bWrapped = c.wrapped;
+    m_nProduced = c.produced;
+    m_Audio = audio;
+    return true;
 }
 
 uint32_t CRar20Decoder::DecodeEntry(const uint8_t* in, uint32_t inSize, uint8_t* out, uint32_t outSize, bool solid)
@@ -339,94 +667,10 @@ uint32_t CRar20Decoder::DecodeEntry(const uint8_t* in, uint32_t inSize, uint8_t*
     if (!m_bTablesRead && !ReadTables())
         return 0;
 
-    // Every pass consumes at least one bit, so the loop ends with the input.
     while (m_nProduced < m_nOutSize && !InputOverrun())
     {
-        if (m_bAudio)
-        {
-            uint32_t number = DecodeSymbol(m_MD[m_Audio.curChannel]);
-            if (number == SYM_AUDIO_NEW_TABLE)
-            {
-                if (!ReadTables())
-                    break;
-                continue;
-            }
-            uint8_t value = m_Audio.Decode(int(number));
-            m_pWindow[m_nWinPos] = value;
-            m_nWinPos = (m_nWinPos + 1) & WINDOW_MASK;
-            if (m_nWinPos == 0)
-                m_bWrapped = true;
-            if (m_pOut != nullptr)
-                m_pOut[m_nProduced] = value;
-            ++m_nProduced;
-            continue;
-        }
-
-        uint32_t number = DecodeSymbol(m_LD);
-        if (number < 256)
-        {
-            m_pWindow[m_nWinPos] = uint8_t(number);
-            m_nWinPos = (m_nWinPos + 1) & WINDOW_MASK;
-            if (m_nWinPos == 0)
-                m_bWrapped = true;
-            if (m_pOut != nullptr)
-                m_pOut[m_nProduced] = uint8_t(number);
-            ++m_nProduced;
-        }
-        else if (number >= SYM_MATCH_FIRST)
-        {
-            uint32_t slot = number - SYM_MATCH_FIRST;
-            uint32_t length = rar::LENGTH_BASE[slot] + 3;
-            if (rar::LENGTH_BITS[slot] > 0)
-                length += ReadBits(rar::LENGTH_BITS[slot]);
-            uint32_t distSlot = DecodeSymbol(m_DD);
-            uint32_t distance = rar::DISTANCE_BASE[distSlot] + 1;
-            if (rar::DISTANCE_BITS[distSlot] > 0)
-                distance += ReadBits(rar::DISTANCE_BITS[distSlot]);
-            if (distance >= 0x2000)
-            {
-                ++length;
-                if (distance >= 0x40000)
-                    ++length;
-            }
-            CopyMatch(length, distance);
-        }
-        else if (number == SYM_NEW_TABLE)
-        {
-            if (!ReadTables())
-                break;
-        }
-        else if (number == SYM_REPEAT_LAST)
-        {
-            CopyMatch(m_nLastLength, m_nLastDist);
-        }
-        else if (number <= SYM_OLD_DIST_LAST)
-        {
-            uint32_t distance = m_nOldDist[(m_nOldDistPtr - (number - 256)) & 3];
-            uint32_t slot = DecodeSymbol(m_RD);
-            uint32_t length = rar::LENGTH_BASE[slot] + 2;
-            if (rar::LENGTH_BITS[slot] > 0)
-                length += ReadBits(rar::LENGTH_BITS[slot]);
-            if (distance >= 0x101)
-            {
-                ++length;
-                if (distance >= 0x2000)
-                {
-                    ++length;
-                    if (distance >= 0x40000)
-                        ++length;
-                }
-            }
-            CopyMatch(length, distance);
-        }
-        else // short distances, symbols 261 to 268
-        {
-            uint32_t slot = number - (SYM_OLD_DIST_LAST + 1);
-            uint32_t distance = rar::SHORT_DISTANCE_BASE[slot] + 1;
-            if (rar::SHORT_DISTANCE_BITS[slot] > 0)
-                distance += ReadBits(rar::SHORT_DISTANCE_BITS[slot]);
-            CopyMatch(2, distance);
-        }
+        if (!(m_bAudio ? DecodeAudio() : DecodeLz()))
+            break;
     }
 
     if (m_nProduced == m_nOutSize && !InputOverrun())

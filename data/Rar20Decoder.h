@@ -17,6 +17,9 @@ struct Rar20Code
     uint32_t m_nDecodeLen[16];
     uint32_t m_nDecodePos[16];
     uint16_t m_nSymbol[MAX_SYMBOLS];
+    // Codes of up to QUICK_BITS bits, indexed by the next QUICK_BITS input
+    // bits: the symbol, and the length (0 where the code is longer). The
+    // length has a table of its own: the next look-up waits only for it.
     uint16_t m_nQuickSymbol[1 << QUICK_BITS];
     uint8_t m_nQuickLength[1 << QUICK_BITS];
     uint32_t m_nCount;
@@ -48,7 +51,9 @@ private:
     void ResetState();
     bool ReadTables();
     void ReadTrailingTables();
-    void CopyMatch(uint32_t length, uint32_t distance);
+    // The main loops; they return false when a table block is bad.
+    bool DecodeLz();
+    bool DecodeAudio();
 
     // bit input over [m_pIn, m_pIn + m_nInSize); zeros past the end
     uint32_t PeekBits() const;

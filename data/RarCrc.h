@@ -6,10 +6,10 @@
 
 namespace rar {
 
-// Eight tables for slicing by eight bytes; entry[0] is the classic one.
+// Sixteen tables for slicing by sixteen bytes; entry[0] is the classic one.
 struct CrcTable
 {
-    uint32_t entry[8][256];
+    uint32_t entry[16][256];
 
     constexpr CrcTable() : entry()
     {
@@ -21,7 +21,7 @@ struct CrcTable
             entry[0][i] = c;
         }
         for (uint32_t i = 0; i < 256; ++i)
-            for (int t = 1; t < 8; ++t)
+            for (int t = 1; t < 16; ++t)
                 entry[t][i] = (entry[t - 1][i] >> 8) ^ entry[0][entry[t - 1][i] & 0xFF];
     }
     uint32_t operator[](size_t i) const { return entry[0][i]; }
@@ -34,14 +34,15 @@ inline constexpr CrcTable CRC_TABLE{};
 inline uint32_t CrcUpdate(uint32_t crc, const uint8_t* data, size_t size)
 {
     const auto& t = CRC_TABLE.entry;
-    while (size >= 8)
+    while (size >= 16)
     {
-        uint32_t lo =
+        const uint32_t a =
             crc ^ (uint32_t(data[0]) | uint32_t(data[1]) << 8 | uint32_t(data[2]) << 16 | uint32_t(data[3]) << 24);
-        crc = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^ t[3][data[4]] ^
-              t[2][data[5]] ^ t[1][data[6]] ^ t[0][data[7]];
-        data += 8;
-        size -= 8;
+        crc = t[15][a & 0xFF] ^ t[14][(a >> 8) & 0xFF] ^ t[13][(a >> 16) & 0xFF] ^ t[12][a >> 24] ^ t[11][data[4]] ^
+              t[10][data[5]] ^ t[9][data[6]] ^ t[8][data[7]] ^ t[7][data[8]] ^ t[6][data[9]] ^ t[5][data[10]] ^
+              t[4][data[11]] ^ t[3][data[12]] ^ t[2][data[13]] ^ t[1][data[14]] ^ t[0][data[15]];
+        data += 16;
+        size -= 16;
     }
     for (size_t i = 0; i < size; ++i)
         crc = t[0][(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
