@@ -36,14 +36,25 @@ void BuildGroundModels(SceneContent& s)
                           "border01.tga", "hill01.tga"})
         refl.Material(n); // same indices as the scenery's
 
-    auto underTree = [&](float x, float z) {
+    // Litter lies on the tree's own level: a crown over a cliff's edge
+    // drops none on the terrace above or the meadow below.
+    auto underTree = [&](float x, float y, float z) {
         for (const auto& t : s.trees)
         {
-            float dx = x - t.root.x, dz = z - t.root.z;
-            if (dx * dx + dz * dz < t.radius * t.radius * 0.8f)
+            const float dx = x - t.root.x, dz = z - t.root.z;
+            const float d2 = dx * dx + dz * dz;
+            if (d2 < t.radius * t.radius * 0.8f && std::fabs(y - t.root.y) < 4 + 0.3f * std::sqrt(d2))
                 return true;
         }
         return false;
+    };
+
+    // The grass above the east cliffs, up to the foot of the hills: a cell
+    // there is steep where it spans the brink or a hump by the fall notches,
+    // and bare earth would stand out on it as a lone patch.
+    auto aboveCliffs = [&](float x, float y, float z) {
+        const float fromEdge = x - EastCliffX(z);
+        return x > 250 && y > kTerraceY + 20 && fromEdge > -16 && fromEdge < 70;
     };
 
     ForEachGroundTriangle([&](const GroundTriangle& t) {
@@ -62,9 +73,9 @@ void BuildGroundModels(SceneContent& s)
             mat = mRim;
         else if (std::fabs(cz) > 1120 || cx < -620 || cx > 590)
             mat = mHill;
-        else if (n.y < 0.8f)
+        else if (n.y < 0.8f && !aboveCliffs(cx, cy, cz))
             mat = mEarth;
-        else if (underTree(cx, cz))
+        else if (underTree(cx, cy, cz))
             mat = mForest;
         else
             mat = Fbm2(cx / 90, cz / 90, 2, 31) > 0.15f ? mMeadow : mGrass;

@@ -185,13 +185,12 @@ void AddLightLayer(MeshBuilder& mesh, int material, const LightMap& light,
                    const std::function<bool(const GroundTriangle&)>& which, bool twoSided, bool reversed)
 {
     const TerrainGrid& grid = Grid();
-    const int nx = int(grid.xs.size());
     std::vector<int> index(grid.pts.size(), -1);
-    auto node = [&](int i, int j) {
-        int& slot = index[size_t(j * nx + i)];
+    auto node = [&](int id) {
+        int& slot = index[size_t(id)];
         if (slot < 0)
         {
-            const Vec3 p = grid.pts[size_t(j * nx + i)];
+            const Vec3 p = grid.pts[size_t(id)];
             const float d = 1.5f;
             const Vec3 n = Norm({-(TerrainHeight(p.x + d, p.z) - TerrainHeight(p.x - d, p.z)) / (2 * d), 1.0f,
                                  -(TerrainHeight(p.x, p.z + d) - TerrainHeight(p.x, p.z - d)) / (2 * d)});
@@ -208,11 +207,11 @@ void AddLightLayer(MeshBuilder& mesh, int material, const LightMap& light,
     // little out of the crease at its foot, and without the crowns, whose
     // shade at the foot would spread up the face.
     std::vector<int> faceIndex(grid.pts.size(), -1);
-    auto faceNode = [&](int i, int j) {
-        int& slot = faceIndex[size_t(j * nx + i)];
+    auto faceNode = [&](int id) {
+        int& slot = faceIndex[size_t(id)];
         if (slot < 0)
         {
-            const Vec3 p = grid.pts[size_t(j * nx + i)];
+            const Vec3 p = grid.pts[size_t(id)];
             const float d = 10.0f;
             const Vec3 n = Norm({-(GroundHeight(p.x + d, p.z) - GroundHeight(p.x - d, p.z)) / (2 * d), 1.0f,
                                  -(GroundHeight(p.x, p.z + d) - GroundHeight(p.x, p.z - d)) / (2 * d)});
@@ -229,10 +228,10 @@ void AddLightLayer(MeshBuilder& mesh, int material, const LightMap& light,
         uint16_t v[3];
         if (std::fabs(t.n.y) < 0.5f)
             for (int k = 0; k < 3; ++k)
-                v[k] = faceNode(t.i[k], t.j[k]);
+                v[k] = faceNode(t.v[k]);
         else
             for (int k = 0; k < 3; ++k)
-                v[k] = node(t.i[k], t.j[k]);
+                v[k] = node(t.v[k]);
         if (twoSided)
             mesh.TwoSided(material, v[0], v[1], v[2]);
         else if (reversed)

@@ -78,11 +78,19 @@ struct SceneContent
 struct TerrainGrid
 {
     std::vector<float> xs, zs;
-    std::vector<Vec3> pts; // row-major, z rows of x nodes
+    // The grid's nodes, row-major (z rows of x nodes), then the points that
+    // refined cells add.
+    std::vector<Vec3> pts;
+    // Per cell: a refined cell's sub-cells, halved along x and/or z, or the
+    // point its triangles fan from when a neighbour's halving left a point
+    // on its edge; -1 where there is none.
+    std::vector<uint8_t> halve; // bit 0: along x, bit 1: along z
+    std::vector<int> centre;
+    std::vector<int> midX, midZ; // the midpoint of the x edge from node (i, j), of the z edge from it
     float Height(float x, float z) const;
-    // Whether cell (i, j) is split from (i+1, j) to (i, j+1) rather than
-    // from (i, j) to (i+1, j+1).
-    bool CrossDiagonal(int i, int j) const;
+    // The triangles of cell (i, j) as points, wound as the grid (seen from
+    // above), three a triangle. The mesh and Height both go by it.
+    void CellTriangles(int i, int j, std::vector<int>& out) const;
 };
 const TerrainGrid& Grid();
 float TerrainHeight(float x, float z);

@@ -23,15 +23,12 @@ std::vector<float> Nodes(const std::vector<std::pair<float, float>>& spans, floa
     return out;
 }
 
-GroundTriangle MakeGroundTriangle(int i0, int j0, int i1, int j1, int i2, int j2)
+GroundTriangle MakeGroundTriangle(int p0, int p1, int p2)
 {
-    const TerrainGrid& grid = Grid();
-    const int nx = int(grid.xs.size());
-    const std::vector<Vec3>& pts = grid.pts;
+    const std::vector<Vec3>& pts = Grid().pts;
     GroundTriangle t;
-    t.i[0] = i0, t.i[1] = i1, t.i[2] = i2;
-    t.j[0] = j0, t.j[1] = j1, t.j[2] = j2;
-    const Vec3 a = pts[size_t(j0 * nx + i0)], b = pts[size_t(j1 * nx + i1)], c = pts[size_t(j2 * nx + i2)];
+    t.v[0] = p0, t.v[1] = p1, t.v[2] = p2;
+    const Vec3 a = pts[size_t(p0)], b = pts[size_t(p1)], c = pts[size_t(p2)];
     t.a = a, t.b = b, t.c = c;
     t.n = TriNormal(a, b, c);
     t.cx = (a.x + b.x + c.x) / 3, t.cy = (a.y + b.y + c.y) / 3, t.cz = (a.z + b.z + c.z) / 3;
@@ -51,6 +48,101 @@ GroundTriangle MakeGroundTriangle(int i0, int j0, int i1, int j1, int i2, int j2
     else
         t.part = GroundPart::Scenery;
     return t;
+}
+
+// Cells worth halving: where a pool's water line crosses them, and where
+// the cliff breaks over the fall notches.
+uint8_t HalvingWanted(const TerrainGrid& t, int i, int j)
+{
+    const float x0 = t.xs[size_t(i)], x1 = t.xs[size_t(i + 1)], z0 = t.zs[size_t(j)], z1 = t.zs[size_t(j + 1)];
+    const float dx = x1 - x0, dz = z1 - z0;
+    if (dz < 10)
+        return 0;
+    const int nx = int(t.xs.size());
+    const float h[4] = {t.pts[size_t(j * nx + i)].y, t.pts[size_t(j * nx + i + 1)].y, t.pts[size_t((j + 1) * nx + i)].y,
+                        t.pts[size_t((j + 1) * nx + i + 1)].y};
+    const float lo = std::min({h[0], h[1], h[2], h[3]}), hi = std::max({h[0], h[1], h[2], h[3]});
+    const float cx = (x0 + x1) / 2, cz = (z0 + z1) / 2;
+    bool want = false;
+    // A pool's water line: the ground crosses the pool's plane here.
+    if (lo < kPoolY - 0.2f && hi > kPoolY + 0.2f && std::fabs(PoolDistance(cx, cz)) < std::max(dx, dz))
+        want = true;
+    // The brink of the cliff by a fall's notch.
+    const float nearFall = std::min(std::fabs(cz - kFallA.z), std::fabs(cz - kFallB.z));
+    const float top = EastCliffTop(cz);
+    if (cx > 250 && nearFall < 70 && hi > top - 3 && lo < top - 8)
+        want = true;
+    // Only the narrow columns, halved along z: their rows are what the
+    // rim steps along, and the pools' mirror has little room to spare.
+    return want && dx < 5 && dz >= 10 ? 2 : 0;
+}
+
+void Refine(TerrainGrid& t)
+{
+    const int nx = int(t.xs.size()), nz = int(t.zs.size());
+    const int cells = (nx - 1) * (nz - 1);
+    t.halve.assign(size_t(cells), 0);
+    for (int j = 0; j + 1 < nz; ++j)
+        for (int i = 0; i + 1 < nx; ++i)
+            t.halve[size_t(j * (nx - 1) + i)] = HalvingWanted(t, i, j);
+    // A cell halved one way that a neighbour's halving leaves a point on
+    // its other sides is halved both ways, until no such cell is left.
+    auto h = [&](int i, int j) -> uint8_t {
+        return (i < 0 || j < 0 || i >= nx - 1 || j >= nz - 1) ? 0 : t.halve[size_t(j * (nx - 1) + i)];
+    };
+    for (bool changed = true; changed;)
+    {
+        changed = false;
+        for (int j = 0; j + 1 < nz; ++j)
+            for (int i = 0; i + 1 < nx; ++i)
+            {
+                uint8_t& c = t.halve[size_t(j * (nx - 1) + i)];
+                if (c == 0 || c == 3)
+                    continue;
+                const bool xEdges = (h(i, j - 1) & 1) || (h(i, j + 1) & 1);
+                const bool zEdges = (h(i - 1, j) & 2) || (h(i + 1, j) & 2);
+                if ((c == 2 && xEdges) || (c == 1 && zEdges))
+                    c = 3, changed = true;
+            }
+    }
+    auto add = [&](float x, float z) {
+        t.pts.push_back({x, GroundHeight(x, z), z});
+        return int(t.pts.size()) - 1;
+    };
+    t.midX.assign(size_t(nx * nz), -1);
+    t.midZ.assign(size_t(nx * nz), -1);
+    t.centre.assign(size_t(cells), -1);
+    for (int j = 0; j < nz; ++j)
+        for (int i = 0; i < nx; ++i)
+        {
+            if (i + 1 < nx && ((h(i, j) & 1) || (h(i, j - 1) & 1)))
+                t.midX[size_t(j * nx + i)] = add((t.xs[size_t(i)] + t.xs[size_t(i + 1)]) / 2, t.zs[size_t(j)]);
+            if (j + 1 < nz && ((h(i, j) & 2) || (h(i - 1, j) & 2)))
+                t.midZ[size_t(j * nx + i)] = add(t.xs[size_t(i)], (t.zs[size_t(j)] + t.zs[size_t(j + 1)]) / 2);
+        }
+    for (int j = 0; j + 1 < nz; ++j)
+        for (int i = 0; i + 1 < nx; ++i)
+        {
+            const uint8_t c = h(i, j);
+            const bool edgePoint = t.midX[size_t(j * nx + i)] >= 0 || t.midX[size_t((j + 1) * nx + i)] >= 0 ||
+                                   t.midZ[size_t(j * nx + i)] >= 0 || t.midZ[size_t(j * nx + i + 1)] >= 0;
+            if (c == 3 || (c == 0 && edgePoint))
+                t.centre[size_t(j * (nx - 1) + i)] =
+                    add((t.xs[size_t(i)] + t.xs[size_t(i + 1)]) / 2, (t.zs[size_t(j)] + t.zs[size_t(j + 1)]) / 2);
+        }
+}
+
+// A quad's two triangles, split along its corners of like height (see
+// CellTriangles), else along the diagonal that alternates with `parity`.
+void Quad(const std::vector<Vec3>& pts, int p00, int p10, int p01, int p11, bool parity, std::vector<int>& out)
+{
+    const float h00 = pts[size_t(p00)].y, h10 = pts[size_t(p10)].y, h01 = pts[size_t(p01)].y, h11 = pts[size_t(p11)].y;
+    const float along = std::fabs(h00 - h11), across = std::fabs(h10 - h01);
+    const bool cross = std::fabs(along - across) > 0.5f ? across < along : parity;
+    if (cross)
+        out.insert(out.end(), {p00, p01, p10, p10, p01, p11});
+    else
+        out.insert(out.end(), {p00, p01, p11, p00, p11, p10});
 }
 
 } // namespace
@@ -88,12 +180,13 @@ const TerrainGrid& Grid()
         for (size_t j = 0; j < t.zs.size(); ++j)
             for (size_t i = 0; i < nx; ++i)
                 t.pts[j * nx + i] = {t.xs[i], GroundHeight(t.xs[i], t.zs[j]), t.zs[j]};
+        Refine(t);
         return t;
     }();
     return g;
 }
 
-bool TerrainGrid::CrossDiagonal(int i, int j) const
+void TerrainGrid::CellTriangles(int i, int j, std::vector<int>& out) const
 {
     // A cell with one corner off the plane of the other three (a pool's rim,
     // a cliff's edge or a bank crossing it aslant) is split along the corners
@@ -101,12 +194,46 @@ bool TerrainGrid::CrossDiagonal(int i, int j) const
     // stepping across the cells. Elsewhere the diagonal alternates, so the
     // flats do not ripple one way.
     const int nx = int(xs.size());
-    const float h00 = pts[size_t(j * nx + i)].y, h10 = pts[size_t(j * nx + i + 1)].y;
-    const float h01 = pts[size_t((j + 1) * nx + i)].y, h11 = pts[size_t((j + 1) * nx + i + 1)].y;
-    const float along = std::fabs(h00 - h11), across = std::fabs(h10 - h01);
-    if (std::fabs(along - across) > 0.5f)
-        return across < along;
-    return ((i + j) & 1) != 0;
+    const int n00 = j * nx + i, n10 = n00 + 1, n01 = n00 + nx, n11 = n01 + 1;
+    const int cell = j * (nx - 1) + i;
+    const bool parity = ((i + j) & 1) != 0;
+    const uint8_t h = halve.empty() ? 0 : halve[size_t(cell)];
+    const int c = centre.empty() ? -1 : centre[size_t(cell)];
+    if (h == 0 && c < 0)
+    {
+        Quad(pts, n00, n10, n01, n11, parity, out);
+        return;
+    }
+    const int bottom = midX[size_t(n00)], top = midX[size_t(n01)], left = midZ[size_t(n00)], right = midZ[size_t(n10)];
+    if (h == 0)
+    {
+        // A neighbour's halving left points on this cell's sides: a fan
+        // from its middle takes them in, so no crack opens along them.
+        int loop[8], n = 0;
+        for (int p : {n00, left, n01, top, n11, right, n10, bottom})
+            if (p >= 0)
+                loop[n++] = p;
+        for (int k = 0; k < n; ++k)
+            out.insert(out.end(), {c, loop[k], loop[(k + 1) % n]});
+        return;
+    }
+    if (h == 3)
+    {
+        Quad(pts, n00, bottom, left, c, parity, out);
+        Quad(pts, bottom, n10, c, right, !parity, out);
+        Quad(pts, left, c, n01, top, !parity, out);
+        Quad(pts, c, right, top, n11, parity, out);
+    }
+    else if (h == 1)
+    {
+        Quad(pts, n00, bottom, n01, top, parity, out);
+        Quad(pts, bottom, n10, top, n11, !parity, out);
+    }
+    else
+    {
+        Quad(pts, n00, n10, left, right, parity, out);
+        Quad(pts, left, right, n01, n11, !parity, out);
+    }
 }
 
 float TerrainGrid::Height(float x, float z) const
@@ -116,22 +243,30 @@ float TerrainGrid::Height(float x, float z) const
     int j = int(std::upper_bound(zs.begin(), zs.end(), z) - zs.begin()) - 1;
     i = std::clamp(i, 0, nx - 2);
     j = std::clamp(j, 0, int(zs.size()) - 2);
-    const float tx = (x - xs[size_t(i)]) / (xs[size_t(i + 1)] - xs[size_t(i)]);
-    const float tz = (z - zs[size_t(j)]) / (zs[size_t(j + 1)] - zs[size_t(j)]);
-    const float h00 = pts[size_t(j * nx + i)].y, h10 = pts[size_t(j * nx + i + 1)].y;
-    const float h01 = pts[size_t((j + 1) * nx + i)].y, h11 = pts[size_t((j + 1) * nx + i + 1)].y;
-    // The same diagonal as the mesh.
-    if (CrossDiagonal(i, j))
+    std::vector<int> tri;
+    tri.reserve(24);
+    CellTriangles(i, j, tri);
+    // The triangle holding (x, z), or outside the grid the one it is
+    // least outside of.
+    float bestOut = 1e30f, best = 0;
+    for (size_t k = 0; k + 2 < tri.size(); k += 3)
     {
-        // Diagonal from (i+1, j) to (i, j+1).
-        if (tx + tz <= 1)
-            return h00 + (h10 - h00) * tx + (h01 - h00) * tz;
-        return h11 + (h01 - h11) * (1 - tx) + (h10 - h11) * (1 - tz);
+        const Vec3 a = pts[size_t(tri[k])], b = pts[size_t(tri[k + 1])], c = pts[size_t(tri[k + 2])];
+        const float d = (b.x - a.x) * (c.z - a.z) - (c.x - a.x) * (b.z - a.z);
+        if (std::fabs(d) < 1e-12f)
+            continue;
+        const float u = ((x - a.x) * (c.z - a.z) - (c.x - a.x) * (z - a.z)) / d;
+        const float v = ((b.x - a.x) * (z - a.z) - (x - a.x) * (b.z - a.z)) / d;
+        const float out = std::max({0.0f, -u, -v, u + v - 1});
+        if (out < bestOut)
+        {
+            bestOut = out;
+            best = a.y + (b.y - a.y) * u + (c.y - a.y) * v;
+            if (out == 0)
+                break;
+        }
     }
-    // Diagonal from (i, j) to (i+1, j+1).
-    if (tz >= tx)
-        return h00 + (h11 - h01) * tx + (h01 - h00) * tz;
-    return h00 + (h10 - h00) * tx + (h11 - h10) * tz;
+    return best;
 }
 
 float TerrainHeight(float x, float z)
@@ -143,19 +278,14 @@ void ForEachGroundTriangle(const std::function<void(const GroundTriangle&)>& vis
 {
     const TerrainGrid& grid = Grid();
     const int nx = int(grid.xs.size()), nz = int(grid.zs.size());
+    std::vector<int> tri;
     for (int j = 0; j + 1 < nz; ++j)
         for (int i = 0; i + 1 < nx; ++i)
         {
-            if (grid.CrossDiagonal(i, j))
-            {
-                visit(MakeGroundTriangle(i, j, i, j + 1, i + 1, j));
-                visit(MakeGroundTriangle(i + 1, j, i, j + 1, i + 1, j + 1));
-            }
-            else
-            {
-                visit(MakeGroundTriangle(i, j, i, j + 1, i + 1, j + 1));
-                visit(MakeGroundTriangle(i, j, i + 1, j + 1, i + 1, j));
-            }
+            tri.clear();
+            grid.CellTriangles(i, j, tri);
+            for (size_t k = 0; k + 2 < tri.size(); k += 3)
+                visit(MakeGroundTriangle(tri[k], tri[k + 1], tri[k + 2]));
         }
 }
 

@@ -29,7 +29,7 @@ enum class GroundPart
 
 struct GroundTriangle
 {
-    int i[3], j[3];   // grid nodes of the corners
+    int v[3];         // the corners' points in Grid().pts
     Vec3 a, b, c;     // the corners
     Vec3 n;           // normal, up for the grid's order
     float cx, cy, cz; // centroid
@@ -47,16 +47,14 @@ void ForEachGroundTriangle(const std::function<void(const GroundTriangle&)>& vis
 // Grid vertices of one mesh, each made the first time a triangle uses it.
 struct GridVertices
 {
-    explicit GridVertices(MeshBuilder& m)
-        : mesh(&m), index(Grid().pts.size(), -1), nx(int(Grid().xs.size())), points(&Grid().pts)
-    {}
+    explicit GridVertices(MeshBuilder& m) : mesh(&m), index(Grid().pts.size(), -1), points(&Grid().pts) {}
     // A triangle's three corners, created in corner order (never inside one
     // call's arguments, whose order the compiler picks).
     std::array<uint16_t, 3> Three(const GroundTriangle& t)
     {
         std::array<uint16_t, 3> r;
         for (int k = 0; k < 3; ++k)
-            r[size_t(k)] = Get(t.i[k], t.j[k]);
+            r[size_t(k)] = Get(t.v[k]);
         return r;
     }
     // The same, except that a steep triangle (a bank or a cliff face) gets
@@ -73,12 +71,12 @@ struct GridVertices
             r[size_t(k)] = mesh->Vertex(p[k], (alongZ ? p[k].z : p[k].x) / 48.0f, -p[k].y / 48.0f);
         return r;
     }
-    uint16_t Get(int i, int j)
+    uint16_t Get(int id)
     {
-        int& slot = index[size_t(j * nx + i)];
+        int& slot = index[size_t(id)];
         if (slot < 0)
         {
-            const Vec3 p = (*points)[size_t(j * nx + i)];
+            const Vec3 p = (*points)[size_t(id)];
             slot = mesh->Vertex(p, p.x / 64.0f, p.z / 64.0f);
         }
         return uint16_t(slot);
@@ -86,7 +84,6 @@ struct GridVertices
 
     MeshBuilder* mesh;
     std::vector<int> index;
-    int nx;
     const std::vector<Vec3>* points;
 };
 

@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <set>
 
 #include "Lighting.h"
 #include "Scene.h"
 #include "Skins.h"
+#include "TerrainMesh.h"
 #include "src/ClassBase/FallingLeaves.h"
 #include "src/ClassBase/RippleRings.h"
 #include "src/ClassBase/SceneConstants.h"
@@ -820,6 +822,36 @@ TEST(SceneContent, PoolsCoverMostOfTheRingRegions)
     }
     std::printf("rings on pool water: %.1f %%\n", 100 * onWater / all);
     EXPECT_GE(onWater / all, 0.75);
+}
+
+// The refined cells and the fans around them close the ground: each edge
+// inside the grid is walked once each way (a T-junction leaves a long edge
+// walked once), and the height the props and eyes are checked against is
+// the triangles' own.
+TEST(SceneContent, GroundTrianglesCloseWithoutCracks)
+{
+    const TerrainGrid& grid = Grid();
+    ASSERT_GT(grid.pts.size(), grid.xs.size() * grid.zs.size()) << "no cell refined";
+    std::map<std::pair<int, int>, int> walked;
+    size_t n = 0;
+    ForEachGroundTriangle([&](const GroundTriangle& t) {
+        for (int k = 0; k < 3; ++k)
+            ++walked[{t.v[k], t.v[(k + 1) % 3]}];
+        if (n++ % 5 == 0)
+            EXPECT_NEAR(TerrainHeight(t.cx, t.cz), t.cy, 0.02f) << t.cx << ", " << t.cz;
+    });
+    auto onBorder = [&](const Vec3& p) {
+        return p.x == grid.xs.front() || p.x == grid.xs.back() || p.z == grid.zs.front() || p.z == grid.zs.back();
+    };
+    int open = 0;
+    for (const auto& e : walked)
+    {
+        EXPECT_EQ(e.second, 1) << "edge walked twice one way";
+        const bool back = walked.count({e.first.second, e.first.first}) != 0;
+        if (!back && !(onBorder(grid.pts[size_t(e.first.first)]) && onBorder(grid.pts[size_t(e.first.second)])))
+            ++open;
+    }
+    EXPECT_EQ(open, 0);
 }
 
 } // namespace
