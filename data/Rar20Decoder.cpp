@@ -362,6 +362,20 @@ struct Cursor
     uint32_t outSize;
 };
 
+// Copies n >= 8 bytes forwards in 8-byte chunks; the last chunk may overlap
+// the one before it, and writes what a byte loop would.
+inline void CopyChunks(uint8_t* d, const uint8_t* s, uint32_t n)
+{
+    uint64_t chunk;
+    for (uint32_t i = 0; i + 8 <= n; i += 8)
+    {
+        std::memcpy(&chunk, s + i, 8);
+        std::memcpy(d + i, &chunk, 8);
+    }
+    std::memcpy(&chunk, s + n - 8, 8);
+    std::memcpy(d + n - 8, &chunk, 8);
+}
+
 // Copies n bytes between runs that do not overlap; most matches are short,
 // and a library call would cost more than the copy.
 inline void CopyApart(uint8_t* d, const uint8_t* s, uint32_t n)
@@ -373,15 +387,7 @@ inline void CopyApart(uint8_t* d, const uint8_t* s, uint32_t n)
     }
     if (n >= 8)
     {
-        // the last chunk may overlap the one before it
-        uint64_t chunk;
-        for (uint32_t i = 0; i + 8 <= n; i += 8)
-        {
-            std::memcpy(&chunk, s + i, 8);
-            std::memcpy(d + i, &chunk, 8);
-        }
-        std::memcpy(&chunk, s + n - 8, 8);
-        std::memcpy(d + n - 8, &chunk, 8);
+        CopyChunks(d, s, n);
         return;
     }
     if (n >= 4)
@@ -412,14 +418,7 @@ inline void RepeatBack(uint8_t* d, uint32_t distance, uint32_t length)
     // overlapping, chunk writes what a byte loop would.
     if (distance >= 32)
     {
-        uint64_t chunk;
-        for (uint32_t i = 0; i + 8 <= length; i += 8)
-        {
-            std::memcpy(&chunk, s + i, 8);
-            std::memcpy(d + i, &chunk, 8);
-        }
-        std::memcpy(&chunk, s + length - 8, 8);
-        std::memcpy(d + length - 8, &chunk, 8);
+        CopyChunks(d, s, length);
         return;
     }
     if (distance == 1)

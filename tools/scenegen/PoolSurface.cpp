@@ -25,7 +25,6 @@ void BuildPoolSurface(SceneContent& s)
             float reach = 0.5f;
             // Where two pools run into each other, each surface stops where the
             // other pool is nearer, so the two never overlap in the mask.
-            const float minR = std::min(p.rx, p.rz);
             auto at = [&](float r, float& x, float& z) {
                 x = p.cx + std::cos(a) * p.rx * r;
                 z = p.cz + std::sin(a) * p.rz * r;
