@@ -360,6 +360,27 @@ struct Cursor
     uint8_t* out;
     uint32_t produced;
     uint32_t outSize;
+
+    // Bytes a run may write before the window wraps or the output fills;
+    // one at a time while the input is not safely ahead of the reader.
+    uint32_t RunRoom(bool inputAhead) const
+    {
+        const uint32_t toWrap = uint32_t(rar::WINDOW_SIZE) - winPos;
+        const uint32_t toEnd = outSize - produced;
+        return inputAhead ? (toWrap < toEnd ? toWrap : toEnd) : 1;
+    }
+    // Where a run writes: the window, and the output (the window again when
+    // there is none, so each byte is simply stored twice).
+    uint8_t* RunWindow() const { return win + winPos; }
+    uint8_t* RunOutput() const { return out != nullptr ? out + produced : win + winPos; }
+    // After a run of n bytes.
+    void Advance(uint32_t n)
+    {
+        winPos = (winPos + n) & WINDOW_MASK;
+        if (winPos == 0 && n > 0)
+            wrapped = true;
+        produced += n;
+    }
 };
 
 // Copies n >= 8 bytes forwards in 8-byte chunks; the last chunk may overlap
@@ -497,11 +518,9 @@ bool CRar20Decoder::DecodeLz()
             // A run of literals that neither wraps the window nor fills the
             // output. Inside the input the loop's checks need not be
             // repeated; without an output the window takes each byte twice.
-            const uint32_t toWrap = uint32_t(rar::WINDOW_SIZE) - c.winPos;
-            const uint32_t toEnd = c.outSize - c.produced;
-            const uint32_t room = bits.next <= bits.size ? (toWrap < toEnd ? toWrap : toEnd) : 1;
-            uint8_t* w = c.win + c.winPos;
-            uint8_t* o = c.out != nullptr ? c.out + c.produced : w;
+            const uint32_t room = c.RunRoom(bits.next <= bits.size);
+            uint8_t* w = c.RunWindow();
+            uint8_t* o = c.RunOutput();
             uint32_t n = 0;
             for (;;)
             {
@@ -519,10 +538,7 @@ bool CRar20Decoder::DecodeLz()
                 if (number >= 256)
                     break;
             }
-            c.winPos = (c.winPos + n) & WINDOW_MASK;
-            if (c.winPos == 0)
-                c.wrapped = true;
-            c.produced += n;
+            c.Advance(n);
             if (number < 256)
                 continue;
             // the symbol that ended the run was decoded under the loop's
@@ -596,11 +612,9 @@ bool CRar20Decoder::DecodeAudio()
     {
         // a run of bytes as in DecodeLz
         bits.Refill();
-        const uint32_t toWrap = uint32_t(rar::WINDOW_SIZE) - c.winPos;
-        const uint32_t toEnd = c.outSize - c.produced;
-        const uint32_t room = bits.next <= bits.size ? (toWrap < toEnd ? toWrap : toEnd) : 1;
-        uint8_t* w = c.win + c.winPos;
-        uint8_t* o = c.out != nullptr ? c.out + c.produced : w;
+        const uint32_t room = c.RunRoom(bits.next <= bits.size);
+        uint8_t* w = c.RunWindow();
+        uint8_t* o = c.RunOutput();
         uint32_t n = 0;
         bool newTable = false;
         for (;;)
@@ -623,10 +637,7 @@ bool CRar20Decoder::DecodeAudio()
                 bits.RefillFast();
             }
         }
-        c.winPos = (c.winPos + n) & WINDOW_MASK;
-        if (c.winPos == 0 && n > 0)
-            c.wrapped = true;
-        c.produced += n;
+        c.Advance(n);
         if (newTable)
         {
             m_nBitPos = bits.BitPos();
