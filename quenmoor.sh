@@ -382,9 +382,12 @@ bench_exit_latency() {
   # Xvfb has no window manager: Wine would wait 2 s for one to withdraw a
   # destroyed full-screen window, which no Windows desktop does
   "${WINE[@]}" reg add "$x11" /v Managed /d N /f >/dev/null 2>&1 || true
-  saver=$(measure_exit_latency exit_latency Quenmoor.log 'longest wait for input' "$BUILD/x64/QuenmoorLogged.scr" /s) || return 1
-  peer=$(measure_exit_latency exit_latency_peer exit_peer.ready '' "$BUILD/x64/exit_peer.exe") || return 1
+  local failed=0
+  saver=$(measure_exit_latency exit_latency Quenmoor.log 'longest wait for input' "$BUILD/x64/QuenmoorLogged.scr" /s) || failed=1
+  [ $failed -eq 1 ] || peer=$(measure_exit_latency exit_latency_peer exit_peer.ready '' "$BUILD/x64/exit_peer.exe") || failed=1
+  # the prefix is shared with the tests: the setting goes whatever happened
   "${WINE[@]}" reg delete "$x11" /v Managed /f >/dev/null 2>&1 || true
+  [ $failed -eq 0 ] || return 1
   echo "$saver"
   echo "$peer"
   awk -F= '/_ms=/ { v[$1] = $2 } END { if (v["exit_latency_peer_ms"] > 0) printf "exit_latency_ratio_vs_peer=%.2f\n", v["exit_latency_ms"] / v["exit_latency_peer_ms"] }' <<<"$saver
