@@ -2000,10 +2000,83 @@ HRESULT FakeDirect3DDevice9::DeletePatch(UINT handle)
 
 HRESULT FakeDirect3DDevice9::CreateQuery(D3DQUERYTYPE type, IDirect3DQuery9** query)
 {
-    const HRESULT hr = Record("CreateQuery", {U(type), P(query)}, D3DERR_NOTAVAILABLE);
-    if (query)
-        *query = nullptr;
-    return SUCCEEDED(hr) ? D3DERR_NOTAVAILABLE : hr;
+    const bool available = type == D3DQUERYTYPE_EVENT && eventQueryBusyPolls >= 0;
+    const HRESULT hr = Record("CreateQuery", {U(type), P(query)}, available ? S_OK : D3DERR_NOTAVAILABLE);
+    if (FAILED(hr) || !available)
+    {
+        if (query)
+            *query = nullptr;
+        return FAILED(hr) ? hr : D3DERR_NOTAVAILABLE;
+    }
+    // a null pointer asks only whether the kind is supported
+    if (query == nullptr)
+        return S_OK;
+    auto made = std::make_unique<FakeQuery>(this, type, eventQueryBusyPolls);
+    createdQueries.push_back(made.get());
+    *query = made.get();
+    m_owned.push_back(std::move(made));
+    return S_OK;
+}
+
+// ---- Query -------------------------------------------------------------------
+
+HRESULT FakeQuery::QueryInterface(REFIID riid, void** object)
+{
+    const HRESULT hr = Record("QueryInterface", {P(&riid), P(object)});
+    if (object == nullptr)
+        return E_POINTER;
+    *object = nullptr;
+    if (FAILED(hr))
+        return hr;
+    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, __uuidof(IDirect3DQuery9)))
+    {
+        *object = static_cast<IDirect3DQuery9*>(this);
+        AddRefImpl();
+        return S_OK;
+    }
+    return E_NOINTERFACE;
+}
+
+HRESULT FakeQuery::GetDevice(IDirect3DDevice9** device)
+{
+    const HRESULT hr = Record("GetDevice", {P(device)});
+    if (device == nullptr)
+        return D3DERR_INVALIDCALL;
+    *device = nullptr;
+    if (FAILED(hr))
+        return hr;
+    m_device->AddRef();
+    *device = m_device;
+    return S_OK;
+}
+
+HRESULT FakeQuery::Issue(DWORD flags)
+{
+    const HRESULT hr = Record("Issue", {U(flags)});
+    if (FAILED(hr))
+        return hr;
+    if (flags == D3DISSUE_END)
+    {
+        ++issues;
+        m_busyLeft = m_busyPolls;
+    }
+    return S_OK;
+}
+
+HRESULT FakeQuery::GetData(void* data, DWORD size, DWORD flags)
+{
+    const HRESULT hr = Record("GetData", {P(data), U(size), U(flags)});
+    if (FAILED(hr))
+        return hr;
+    if (m_busyLeft > 0)
+    {
+        --m_busyLeft;
+        ++busyAnswers;
+        return S_FALSE;
+    }
+    if (data && size >= sizeof(BOOL))
+        *static_cast<BOOL*>(data) = TRUE;
+    return S_OK;
 }
 
 // ---- Direct3D object -------------------------------------------------------

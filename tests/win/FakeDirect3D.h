@@ -318,6 +318,34 @@ struct FakeDrawCall
 
 class FakeDirect3D9;
 
+// An event query that reports its frame still in hand for `busyPolls`
+// GetData calls after each Issue.
+class FakeQuery : public IDirect3DQuery9, public FakeRefCounted, public FakeCallLog
+{
+public:
+    FakeQuery(FakeDirect3DDevice9* device, D3DQUERYTYPE type, int busyPolls)
+        : FakeRefCounted(1), m_device(device), m_type(type), m_busyPolls(busyPolls)
+    {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return AddRefImpl(); }
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseImpl(); }
+    HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9** device) override;
+    D3DQUERYTYPE STDMETHODCALLTYPE GetType() override { return m_type; }
+    DWORD STDMETHODCALLTYPE GetDataSize() override { return sizeof(BOOL); }
+    HRESULT STDMETHODCALLTYPE Issue(DWORD flags) override;
+    HRESULT STDMETHODCALLTYPE GetData(void* data, DWORD size, DWORD flags) override;
+
+    int issues = 0;      // successful Issue calls
+    int busyAnswers = 0; // GetData calls answered S_FALSE
+
+private:
+    FakeDirect3DDevice9* m_device;
+    D3DQUERYTYPE m_type;
+    int m_busyPolls;
+    int m_busyLeft = 0;
+};
+
 class FakeDirect3DDevice9 : public IDirect3DDevice9, public FakeRefCounted, public FakeCallLog
 {
 public:
@@ -340,6 +368,12 @@ public:
     std::vector<FakeVertexBuffer*> createdVertexBuffers;
     std::vector<FakeIndexBuffer*> createdIndexBuffers;
     std::vector<FakeSurface*> createdSurfaces;
+    std::vector<FakeQuery*> createdQueries;
+
+    // Negative: CreateQuery reports D3DERR_NOTAVAILABLE, as a device without
+    // queries does. Otherwise event queries are made, each busy for this many
+    // polls after an Issue.
+    int eventQueryBusyPolls = -1;
 
     // The back buffer and the automatic depth buffer, sized from the
     // presentation parameters when first asked for.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "FakeDirect3D.h"
@@ -48,6 +49,8 @@ public:
     {
         ++frames;
         CSaverCore::DrawFrame(device);
+        if (duringFrame)
+            duringFrame();
         if (frames == framesBeforeExit)
             RequestExit(this);
         return S_OK;
@@ -59,6 +62,7 @@ public:
     int framesBeforeExit = 5;
     IDirect3DTexture9* target = nullptr;
     std::function<void()> duringInitScene;
+    std::function<void()> duringFrame;
 };
 
 // `method` of the device answers script[i] on its i-th call (from 0), S_OK
@@ -127,6 +131,51 @@ TEST_F(FrameLoopTest, FullScreenRunsFramesUntilAnExitRequestThenReleasesAll)
     EXPECT_FALSE(KillTimer(app.m_hWnd, TIMER_FPS_LATCH));
 }
 
+// A device that still draws the last frame gets no other: the loop waits for
+// it and takes input meanwhile, so a key ends the saver without a frame more.
+TEST_F(FrameLoopTest, NoFrameStartsWhileTheDeviceDrawsTheLastAndInputIsTakenMeanwhile)
+{
+    app.m_Mode = rmFullScreen;
+    d3d.device.eventQueryBusyPolls = 3;
+    EXPECT_EQ(RunSaver(&app), 0);
+    EXPECT_EQ(app.frames, 5);
+    EXPECT_EQ(d3d.device.CountCalls("Present"), 1 + 5);
+    ASSERT_EQ(d3d.device.createdQueries.size(), 1u);
+    // frames 2 to 5 each waited out the three busy answers of the one before
+    EXPECT_EQ(d3d.device.createdQueries[0]->busyAnswers, 4 * 3);
+    EXPECT_EQ(d3d.device.OutstandingReferences(), 0u);
+    EXPECT_EQ(d3d.device.RefCount(), 0u);
+
+    ScopedLogCapture log;
+    fake3d::FakeDirect3D9 direct3d;
+    ScriptedSaver saver;
+    saver.Reset();
+    saver.Init();
+    const HWND window = host.Handle();
+    saver.m_hWnd = window;
+    saver.m_pD3D = &direct3d;
+    saver.m_Mode = rmFullScreen;
+    saver.framesBeforeExit = -1;
+    direct3d.device.eventQueryBusyPolls = 1 << 30; // the frame is never done
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SaverWindowProc));
+    // the key comes while the loop waits for the device
+    std::thread key;
+    saver.duringFrame = [&] {
+        key = std::thread([window] {
+            Sleep(30);
+            PostMessageA(window, WM_KEYDOWN, VK_SPACE, 0);
+        });
+    };
+    EXPECT_EQ(RunSaver(&saver), 0);
+    key.join();
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
+    EXPECT_EQ(saver.frames, 1);
+    ASSERT_EQ(direct3d.device.createdQueries.size(), 1u);
+    EXPECT_GE(direct3d.device.createdQueries[0]->busyAnswers, 1);
+    EXPECT_EQ(direct3d.device.OutstandingReferences(), 0u);
+    EXPECT_NE(log.Text().find("detected pressed any key"), std::string::npos);
+}
+
 // A device lost and then ready to be reset: the world released (the fake's
 // Reset, like the runtime's, fails while a default-pool object lives), the
 // device reset, its states set again, the scene rebuilt behind the loading
@@ -188,6 +237,7 @@ TEST_F(FrameLoopTest, ALostDeviceIsResetAndTheSceneRebuiltOrTheSaverEnds)
         saver.m_Mode = rmFullScreen;
         ClearTextureStageCache();
         fake3d::FakeDirect3DDevice9& device = direct3d.device;
+        device.eventQueryBusyPolls = 1; // the frame fence is given up and made again around the reset
         ScriptResults(device, "TestCooperativeLevel", c.levels);
         ScriptResults(device, "Reset", c.resets);
         // what the device holds after the restore, before the first frame on it

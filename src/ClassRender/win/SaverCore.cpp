@@ -89,6 +89,7 @@ void CloseSaver(CSaverCore* app)
     app->OnShutdown();
     ReleaseOverlayTextures(app);
     app->ReleaseScene();
+    FrameFenceClose(app->m_FrameFence);
     if (app->m_pDevice)
     {
         app->m_pDevice->Release();
@@ -180,6 +181,7 @@ bool RestoreDevice(CSaverCore* app)
     // Reset fails while anything of the default pool is alive
     ReleaseOverlayTextures(app);
     app->ReleaseScene();
+    FrameFenceClose(app->m_FrameFence);
     const HRESULT hr = device->Reset(&g_d3dpp);
     if (hr == D3DERR_DEVICELOST)
         return true; // lost again before the reset: the next pass tries again
@@ -191,6 +193,7 @@ bool RestoreDevice(CSaverCore* app)
     }
     // a reset device is back at the default states
     ClearTextureStageCache();
+    FrameFenceOpen(app->m_FrameFence, device);
     app->EE_Core_InitD3Device(device);
     app->EE_Core_DrawLoading(device);
     if (!LoadSceneBehindLoadingPicture(app, device))
@@ -203,6 +206,12 @@ bool RestoreDevice(CSaverCore* app)
 
 void FrameTick(CSaverCore* app)
 {
+    if (FrameFenceBusy(app->m_FrameFence))
+    {
+        // input is handled at once instead of after another queued frame
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+        return;
+    }
     const float elapsedMs = static_cast<float>(ClockReadMs()) - app->m_fLastFrameTime;
     app->m_fLastFrameTime = static_cast<float>(ClockReadMs());
 
@@ -223,6 +232,7 @@ void FrameTick(CSaverCore* app)
         {
             app->UpdateFrame(device, elapsedMs);
             app->DrawFrame(device);
+            FrameFenceMark(app->m_FrameFence);
             app->m_nFrameParity = 1 - app->m_nFrameParity;
         }
     }
@@ -239,6 +249,7 @@ static bool StartDeviceAndScene(CSaverCore* app)
         return false;
     }
     app->OnDeviceCreated();
+    FrameFenceOpen(app->m_FrameFence, app->m_pDevice);
     return LoadSceneBehindLoadingPicture(app, app->m_pDevice);
 }
 

@@ -12,6 +12,7 @@
 #include "settings/SaverSettings.h"
 #include "settings/VideoModeList.h"
 #include "src/ClassRender/SaverState.h"
+#include "src/ClassRender/win/FrameFence.h"
 #include "src/ClassRender/win/MonitorRecord.h"
 
 typedef BOOL(WINAPI* PasswordCheckFn)(HWND);
@@ -69,6 +70,7 @@ public:
     BYTE m_OverlayColor[3] = {255, 255, 255};
     IDirect3DTexture9* m_pOverlayTextures[OVERLAY_TEXTURE_COUNT] = {};
     IDirect3DVertexBuffer9* m_pOverlayQuad = nullptr;
+    FrameFence m_FrameFence;
     int m_nFrameParity = 1;
     int m_nFramesPerSecond = 0;
     int m_nFrameCounter = 0;
@@ -95,7 +97,9 @@ extern CSaverCore* g_pSaverApp;
 // The message and frame loop of the preview, full-screen and test modes;
 // the shell sets up the password check before it.
 int RunSaver(CSaverCore* app);
-// One idle pass: time, then update and draw unless the device is lost. A
+// One idle pass: while the device still draws the last frame, a wait of at
+// most a millisecond for input; otherwise time, then update and draw unless
+// the device is lost. A
 // device that can be reset again gets the world released, a Reset and the
 // scene rebuilt behind the loading picture (RestoreDevice).
 void FrameTick(CSaverCore* app);
