@@ -53,6 +53,9 @@ float GroundHeight(float x, float z);
 // Surface the eye must stay above: ground, or the water planes where they lie.
 float SurfaceHeight(float x, float z);
 
+// The level the far hills round off under at (x, z): their skyline.
+float HillCrest(float x, float z);
+
 // Cliff line of the east bank at z (x of the cliff face) and its top height.
 float EastCliffX(float z);
 float EastCliffTop(float z);

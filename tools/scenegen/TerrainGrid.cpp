@@ -145,6 +145,65 @@ void Quad(const std::vector<Vec3>& pts, int p00, int p10, int p01, int p11, bool
         out.insert(out.end(), {p00, p01, p11, p00, p11, p10});
 }
 
+// Height at (x, z) on the triangles `tri` (points, three a triangle): the
+// one holding it, or the one it is least outside of.
+float HeightOn(const std::vector<Vec3>& pts, const std::vector<int>& tri, float x, float z)
+{
+    float bestOut = 1e30f, best = 0;
+    for (size_t k = 0; k + 2 < tri.size(); k += 3)
+    {
+        const Vec3 a = pts[size_t(tri[k])], b = pts[size_t(tri[k + 1])], c = pts[size_t(tri[k + 2])];
+        const float d = (b.x - a.x) * (c.z - a.z) - (c.x - a.x) * (b.z - a.z);
+        if (std::fabs(d) < 1e-12f)
+            continue;
+        const float u = ((x - a.x) * (c.z - a.z) - (c.x - a.x) * (z - a.z)) / d;
+        const float v = ((b.x - a.x) * (z - a.z) - (x - a.x) * (b.z - a.z)) / d;
+        const float out = std::max({0.0f, -u, -v, u + v - 1});
+        if (out < bestOut)
+        {
+            bestOut = out;
+            best = a.y + (b.y - a.y) * u + (c.y - a.y) * v;
+            if (out == 0)
+                break;
+        }
+    }
+    return best;
+}
+
+// Pairs of plain cells side by side whose middle nodes lie within a small
+// height of the pair's own two triangles are drawn as one: the far hills'
+// narrow columns (there for the cliffs and pools nearer by) cost half as
+// much, which pays for the rows their rounded tops need against the sky.
+void Pair(TerrainGrid& t)
+{
+    const int nx = int(t.xs.size()), nz = int(t.zs.size());
+    t.paired.assign(size_t((nx - 1) * (nz - 1)), 0);
+    // A unit is about 2 cm; the hills are a kilometre or more off.
+    constexpr float kPairTolerance = 1.0f;
+    std::vector<int> tri;
+    for (int j = 0; j + 1 < nz; ++j)
+        for (int i = 0; i + 2 < nx; i += 2)
+        {
+            const int cell = j * (nx - 1) + i;
+            if (t.halve[size_t(cell)] || t.halve[size_t(cell + 1)] || t.centre[size_t(cell)] >= 0 ||
+                t.centre[size_t(cell + 1)] >= 0)
+                continue;
+            const float x0 = t.xs[size_t(i)], x1 = t.xs[size_t(i + 2)], z0 = t.zs[size_t(j)], z1 = t.zs[size_t(j + 1)];
+            // Only the hills, whose ground is one texture throughout.
+            if (!(x0 >= 590 || x1 <= -620 || z0 >= 1120 || z1 <= -1120))
+                continue;
+            const int n00 = j * nx + i, n01 = n00 + nx;
+            tri.clear();
+            Quad(t.pts, n00, n00 + 2, n01, n01 + 2, false, tri);
+            bool flat = true;
+            for (int m : {n00 + 1, n01 + 1})
+                flat = flat && std::fabs(HeightOn(t.pts, tri, t.pts[size_t(m)].x, t.pts[size_t(m)].z) -
+                                         t.pts[size_t(m)].y) < kPairTolerance;
+            if (flat)
+                t.paired[size_t(cell)] = 1, t.paired[size_t(cell + 1)] = 2;
+        }
+}
+
 } // namespace
 
 const TerrainGrid& Grid()
@@ -152,8 +211,9 @@ const TerrainGrid& Grid()
     static const TerrainGrid g = [] {
         TerrainGrid t;
         // Fine where the pools, banks and cliffs are, coarse over the river's
-        // middle (its own model) and the far hills: a model's triangle list
-        // must stay below 65,536 indices.
+        // middle (its own model) and the far hills, except where those round
+        // off against the sky: a model's triangle list must stay below
+        // 65,536 indices.
         t.xs = Nodes({{-1290, 110},
                       {-640, 50},
                       {-440, 24},
@@ -163,7 +223,7 @@ const TerrainGrid& Grid()
                       {360, 20},
                       {440, 4},
                       {500, 30},
-                      {600, 40}},
+                      {590, 18}},
                      680);
         // The river's banks stand at the edges of the rain's river band: a
         // node on each side of each edge makes them steep walls. The pools
@@ -174,13 +234,14 @@ const TerrainGrid& Grid()
         std::sort(t.xs.begin(), t.xs.end());
         t.xs.erase(std::unique(t.xs.begin(), t.xs.end(), [](float a, float b) { return std::fabs(a - b) < 0.01f; }),
                    t.xs.end());
-        t.zs = Nodes({{-1770, 110}, {-1150, 16}, {-700, 20}, {680, 15}, {820, 30}, {940, 80}}, 1800);
+        t.zs = Nodes({{-1770, 55}, {-1150, 16}, {-700, 20}, {680, 15}, {820, 30}, {940, 80}, {1400, 40}}, 1800);
         const size_t nx = t.xs.size();
         t.pts.resize(nx * t.zs.size());
         for (size_t j = 0; j < t.zs.size(); ++j)
             for (size_t i = 0; i < nx; ++i)
                 t.pts[j * nx + i] = {t.xs[i], GroundHeight(t.xs[i], t.zs[j]), t.zs[j]};
         Refine(t);
+        Pair(t);
         return t;
     }();
     return g;
@@ -194,6 +255,11 @@ void TerrainGrid::CellTriangles(int i, int j, std::vector<int>& out) const
     // stepping across the cells. Elsewhere the diagonal alternates, so the
     // flats do not ripple one way.
     const int nx = int(xs.size());
+    if (!paired.empty() && paired[size_t(j * (nx - 1) + i)])
+    {
+        PairTriangles(i - (paired[size_t(j * (nx - 1) + i)] == 2 ? 1 : 0), j, out);
+        return;
+    }
     const int n00 = j * nx + i, n10 = n00 + 1, n01 = n00 + nx, n11 = n01 + 1;
     const int cell = j * (nx - 1) + i;
     const bool parity = ((i + j) & 1) != 0;
@@ -236,6 +302,33 @@ void TerrainGrid::CellTriangles(int i, int j, std::vector<int>& out) const
     }
 }
 
+void TerrainGrid::PairTriangles(int i, int j, std::vector<int>& out) const
+{
+    // The middle node of the pair's lower or upper side stays in where the
+    // cells across that side are not paired: they end at it.
+    const int nx = int(xs.size()), nz = int(zs.size());
+    const int n00 = j * nx + i, n01 = n00 + nx;
+    const bool parity = ((i + j) & 1) != 0;
+    auto pairedRow = [&](int row) { return row < 0 || row >= nz - 1 || paired[size_t(row * (nx - 1) + i)] == 1; };
+    const bool bottom = !pairedRow(j - 1), top = !pairedRow(j + 1);
+    if (bottom && top)
+    {
+        Quad(pts, n00, n00 + 1, n01, n01 + 1, parity, out);
+        Quad(pts, n00 + 1, n00 + 2, n01 + 1, n01 + 2, !parity, out);
+    }
+    else if (bottom || top)
+    {
+        // A fan from that middle node round the pair's four corners.
+        const int apex = bottom ? n00 + 1 : n01 + 1;
+        const int loop[4] = {n00, n01, n01 + 2, n00 + 2};
+        const int first = bottom ? 0 : 2; // the corner after the apex, going round
+        for (int k = 0; k < 3; ++k)
+            out.insert(out.end(), {apex, loop[(first + k) % 4], loop[(first + k + 1) % 4]});
+    }
+    else
+        Quad(pts, n00, n00 + 2, n01, n01 + 2, parity, out);
+}
+
 float TerrainGrid::Height(float x, float z) const
 {
     const int nx = int(xs.size());
@@ -246,27 +339,7 @@ float TerrainGrid::Height(float x, float z) const
     std::vector<int> tri;
     tri.reserve(24);
     CellTriangles(i, j, tri);
-    // The triangle holding (x, z), or outside the grid the one it is
-    // least outside of.
-    float bestOut = 1e30f, best = 0;
-    for (size_t k = 0; k + 2 < tri.size(); k += 3)
-    {
-        const Vec3 a = pts[size_t(tri[k])], b = pts[size_t(tri[k + 1])], c = pts[size_t(tri[k + 2])];
-        const float d = (b.x - a.x) * (c.z - a.z) - (c.x - a.x) * (b.z - a.z);
-        if (std::fabs(d) < 1e-12f)
-            continue;
-        const float u = ((x - a.x) * (c.z - a.z) - (c.x - a.x) * (z - a.z)) / d;
-        const float v = ((b.x - a.x) * (z - a.z) - (x - a.x) * (b.z - a.z)) / d;
-        const float out = std::max({0.0f, -u, -v, u + v - 1});
-        if (out < bestOut)
-        {
-            bestOut = out;
-            best = a.y + (b.y - a.y) * u + (c.y - a.y) * v;
-            if (out == 0)
-                break;
-        }
-    }
-    return best;
+    return HeightOn(pts, tri, x, z);
 }
 
 float TerrainHeight(float x, float z)
@@ -282,6 +355,8 @@ void ForEachGroundTriangle(const std::function<void(const GroundTriangle&)>& vis
     for (int j = 0; j + 1 < nz; ++j)
         for (int i = 0; i + 1 < nx; ++i)
         {
+            if (!grid.paired.empty() && grid.paired[size_t(j * (nx - 1) + i)] == 2)
+                continue; // drawn with its pair's left cell
             tri.clear();
             grid.CellTriangles(i, j, tri);
             for (size_t k = 0; k + 2 < tri.size(); k += 3)
