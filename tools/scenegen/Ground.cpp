@@ -8,14 +8,46 @@
 
 namespace sg {
 
-bool PoolsMirror(const GroundTriangle& t)
+PoolsMirror::PoolsMirror(const SceneContent& s)
+{
+    // Every few frames of every path: what a pool shows changes slowly
+    // as the eye moves, and the margin below covers the frames between.
+    for (const auto& c : s.cameras)
+        for (size_t f = 0; f < c.eyes.size(); f += 6)
+            if (c.eyes[f].y > kPoolY + 1)
+                m_Eyes.push_back({c.eyes[f].x, 2 * kPoolY - c.eyes[f].y, c.eyes[f].z});
+}
+
+bool PoolsMirror::operator()(const GroundTriangle& t) const
 {
     if (t.part != GroundPart::Scenery && t.part != GroundPart::Cliff)
+        return false;
+    if (std::min({t.a.y, t.b.y, t.c.y}) <= kPoolY - 0.5f || t.pd <= -1)
         return false;
     float nearPool = 1e9f;
     for (const auto& p : PoolShapes())
         nearPool = std::min(nearPool, std::hypot(t.cx - p.cx, t.cz - p.cz));
-    return std::min({t.a.y, t.b.y, t.c.y}) > kPoolY - 0.5f && t.pd > -1 && nearPool < 650;
+    if (nearPool >= 650)
+        return false;
+    // Seen in a pool: the line from the mirrored eye to a corner (or the
+    // middle) crosses the pools' plane on a pool, or within a margin of it
+    // for the ripples and the frames between.
+    constexpr float kMargin = 8.0f;
+    const auto& pools = PoolShapes();
+    const Vec3 pts[4] = {t.a, t.b, t.c, {t.cx, t.cy, t.cz}};
+    for (const Vec3& e : m_Eyes)
+        for (const Vec3& p : pts)
+        {
+            if (p.y <= kPoolY)
+                continue;
+            const float k = (kPoolY - e.y) / (p.y - e.y);
+            const float qx = e.x + (p.x - e.x) * k, qz = e.z + (p.z - e.z) * k;
+            for (const auto& pool : pools)
+                if (std::fabs(qx - pool.cx) < pool.rx + kMargin && std::fabs(qz - pool.cz) < pool.rz + kMargin &&
+                    ShapeDistance(pool, qx, qz) < kMargin)
+                    return true;
+        }
+    return false;
 }
 
 void BuildGroundModels(SceneContent& s)
@@ -57,6 +89,7 @@ void BuildGroundModels(SceneContent& s)
         return x > 250 && y > kTerraceY + 20 && fromEdge > -16 && fromEdge < 70;
     };
 
+    const PoolsMirror mirrored(s);
     ForEachGroundTriangle([&](const GroundTriangle& t) {
         if (t.part != GroundPart::Scenery && t.part != GroundPart::Cliff)
             return;
@@ -87,7 +120,7 @@ void BuildGroundModels(SceneContent& s)
             const auto v = gScene.Corners(t);
             scene.Tri(mat, v[0], v[2], v[1]);
         }
-        if (PoolsMirror(t))
+        if (mirrored(t))
         {
             const auto r = gRefl.Corners(t);
             refl.Tri(mat, r[0], r[2], r[1]);

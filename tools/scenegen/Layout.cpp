@@ -170,7 +170,7 @@ float EastCliffTop(float z)
 
 float HillCrest(float x, float z)
 {
-    return 212.0f + 44.0f * Fbm2(x / 300.0f + 3.7f, z / 300.0f - 1.9f, 2, 43);
+    return 214.0f + 54.0f * Fbm2(x / 240.0f + 3.7f, z / 240.0f - 1.9f, 2, 43);
 }
 
 namespace {
@@ -203,8 +203,8 @@ float BaseHeight(float x, float z)
     // The valley closes in hills at both ends and beyond the east cliffs,
     // rising to the grid's last rows: from every path the ground's end is a
     // hill line against the sky, never an edge with sky below it.
-    h += 25.0f * Smooth(1100, 1700, std::fabs(z)) + 175.0f * Smooth(1250, 1765, std::fabs(z));
-    h += 80.0f * Smooth(560, 675, x);
+    h += 25.0f * Smooth(1100, 1700, std::fabs(z)) + 200.0f * Smooth(1250, 1765, std::fabs(z));
+    h += 110.0f * Smooth(560, 675, x);
     // The rise eases into rounded tops below a crest that swells and dips
     // along the rim, so the skyline is a line of hills and saddles rather
     // than a level plateau; its lowest stays above every eye.

@@ -170,37 +170,53 @@ float HeightOn(const std::vector<Vec3>& pts, const std::vector<int>& tri, float 
     return best;
 }
 
-// Pairs of plain cells side by side whose middle nodes lie within a small
-// height of the pair's own two triangles are drawn as one: the far hills'
-// narrow columns (there for the cliffs and pools nearer by) cost half as
-// much, which pays for the rows their rounded tops need against the sky.
+// Pairs of plain cells side by side, or one above the other, whose middle
+// nodes lie within a small height of the pair's own two triangles are drawn
+// as one: the far hills' narrow columns and rows (there for the cliffs and
+// pools nearer by) cost half as much, which pays for the rows their rounded
+// tops need against the sky. Each pair joins the cells along their narrow
+// side, and starts on an even column (side by side) or row (one above the
+// other), so the pairs of a run share whole sides.
 void Pair(TerrainGrid& t)
 {
     const int nx = int(t.xs.size()), nz = int(t.zs.size());
     t.paired.assign(size_t((nx - 1) * (nz - 1)), 0);
     // A unit is about 2 cm; the hills are a kilometre or more off.
     constexpr float kPairTolerance = 1.0f;
+    auto plain = [&](int cell) {
+        return !t.halve[size_t(cell)] && t.centre[size_t(cell)] < 0 && !t.paired[size_t(cell)];
+    };
+    // Only the hills, whose ground is one texture throughout.
+    auto hills = [](float x0, float x1, float z0, float z1) {
+        return x0 >= 590 || x1 <= -620 || z0 >= 1120 || z1 <= -1120;
+    };
     std::vector<int> tri;
+    auto flat = [&](int p00, int p10, int p01, int p11, bool parity, int m0, int m1) {
+        tri.clear();
+        Quad(t.pts, p00, p10, p01, p11, parity, tri);
+        for (int m : {m0, m1})
+            if (std::fabs(HeightOn(t.pts, tri, t.pts[size_t(m)].x, t.pts[size_t(m)].z) - t.pts[size_t(m)].y) >=
+                kPairTolerance)
+                return false;
+        return true;
+    };
     for (int j = 0; j + 1 < nz; ++j)
         for (int i = 0; i + 2 < nx; i += 2)
         {
-            const int cell = j * (nx - 1) + i;
-            if (t.halve[size_t(cell)] || t.halve[size_t(cell + 1)] || t.centre[size_t(cell)] >= 0 ||
-                t.centre[size_t(cell + 1)] >= 0)
-                continue;
+            const int cell = j * (nx - 1) + i, n00 = j * nx + i, n01 = n00 + nx;
             const float x0 = t.xs[size_t(i)], x1 = t.xs[size_t(i + 2)], z0 = t.zs[size_t(j)], z1 = t.zs[size_t(j + 1)];
-            // Only the hills, whose ground is one texture throughout.
-            if (!(x0 >= 590 || x1 <= -620 || z0 >= 1120 || z1 <= -1120))
-                continue;
-            const int n00 = j * nx + i, n01 = n00 + nx;
-            tri.clear();
-            Quad(t.pts, n00, n00 + 2, n01, n01 + 2, false, tri);
-            bool flat = true;
-            for (int m : {n00 + 1, n01 + 1})
-                flat = flat && std::fabs(HeightOn(t.pts, tri, t.pts[size_t(m)].x, t.pts[size_t(m)].z) -
-                                         t.pts[size_t(m)].y) < kPairTolerance;
-            if (flat)
+            if (plain(cell) && plain(cell + 1) && hills(x0, x1, z0, z1) && (x1 - x0) / 2 <= z1 - z0 &&
+                flat(n00, n00 + 2, n01, n01 + 2, ((i + j) & 1) != 0, n00 + 1, n01 + 1))
                 t.paired[size_t(cell)] = 1, t.paired[size_t(cell + 1)] = 2;
+        }
+    for (int j = 0; j + 2 < nz; j += 2)
+        for (int i = 0; i + 1 < nx; ++i)
+        {
+            const int cell = j * (nx - 1) + i, above = cell + nx - 1, n00 = j * nx + i, n02 = n00 + 2 * nx;
+            const float x0 = t.xs[size_t(i)], x1 = t.xs[size_t(i + 1)], z0 = t.zs[size_t(j)], z1 = t.zs[size_t(j + 2)];
+            if (plain(cell) && plain(above) && hills(x0, x1, z0, z1) &&
+                flat(n00, n00 + 1, n02, n02 + 1, ((i + j) & 1) != 0, n00 + nx, n00 + nx + 1))
+                t.paired[size_t(cell)] = 3, t.paired[size_t(above)] = 4;
         }
 }
 
@@ -255,9 +271,9 @@ void TerrainGrid::CellTriangles(int i, int j, std::vector<int>& out) const
     // stepping across the cells. Elsewhere the diagonal alternates, so the
     // flats do not ripple one way.
     const int nx = int(xs.size());
-    if (!paired.empty() && paired[size_t(j * (nx - 1) + i)])
+    if (const uint8_t p = paired.empty() ? 0 : paired[size_t(j * (nx - 1) + i)]; p != 0)
     {
-        PairTriangles(i - (paired[size_t(j * (nx - 1) + i)] == 2 ? 1 : 0), j, out);
+        PairTriangles(p == 2 ? i - 1 : i, p == 4 ? j - 1 : j, out);
         return;
     }
     const int n00 = j * nx + i, n10 = n00 + 1, n01 = n00 + nx, n11 = n01 + 1;
@@ -304,29 +320,55 @@ void TerrainGrid::CellTriangles(int i, int j, std::vector<int>& out) const
 
 void TerrainGrid::PairTriangles(int i, int j, std::vector<int>& out) const
 {
-    // The middle node of the pair's lower or upper side stays in where the
-    // cells across that side are not paired: they end at it.
+    // The middle node of a long side stays in where the cells across that
+    // side are not a pair of the same kind: they end at it.
     const int nx = int(xs.size()), nz = int(zs.size());
-    const int n00 = j * nx + i, n01 = n00 + nx;
+    const int n00 = j * nx + i;
     const bool parity = ((i + j) & 1) != 0;
-    auto pairedRow = [&](int row) { return row < 0 || row >= nz - 1 || paired[size_t(row * (nx - 1) + i)] == 1; };
-    const bool bottom = !pairedRow(j - 1), top = !pairedRow(j + 1);
-    if (bottom && top)
+    auto across = [&](int ci, int cj, uint8_t kind) {
+        return ci >= 0 && cj >= 0 && ci < nx - 1 && cj < nz - 1 && paired[size_t(cj * (nx - 1) + ci)] != kind;
+    };
+    int corner[4], mid[2], ends[2];
+    if (paired[size_t(j * (nx - 1) + i)] == 1)
     {
-        Quad(pts, n00, n00 + 1, n01, n01 + 1, parity, out);
-        Quad(pts, n00 + 1, n00 + 2, n01 + 1, n01 + 2, !parity, out);
-    }
-    else if (bottom || top)
-    {
-        // A fan from that middle node round the pair's four corners.
-        const int apex = bottom ? n00 + 1 : n01 + 1;
-        const int loop[4] = {n00, n01, n01 + 2, n00 + 2};
-        const int first = bottom ? 0 : 2; // the corner after the apex, going round
-        for (int k = 0; k < 3; ++k)
-            out.insert(out.end(), {apex, loop[(first + k) % 4], loop[(first + k + 1) % 4]});
+        // Side by side: corners going round as the grid winds, then the
+        // lower and upper middle nodes, each between two of those corners.
+        const int n01 = n00 + nx;
+        if (across(i, j - 1, 1) && across(i, j + 1, 1))
+        {
+            Quad(pts, n00, n00 + 1, n01, n01 + 1, parity, out);
+            Quad(pts, n00 + 1, n00 + 2, n01 + 1, n01 + 2, !parity, out);
+            return;
+        }
+        corner[0] = n00, corner[1] = n01, corner[2] = n01 + 2, corner[3] = n00 + 2;
+        mid[0] = n00 + 1, mid[1] = n01 + 1;
+        ends[0] = across(i, j - 1, 1) ? 3 : -1; // the lower middle node comes after corner 3
+        ends[1] = across(i, j + 1, 1) ? 1 : -1; // the upper after corner 1
     }
     else
-        Quad(pts, n00, n00 + 2, n01, n01 + 2, parity, out);
+    {
+        // One above the other: the left and right middle nodes.
+        const int n02 = n00 + 2 * nx;
+        if (across(i - 1, j, 3) && across(i + 1, j, 3))
+        {
+            Quad(pts, n00, n00 + 1, n00 + nx, n00 + nx + 1, parity, out);
+            Quad(pts, n00 + nx, n00 + nx + 1, n02, n02 + 1, !parity, out);
+            return;
+        }
+        corner[0] = n00, corner[1] = n02, corner[2] = n02 + 1, corner[3] = n00 + 1;
+        mid[0] = n00 + nx, mid[1] = n00 + nx + 1;
+        ends[0] = across(i - 1, j, 3) ? 0 : -1; // the left middle node comes after corner 0
+        ends[1] = across(i + 1, j, 3) ? 2 : -1; // the right after corner 2
+    }
+    if (ends[0] < 0 && ends[1] < 0)
+    {
+        Quad(pts, corner[0], corner[3], corner[1], corner[2], parity, out);
+        return;
+    }
+    // A fan from the one middle node left in, round the four corners.
+    const int k = ends[0] >= 0 ? 0 : 1, apex = mid[k];
+    for (int s = 1; s <= 3; ++s)
+        out.insert(out.end(), {apex, corner[(ends[k] + s) % 4], corner[(ends[k] + s + 1) % 4]});
 }
 
 float TerrainGrid::Height(float x, float z) const
@@ -355,8 +397,8 @@ void ForEachGroundTriangle(const std::function<void(const GroundTriangle&)>& vis
     for (int j = 0; j + 1 < nz; ++j)
         for (int i = 0; i + 1 < nx; ++i)
         {
-            if (!grid.paired.empty() && grid.paired[size_t(j * (nx - 1) + i)] == 2)
-                continue; // drawn with its pair's left cell
+            if (const uint8_t p = grid.paired.empty() ? 0 : grid.paired[size_t(j * (nx - 1) + i)]; p == 2 || p == 4)
+                continue; // drawn with the first cell of its pair
             tri.clear();
             grid.CellTriangles(i, j, tri);
             for (size_t k = 0; k + 2 < tri.size(); k += 3)
