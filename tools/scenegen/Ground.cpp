@@ -111,7 +111,7 @@ void BuildGroundModels(SceneContent& s)
         else if (underTree(cx, cy, cz))
             mat = mForest;
         else
-            mat = Fbm2(cx / 90, cz / 90, 2, 31) > 0.15f ? mMeadow : mGrass;
+            mat = Meadow(cx, cz) ? mMeadow : mGrass;
         // The scenery's ground is wound to face down: the main pass draws it
         // without culling, and the mirrored views look at it from below.
         // The cliffs' faces are in the banks' model (RiverBeds.cpp).

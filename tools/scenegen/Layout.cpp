@@ -168,6 +168,11 @@ float EastCliffTop(float z)
     return top;
 }
 
+bool Meadow(float x, float z)
+{
+    return Fbm2(x / 90, z / 90, 2, 31) > 0.15f;
+}
+
 float HillCrest(float x, float z)
 {
     return 214.0f + 54.0f * Fbm2(x / 240.0f + 3.7f, z / 240.0f - 1.9f, 2, 43);

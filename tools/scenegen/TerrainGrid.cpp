@@ -73,7 +73,8 @@ uint8_t HalvingWanted(const TerrainGrid& t, int i, int j)
     if (cx > 250 && nearFall < 70 && hi > top - 3 && lo < top - 8)
         want = true;
     // Only the narrow columns, halved along z: their rows are what the
-    // rim steps along, and the pools' mirror has little room to spare.
+    // rim steps along. Halving wider cells too fans their neighbours, whose
+    // triangles then take rock or grass in a saw-tooth.
     return want && dx < 5 && dz >= 10 ? 2 : 0;
 }
 
@@ -172,31 +173,44 @@ float HeightOn(const std::vector<Vec3>& pts, const std::vector<int>& tri, float 
 
 // Pairs of plain cells side by side, or one above the other, whose middle
 // nodes lie within a small height of the pair's own two triangles are drawn
-// as one: the far hills' narrow columns and rows (there for the cliffs and
-// pools nearer by) cost half as much, which pays for the rows their rounded
-// tops need against the sky. Each pair joins the cells along their narrow
+// as one: the far hills' and the open flats' narrow columns and rows (there
+// for the cliffs and pools nearer by) cost half as much, which pays for the
+// rows and columns the hills' rounded tops need against the sky. Each pair joins the cells along their narrow
 // side, and starts on an even column (side by side) or row (one above the
 // other), so the pairs of a run share whole sides.
 void Pair(TerrainGrid& t)
 {
     const int nx = int(t.xs.size()), nz = int(t.zs.size());
     t.paired.assign(size_t((nx - 1) * (nz - 1)), 0);
-    // A unit is about 2 cm; the hills are a kilometre or more off.
-    constexpr float kPairTolerance = 1.0f;
     auto plain = [&](int cell) {
         return !t.halve[size_t(cell)] && t.centre[size_t(cell)] < 0 && !t.paired[size_t(cell)];
     };
-    // Only the hills, whose ground is one texture throughout.
-    auto hills = [](float x0, float x1, float z0, float z1) {
-        return x0 >= 590 || x1 <= -620 || z0 >= 1120 || z1 <= -1120;
+    // How far (units, about 2 cm) the dropped middle nodes may lie off the
+    // pair's triangles, or 0 where no pair may stand. The hills, a
+    // kilometre or more off and one texture throughout, take a little
+    // more; the open flats almost none, and only well clear of water,
+    // banks and cliffs, where the whole pair is one kind of grass.
+    auto tolerance = [](float x0, float x1, float z0, float z1) {
+        if (x0 >= 590 || x1 <= -620 || z0 >= 1120 || z1 <= -1120)
+            return 1.0f;
+        const float cx = (x0 + x1) / 2, cz = (z0 + z1) / 2, r = 0.5f * std::hypot(x1 - x0, z1 - z0);
+        if (PoolDistance(cx, cz) < 20 + r || RiverDistance(cx, cz) < 20 + r || std::fabs(cx - EastCliffX(cz)) < 30 + r)
+            return 0.0f;
+        const bool meadow = Meadow(cx, cz);
+        for (float x : {x0, x1})
+            for (float z : {z0, z1})
+                if (Meadow(x, z) != meadow)
+                    return 0.0f;
+        return 0.3f;
     };
     std::vector<int> tri;
     auto flat = [&](int p00, int p10, int p01, int p11, bool parity, int m0, int m1) {
+        const float tol =
+            tolerance(t.pts[size_t(p00)].x, t.pts[size_t(p11)].x, t.pts[size_t(p00)].z, t.pts[size_t(p11)].z);
         tri.clear();
         Quad(t.pts, p00, p10, p01, p11, parity, tri);
         for (int m : {m0, m1})
-            if (std::fabs(HeightOn(t.pts, tri, t.pts[size_t(m)].x, t.pts[size_t(m)].z) - t.pts[size_t(m)].y) >=
-                kPairTolerance)
+            if (std::fabs(HeightOn(t.pts, tri, t.pts[size_t(m)].x, t.pts[size_t(m)].z) - t.pts[size_t(m)].y) >= tol)
                 return false;
         return true;
     };
@@ -204,8 +218,8 @@ void Pair(TerrainGrid& t)
         for (int i = 0; i + 2 < nx; i += 2)
         {
             const int cell = j * (nx - 1) + i, n00 = j * nx + i, n01 = n00 + nx;
-            const float x0 = t.xs[size_t(i)], x1 = t.xs[size_t(i + 2)], z0 = t.zs[size_t(j)], z1 = t.zs[size_t(j + 1)];
-            if (plain(cell) && plain(cell + 1) && hills(x0, x1, z0, z1) && (x1 - x0) / 2 <= z1 - z0 &&
+            const float dx = (t.xs[size_t(i + 2)] - t.xs[size_t(i)]) / 2, dz = t.zs[size_t(j + 1)] - t.zs[size_t(j)];
+            if (plain(cell) && plain(cell + 1) && dx <= dz &&
                 flat(n00, n00 + 2, n01, n01 + 2, ((i + j) & 1) != 0, n00 + 1, n01 + 1))
                 t.paired[size_t(cell)] = 1, t.paired[size_t(cell + 1)] = 2;
         }
@@ -213,8 +227,7 @@ void Pair(TerrainGrid& t)
         for (int i = 0; i + 1 < nx; ++i)
         {
             const int cell = j * (nx - 1) + i, above = cell + nx - 1, n00 = j * nx + i, n02 = n00 + 2 * nx;
-            const float x0 = t.xs[size_t(i)], x1 = t.xs[size_t(i + 1)], z0 = t.zs[size_t(j)], z1 = t.zs[size_t(j + 2)];
-            if (plain(cell) && plain(above) && hills(x0, x1, z0, z1) &&
+            if (plain(cell) && plain(above) &&
                 flat(n00, n00 + 1, n02, n02 + 1, ((i + j) & 1) != 0, n00 + nx, n00 + nx + 1))
                 t.paired[size_t(cell)] = 3, t.paired[size_t(above)] = 4;
         }
