@@ -2,6 +2,7 @@
 // ledges, bridge and falls, and the part of it the pools mirror
 // (scene_refl_lusa.singleobject, trees added later).
 #include <algorithm>
+#include <map>
 
 #include "SceneryProps.h"
 #include "TerrainMesh.h"
@@ -89,43 +90,123 @@ void BuildGroundModels(SceneContent& s)
         return x > 250 && y > kTerraceY + 20 && fromEdge > -16 && fromEdge < 70;
     };
 
-    const PoolsMirror mirrored(s);
+    auto pick = [&](const Vec3& n, float cx, float cy, float cz, float pd) {
+        if (n.y < 0.5f && cy > kPoolY + 6)
+            return (cx > 250 && cy > 45) ? mCliff : mRock; // cliffs, also where they stand in a pool
+        if (pd < 0)
+            return mRim; // the pool's edge above the water line
+        if (n.y < 0.5f)
+            return (cx > 250 && cy > 45) ? mCliff : mRock;
+        if (pd < 9)
+            return mRim;
+        if (std::fabs(cz) > 1120 || cx < -620 || cx > 590)
+            return mHill;
+        if (n.y < 0.8f && !aboveCliffs(cx, cy, cz))
+            return mEarth;
+        if (underTree(cx, cy, cz))
+            return mForest;
+        return Meadow(cx, cz) ? mMeadow : mGrass;
+    };
+
+    // The rim's outer edge would step along the cells: on level scenery
+    // ground, where the material depends on the place alone, an edge of
+    // the grid with rim at one end only is cut where the rim ends, and the
+    // triangles on both sides of it split there, so the rim's edge runs
+    // across the cells. (The litter's edges would take as many triangles
+    // again, more than the scenery's model has room for.) The cut lies on the edge, so the
+    // ground's shape (and Height) is unchanged.
+    const Vec3 up = {0, 1, 0};
+    auto level = [](const GroundTriangle& t) { return t.part == GroundPart::Scenery && t.n.y >= 0.8f; };
+    auto at = [&](const Vec3& p) { return pick(up, p.x, p.y, p.z, PoolDistance(p.x, p.z)); };
+    std::vector<GroundTriangle> tris;
+    std::map<std::pair<int, int>, int> sides; // level triangles on each edge
     ForEachGroundTriangle([&](const GroundTriangle& t) {
         if (t.part != GroundPart::Scenery && t.part != GroundPart::Cliff)
             return;
-        const Vec3 n = t.n;
-        const float cx = t.cx, cy = t.cy, cz = t.cz, pd = t.pd;
-        int mat;
-        if (n.y < 0.5f && cy > kPoolY + 6)
-            mat = (cx > 250 && cy > 45) ? mCliff : mRock; // cliffs, also where they stand in a pool
-        else if (pd < 0)
-            mat = mRim; // the pool's edge above the water line
-        else if (n.y < 0.5f)
-            mat = (cx > 250 && cy > 45) ? mCliff : mRock;
-        else if (pd < 9)
-            mat = mRim;
-        else if (std::fabs(cz) > 1120 || cx < -620 || cx > 590)
-            mat = mHill;
-        else if (n.y < 0.8f && !aboveCliffs(cx, cy, cz))
-            mat = mEarth;
-        else if (underTree(cx, cy, cz))
-            mat = mForest;
-        else
-            mat = Meadow(cx, cz) ? mMeadow : mGrass;
+        tris.push_back(t);
+        if (level(t))
+            for (int k = 0; k < 3; ++k)
+                ++sides[{std::min(t.v[k], t.v[(k + 1) % 3]), std::max(t.v[k], t.v[(k + 1) % 3])}];
+    });
+    const std::vector<Vec3>& pts = Grid().pts;
+    std::map<std::pair<int, int>, std::pair<Vec3, uint16_t>> cuts;
+    for (const auto& e : sides)
+    {
+        if (e.second != 2)
+            continue;
+        Vec3 a = pts[size_t(e.first.first)], b = pts[size_t(e.first.second)];
+        const int ma = at(a), mb = at(b);
+        if (ma == mb || (ma != mRim && mb != mRim))
+            continue;
+        for (int k = 0; k < 10; ++k)
+        {
+            const Vec3 m = (a + b) * 0.5f;
+            (at(m) == ma ? a : b) = m;
+        }
+        const Vec3 c = (a + b) * 0.5f;
+        cuts[e.first] = {c, scene.Vertex(c, c.x / 64.0f, c.z / 64.0f)};
+    }
+
+    const PoolsMirror mirrored(s);
+    for (const GroundTriangle& t : tris)
+    {
         // The scenery's ground is wound to face down: the main pass draws it
         // without culling, and the mirrored views look at it from below.
         // The cliffs' faces are in the banks' model (RiverBeds.cpp).
+        const int mat = pick(t.n, t.cx, t.cy, t.cz, t.pd);
         if (t.part == GroundPart::Scenery)
         {
             const auto v = gScene.Corners(t);
-            scene.Tri(mat, v[0], v[2], v[1]);
+            const Vec3 c[3] = {t.a, t.b, t.c};
+            // The polygon round the triangle with its cut points, in order.
+            Vec3 poly[6];
+            uint16_t ids[6];
+            int n = 0;
+            for (int k = 0; k < 3; ++k)
+            {
+                poly[n] = c[k], ids[n++] = v[size_t(k)];
+                const auto cut = cuts.find({std::min(t.v[k], t.v[(k + 1) % 3]), std::max(t.v[k], t.v[(k + 1) % 3])});
+                if (cut != cuts.end() && level(t))
+                    poly[n] = cut->second.first, ids[n++] = cut->second.second;
+            }
+            auto emit = [&](int i, int j, int k) {
+                const Vec3 m = (poly[i] + poly[j] + poly[k]) * (1.0f / 3);
+                scene.Tri(n == 3 ? mat : at(m), ids[i], ids[k], ids[j]);
+            };
+            if (n == 3)
+                emit(0, 1, 2);
+            else
+            {
+                // Ears off each corner with a cut on both sides, then a fan
+                // from a cut over what is left (convex, and no two of a
+                // fan's points on one side with the cut).
+                const auto isCut = [&](int q) { return ids[q] != v[0] && ids[q] != v[1] && ids[q] != v[2]; };
+                std::vector<int> left;
+                for (int i = 0; i < n; ++i)
+                    left.push_back(i);
+                for (size_t i = 0; left.size() > 3 && i < left.size();)
+                {
+                    const size_t prev = (i + left.size() - 1) % left.size(), next = (i + 1) % left.size();
+                    if (!isCut(left[i]) && isCut(left[prev]) && isCut(left[next]))
+                    {
+                        emit(left[prev], left[i], left[next]);
+                        left.erase(left.begin() + long(i));
+                    }
+                    else
+                        ++i;
+                }
+                while (!isCut(left[0]))
+                    std::rotate(left.begin(), left.begin() + 1, left.end());
+                for (size_t i = 1; i + 1 < left.size(); ++i)
+                    emit(left[0], left[i], left[i + 1]);
+            }
         }
         if (mirrored(t))
         {
             const auto r = gRefl.Corners(t);
             refl.Tri(mat, r[0], r[2], r[1]);
         }
-    });
+    }
 
     const MeshBuilder ledges = BuildLedges(&s.seated);
     const MeshBuilder falls = BuildFalls(&s.seated);
