@@ -108,12 +108,11 @@ void BuildGroundModels(SceneContent& s)
         return Meadow(cx, cz) ? mMeadow : mGrass;
     };
 
-    // The rim's outer edge would step along the cells: on level scenery
-    // ground, where the material depends on the place alone, an edge of
-    // the grid with rim at one end only is cut where the rim ends, and the
-    // triangles on both sides of it split there, so the rim's edge runs
-    // across the cells. (The litter's edges would take as many triangles
-    // again, more than the scenery's model has room for.) The cut lies on the edge, so the
+    // The rim's and the litter's outer edges would step along the cells:
+    // on level scenery ground, where the material depends on the place
+    // alone, an edge of the grid with rim (or litter) at one end only is cut
+    // where it ends, and the triangles on both sides of it split there, so
+    // the edge runs across the cells. The cut lies on the edge, so the
     // ground's shape (and Height) is unchanged.
     const Vec3 up = {0, 1, 0};
     auto level = [](const GroundTriangle& t) { return t.part == GroundPart::Scenery && t.n.y >= 0.8f; };
@@ -130,22 +129,41 @@ void BuildGroundModels(SceneContent& s)
     });
     const std::vector<Vec3>& pts = Grid().pts;
     std::map<std::pair<int, int>, std::pair<Vec3, uint16_t>> cuts;
-    for (const auto& e : sides)
-    {
-        if (e.second != 2)
-            continue;
-        Vec3 a = pts[size_t(e.first.first)], b = pts[size_t(e.first.second)];
-        const int ma = at(a), mb = at(b);
-        if (ma == mb || (ma != mRim && mb != mRim))
-            continue;
+    std::vector<std::pair<float, std::pair<int, int>>> litter; // litter edges, by their nearest eye
+    auto cut = [&](std::pair<int, int> e) {
+        Vec3 a = pts[size_t(e.first)], b = pts[size_t(e.second)];
+        const int ma = at(a);
         for (int k = 0; k < 10; ++k)
         {
             const Vec3 m = (a + b) * 0.5f;
             (at(m) == ma ? a : b) = m;
         }
         const Vec3 c = (a + b) * 0.5f;
-        cuts[e.first] = {c, scene.Vertex(c, c.x / 64.0f, c.z / 64.0f)};
+        cuts[e] = {c, scene.Vertex(c, c.x / 64.0f, c.z / 64.0f)};
+    };
+    for (const auto& e : sides)
+    {
+        if (e.second != 2)
+            continue;
+        const Vec3 a = pts[size_t(e.first.first)], b = pts[size_t(e.first.second)];
+        const int ma = at(a), mb = at(b);
+        if (ma != mb && (ma == mRim || mb == mRim))
+            cut(e.first);
+        else if (ma != mb && (ma == mForest || mb == mForest))
+        {
+            float nearest = 1e9f;
+            for (const auto& c : s.cameras)
+                for (size_t f = 0; f < c.eyes.size(); f += 6)
+                    nearest = std::min(nearest, std::hypot(c.eyes[f].x - a.x, c.eyes[f].z - a.z));
+            litter.push_back({nearest, e.first});
+        }
     }
+    // The litter's edges nearest the paths, as many as the model has room
+    // for beside the rim's.
+    constexpr size_t kLitterCuts = 200;
+    std::sort(litter.begin(), litter.end());
+    for (size_t k = 0; k < litter.size() && k < kLitterCuts; ++k)
+        cut(litter[k].second);
 
     const PoolsMirror mirrored(s);
     for (const GroundTriangle& t : tris)
