@@ -2,20 +2,53 @@
 // ledges, bridge and falls, and the part of it the pools mirror
 // (scene_refl_lusa.singleobject, trees added later).
 #include <algorithm>
+#include <map>
 
 #include "SceneryProps.h"
 #include "TerrainMesh.h"
 
 namespace sg {
 
-bool PoolsMirror(const GroundTriangle& t)
+PoolsMirror::PoolsMirror(const SceneContent& s)
+{
+    // Every few frames of every path: what a pool shows changes slowly
+    // as the eye moves, and the margin below covers the frames between.
+    for (const auto& c : s.cameras)
+        for (size_t f = 0; f < c.eyes.size(); f += 6)
+            if (c.eyes[f].y > kPoolY + 1)
+                m_Eyes.push_back({c.eyes[f].x, 2 * kPoolY - c.eyes[f].y, c.eyes[f].z});
+}
+
+bool PoolsMirror::operator()(const GroundTriangle& t) const
 {
     if (t.part != GroundPart::Scenery && t.part != GroundPart::Cliff)
+        return false;
+    if (std::min({t.a.y, t.b.y, t.c.y}) <= kPoolY - 0.5f || t.pd <= -1)
         return false;
     float nearPool = 1e9f;
     for (const auto& p : PoolShapes())
         nearPool = std::min(nearPool, std::hypot(t.cx - p.cx, t.cz - p.cz));
-    return std::min({t.a.y, t.b.y, t.c.y}) > kPoolY - 0.5f && t.pd > -1 && nearPool < 650;
+    if (nearPool >= 650)
+        return false;
+    // Seen in a pool: the line from the mirrored eye to a corner (or the
+    // middle) crosses the pools' plane on a pool, or within a margin of it
+    // for the ripples and the frames between.
+    constexpr float kMargin = 8.0f;
+    const auto& pools = PoolShapes();
+    const Vec3 pts[4] = {t.a, t.b, t.c, {t.cx, t.cy, t.cz}};
+    for (const Vec3& e : m_Eyes)
+        for (const Vec3& p : pts)
+        {
+            if (p.y <= kPoolY)
+                continue;
+            const float k = (kPoolY - e.y) / (p.y - e.y);
+            const float qx = e.x + (p.x - e.x) * k, qz = e.z + (p.z - e.z) * k;
+            for (const auto& pool : pools)
+                if (std::fabs(qx - pool.cx) < pool.rx + kMargin && std::fabs(qz - pool.cz) < pool.rz + kMargin &&
+                    ShapeDistance(pool, qx, qz) < kMargin)
+                    return true;
+        }
+    return false;
 }
 
 void BuildGroundModels(SceneContent& s)
@@ -57,42 +90,141 @@ void BuildGroundModels(SceneContent& s)
         return x > 250 && y > kTerraceY + 20 && fromEdge > -16 && fromEdge < 70;
     };
 
+    auto pick = [&](const Vec3& n, float cx, float cy, float cz, float pd) {
+        if (n.y < 0.5f && cy > kPoolY + 6)
+            return (cx > 250 && cy > 45) ? mCliff : mRock; // cliffs, also where they stand in a pool
+        if (pd < 0)
+            return mRim; // the pool's edge above the water line
+        if (n.y < 0.5f)
+            return (cx > 250 && cy > 45) ? mCliff : mRock;
+        if (pd < 9)
+            return mRim;
+        if (std::fabs(cz) > 1120 || cx < -620 || cx > 590)
+            return mHill;
+        if (n.y < 0.8f && !aboveCliffs(cx, cy, cz))
+            return mEarth;
+        if (underTree(cx, cy, cz))
+            return mForest;
+        return Meadow(cx, cz) ? mMeadow : mGrass;
+    };
+
+    // The rim's and the litter's outer edges would step along the cells:
+    // on level scenery ground, where the material depends on the place
+    // alone, an edge of the grid with rim (or litter) at one end only is cut
+    // where it ends, and the triangles on both sides of it split there, so
+    // the edge runs across the cells. The cut lies on the edge, so the
+    // ground's shape (and Height) is unchanged.
+    const Vec3 up = {0, 1, 0};
+    auto level = [](const GroundTriangle& t) { return t.part == GroundPart::Scenery && t.n.y >= 0.8f; };
+    auto at = [&](const Vec3& p) { return pick(up, p.x, p.y, p.z, PoolDistance(p.x, p.z)); };
+    std::vector<GroundTriangle> tris;
+    std::map<std::pair<int, int>, int> sides; // level triangles on each edge
     ForEachGroundTriangle([&](const GroundTriangle& t) {
         if (t.part != GroundPart::Scenery && t.part != GroundPart::Cliff)
             return;
-        const Vec3 n = t.n;
-        const float cx = t.cx, cy = t.cy, cz = t.cz, pd = t.pd;
-        int mat;
-        if (n.y < 0.5f && cy > kPoolY + 6)
-            mat = (cx > 250 && cy > 45) ? mCliff : mRock; // cliffs, also where they stand in a pool
-        else if (pd < 0)
-            mat = mRim; // the pool's edge above the water line
-        else if (n.y < 0.5f)
-            mat = (cx > 250 && cy > 45) ? mCliff : mRock;
-        else if (pd < 9)
-            mat = mRim;
-        else if (std::fabs(cz) > 1120 || cx < -620 || cx > 590)
-            mat = mHill;
-        else if (n.y < 0.8f && !aboveCliffs(cx, cy, cz))
-            mat = mEarth;
-        else if (underTree(cx, cy, cz))
-            mat = mForest;
-        else
-            mat = Fbm2(cx / 90, cz / 90, 2, 31) > 0.15f ? mMeadow : mGrass;
+        tris.push_back(t);
+        if (level(t))
+            for (int k = 0; k < 3; ++k)
+                ++sides[{std::min(t.v[k], t.v[(k + 1) % 3]), std::max(t.v[k], t.v[(k + 1) % 3])}];
+    });
+    const std::vector<Vec3>& pts = Grid().pts;
+    std::map<std::pair<int, int>, std::pair<Vec3, uint16_t>> cuts;
+    std::vector<std::pair<float, std::pair<int, int>>> litter; // litter edges, by their nearest eye
+    auto cut = [&](std::pair<int, int> e) {
+        Vec3 a = pts[size_t(e.first)], b = pts[size_t(e.second)];
+        const int ma = at(a);
+        for (int k = 0; k < 10; ++k)
+        {
+            const Vec3 m = (a + b) * 0.5f;
+            (at(m) == ma ? a : b) = m;
+        }
+        const Vec3 c = (a + b) * 0.5f;
+        cuts[e] = {c, scene.Vertex(c, c.x / 64.0f, c.z / 64.0f)};
+    };
+    for (const auto& e : sides)
+    {
+        if (e.second != 2)
+            continue;
+        const Vec3 a = pts[size_t(e.first.first)], b = pts[size_t(e.first.second)];
+        const int ma = at(a), mb = at(b);
+        if (ma != mb && (ma == mRim || mb == mRim))
+            cut(e.first);
+        else if (ma != mb && (ma == mForest || mb == mForest))
+        {
+            float nearest = 1e9f;
+            for (const auto& c : s.cameras)
+                for (size_t f = 0; f < c.eyes.size(); f += 6)
+                    nearest = std::min(nearest, std::hypot(c.eyes[f].x - a.x, c.eyes[f].z - a.z));
+            litter.push_back({nearest, e.first});
+        }
+    }
+    // The litter's edges nearest the paths, as many as the model has room
+    // for beside the rim's.
+    constexpr size_t kLitterCuts = 200;
+    std::sort(litter.begin(), litter.end());
+    for (size_t k = 0; k < litter.size() && k < kLitterCuts; ++k)
+        cut(litter[k].second);
+
+    const PoolsMirror mirrored(s);
+    for (const GroundTriangle& t : tris)
+    {
         // The scenery's ground is wound to face down: the main pass draws it
         // without culling, and the mirrored views look at it from below.
         // The cliffs' faces are in the banks' model (RiverBeds.cpp).
+        const int mat = pick(t.n, t.cx, t.cy, t.cz, t.pd);
         if (t.part == GroundPart::Scenery)
         {
             const auto v = gScene.Corners(t);
-            scene.Tri(mat, v[0], v[2], v[1]);
+            const Vec3 c[3] = {t.a, t.b, t.c};
+            // The polygon round the triangle with its cut points, in order.
+            Vec3 poly[6];
+            uint16_t ids[6];
+            int n = 0;
+            for (int k = 0; k < 3; ++k)
+            {
+                poly[n] = c[k], ids[n++] = v[size_t(k)];
+                const auto cut = cuts.find({std::min(t.v[k], t.v[(k + 1) % 3]), std::max(t.v[k], t.v[(k + 1) % 3])});
+                if (cut != cuts.end() && level(t))
+                    poly[n] = cut->second.first, ids[n++] = cut->second.second;
+            }
+            auto emit = [&](int i, int j, int k) {
+                const Vec3 m = (poly[i] + poly[j] + poly[k]) * (1.0f / 3);
+                scene.Tri(n == 3 ? mat : at(m), ids[i], ids[k], ids[j]);
+            };
+            if (n == 3)
+                emit(0, 1, 2);
+            else
+            {
+                // Ears off each corner with a cut on both sides, then a fan
+                // from a cut over what is left (convex, and no two of a
+                // fan's points on one side with the cut).
+                const auto isCut = [&](int q) { return ids[q] != v[0] && ids[q] != v[1] && ids[q] != v[2]; };
+                std::vector<int> left;
+                for (int i = 0; i < n; ++i)
+                    left.push_back(i);
+                for (size_t i = 0; left.size() > 3 && i < left.size();)
+                {
+                    const size_t prev = (i + left.size() - 1) % left.size(), next = (i + 1) % left.size();
+                    if (!isCut(left[i]) && isCut(left[prev]) && isCut(left[next]))
+                    {
+                        emit(left[prev], left[i], left[next]);
+                        left.erase(left.begin() + long(i));
+                    }
+                    else
+                        ++i;
+                }
+                while (!isCut(left[0]))
+                    std::rotate(left.begin(), left.begin() + 1, left.end());
+                for (size_t i = 1; i + 1 < left.size(); ++i)
+                    emit(left[0], left[i], left[i + 1]);
+            }
         }
-        if (PoolsMirror(t))
+        if (mirrored(t))
         {
             const auto r = gRefl.Corners(t);
             refl.Tri(mat, r[0], r[2], r[1]);
         }
-    });
+    }
 
     const MeshBuilder ledges = BuildLedges(&s.seated);
     const MeshBuilder falls = BuildFalls(&s.seated);

@@ -168,6 +168,16 @@ float EastCliffTop(float z)
     return top;
 }
 
+bool Meadow(float x, float z)
+{
+    return Fbm2(x / 90, z / 90, 2, 31) > 0.15f;
+}
+
+float HillCrest(float x, float z)
+{
+    return 214.0f + 54.0f * Fbm2(x / 240.0f + 3.7f, z / 240.0f - 1.9f, 2, 43);
+}
+
 namespace {
 
 // The valley without the pool basins and the river bed.
@@ -198,11 +208,15 @@ float BaseHeight(float x, float z)
     // The valley closes in hills at both ends and beyond the east cliffs,
     // rising to the grid's last rows: from every path the ground's end is a
     // hill line against the sky, never an edge with sky below it.
-    h += 25.0f * Smooth(1100, 1700, std::fabs(z)) + 125.0f * Smooth(1250, 1765, std::fabs(z));
-    h += 60.0f * Smooth(560, 675, x);
-    // Rounded tops under the highest the scene reaches, not a cut plateau.
-    if (h > 150.0f)
-        h = 150.0f + 48.0f * std::tanh((h - 150.0f) / 48.0f);
+    h += 25.0f * Smooth(1100, 1700, std::fabs(z)) + 200.0f * Smooth(1250, 1765, std::fabs(z));
+    h += 110.0f * Smooth(560, 675, x);
+    // The rise eases into rounded tops below a crest that swells and dips
+    // along the rim, so the skyline is a line of hills and saddles rather
+    // than a level plateau; its lowest stays above every eye.
+    const float crest = HillCrest(x, z);
+    constexpr float kShoulder = 45.0f;
+    if (h > crest - kShoulder)
+        h = crest - kShoulder + kShoulder * std::tanh((h - crest + kShoulder) / kShoulder);
     return h;
 }
 

@@ -53,6 +53,12 @@ float GroundHeight(float x, float z);
 // Surface the eye must stay above: ground, or the water planes where they lie.
 float SurfaceHeight(float x, float z);
 
+// Whether the grass at (x, z) is the meadow's (patches of a longer grass).
+bool Meadow(float x, float z);
+
+// The level the far hills round off under at (x, z): their skyline.
+float HillCrest(float x, float z);
+
 // Cliff line of the east bank at z (x of the cliff face) and its top height.
 float EastCliffX(float z);
 float EastCliffTop(float z);

@@ -88,7 +88,7 @@ void BuildPoolReflections(SceneContent& s)
             add(cards, k.leaves, true);
     }
     // The light last: its run may start anywhere below the 16-bit cap.
-    AddLightLayer(refl, refl.Material(kLightOverlayTexture), SceneLight(s), PoolsMirror, false, true);
+    AddLightLayer(refl, refl.Material(kLightOverlayTexture), SceneLight(s), PoolsMirror(s), false, true);
     s.models["scene_refl_lusa.singleobject"] = refl.Build(10, 1);
 }
 

@@ -87,10 +87,16 @@ struct TerrainGrid
     std::vector<uint8_t> halve; // bit 0: along x, bit 1: along z
     std::vector<int> centre;
     std::vector<int> midX, midZ; // the midpoint of the x edge from node (i, j), of the z edge from it
+    // Per cell: of a pair of plain cells drawn as one, 1 for the left and 2
+    // for the right cell of a pair side by side (the left column even), 3
+    // for the lower and 4 for the upper of a pair one above the other (the
+    // lower row even); 0 elsewhere.
+    std::vector<uint8_t> paired;
     float Height(float x, float z) const;
     // The triangles of cell (i, j) as points, wound as the grid (seen from
     // above), three a triangle. The mesh and Height both go by it.
     void CellTriangles(int i, int j, std::vector<int>& out) const;
+    void PairTriangles(int i, int j, std::vector<int>& out) const; // the pair whose first cell is (i, j)
 };
 const TerrainGrid& Grid();
 float TerrainHeight(float x, float z);

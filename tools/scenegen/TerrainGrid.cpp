@@ -73,7 +73,8 @@ uint8_t HalvingWanted(const TerrainGrid& t, int i, int j)
     if (cx > 250 && nearFall < 70 && hi > top - 3 && lo < top - 8)
         want = true;
     // Only the narrow columns, halved along z: their rows are what the
-    // rim steps along, and the pools' mirror has little room to spare.
+    // rim steps along. Halving wider cells too fans their neighbours, whose
+    // triangles then take rock or grass in a saw-tooth.
     return want && dx < 5 && dz >= 10 ? 2 : 0;
 }
 
@@ -145,6 +146,93 @@ void Quad(const std::vector<Vec3>& pts, int p00, int p10, int p01, int p11, bool
         out.insert(out.end(), {p00, p01, p11, p00, p11, p10});
 }
 
+// Height at (x, z) on the triangles `tri` (points, three a triangle): the
+// one holding it, or the one it is least outside of.
+float HeightOn(const std::vector<Vec3>& pts, const std::vector<int>& tri, float x, float z)
+{
+    float bestOut = 1e30f, best = 0;
+    for (size_t k = 0; k + 2 < tri.size(); k += 3)
+    {
+        const Vec3 a = pts[size_t(tri[k])], b = pts[size_t(tri[k + 1])], c = pts[size_t(tri[k + 2])];
+        const float d = (b.x - a.x) * (c.z - a.z) - (c.x - a.x) * (b.z - a.z);
+        if (std::fabs(d) < 1e-12f)
+            continue;
+        const float u = ((x - a.x) * (c.z - a.z) - (c.x - a.x) * (z - a.z)) / d;
+        const float v = ((b.x - a.x) * (z - a.z) - (x - a.x) * (b.z - a.z)) / d;
+        const float out = std::max({0.0f, -u, -v, u + v - 1});
+        if (out < bestOut)
+        {
+            bestOut = out;
+            best = a.y + (b.y - a.y) * u + (c.y - a.y) * v;
+            if (out == 0)
+                break;
+        }
+    }
+    return best;
+}
+
+// Pairs of plain cells side by side, or one above the other, whose middle
+// nodes lie within a small height of the pair's own two triangles are drawn
+// as one: the far hills' and the open flats' narrow columns and rows (there
+// for the cliffs and pools nearer by) cost half as much, which pays for the
+// rows and columns the hills' rounded tops need against the sky. Each pair joins the cells along their narrow
+// side, and starts on an even column (side by side) or row (one above the
+// other), so the pairs of a run share whole sides.
+void Pair(TerrainGrid& t)
+{
+    const int nx = int(t.xs.size()), nz = int(t.zs.size());
+    t.paired.assign(size_t((nx - 1) * (nz - 1)), 0);
+    auto plain = [&](int cell) {
+        return !t.halve[size_t(cell)] && t.centre[size_t(cell)] < 0 && !t.paired[size_t(cell)];
+    };
+    // How far (units, about 2 cm) the dropped middle nodes may lie off the
+    // pair's triangles, or 0 where no pair may stand. The hills, a
+    // kilometre or more off and one texture throughout, take a little
+    // more; the open flats almost none, and only well clear of water,
+    // banks and cliffs, where the whole pair is one kind of grass.
+    auto tolerance = [](float x0, float x1, float z0, float z1) {
+        if (x0 >= 590 || x1 <= -620 || z0 >= 1120 || z1 <= -1120)
+            return 1.0f;
+        const float cx = (x0 + x1) / 2, cz = (z0 + z1) / 2, r = 0.5f * std::hypot(x1 - x0, z1 - z0);
+        if (PoolDistance(cx, cz) < 20 + r || RiverDistance(cx, cz) < 20 + r || std::fabs(cx - EastCliffX(cz)) < 30 + r)
+            return 0.0f;
+        const bool meadow = Meadow(cx, cz);
+        for (float x : {x0, x1})
+            for (float z : {z0, z1})
+                if (Meadow(x, z) != meadow)
+                    return 0.0f;
+        return 0.3f;
+    };
+    std::vector<int> tri;
+    auto flat = [&](int p00, int p10, int p01, int p11, bool parity, int m0, int m1) {
+        const float tol =
+            tolerance(t.pts[size_t(p00)].x, t.pts[size_t(p11)].x, t.pts[size_t(p00)].z, t.pts[size_t(p11)].z);
+        tri.clear();
+        Quad(t.pts, p00, p10, p01, p11, parity, tri);
+        for (int m : {m0, m1})
+            if (std::fabs(HeightOn(t.pts, tri, t.pts[size_t(m)].x, t.pts[size_t(m)].z) - t.pts[size_t(m)].y) >= tol)
+                return false;
+        return true;
+    };
+    for (int j = 0; j + 1 < nz; ++j)
+        for (int i = 0; i + 2 < nx; i += 2)
+        {
+            const int cell = j * (nx - 1) + i, n00 = j * nx + i, n01 = n00 + nx;
+            const float dx = (t.xs[size_t(i + 2)] - t.xs[size_t(i)]) / 2, dz = t.zs[size_t(j + 1)] - t.zs[size_t(j)];
+            if (plain(cell) && plain(cell + 1) && dx <= dz &&
+                flat(n00, n00 + 2, n01, n01 + 2, ((i + j) & 1) != 0, n00 + 1, n01 + 1))
+                t.paired[size_t(cell)] = 1, t.paired[size_t(cell + 1)] = 2;
+        }
+    for (int j = 0; j + 2 < nz; j += 2)
+        for (int i = 0; i + 1 < nx; ++i)
+        {
+            const int cell = j * (nx - 1) + i, above = cell + nx - 1, n00 = j * nx + i, n02 = n00 + 2 * nx;
+            if (plain(cell) && plain(above) &&
+                flat(n00, n00 + 1, n02, n02 + 1, ((i + j) & 1) != 0, n00 + nx, n00 + nx + 1))
+                t.paired[size_t(cell)] = 3, t.paired[size_t(above)] = 4;
+        }
+}
+
 } // namespace
 
 const TerrainGrid& Grid()
@@ -152,8 +240,9 @@ const TerrainGrid& Grid()
     static const TerrainGrid g = [] {
         TerrainGrid t;
         // Fine where the pools, banks and cliffs are, coarse over the river's
-        // middle (its own model) and the far hills: a model's triangle list
-        // must stay below 65,536 indices.
+        // middle (its own model) and the far hills, except where those round
+        // off against the sky: a model's triangle list must stay below
+        // 65,536 indices.
         t.xs = Nodes({{-1290, 110},
                       {-640, 50},
                       {-440, 24},
@@ -163,7 +252,7 @@ const TerrainGrid& Grid()
                       {360, 20},
                       {440, 4},
                       {500, 30},
-                      {600, 40}},
+                      {590, 18}},
                      680);
         // The river's banks stand at the edges of the rain's river band: a
         // node on each side of each edge makes them steep walls. The pools
@@ -174,13 +263,14 @@ const TerrainGrid& Grid()
         std::sort(t.xs.begin(), t.xs.end());
         t.xs.erase(std::unique(t.xs.begin(), t.xs.end(), [](float a, float b) { return std::fabs(a - b) < 0.01f; }),
                    t.xs.end());
-        t.zs = Nodes({{-1770, 110}, {-1150, 16}, {-700, 20}, {680, 15}, {820, 30}, {940, 80}}, 1800);
+        t.zs = Nodes({{-1770, 55}, {-1150, 16}, {-700, 20}, {680, 15}, {820, 30}, {940, 80}, {1400, 40}}, 1800);
         const size_t nx = t.xs.size();
         t.pts.resize(nx * t.zs.size());
         for (size_t j = 0; j < t.zs.size(); ++j)
             for (size_t i = 0; i < nx; ++i)
                 t.pts[j * nx + i] = {t.xs[i], GroundHeight(t.xs[i], t.zs[j]), t.zs[j]};
         Refine(t);
+        Pair(t);
         return t;
     }();
     return g;
@@ -194,6 +284,11 @@ void TerrainGrid::CellTriangles(int i, int j, std::vector<int>& out) const
     // stepping across the cells. Elsewhere the diagonal alternates, so the
     // flats do not ripple one way.
     const int nx = int(xs.size());
+    if (const uint8_t p = paired.empty() ? 0 : paired[size_t(j * (nx - 1) + i)]; p != 0)
+    {
+        PairTriangles(p == 2 ? i - 1 : i, p == 4 ? j - 1 : j, out);
+        return;
+    }
     const int n00 = j * nx + i, n10 = n00 + 1, n01 = n00 + nx, n11 = n01 + 1;
     const int cell = j * (nx - 1) + i;
     const bool parity = ((i + j) & 1) != 0;
@@ -236,6 +331,59 @@ void TerrainGrid::CellTriangles(int i, int j, std::vector<int>& out) const
     }
 }
 
+void TerrainGrid::PairTriangles(int i, int j, std::vector<int>& out) const
+{
+    // The middle node of a long side stays in where the cells across that
+    // side are not a pair of the same kind: they end at it.
+    const int nx = int(xs.size()), nz = int(zs.size());
+    const int n00 = j * nx + i;
+    const bool parity = ((i + j) & 1) != 0;
+    auto across = [&](int ci, int cj, uint8_t kind) {
+        return ci >= 0 && cj >= 0 && ci < nx - 1 && cj < nz - 1 && paired[size_t(cj * (nx - 1) + ci)] != kind;
+    };
+    int corner[4], mid[2], ends[2];
+    if (paired[size_t(j * (nx - 1) + i)] == 1)
+    {
+        // Side by side: corners going round as the grid winds, then the
+        // lower and upper middle nodes, each between two of those corners.
+        const int n01 = n00 + nx;
+        if (across(i, j - 1, 1) && across(i, j + 1, 1))
+        {
+            Quad(pts, n00, n00 + 1, n01, n01 + 1, parity, out);
+            Quad(pts, n00 + 1, n00 + 2, n01 + 1, n01 + 2, !parity, out);
+            return;
+        }
+        corner[0] = n00, corner[1] = n01, corner[2] = n01 + 2, corner[3] = n00 + 2;
+        mid[0] = n00 + 1, mid[1] = n01 + 1;
+        ends[0] = across(i, j - 1, 1) ? 3 : -1; // the lower middle node comes after corner 3
+        ends[1] = across(i, j + 1, 1) ? 1 : -1; // the upper after corner 1
+    }
+    else
+    {
+        // One above the other: the left and right middle nodes.
+        const int n02 = n00 + 2 * nx;
+        if (across(i - 1, j, 3) && across(i + 1, j, 3))
+        {
+            Quad(pts, n00, n00 + 1, n00 + nx, n00 + nx + 1, parity, out);
+            Quad(pts, n00 + nx, n00 + nx + 1, n02, n02 + 1, !parity, out);
+            return;
+        }
+        corner[0] = n00, corner[1] = n02, corner[2] = n02 + 1, corner[3] = n00 + 1;
+        mid[0] = n00 + nx, mid[1] = n00 + nx + 1;
+        ends[0] = across(i - 1, j, 3) ? 0 : -1; // the left middle node comes after corner 0
+        ends[1] = across(i + 1, j, 3) ? 2 : -1; // the right after corner 2
+    }
+    if (ends[0] < 0 && ends[1] < 0)
+    {
+        Quad(pts, corner[0], corner[3], corner[1], corner[2], parity, out);
+        return;
+    }
+    // A fan from the one middle node left in, round the four corners.
+    const int k = ends[0] >= 0 ? 0 : 1, apex = mid[k];
+    for (int s = 1; s <= 3; ++s)
+        out.insert(out.end(), {apex, corner[(ends[k] + s) % 4], corner[(ends[k] + s + 1) % 4]});
+}
+
 float TerrainGrid::Height(float x, float z) const
 {
     const int nx = int(xs.size());
@@ -246,27 +394,7 @@ float TerrainGrid::Height(float x, float z) const
     std::vector<int> tri;
     tri.reserve(24);
     CellTriangles(i, j, tri);
-    // The triangle holding (x, z), or outside the grid the one it is
-    // least outside of.
-    float bestOut = 1e30f, best = 0;
-    for (size_t k = 0; k + 2 < tri.size(); k += 3)
-    {
-        const Vec3 a = pts[size_t(tri[k])], b = pts[size_t(tri[k + 1])], c = pts[size_t(tri[k + 2])];
-        const float d = (b.x - a.x) * (c.z - a.z) - (c.x - a.x) * (b.z - a.z);
-        if (std::fabs(d) < 1e-12f)
-            continue;
-        const float u = ((x - a.x) * (c.z - a.z) - (c.x - a.x) * (z - a.z)) / d;
-        const float v = ((b.x - a.x) * (z - a.z) - (x - a.x) * (b.z - a.z)) / d;
-        const float out = std::max({0.0f, -u, -v, u + v - 1});
-        if (out < bestOut)
-        {
-            bestOut = out;
-            best = a.y + (b.y - a.y) * u + (c.y - a.y) * v;
-            if (out == 0)
-                break;
-        }
-    }
-    return best;
+    return HeightOn(pts, tri, x, z);
 }
 
 float TerrainHeight(float x, float z)
@@ -282,6 +410,8 @@ void ForEachGroundTriangle(const std::function<void(const GroundTriangle&)>& vis
     for (int j = 0; j + 1 < nz; ++j)
         for (int i = 0; i + 1 < nx; ++i)
         {
+            if (const uint8_t p = grid.paired.empty() ? 0 : grid.paired[size_t(j * (nx - 1) + i)]; p == 2 || p == 4)
+                continue; // drawn with the first cell of its pair
             tri.clear();
             grid.CellTriangles(i, j, tri);
             for (size_t k = 0; k + 2 < tri.size(); k += 3)

@@ -37,9 +37,17 @@ struct GroundTriangle
     GroundPart part;
 };
 
-// Whether the pools mirror this triangle of the scenery's ground: above
-// their plane and not too far off.
-bool PoolsMirror(const GroundTriangle& t);
+// Which triangles of the scenery's ground the pools mirror: those above
+// their plane that some eye of the camera paths can see in a pool.
+class PoolsMirror
+{
+public:
+    explicit PoolsMirror(const SceneContent& s);
+    bool operator()(const GroundTriangle& t) const;
+
+private:
+    std::vector<Vec3> m_Eyes; // the eyes mirrored in the pools' plane
+};
 
 // Every triangle of the ground grid, cell by cell with alternating diagonals.
 void ForEachGroundTriangle(const std::function<void(const GroundTriangle&)>& visit);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
 #include <set>
@@ -852,6 +853,63 @@ TEST(SceneContent, GroundTrianglesCloseWithoutCracks)
             ++open;
     }
     EXPECT_EQ(open, 0);
+}
+
+// The scenery's model closes too, where its cells are paired and where the
+// rim's edge cuts across them: no corner of one of its triangles lies
+// inside the side of another that no triangle walks back along.
+TEST(SceneContent, SceneryGroundHasNoTJunctions)
+{
+    const SingleObjectData& m = Scene().models.at("scene.singleobject");
+    using Key = std::array<long, 3>;
+    auto key = [](const SingleObjectVertex& v) {
+        return Key{std::lround(v.x * 1000), std::lround(v.y * 1000), std::lround(v.z * 1000)};
+    };
+    std::map<std::pair<Key, Key>, int> walked;
+    std::map<std::pair<long, long>, std::vector<Vec3>> corners; // by 16-unit bucket
+    for (const auto& mat : m.materials)
+    {
+        if (mat.texture.rfind("stone", 0) == 0)
+            continue;
+        for (size_t t = mat.firstIndex; t < mat.firstIndex + size_t(mat.triangleCount) * 3; t += 3)
+            for (int k = 0; k < 3; ++k)
+            {
+                const auto& a = m.vertices[m.indices[t + size_t(k)]];
+                const auto& b = m.vertices[m.indices[t + size_t((k + 1) % 3)]];
+                ++walked[{key(a), key(b)}];
+                corners[{long(std::floor(a.x / 16)), long(std::floor(a.z / 16))}].push_back({a.x, a.y, a.z});
+            }
+    }
+    int tJunctions = 0;
+    for (const auto& e : walked)
+    {
+        if (walked.count({e.first.second, e.first.first}))
+            continue;
+        const Vec3 a = {e.first.first[0] / 1000.0f, e.first.first[1] / 1000.0f, e.first.first[2] / 1000.0f};
+        const Vec3 b = {e.first.second[0] / 1000.0f, e.first.second[1] / 1000.0f, e.first.second[2] / 1000.0f};
+        const Vec3 d = b - a;
+        const float len2 = Dot(d, d);
+        std::set<std::pair<long, long>> buckets;
+        for (float f = 0; f <= 1.0f; f += 0.05f)
+            buckets.insert({long(std::floor((a.x + d.x * f) / 16)), long(std::floor((a.z + d.z * f) / 16))});
+        for (const auto& bucket : buckets)
+        {
+            const auto found = corners.find(bucket);
+            if (found == corners.end())
+                continue;
+            for (const Vec3& p : found->second)
+            {
+                const float f = Dot(p - a, d) / len2;
+                const Vec3 off = p - (a + d * f);
+                if (f > 0.001f && f < 0.999f && Dot(off, off) < 1e-4f)
+                {
+                    ++tJunctions;
+                    break;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(tJunctions, 0);
 }
 
 } // namespace
