@@ -9,14 +9,27 @@
 
 namespace sg {
 
-PoolsMirror::PoolsMirror(const SceneContent& s)
+namespace {
+
+// Every few frames of every path: what the eye sees of the ground changes
+// slowly as it moves.
+std::vector<Vec3> SampledEyes(const SceneContent& s)
 {
-    // Every few frames of every path: what a pool shows changes slowly
-    // as the eye moves, and the margin below covers the frames between.
+    std::vector<Vec3> eyes;
     for (const auto& c : s.cameras)
         for (size_t f = 0; f < c.eyes.size(); f += 6)
-            if (c.eyes[f].y > kPoolY + 1)
-                m_Eyes.push_back({c.eyes[f].x, 2 * kPoolY - c.eyes[f].y, c.eyes[f].z});
+            eyes.push_back(c.eyes[f]);
+    return eyes;
+}
+
+} // namespace
+
+PoolsMirror::PoolsMirror(const SceneContent& s)
+{
+    // The margin below covers the frames between the samples.
+    for (const Vec3& e : SampledEyes(s))
+        if (e.y > kPoolY + 1)
+            m_Eyes.push_back({e.x, 2 * kPoolY - e.y, e.z});
 }
 
 bool PoolsMirror::operator()(const GroundTriangle& t) const
@@ -141,6 +154,7 @@ void BuildGroundModels(SceneContent& s)
         const Vec3 c = (a + b) * 0.5f;
         cuts[e] = {c, scene.Vertex(c, c.x / 64.0f, c.z / 64.0f)};
     };
+    const std::vector<Vec3> eyes = SampledEyes(s);
     for (const auto& e : sides)
     {
         if (e.second != 2)
@@ -152,9 +166,8 @@ void BuildGroundModels(SceneContent& s)
         else if (ma != mb && (ma == mForest || mb == mForest))
         {
             float nearest = 1e9f;
-            for (const auto& c : s.cameras)
-                for (size_t f = 0; f < c.eyes.size(); f += 6)
-                    nearest = std::min(nearest, std::hypot(c.eyes[f].x - a.x, c.eyes[f].z - a.z));
+            for (const Vec3& eye : eyes)
+                nearest = std::min(nearest, std::hypot(eye.x - a.x, eye.z - a.z));
             litter.push_back({nearest, e.first});
         }
     }
