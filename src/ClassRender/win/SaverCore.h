@@ -99,9 +99,9 @@ extern CSaverCore* g_pSaverApp;
 int RunSaver(CSaverCore* app);
 // One idle pass: while the device still draws the last frame, a wait of at
 // most a millisecond for input; otherwise time, then update and draw unless
-// the device is lost. A
-// device that can be reset again gets the world released, a Reset and the
-// scene rebuilt behind the loading picture (RestoreDevice).
+// the device is lost. A device that can be reset again gets the world
+// released, a Reset and the scene rebuilt behind the loading picture
+// (RestoreDevice).
 void FrameTick(CSaverCore* app);
 // After a lost device: overlay and scene released, the device Reset with the
 // start's parameters, its states set again, the loading picture, the scene
