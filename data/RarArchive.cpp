@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "data/ArchiveLoadCache.h"
 #include "data/Rar15Cipher.h"
 #include "data/Rar20Cipher.h"
 #include "data/Rar20Decoder.h"
@@ -266,23 +267,35 @@ bool Extract(ExtractState& st, ArchiveView* view, uint8_t** result, uint32_t* re
             if (fh.dataStart + fh.packSize > total)
                 return false; // data cut short
         }
+        // An entry unpacked earlier in this load is copied, not decoded again.
+        // Solid archives and decrypted entries are never kept.
+        ArchiveLoadCache* cache = ArchiveLoadCache::Active();
+        if (solid || ((fh.flags & rar::FILE_ENCRYPTED) != 0 && st.password[0] != '\0'))
+            cache = nullptr;
+        const ArchiveLoadCache::Key key{base + fh.dataStart, fh.packSize, fh.unpSize, fh.fileCrc};
+        bool copied = false;
         if (matched)
         {
             // sizes no packed data of this length can deliver
             if (fh.method == rar::METHOD_STORE ? fh.unpSize > fh.packSize
                                                : fh.unpSize > uint64_t(fh.packSize) * 8 * MAX_BYTES_PER_BIT)
                 return false;
-            st.output = static_cast<uint8_t*>(std::malloc(fh.unpSize > 0 ? fh.unpSize : 1));
+            st.output = cache != nullptr ? cache->Copy(key) : nullptr;
+            copied = st.output != nullptr;
+            if (!copied)
+                st.output = static_cast<uint8_t*>(std::malloc(fh.unpSize > 0 ? fh.unpSize : 1));
             if (st.output == nullptr)
                 return false;
             out = st.output;
         }
-        if (matched || solid)
+        if ((matched && !copied) || solid)
         {
             if (!ProcessEntry(st, fh, base + fh.dataStart, solid, out))
                 return false;
             if (matched && rar::Crc32(out, fh.unpSize) != fh.fileCrc)
                 return false;
+            if (matched && cache != nullptr)
+                cache->Keep(key, out);
         }
 
         offset = next;

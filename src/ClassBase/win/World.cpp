@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include "data/ArchiveLoadCache.h"
 #include "data/TextureEntry.h"
 #include "data/win/ArchiveResource.h"
 #include "data/win/TextureCreate.h"
@@ -72,6 +73,9 @@ HRESULT CWorld::RenderInit(const SaverSettings& settings)
     if (!PumpLoadMessages())
         return E_ABORT;
     const ArchiveView archive = ExecutableArchive();
+    // Models share textures and both kinds of tree share their animations:
+    // each entry is unpacked once per load.
+    const ArchiveLoadCache entriesOfThisLoad;
     for (uint32_t i = 0; i < ClockReadMs() % 100; ++i)
         CrtRand();
 
