@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include "data/ArchiveLoadCache.h"
+#include "data/ArchivePrefetch.h"
 #include "data/TextureEntry.h"
 #include "data/win/ArchiveResource.h"
 #include "data/win/TextureCreate.h"
@@ -74,8 +75,10 @@ HRESULT CWorld::RenderInit(const SaverSettings& settings)
         return E_ABORT;
     const ArchiveView archive = ExecutableArchive();
     // Models share textures and both kinds of tree share their animations:
-    // each entry is unpacked once per load.
-    const ArchiveLoadCache entriesOfThisLoad;
+    // each entry is unpacked once per load, and a worker unpacks ahead while
+    // this thread parses and uploads.
+    ArchiveLoadCache entriesOfThisLoad;
+    const ArchivePrefetch unpackAhead(archive, entriesOfThisLoad);
     for (uint32_t i = 0; i < ClockReadMs() % 100; ++i)
         CrtRand();
 
