@@ -1,6 +1,7 @@
 # Fails unless a Windows executable imports system DLLs only: the .scr must
 # run on a bare Windows, without MinGW runtime or extension DLLs beside it.
-#   cmake -DOBJDUMP=<objdump> -DFILE=<exe> -P CheckImports.cmake
+# FORBIDDEN lists functions it must not import at all (from any DLL).
+#   cmake -DOBJDUMP=<objdump> -DFILE=<exe> [-DFORBIDDEN=a;b] -P CheckImports.cmake
 cmake_minimum_required(VERSION 3.20)
 set(allowed kernel32 user32 gdi32 advapi32 comctl32 shell32 winmm msvcrt d3d9)
 
@@ -33,4 +34,9 @@ if(foreign)
   list(JOIN foreign ", " foreign_text)
   message(FATAL_ERROR "${FILE} imports DLLs that Windows does not ship: ${foreign_text} (all: ${found_text})")
 endif()
+foreach(function ${FORBIDDEN})
+  if(out MATCHES "[ \t]${function}[\r\n]")
+    message(FATAL_ERROR "${FILE} imports ${function}, which older Windows versions lack")
+  endif()
+endforeach()
 message(STATUS "${FILE} imports only system DLLs: ${found_text}")

@@ -14,7 +14,7 @@ foreach(dir ${QM_MODULES})
   file(GLOB found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/win/*.cpp)
   list(APPEND QM_WIN_SOURCES ${found})
 endforeach()
-list(FILTER QM_WIN_SOURCES EXCLUDE REGEX ".*/EntryPoint\\.cpp$")
+list(FILTER QM_WIN_SOURCES EXCLUDE REGEX ".*/(EntryPoint|OldWindowsImports)\\.cpp$")
 
 add_library(quenmoor_win STATIC ${QM_WIN_SOURCES})
 target_link_libraries(quenmoor_win PUBLIC quenmoor_core
@@ -41,7 +41,9 @@ function(qm_add_saver_resources name)
 endfunction()
 
 function(qm_add_saver name)
-  add_executable(${name} WIN32 ${PROJECT_SOURCE_DIR}/shell/win/EntryPoint.cpp)
+  # OldWindowsImports as an object: its import slot must win over kernel32's
+  add_executable(${name} WIN32 ${PROJECT_SOURCE_DIR}/shell/win/EntryPoint.cpp
+    ${PROJECT_SOURCE_DIR}/shell/win/OldWindowsImports.cpp)
   set_target_properties(${name} PROPERTIES SUFFIX ".scr")
   target_link_libraries(${name} PRIVATE quenmoor_win)
   qm_add_saver_resources(${name})
@@ -132,8 +134,15 @@ endif()
 
 # The shipped saver imports system DLLs only; checked without Wine, so it
 # also runs for a build whose programs cannot run here.
+# The 32-bit saver also runs on Windows XP and 98: no import of a function
+# that came with Vista.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(QM_NEWER_FUNCTIONS "GetTickCount64")
+else()
+  set(QM_NEWER_FUNCTIONS "")
+endif()
 add_test(NAME imports COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DFILE=$<TARGET_FILE:Quenmoor>
-  -P ${PROJECT_SOURCE_DIR}/cmake/CheckImports.cmake)
+  "-DFORBIDDEN=${QM_NEWER_FUNCTIONS}" -P ${PROJECT_SOURCE_DIR}/cmake/CheckImports.cmake)
 set_tests_properties(imports PROPERTIES LABELS no-wine)
 
 # Neither saver carries a path of the machine that built it.
