@@ -181,10 +181,13 @@ void BuildGroundModels(SceneContent& s)
     const PoolsMirror mirrored(s);
     for (const GroundTriangle& t : tris)
     {
+        // The rim's face up from the water line is steep where the rim
+        // rises close to the pool's edge: pebbles still, not rock.
+        const bool waterLine = std::max({t.v[0], t.v[1], t.v[2]}) >= Grid().waterFrom;
+        const int mat = waterLine && t.pd < 9 ? mRim : pick(t.n, t.cx, t.cy, t.cz, t.pd);
         // The scenery's ground is wound to face down: the main pass draws it
         // without culling, and the mirrored views look at it from below.
         // The cliffs' faces are in the banks' model (RiverBeds.cpp).
-        const int mat = pick(t.n, t.cx, t.cy, t.cz, t.pd);
         if (t.part == GroundPart::Scenery)
         {
             const auto v = gScene.Corners(t);
