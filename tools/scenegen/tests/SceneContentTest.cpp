@@ -825,6 +825,40 @@ TEST(SceneContent, PoolsCoverMostOfTheRingRegions)
     EXPECT_GE(onWater / all, 0.75);
 }
 
+// What the pools mirror: a triangle is taken when some eye sees any part of
+// it in a pool, also a large one whose corners and middle all fall beside
+// the pool while a side passes over it.
+TEST(SceneContent, PoolsMirrorTakesTrianglesSeenInAPoolBetweenTheirCorners)
+{
+    const PoolShape& pool = PoolShapes()[0];
+    SceneContent one;
+    one.cameras.push_back({{{pool.cx, 100, pool.cz}}, {{pool.cx, 0, pool.cz}}});
+    const PoolsMirror mirrored(one);
+    // Seen from the eye mirrored 26 under the plane, a point 60 up lands
+    // on the plane at 63/86 of its way out from under the eye.
+    struct Case
+    {
+        float half, near, far; // the long side's half length and offset north, the far corner's
+        bool seen;
+    } cases[] = {
+        {500, 20, -700, true},  // over the pool's middle; the far corner south
+        {500, 120, 240, true},  // the long side crosses the pool's northern edge
+        {300, 178, 240, false}, // all of it lands north of the pool
+    };
+    for (const Case& c : cases)
+    {
+        GroundTriangle t;
+        t.a = {pool.cx - c.half, 60, pool.cz + c.near};
+        t.b = {pool.cx + c.half, 60, pool.cz + c.near};
+        t.c = {pool.cx, 60, pool.cz + c.far};
+        t.n = {0, 1, 0};
+        t.cx = (t.a.x + t.b.x + t.c.x) / 3, t.cy = 60, t.cz = (t.a.z + t.b.z + t.c.z) / 3;
+        t.pd = PoolDistance(t.cx, t.cz), t.rd = 100;
+        t.part = GroundPart::Scenery;
+        EXPECT_EQ(mirrored(t), c.seen) << c.near << ", " << c.far;
+    }
+}
+
 // Where the paths come close to a pool, the drawn ground meets the water on
 // the pool's own curve: along the line from the pool's middle, the ground
 // crosses the water's plane within 1.5 units of the pool's edge, not where the
