@@ -43,24 +43,59 @@ bool PoolsMirror::operator()(const GroundTriangle& t) const
         nearPool = std::min(nearPool, std::hypot(t.cx - p.cx, t.cz - p.cz));
     if (nearPool >= 650)
         return false;
-    // Seen in a pool: the line from the mirrored eye to a corner (or the
-    // middle) crosses the pools' plane on a pool, or within a margin of it
-    // for the ripples and the frames between.
+    // Seen in a pool: the triangle as seen from the mirrored eye, laid on the
+    // pools' plane, meets a pool, or comes within a margin of it for the
+    // ripples and the frames between. A corner at the water is taken a hair
+    // above it.
     constexpr float kMargin = 8.0f;
     const auto& pools = PoolShapes();
+    auto near = [&](const PoolShape& pool, float x, float z) {
+        return std::fabs(x - pool.cx) < pool.rx + kMargin && std::fabs(z - pool.cz) < pool.rz + kMargin &&
+               ShapeDistance(pool, x, z) < kMargin;
+    };
     const Vec3 pts[4] = {t.a, t.b, t.c, {t.cx, t.cy, t.cz}};
     for (const Vec3& e : m_Eyes)
-        for (const Vec3& p : pts)
+    {
+        float qx[4], qz[4];
+        for (int i = 0; i < 4; ++i)
         {
-            if (p.y <= kPoolY)
-                continue;
-            const float k = (kPoolY - e.y) / (p.y - e.y);
-            const float qx = e.x + (p.x - e.x) * k, qz = e.z + (p.z - e.z) * k;
+            const float y = std::max(pts[i].y, kPoolY + 0.01f);
+            const float k = (kPoolY - e.y) / (y - e.y);
+            qx[i] = e.x + (pts[i].x - e.x) * k, qz[i] = e.z + (pts[i].z - e.z) * k;
             for (const auto& pool : pools)
-                if (std::fabs(qx - pool.cx) < pool.rx + kMargin && std::fabs(qz - pool.cz) < pool.rz + kMargin &&
-                    ShapeDistance(pool, qx, qz) < kMargin)
+                if (near(pool, qx[i], qz[i]))
                     return true;
         }
+        // A large triangle may cover a pool, or cross its edge, between its
+        // corners: its middle, then its sides every half margin.
+        const float x0 = std::min({qx[0], qx[1], qx[2]}), x1 = std::max({qx[0], qx[1], qx[2]});
+        const float z0 = std::min({qz[0], qz[1], qz[2]}), z1 = std::max({qz[0], qz[1], qz[2]});
+        for (const auto& pool : pools)
+        {
+            if (x1 < pool.cx - pool.rx - kMargin || x0 > pool.cx + pool.rx + kMargin ||
+                z1 < pool.cz - pool.rz - kMargin || z0 > pool.cz + pool.rz + kMargin)
+                continue;
+            float side[3];
+            for (int i = 0; i < 3; ++i)
+            {
+                const int j = (i + 1) % 3;
+                side[i] = (qx[j] - qx[i]) * (pool.cz - qz[i]) - (qz[j] - qz[i]) * (pool.cx - qx[i]);
+            }
+            if ((side[0] >= 0 && side[1] >= 0 && side[2] >= 0) || (side[0] <= 0 && side[1] <= 0 && side[2] <= 0))
+                return true;
+            for (int i = 0; i < 3; ++i)
+            {
+                const int j = (i + 1) % 3;
+                const int n = int(std::hypot(qx[j] - qx[i], qz[j] - qz[i]) / (kMargin / 2)) + 1;
+                for (int k = 1; k < n; ++k)
+                {
+                    const float f = float(k) / float(n);
+                    if (near(pool, qx[i] + (qx[j] - qx[i]) * f, qz[i] + (qz[j] - qz[i]) * f))
+                        return true;
+                }
+            }
+        }
+    }
     return false;
 }
 
@@ -181,10 +216,13 @@ void BuildGroundModels(SceneContent& s)
     const PoolsMirror mirrored(s);
     for (const GroundTriangle& t : tris)
     {
+        // The rim's face up from the water line is steep where the rim
+        // rises close to the pool's edge: pebbles still, not rock.
+        const bool waterLine = std::max({t.v[0], t.v[1], t.v[2]}) >= Grid().waterFrom;
+        const int mat = waterLine && t.pd < 9 ? mRim : pick(t.n, t.cx, t.cy, t.cz, t.pd);
         // The scenery's ground is wound to face down: the main pass draws it
         // without culling, and the mirrored views look at it from below.
         // The cliffs' faces are in the banks' model (RiverBeds.cpp).
-        const int mat = pick(t.n, t.cx, t.cy, t.cz, t.pd);
         if (t.part == GroundPart::Scenery)
         {
             const auto v = gScene.Corners(t);

@@ -92,11 +92,21 @@ struct TerrainGrid
     // for the lower and 4 for the upper of a pair one above the other (the
     // lower row even); 0 elsewhere.
     std::vector<uint8_t> paired;
+    // Where a pool's water line crosses an edge of the triangles near the
+    // paths, the point on it at the pool's edge and plane (by the edge's two
+    // points, the lower index first), and per cell whether its triangles have
+    // such a point: the triangles split there, so the water meets the rim
+    // along the pool's curve rather than where the coarser cells dip under
+    // it or stand over it.
+    std::map<std::pair<int, int>, int> waterLine;
+    int waterFrom = 0; // the first of those points in pts
+    std::vector<uint8_t> waterCells;
     float Height(float x, float z) const;
     // The triangles of cell (i, j) as points, wound as the grid (seen from
     // above), three a triangle. The mesh and Height both go by it.
     void CellTriangles(int i, int j, std::vector<int>& out) const;
-    void PairTriangles(int i, int j, std::vector<int>& out) const; // the pair whose first cell is (i, j)
+    void UncutTriangles(int i, int j, std::vector<int>& out) const; // the same, before the water line's cuts
+    void PairTriangles(int i, int j, std::vector<int>& out) const;  // the pair whose first cell is (i, j)
 };
 const TerrainGrid& Grid();
 float TerrainHeight(float x, float z);

@@ -249,6 +249,10 @@ void AddFall(MeshBuilder& m, Vec3 lip, Vec3 foam, float halfWidth, const char* t
 StoneMeshes PlaceStones(const SceneContent& s)
 {
     StoneMeshes out;
+    // The scenery's last material may run past the 16-bit first-index cap,
+    // so the stone it holds more of (nine against six) goes last.
+    out.scenery.Material("stone02.tga");
+    out.scenery.Material("stone01.tga");
     Rng rng(77);
     int placed = 0;
     for (int attempt = 0; attempt < 4000 && placed < 56; ++attempt)

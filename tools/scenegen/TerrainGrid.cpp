@@ -1,6 +1,7 @@
 // Host tool: the ground grid the meshes triangulate, its heights, and the
 // part of the valley each of its triangles belongs to.
 #include <algorithm>
+#include <map>
 
 #include "TerrainMesh.h"
 
@@ -35,15 +36,18 @@ GroundTriangle MakeGroundTriangle(int p0, int p1, int p2)
     t.rd = RiverDistance(t.cx, t.cz);
     t.pd = PoolDistance(t.cx, t.cz);
     // A steep bank rising out of the river belongs to the banks, whichever
-    // side of the water's edge its middle falls on.
+    // side of the water's edge its middle falls on. What lies in a pool at or
+    // under its water line is the pool's bed; a steep face up from the water
+    // line is its rim, not the cliff's, east of x = 250 too.
     const bool riverWall = std::fabs(t.n.y) < 0.35f && std::max({a.y, b.y, c.y}) > kRiverY + 3 && t.rd < 1;
     if (riverWall)
         t.part = GroundPart::Bank;
-    else if ((t.rd < 0 && t.cy < kRiverY + 1) || (t.pd < -2 && std::max({a.y, b.y, c.y}) < kPoolY))
+    else if ((t.rd < 0 && t.cy < kRiverY + 1) || (t.pd < -2 && std::max({a.y, b.y, c.y}) < kPoolY) ||
+             (t.pd < 0 && std::max({a.y, b.y, c.y}) <= kPoolY))
         t.part = t.rd < 0 ? GroundPart::RiverBed : GroundPart::PoolBed;
     else if (t.rd < 30 && t.cy < 34 && t.pd > 4)
         t.part = t.cy < 17.5f ? GroundPart::Sand : GroundPart::Bank;
-    else if (t.n.y < 0.5f && t.cx > 250 && t.cy > kPoolY)
+    else if (t.n.y < 0.5f && t.cx > 250 && t.cy > kPoolY && std::max({p0, p1, p2}) < Grid().waterFrom)
         t.part = GroundPart::Cliff;
     else
         t.part = GroundPart::Scenery;
@@ -233,6 +237,96 @@ void Pair(TerrainGrid& t)
         }
 }
 
+// The points where the pools' water lines cross the edges of the triangles:
+// on the edge where it leaves the pool, at the pool's plane. Only edges from
+// under the water to rim ground above it, where the ground steps up at the
+// pool's edge (not where a bank or a cliff's foot meets the water), and of
+// those the ones nearest the paths' eyes, as many as the models have room
+// for: from afar the cells' steps are too small to see.
+void CutWaterLine(TerrainGrid& t)
+{
+    const int nx = int(t.xs.size()), nz = int(t.zs.size());
+    std::vector<int> tri;
+    std::map<std::pair<int, int>, Vec3> found;
+    for (int j = 0; j + 1 < nz; ++j)
+        for (int i = 0; i + 1 < nx; ++i)
+        {
+            tri.clear();
+            t.UncutTriangles(i, j, tri);
+            for (size_t k = 0; k < tri.size(); ++k)
+            {
+                const int p = tri[k], q = tri[k % 3 == 2 ? k - 2 : k + 1];
+                const std::pair<int, int> key = {std::min(p, q), std::max(p, q)};
+                Vec3 wet = t.pts[size_t(p)], dry = t.pts[size_t(q)];
+                if (wet.y > dry.y)
+                    std::swap(wet, dry);
+                if (wet.y >= kPoolY - 0.02f || dry.y <= kPoolY + 0.02f || found.count(key))
+                    continue;
+                if (PoolDistance(wet.x, wet.z) >= 0 || PoolDistance(dry.x, dry.z) < 0)
+                    continue;
+                const Vec3 ends[2] = {wet, dry};
+                for (int n = 0; n < 24; ++n)
+                {
+                    const Vec3 m = (wet + dry) * 0.5f;
+                    (PoolDistance(m.x, m.z) < 0 ? wet : dry) = m;
+                }
+                if (GroundHeight(wet.x, wet.z) >= kPoolY || GroundHeight(dry.x, dry.z) <= kPoolY + 0.5f)
+                    continue;
+                // Kept half a unit off the nodes, and off the points of other
+                // edges (the river band's cells a hair wide): no slivers.
+                const float len = std::hypot(ends[1].x - ends[0].x, ends[1].z - ends[0].z);
+                const float at = std::clamp(std::hypot(wet.x - ends[0].x, wet.z - ends[0].z), 0.5f, len - 0.5f) / len;
+                const Vec3 c = {ends[0].x + (ends[1].x - ends[0].x) * at, kPoolY,
+                                ends[0].z + (ends[1].z - ends[0].z) * at};
+                bool near = len < 1.5f;
+                for (const auto& f : found)
+                    near = near || std::hypot(f.second.x - c.x, f.second.z - c.z) < 0.5f;
+                if (!near)
+                    found[key] = c;
+            }
+        }
+    SceneContent flights;
+    BuildCameraPaths(flights);
+    std::vector<Vec3> eyes;
+    for (const auto& c : flights.cameras)
+        for (size_t f = 0; f < c.eyes.size(); f += 6)
+            eyes.push_back(c.eyes[f]);
+    std::vector<std::pair<float, std::pair<int, int>>> nearest;
+    for (const auto& e : found)
+    {
+        float d = 1e30f;
+        for (const Vec3& eye : eyes)
+            d = std::min(d, Len(eye - e.second));
+        nearest.push_back({d, e.first});
+    }
+    std::sort(nearest.begin(), nearest.end());
+    // The scenery model has room for these (about half a triangle each)
+    // after the stones' reorder; the pools' mirror (about one each) has
+    // room for this many beside its trees: those within about 55 units.
+    constexpr size_t kWaterLineCuts = 350;
+    if (nearest.size() > kWaterLineCuts)
+        nearest.resize(kWaterLineCuts);
+    t.waterFrom = int(t.pts.size());
+    for (const auto& e : nearest)
+    {
+        t.waterLine[e.second] = int(t.pts.size());
+        t.pts.push_back(found[e.second]);
+    }
+    t.waterCells.assign(size_t((nx - 1) * (nz - 1)), 0);
+    for (int j = 0; j + 1 < nz; ++j)
+        for (int i = 0; i + 1 < nx; ++i)
+        {
+            tri.clear();
+            t.UncutTriangles(i, j, tri);
+            for (size_t k = 0; k < tri.size(); ++k)
+            {
+                const int p = tri[k], q = tri[k % 3 == 2 ? k - 2 : k + 1];
+                if (t.waterLine.count({std::min(p, q), std::max(p, q)}))
+                    t.waterCells[size_t(j * (nx - 1) + i)] = 1;
+            }
+        }
+}
+
 } // namespace
 
 const TerrainGrid& Grid()
@@ -271,12 +365,69 @@ const TerrainGrid& Grid()
                 t.pts[j * nx + i] = {t.xs[i], GroundHeight(t.xs[i], t.zs[j]), t.zs[j]};
         Refine(t);
         Pair(t);
+        CutWaterLine(t);
         return t;
     }();
     return g;
 }
 
 void TerrainGrid::CellTriangles(int i, int j, std::vector<int>& out) const
+{
+    const size_t from = out.size();
+    UncutTriangles(i, j, out);
+    if (waterCells.empty() || !waterCells[size_t(j * (int(xs.size()) - 1) + i)])
+        return;
+    // Each triangle with water-line points on its sides, as the polygon round
+    // it: the corner between two points goes off as an ear (the water's side
+    // or the rim's), what is left is split along its shorter diagonal.
+    std::vector<int> cut(out.begin() + long(from), out.end());
+    out.resize(from);
+    for (size_t k = 0; k + 2 < cut.size(); k += 3)
+    {
+        int poly[6], n = 0, corners = 0;
+        bool isCut[6];
+        for (int e = 0; e < 3; ++e)
+        {
+            const int p = cut[k + size_t(e)], q = cut[k + size_t((e + 1) % 3)];
+            poly[n] = p, isCut[n++] = false;
+            const auto w = waterLine.find({std::min(p, q), std::max(p, q)});
+            if (w != waterLine.end())
+                poly[n] = w->second, isCut[n++] = true, ++corners;
+        }
+        if (corners == 0)
+        {
+            out.insert(out.end(), {poly[0], poly[1], poly[2]});
+            continue;
+        }
+        // A plane meets a level one along two sides at most.
+        int at = 0;
+        if (corners == 2)
+            while (isCut[at] || !isCut[(at + n - 1) % n] || !isCut[(at + 1) % n])
+                ++at;
+        else
+            while (!isCut[at])
+                ++at;
+        if (corners == 2)
+        {
+            out.insert(out.end(), {poly[(at + n - 1) % n], poly[at], poly[(at + 1) % n]});
+            // The quad left: from the ear's second point on round.
+            const int q0 = poly[(at + 1) % n], q1 = poly[(at + 2) % n], q2 = poly[(at + 3) % n],
+                      q3 = poly[(at + 4) % n];
+            auto len = [&](int a, int b) {
+                return std::hypot(pts[size_t(a)].x - pts[size_t(b)].x, pts[size_t(a)].z - pts[size_t(b)].z);
+            };
+            if (len(q0, q2) <= len(q1, q3))
+                out.insert(out.end(), {q0, q1, q2, q0, q2, q3});
+            else
+                out.insert(out.end(), {q1, q2, q3, q1, q3, q0});
+        }
+        else
+            out.insert(out.end(), {poly[at], poly[(at + 1) % n], poly[(at + 2) % n], poly[at], poly[(at + 2) % n],
+                                   poly[(at + 3) % n]});
+    }
+}
+
+void TerrainGrid::UncutTriangles(int i, int j, std::vector<int>& out) const
 {
     // A cell with one corner off the plane of the other three (a pool's rim,
     // a cliff's edge or a bank crossing it aslant) is split along the corners
