@@ -69,7 +69,6 @@ struct ExtractState
     bool decoderUsed = false;
     uint8_t* output = nullptr;
     uint8_t* scratch = nullptr;
-    bool ahead = false; // unpacking into the load's cache, ahead of its requests
 
     ~ExtractState()
     {
@@ -236,38 +235,6 @@ BlockStep ReadBlock(const ArchiveView& view, uint64_t start, uint64_t* next, Fil
     return BlockStep::File;
 }
 
-// A claim on a cache slot while this request decodes the entry: kept when
-// the bytes check out, dropped on every other way out, so that no thread
-// waits for it forever.
-class ClaimGuard
-{
-public:
-    ClaimGuard() = default;
-    ~ClaimGuard()
-    {
-        if (m_cache != nullptr)
-            m_cache->Drop(m_key);
-    }
-    ClaimGuard(const ClaimGuard&) = delete;
-    ClaimGuard& operator=(const ClaimGuard&) = delete;
-
-    void Hold(ArchiveLoadCache* cache, const ArchiveLoadCache::Key& key)
-    {
-        m_cache = cache;
-        m_key = key;
-    }
-    void Keep(const uint8_t* bytes)
-    {
-        if (m_cache != nullptr)
-            m_cache->Keep(m_key, bytes);
-        m_cache = nullptr;
-    }
-
-private:
-    ArchiveLoadCache* m_cache = nullptr;
-    ArchiveLoadCache::Key m_key{};
-};
-
 bool Extract(ExtractState& st, ArchiveView* view, uint8_t** result, uint32_t* resultSize)
 {
     const uint8_t* base = view->data;
@@ -300,13 +267,12 @@ bool Extract(ExtractState& st, ArchiveView* view, uint8_t** result, uint32_t* re
             if (fh.dataStart + fh.packSize > total)
                 return false; // data cut short
         }
-        // An entry unpacked earlier in this load (or ahead of it) is copied,
-        // not decoded again. Solid archives and decrypted entries are never kept.
+        // An entry unpacked earlier in this load is copied, not decoded again.
+        // Solid archives and decrypted entries are never kept.
         ArchiveLoadCache* cache = ArchiveLoadCache::Active();
         if (solid || ((fh.flags & rar::FILE_ENCRYPTED) != 0 && st.password[0] != '\0'))
             cache = nullptr;
         const ArchiveLoadCache::Key key{base + fh.dataStart, fh.packSize, fh.unpSize, fh.fileCrc};
-        ClaimGuard claim;
         bool copied = false;
         if (matched)
         {
@@ -314,22 +280,8 @@ bool Extract(ExtractState& st, ArchiveView* view, uint8_t** result, uint32_t* re
             if (fh.method == rar::METHOD_STORE ? fh.unpSize > fh.packSize
                                                : fh.unpSize > uint64_t(fh.packSize) * 8 * MAX_BYTES_PER_BIT)
                 return false;
-            if (cache == nullptr && st.ahead)
-                return false; // nothing to keep it in
-            if (cache != nullptr)
-            {
-                switch (cache->Take(key, st.ahead, &st.output))
-                {
-                case ArchiveLoadCache::Claim::Copied:
-                    copied = true;
-                    break;
-                case ArchiveLoadCache::Claim::Decode:
-                    claim.Hold(cache, key);
-                    break;
-                case ArchiveLoadCache::Claim::Skip:
-                    return false;
-                }
-            }
+            st.output = cache != nullptr ? cache->Copy(key) : nullptr;
+            copied = st.output != nullptr;
             if (!copied)
                 st.output = static_cast<uint8_t*>(std::malloc(fh.unpSize > 0 ? fh.unpSize : 1));
             if (st.output == nullptr)
@@ -342,8 +294,8 @@ bool Extract(ExtractState& st, ArchiveView* view, uint8_t** result, uint32_t* re
                 return false;
             if (matched && rar::Crc32(out, fh.unpSize) != fh.fileCrc)
                 return false;
-            if (matched)
-                claim.Keep(out);
+            if (matched && cache != nullptr)
+                cache->Keep(key, out);
         }
 
         offset = next;
@@ -358,8 +310,10 @@ bool Extract(ExtractState& st, ArchiveView* view, uint8_t** result, uint32_t* re
     }
 }
 
-bool ExtractAs(bool ahead, const char* password, const char* name, unsigned char** data, uint32_t* size,
-               ArchiveView* view)
+} // namespace
+
+bool ExtractArchiveEntry(const char* password, const char* name, unsigned char** data, uint32_t* size,
+                         ArchiveView* view)
 {
     if (data != nullptr)
         *data = nullptr;
@@ -371,7 +325,6 @@ bool ExtractAs(bool ahead, const char* password, const char* name, unsigned char
     ExtractState* st = new (std::nothrow) ExtractState();
     if (st == nullptr)
         return false;
-    st->ahead = ahead;
     NormaliseName(st->wanted, name, std::strlen(name));
     std::memset(st->password, 0, sizeof(st->password));
     if (password != nullptr)
@@ -391,26 +344,6 @@ bool ExtractAs(bool ahead, const char* password, const char* name, unsigned char
         *data = result;
         *size = resultSize;
     }
-    return ok;
-}
-
-} // namespace
-
-bool ExtractArchiveEntry(const char* password, const char* name, unsigned char** data, uint32_t* size,
-                         ArchiveView* view)
-{
-    return ExtractAs(false, password, name, data, size, view);
-}
-
-bool UnpackEntryAhead(const ArchiveView& view, const char* name)
-{
-    if (ArchiveLoadCache::Active() == nullptr)
-        return false;
-    ArchiveView cursor = view;
-    unsigned char* data = nullptr;
-    uint32_t size = 0;
-    const bool ok = ExtractAs(true, "", name, &data, &size, &cursor);
-    std::free(data);
     return ok;
 }
 

@@ -23,11 +23,6 @@ constexpr int ARCHIVE_NAME_MAX = 259;
 bool ExtractArchiveEntry(const char* password, const char* name, unsigned char** data, uint32_t* size,
                          ArchiveView* view);
 
-// For a worker serving an ArchiveLoadCache (ArchivePrefetch): unpacks the
-// entry into the cache unless it is kept or being unpacked already. True when
-// this call unpacked it.
-bool UnpackEntryAhead(const ArchiveView& view, const char* name);
-
 // Called once per file entry, in archive order, with its normalised name (the
 // form ExtractArchiveEntry matches) and its unpacked size.
 using ArchiveEntryVisitor = void (*)(void* context, const char* name, uint32_t size);

@@ -1,7 +1,6 @@
 // The load's cache of unpacked entries: a repeated request is a copy of the
 // same bytes, and what must not be kept (solid, decrypted, too large, another
-// archive, another thread) is decoded as before; the worker that unpacks ahead
-// shares the decoding with the requests without doing any entry twice.
+// archive, another thread) is decoded as before.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,8 +9,6 @@
 
 #include "RarArchiveTestSupport.h"
 #include "data/ArchiveLoadCache.h"
-#include "data/ArchivePrefetch.h"
-#include "data/RarWriter.h"
 
 using namespace rartest;
 
@@ -114,93 +111,6 @@ TEST(ArchiveLoadCache, ArchivesThreadsAndNestingStayApart)
         EXPECT_EQ(inner.Hits(), 0u);
     }
     EXPECT_EQ(ArchiveLoadCache::Active(), &outer);
-}
-
-// An archive of compressed entries of mixed sizes, each with its own bytes.
-struct PackedSet
-{
-    std::vector<std::string> names;
-    std::vector<Bytes> contents;
-    Bytes archive;
-};
-
-PackedSet MakePackedSet(int count)
-{
-    PackedSet set;
-    rar::CRarWriter writer;
-    uint32_t seed = 12345;
-    for (int i = 0; i < count; ++i)
-    {
-        Bytes content(size_t(2000 + (i % 7) * 9000));
-        for (size_t k = 0; k < content.size(); ++k)
-        {
-            seed = seed * 1103515245u + 12345u;
-            // repeats for the LZ coder, noise so that entries differ
-            content[k] = uint8_t((k % 61) < 40 ? (k * i) & 0xff : seed >> 24);
-        }
-        set.names.push_back("part\\entry" + std::to_string(i) + ".bin");
-        EXPECT_TRUE(writer.AddFile(set.names.back(), content, rar::PackMethod::Compress));
-        set.contents.push_back(content);
-    }
-    set.archive = writer.Bytes();
-    return set;
-}
-
-TEST(ArchivePrefetch, RequestsMeetTheWorkerAndEveryEntryIsUnpackedOnce)
-{
-    const PackedSet set = MakePackedSet(48);
-    size_t total = 0;
-    for (const Bytes& c : set.contents)
-        total += c.size();
-    const ArchiveView view{set.archive.data(), uint32_t(set.archive.size()), 0};
-    // Forward meets the worker's backward walk in the middle; backward follows
-    // it, so that requests often wait for an entry the worker is decoding.
-    for (const bool forward : {true, false})
-    {
-        SCOPED_TRACE(forward ? "forward" : "backward");
-        ArchiveLoadCache cache;
-        {
-            ArchivePrefetch ahead(view, cache);
-            EXPECT_TRUE(ahead.Running());
-            for (int n = 0; n < int(set.names.size()); ++n)
-            {
-                const int i = forward ? n : int(set.names.size()) - 1 - n;
-                const Extracted e = ExtractInPlace(set.archive, set.names[size_t(i)].c_str());
-                ASSERT_TRUE(e.ok);
-                EXPECT_EQ(e.bytes, set.contents[size_t(i)]);
-            }
-            ahead.Stop();
-            // each entry decoded by one thread only: the requests copied
-            // exactly what the worker had unpacked before them
-            EXPECT_EQ(cache.BytesKept(), total);
-            EXPECT_EQ(cache.Hits(), ahead.EntriesUnpacked());
-        }
-    }
-}
-
-TEST(ArchivePrefetch, StopsWhenTheLoadEndsAndLeavesNothingBehind)
-{
-    const PackedSet set = MakePackedSet(48);
-    const ArchiveView view{set.archive.data(), uint32_t(set.archive.size()), 0};
-    ArchiveLoadCache cache;
-    {
-        const ArchivePrefetch ahead(view, cache);
-    }
-    // the worker ended without finishing (or finished): either way it is gone
-    // and what it kept is whole
-    const Extracted last = ExtractInPlace(set.archive, set.names.back().c_str());
-    EXPECT_EQ(last.bytes, set.contents.back());
-
-    // nothing it may keep (a solid archive) or nothing at all: no work
-    const Bytes solid = ReadFileBytes(TestDataPath("solid-pair.rar"));
-    for (const ArchiveView& other : {ArchiveView{solid.data(), uint32_t(solid.size()), 0}, ArchiveView{nullptr, 0, 0}})
-    {
-        ArchiveLoadCache otherCache;
-        ArchivePrefetch none(other, otherCache);
-        none.Stop();
-        EXPECT_EQ(none.EntriesUnpacked(), 0u);
-        EXPECT_EQ(otherCache.BytesKept(), 0u);
-    }
 }
 
 } // namespace

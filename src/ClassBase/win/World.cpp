@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include "data/ArchiveLoadCache.h"
-#include "data/ArchivePrefetch.h"
 #include "data/TextureEntry.h"
 #include "data/win/ArchiveResource.h"
 #include "data/win/TextureCreate.h"
@@ -75,10 +74,8 @@ HRESULT CWorld::RenderInit(const SaverSettings& settings)
         return E_ABORT;
     const ArchiveView archive = ExecutableArchive();
     // Models share textures and both kinds of tree share their animations:
-    // each entry is unpacked once per load, and a worker unpacks ahead while
-    // this thread parses and uploads.
-    ArchiveLoadCache entriesOfThisLoad;
-    const ArchivePrefetch unpackAhead(archive, entriesOfThisLoad);
+    // each entry is unpacked once per load.
+    const ArchiveLoadCache entriesOfThisLoad;
     for (uint32_t i = 0; i < ClockReadMs() % 100; ++i)
         CrtRand();
 
