@@ -68,7 +68,8 @@ file(GLOB QM_WIN_TEST_RC CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/win/*.rc)
 if(QM_WIN_TESTS)
   # The sample pictures the tests draw on (tests/common/GfxTestImages.h).
   add_subdirectory(tools/samples)
-  add_executable(win_tests ${QM_WIN_TESTS} ${QM_WIN_TEST_RC} ${PROJECT_SOURCE_DIR}/resources/Quenmoor.rc)
+  add_executable(win_tests ${QM_WIN_TESTS} ${QM_WIN_TEST_RC} ${PROJECT_SOURCE_DIR}/resources/Quenmoor.rc
+    ${PROJECT_SOURCE_DIR}/shell/win/OldWindowsImports.cpp)
   target_link_libraries(win_tests PRIVATE quenmoor_win qm_gtest qm_samples)
   target_include_directories(win_tests PRIVATE ${PROJECT_SOURCE_DIR}/resources ${QM_GENERATED_DIR})
   target_compile_options(win_tests PRIVATE $<$<COMPILE_LANGUAGE:RC>:-I${PROJECT_SOURCE_DIR}/resources -I${QM_GENERATED_DIR}>)

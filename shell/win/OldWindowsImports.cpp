@@ -4,15 +4,8 @@
 // import slot itself, with the real function where it exists and a count
 // from the performance counter elsewhere. This file is linked as an object
 // of the saver, ahead of the import libraries, so its slot is the one used.
-#include <windows.h>
+#include "shell/win/OldWindowsImports.h"
 
-#if defined(__i386__)
-
-namespace {
-
-using TickCount64Function = ULONGLONG(WINAPI*)();
-
-// Milliseconds since the counter's start; 64 bits, so no 49-day wrap.
 ULONGLONG WINAPI TickCountFromPerformanceCounter()
 {
     LARGE_INTEGER frequency, count;
@@ -22,6 +15,12 @@ ULONGLONG WINAPI TickCountFromPerformanceCounter()
     const ULONGLONG c = static_cast<ULONGLONG>(count.QuadPart);
     return c / f * 1000 + c % f * 1000 / f;
 }
+
+#if defined(__i386__)
+
+namespace {
+
+using TickCount64Function = ULONGLONG(WINAPI*)();
 
 ULONGLONG WINAPI TickCount64OnAnyWindows()
 {
