@@ -1,10 +1,12 @@
 // libFuzzer target: the archive reader over arbitrary bytes, names and
-// passwords, and the entry listing. Input: name length, password length, name, password, archive.
+// passwords, the same request twice through a load's cache, and the entry
+// listing. Input: name length, password length, name, password, archive.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "data/ArchiveLoadCache.h"
 #include "data/RarArchive.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -42,6 +44,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     else if (out != nullptr || outSize != 0)
     {
         __builtin_trap();
+    }
+
+    // through a cache, the first request decodes and the second copies:
+    // both give exactly what the plain request gave
+    {
+        ArchiveLoadCache cache;
+        for (int round = 0; round < 2; ++round)
+        {
+            ArchiveView cachedView{archive, uint32_t(size), 0};
+            unsigned char* cached = nullptr;
+            uint32_t cachedSize = 0;
+            const bool cachedOk =
+                ExtractArchiveEntry(password.c_str(), name.c_str(), &cached, &cachedSize, &cachedView);
+            if (cachedOk != ok || cachedSize != outSize || cachedView.offset != view.offset ||
+                (ok && std::memcmp(cached, out, outSize) != 0))
+                __builtin_trap();
+            std::free(cached);
+        }
     }
     std::free(out);
 
