@@ -36,7 +36,9 @@ bool PoolsMirror::operator()(const GroundTriangle& t) const
 {
     if (t.part != GroundPart::Scenery && t.part != GroundPart::Cliff)
         return false;
-    if (std::min({t.a.y, t.b.y, t.c.y}) <= kPoolY - 0.5f || t.pd <= -1)
+    // What rises out of the water, a cliff's foot standing in a pool too:
+    // the mirror meets a triangle's part under the water only from behind.
+    if (std::max({t.a.y, t.b.y, t.c.y}) <= kPoolY)
         return false;
     float nearPool = 1e9f;
     for (const auto& p : PoolShapes())
@@ -56,6 +58,10 @@ bool PoolsMirror::operator()(const GroundTriangle& t) const
     const Vec3 pts[4] = {t.a, t.b, t.c, {t.cx, t.cy, t.cz}};
     for (const Vec3& e : m_Eyes)
     {
+        // Drawn only from the side it turns out of the ground (the mirror
+        // culls the other), so only for eyes on that side of it.
+        if (Dot(t.n, e - t.a) < -kMargin)
+            continue;
         float qx[4], qz[4];
         for (int i = 0; i < 4; ++i)
         {
@@ -270,10 +276,13 @@ void BuildGroundModels(SceneContent& s)
                     emit(left[0], left[i], left[i + 1]);
             }
         }
+        // The pools' mirror is drawn from the eye mirrored under the water:
+        // the reflected ray meets the ground from above, so it is wound as
+        // the grid, facing up.
         if (mirrored(t))
         {
             const auto r = gRefl.Corners(t);
-            refl.Tri(mat, r[0], r[2], r[1]);
+            refl.Tri(mat, r[0], r[1], r[2]);
         }
     }
 

@@ -87,8 +87,9 @@ void BuildPoolReflections(SceneContent& s)
         if (LeafCardSkin(link, cards))
             add(cards, k.leaves, true);
     }
-    // The light last: its run may start anywhere below the 16-bit cap.
-    AddLightLayer(refl, refl.Material(kLightOverlayTexture), SceneLight(s), PoolsMirror(s), false, true);
+    // The light last: its run may start anywhere below the 16-bit cap; wound
+    // as the ground under it, facing up.
+    AddLightLayer(refl, refl.Material(kLightOverlayTexture), SceneLight(s), PoolsMirror(s), false, false);
     s.models["scene_refl_lusa.singleobject"] = refl.Build(10, 1);
 }
 

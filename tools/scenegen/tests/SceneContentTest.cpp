@@ -835,15 +835,19 @@ TEST(SceneContent, PoolsMirrorTakesTrianglesSeenInAPoolBetweenTheirCorners)
     one.cameras.push_back({{{pool.cx, 100, pool.cz}}, {{pool.cx, 0, pool.cz}}});
     const PoolsMirror mirrored(one);
     // Seen from the eye mirrored 26 under the plane, a point 60 up lands
-    // on the plane at 63/86 of its way out from under the eye.
+    // on the plane at 63/86 of its way out from under the eye. The mirror
+    // draws a triangle from the side it faces: a slope turned to the pool
+    // is seen, the flat top of the ground never.
     struct Case
     {
         float half, near, far; // the long side's half length and offset north, the far corner's
+        float ny;              // the normal's height: -1 turned to the mirrored eye below
         bool seen;
     } cases[] = {
-        {500, 20, -700, true},  // over the pool's middle; the far corner south
-        {500, 120, 240, true},  // the long side crosses the pool's northern edge
-        {300, 178, 240, false}, // all of it lands north of the pool
+        {500, 20, -700, -1, true},  // over the pool's middle; the far corner south
+        {500, 120, 240, -1, true},  // the long side crosses the pool's northern edge
+        {300, 178, 240, -1, false}, // all of it lands north of the pool
+        {500, 20, -700, 1, false},  // over the pool, but turned away from the mirrored eye
     };
     for (const Case& c : cases)
     {
@@ -851,11 +855,11 @@ TEST(SceneContent, PoolsMirrorTakesTrianglesSeenInAPoolBetweenTheirCorners)
         t.a = {pool.cx - c.half, 60, pool.cz + c.near};
         t.b = {pool.cx + c.half, 60, pool.cz + c.near};
         t.c = {pool.cx, 60, pool.cz + c.far};
-        t.n = {0, 1, 0};
+        t.n = {0, c.ny, 0};
         t.cx = (t.a.x + t.b.x + t.c.x) / 3, t.cy = 60, t.cz = (t.a.z + t.b.z + t.c.z) / 3;
         t.pd = PoolDistance(t.cx, t.cz), t.rd = 100;
         t.part = GroundPart::Scenery;
-        EXPECT_EQ(mirrored(t), c.seen) << c.near << ", " << c.far;
+        EXPECT_EQ(mirrored(t), c.seen) << c.near << ", " << c.far << ", " << c.ny;
     }
 }
 
@@ -1001,6 +1005,91 @@ TEST(SceneContent, SceneryGroundHasNoTJunctions)
         }
     }
     EXPECT_EQ(tJunctions, 0);
+}
+
+// The pools' mirror is drawn from the eye mirrored under the pools' plane,
+// culling counter-clockwise: a triangle is drawn when it faces that eye. The
+// ray from that eye through the water goes on as the reflected ray; where it
+// goes into the ground (a rim's face, a cliff, a far hill's slope) the mirror
+// must draw that face, not leave it out and show the ground's far sides
+// beyond it in stripes over the sky.
+TEST(SceneContent, PoolsMirrorDrawsTheGroundWhereTheReflectedRayMeetsIt)
+{
+    const SingleObjectData& m = Scene().models.at("scene_refl_lusa.singleobject");
+    struct Face
+    {
+        Vec3 a, e1, e2;
+    };
+    std::vector<Face> faces;
+    for (const auto& mat : m.materials)
+        for (size_t t = mat.firstIndex; t < mat.firstIndex + size_t(mat.triangleCount) * 3; t += 3)
+        {
+            Vec3 p[3];
+            for (int k = 0; k < 3; ++k)
+            {
+                const auto& v = m.vertices[m.indices[t + size_t(k)]];
+                p[k] = {v.x, v.y, v.z};
+            }
+            faces.push_back({p[0], p[1] - p[0], p[2] - p[0]});
+        }
+    int met = 0, past = 0;
+    for (const auto& c : Scene().cameras)
+        for (size_t f = 0; f < c.eyes.size(); f += 50)
+        {
+            const Vec3 e = c.eyes[f];
+            const Vec3 mirrored = {e.x, 2 * kPoolY - e.y, e.z};
+            for (const auto& pool : PoolShapes())
+                for (float u = -0.8f; u <= 0.81f; u += 0.4f)
+                    for (float v = -0.8f; v <= 0.81f; v += 0.4f)
+                    {
+                        const Vec3 at = {pool.cx + u * pool.rx, kPoolY, pool.cz + v * pool.rz};
+                        if (ShapeDistance(pool, at.x, at.z) > -2 || Len(at - e) > 250 ||
+                            TerrainHeight(at.x, at.z) > kPoolY - 0.5f)
+                            continue;
+                        // The nearest face past the water, drawn and not.
+                        const Vec3 d = at - mirrored;
+                        const float len = Len(d);
+                        float drawn = 1e9f, culled = 1e9f;
+                        for (const Face& t : faces)
+                        {
+                            const Vec3 pv = Cross(d, t.e2);
+                            const float det = Dot(t.e1, pv);
+                            if (std::fabs(det) < 1e-9f)
+                                continue;
+                            const Vec3 tv = mirrored - t.a;
+                            const float a = Dot(tv, pv) / det;
+                            const Vec3 qv = Cross(tv, t.e1);
+                            const float b = Dot(d, qv) / det;
+                            if (a < 0 || b < 0 || a + b > 1)
+                                continue;
+                            const float k = Dot(t.e2, qv) / det;
+                            if (k <= 1)
+                                continue;
+                            // Counter-clockwise seen from the eye (left-handed): the normal looks away.
+                            float& nearest = Dot(Cross(t.e1, t.e2), d) > 0 ? culled : drawn;
+                            nearest = std::min(nearest, (k - 1) * len);
+                        }
+                        // Where the ray goes into the ground.
+                        float into = -1;
+                        for (float s = 0.25f; s < 1500 && into < 0; s += 0.25f)
+                        {
+                            const Vec3 q = at + d * (s / len);
+                            if (q.y > 400)
+                                break;
+                            if (TerrainHeight(q.x, q.z) > q.y)
+                                into = s;
+                        }
+                        // Not there: a bank, drawn with the river.
+                        if (into < 0 || std::min(drawn, culled) > into + 1)
+                            continue;
+                        ++met;
+                        if (drawn > into + 1)
+                            ++past;
+                    }
+        }
+    std::printf("reflected rays meeting the mirrored ground: %d, %d drawn past it\n", met, past);
+    EXPECT_GT(met, 1000);
+    EXPECT_EQ(past, 0);
 }
 
 } // namespace
