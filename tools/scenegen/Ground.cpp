@@ -9,21 +9,6 @@
 
 namespace sg {
 
-namespace {
-
-// Every few frames of every path: what the eye sees of the ground changes
-// slowly as it moves.
-std::vector<Vec3> SampledEyes(const SceneContent& s)
-{
-    std::vector<Vec3> eyes;
-    for (const auto& c : s.cameras)
-        for (size_t f = 0; f < c.eyes.size(); f += 6)
-            eyes.push_back(c.eyes[f]);
-    return eyes;
-}
-
-} // namespace
-
 PoolsMirror::PoolsMirror(const SceneContent& s)
 {
     // The margin below covers the frames between the samples.

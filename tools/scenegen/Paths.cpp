@@ -460,4 +460,13 @@ void BuildDuckTrajectory(SceneContent& s)
     }
 }
 
+std::vector<Vec3> SampledEyes(const SceneContent& s)
+{
+    std::vector<Vec3> eyes;
+    for (const auto& c : s.cameras)
+        for (size_t f = 0; f < c.eyes.size(); f += 6)
+            eyes.push_back(c.eyes[f]);
+    return eyes;
+}
+
 } // namespace sg

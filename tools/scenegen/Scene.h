@@ -113,6 +113,9 @@ float TerrainHeight(float x, float z);
 
 // Generation steps, in the order BuildScene runs them.
 void BuildCameraPaths(SceneContent& s);
+// Every few frames of every path of s: what the eye sees of the ground
+// changes slowly as it moves.
+std::vector<Vec3> SampledEyes(const SceneContent& s);
 void BuildDuckTrajectory(SceneContent& s);
 void BuildPlacements(SceneContent& s);
 void BuildGroundModels(SceneContent& s); // scenery ground and the part the pools mirror

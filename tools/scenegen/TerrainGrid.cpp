@@ -243,54 +243,56 @@ void Pair(TerrainGrid& t)
 // pool's edge (not where a bank or a cliff's foot meets the water), and of
 // those the ones nearest the paths' eyes, as many as the models have room
 // for: from afar the cells' steps are too small to see.
-void CutWaterLine(TerrainGrid& t)
+// Calls visit(cell, p, q) for every edge p-q of every uncut triangle.
+template <class Visit> void ForEachTriangleEdge(const TerrainGrid& t, Visit visit)
 {
     const int nx = int(t.xs.size()), nz = int(t.zs.size());
     std::vector<int> tri;
-    std::map<std::pair<int, int>, Vec3> found;
     for (int j = 0; j + 1 < nz; ++j)
         for (int i = 0; i + 1 < nx; ++i)
         {
             tri.clear();
             t.UncutTriangles(i, j, tri);
             for (size_t k = 0; k < tri.size(); ++k)
-            {
-                const int p = tri[k], q = tri[k % 3 == 2 ? k - 2 : k + 1];
-                const std::pair<int, int> key = {std::min(p, q), std::max(p, q)};
-                Vec3 wet = t.pts[size_t(p)], dry = t.pts[size_t(q)];
-                if (wet.y > dry.y)
-                    std::swap(wet, dry);
-                if (wet.y >= kPoolY - 0.02f || dry.y <= kPoolY + 0.02f || found.count(key))
-                    continue;
-                if (PoolDistance(wet.x, wet.z) >= 0 || PoolDistance(dry.x, dry.z) < 0)
-                    continue;
-                const Vec3 ends[2] = {wet, dry};
-                for (int n = 0; n < 24; ++n)
-                {
-                    const Vec3 m = (wet + dry) * 0.5f;
-                    (PoolDistance(m.x, m.z) < 0 ? wet : dry) = m;
-                }
-                if (GroundHeight(wet.x, wet.z) >= kPoolY || GroundHeight(dry.x, dry.z) <= kPoolY + 0.5f)
-                    continue;
-                // Kept half a unit off the nodes, and off the points of other
-                // edges (the river band's cells a hair wide): no slivers.
-                const float len = std::hypot(ends[1].x - ends[0].x, ends[1].z - ends[0].z);
-                const float at = std::clamp(std::hypot(wet.x - ends[0].x, wet.z - ends[0].z), 0.5f, len - 0.5f) / len;
-                const Vec3 c = {ends[0].x + (ends[1].x - ends[0].x) * at, kPoolY,
-                                ends[0].z + (ends[1].z - ends[0].z) * at};
-                bool near = len < 1.5f;
-                for (const auto& f : found)
-                    near = near || std::hypot(f.second.x - c.x, f.second.z - c.z) < 0.5f;
-                if (!near)
-                    found[key] = c;
-            }
+                visit(j * (nx - 1) + i, tri[k], tri[k % 3 == 2 ? k - 2 : k + 1]);
         }
+}
+
+void CutWaterLine(TerrainGrid& t)
+{
+    const int nx = int(t.xs.size()), nz = int(t.zs.size());
+    std::map<std::pair<int, int>, Vec3> found;
+    ForEachTriangleEdge(t, [&](int, int p, int q) {
+        const std::pair<int, int> key = {std::min(p, q), std::max(p, q)};
+        Vec3 wet = t.pts[size_t(p)], dry = t.pts[size_t(q)];
+        if (wet.y > dry.y)
+            std::swap(wet, dry);
+        if (wet.y >= kPoolY - 0.02f || dry.y <= kPoolY + 0.02f || found.count(key))
+            return;
+        if (PoolDistance(wet.x, wet.z) >= 0 || PoolDistance(dry.x, dry.z) < 0)
+            return;
+        const Vec3 ends[2] = {wet, dry};
+        for (int n = 0; n < 24; ++n)
+        {
+            const Vec3 m = (wet + dry) * 0.5f;
+            (PoolDistance(m.x, m.z) < 0 ? wet : dry) = m;
+        }
+        if (GroundHeight(wet.x, wet.z) >= kPoolY || GroundHeight(dry.x, dry.z) <= kPoolY + 0.5f)
+            return;
+        // Kept half a unit off the nodes, and off the points of other
+        // edges (the river band's cells a hair wide): no slivers.
+        const float len = std::hypot(ends[1].x - ends[0].x, ends[1].z - ends[0].z);
+        const float at = std::clamp(std::hypot(wet.x - ends[0].x, wet.z - ends[0].z), 0.5f, len - 0.5f) / len;
+        const Vec3 c = {ends[0].x + (ends[1].x - ends[0].x) * at, kPoolY, ends[0].z + (ends[1].z - ends[0].z) * at};
+        bool near = len < 1.5f;
+        for (const auto& f : found)
+            near = near || std::hypot(f.second.x - c.x, f.second.z - c.z) < 0.5f;
+        if (!near)
+            found[key] = c;
+    });
     SceneContent flights;
     BuildCameraPaths(flights);
-    std::vector<Vec3> eyes;
-    for (const auto& c : flights.cameras)
-        for (size_t f = 0; f < c.eyes.size(); f += 6)
-            eyes.push_back(c.eyes[f]);
+    const std::vector<Vec3> eyes = SampledEyes(flights);
     std::vector<std::pair<float, std::pair<int, int>>> nearest;
     for (const auto& e : found)
     {
@@ -313,18 +315,10 @@ void CutWaterLine(TerrainGrid& t)
         t.pts.push_back(found[e.second]);
     }
     t.waterCells.assign(size_t((nx - 1) * (nz - 1)), 0);
-    for (int j = 0; j + 1 < nz; ++j)
-        for (int i = 0; i + 1 < nx; ++i)
-        {
-            tri.clear();
-            t.UncutTriangles(i, j, tri);
-            for (size_t k = 0; k < tri.size(); ++k)
-            {
-                const int p = tri[k], q = tri[k % 3 == 2 ? k - 2 : k + 1];
-                if (t.waterLine.count({std::min(p, q), std::max(p, q)}))
-                    t.waterCells[size_t(j * (nx - 1) + i)] = 1;
-            }
-        }
+    ForEachTriangleEdge(t, [&](int cell, int p, int q) {
+        if (t.waterLine.count({std::min(p, q), std::max(p, q)}))
+            t.waterCells[size_t(cell)] = 1;
+    });
 }
 
 } // namespace
