@@ -7,8 +7,8 @@
 
 namespace {
 
-// Per thread, so that a sound or worker thread reading the archive while a
-// load runs never sees the load's cache.
+// Per thread, so that a sound thread reading the archive while a load runs
+// never sees the load's cache.
 thread_local ArchiveLoadCache* t_active = nullptr;
 
 } // namespace

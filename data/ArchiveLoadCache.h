@@ -4,8 +4,8 @@
 // unpacks on this thread and answers a repeated request with a copy instead
 // of decoding the entry again. Callers still own and free what they get.
 #pragma once
+#include <cstddef>
 #include <cstdint>
-#include <string>
 #include <unordered_map>
 #include <vector>
 
