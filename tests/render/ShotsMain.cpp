@@ -448,6 +448,7 @@ int main(int argc, char** argv)
     int benchFrames = 0;
     int soundSeconds = 0;
     std::vector<int> sheetFrames; // --frames: those frames of each path, nothing else
+    bool mirrors = false;         // --mirrors: and with each, the two reflection targets
     SoundChoice sound;
     for (int i = 1; i < argc; ++i)
     {
@@ -456,6 +457,8 @@ int main(int argc, char** argv)
             outDir = argv[++i];
         else if (arg == "--fullscreen")
             fullScreen = true;
+        else if (arg == "--mirrors")
+            mirrors = true;
         else if (arg == "--bench" && i + 1 < argc)
             benchFrames = std::max(1, std::atoi(argv[++i]));
         else if (arg == "--sound" && i + 1 < argc)
@@ -501,7 +504,8 @@ int main(int argc, char** argv)
         }
         else
         {
-            std::fprintf(stderr, "usage: scene_shots [--out DIR] [--paths 1,5,10] [--frames 0,150] [--fullscreen] "
+            std::fprintf(stderr, "usage: scene_shots [--out DIR] [--paths 1,5,10] [--frames 0,150 [--mirrors]] "
+                                 "[--fullscreen] "
                                  "[--bench FRAMES]\n"
                                  "       scene_shots --sound SECONDS [--paths P | --near-fall] [--pace N] "
                                  "[--music 0|1] [--sfx 0|1] [--rain 0|1] [--volume N]\n");
@@ -587,6 +591,11 @@ int main(int argc, char** argv)
                     char what[16];
                     std::snprintf(what, sizeof what, "f%03d", f);
                     out.Frame(f, PathName(path, what));
+                    shots::Picture mirror;
+                    if (mirrors && harness.CaptureSurface(harness.World().m_pReflectionLSurface, mirror))
+                        out.Write(PathName(path, (std::string(what) + "_pools_mirror").c_str()), mirror);
+                    if (mirrors && harness.CaptureSurface(harness.World().m_pReflectionRSurface, mirror))
+                        out.Write(PathName(path, (std::string(what) + "_river_mirror").c_str()), mirror);
                 }
             }
             if (!sheetFrames.empty())
