@@ -211,9 +211,11 @@ void BuildGroundModels(SceneContent& s)
         // rises close to the pool's edge: pebbles still, not rock.
         const bool waterLine = std::max({t.v[0], t.v[1], t.v[2]}) >= Grid().waterFrom;
         const int mat = waterLine && t.pd < 9 ? mRim : pick(t.n, t.cx, t.cy, t.cz, t.pd);
-        // The scenery's ground is wound to face down: the main pass draws it
-        // without culling, and the mirrored views look at it from below.
-        // The cliffs' faces are in the banks' model (RiverBeds.cpp).
+        // The scenery's ground faces up. The main pass draws it without
+        // culling, but the river's mirror culls: its eye is under the water,
+        // yet a reflected ray goes into the ground from above, through the
+        // face turned to the water. The cliffs' faces are in the banks'
+        // model (RiverBeds.cpp).
         if (t.part == GroundPart::Scenery)
         {
             const auto v = gScene.Corners(t);
@@ -231,7 +233,7 @@ void BuildGroundModels(SceneContent& s)
             }
             auto emit = [&](int i, int j, int k) {
                 const Vec3 m = (poly[i] + poly[j] + poly[k]) * (1.0f / 3);
-                scene.Tri(n == 3 ? mat : at(m), ids[i], ids[k], ids[j]);
+                scene.Tri(n == 3 ? mat : at(m), ids[i], ids[j], ids[k]);
             };
             if (n == 3)
                 emit(0, 1, 2);

@@ -137,17 +137,7 @@ float LightMap::At(float x, float z) const
     return Mix(Mix(Texel(i, j), Texel(i + 1, j), tx), Mix(Texel(i, j + 1), Texel(i + 1, j + 1), tx), tz);
 }
 
-std::vector<uint8_t> LightMap::MultiplyTga() const
-{
-    return Tga(false);
-}
-
 std::vector<uint8_t> LightMap::OverlayTga() const
-{
-    return Tga(true);
-}
-
-std::vector<uint8_t> LightMap::Tga(bool overlay) const
 {
     // Uncompressed 32-bit, rows from the bottom up; row j of the map is the
     // texture's row j from the top (v = 0 at z0).
@@ -162,21 +152,12 @@ std::vector<uint8_t> LightMap::Tga(bool overlay) const
         {
             uint8_t* px = &out[18 + (size_t(m_H - 1 - j) * size_t(m_W) + size_t(i)) * 4];
             const float l = Texel(i, j);
-            if (overlay)
-            {
-                // The shade lands on 4 bits in the compressed texture:
-                // dithered to those steps, so slow slopes do not band.
-                const bool ramp = j < kRampRows && i < kRampTexels; // read along a row: no dither
-                const float a = std::floor((1.0f - l) * 15.0f + (ramp ? 0.5f : Bayer(i, j))) / 15.0f;
-                px[0] = px[1] = px[2] = 0;
-                px[3] = uint8_t(Clamp(a, 0, 1) * 255.0f + 0.5f);
-            }
-            else
-            {
-                const uint8_t g = uint8_t(l * 255.0f + 0.5f);
-                px[0] = px[1] = px[2] = g;
-                px[3] = 255;
-            }
+            // The shade lands on 4 bits in the compressed texture:
+            // dithered to those steps, so slow slopes do not band.
+            const bool ramp = j < kRampRows && i < kRampTexels; // read along a row: no dither
+            const float a = std::floor((1.0f - l) * 15.0f + (ramp ? 0.5f : Bayer(i, j))) / 15.0f;
+            px[0] = px[1] = px[2] = 0;
+            px[3] = uint8_t(Clamp(a, 0, 1) * 255.0f + 0.5f);
         }
     return out;
 }

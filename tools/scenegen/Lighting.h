@@ -28,10 +28,8 @@ public:
     float U(float x) const { return (x - m_X0) / (m_X1 - m_X0); }
     float V(float z) const { return (z - m_Z0) / (m_Z1 - m_Z0); }
 
-    // 32-bit TGA pictures of the map: the light as grey (multiplied over the
-    // ground), and as black with the shade in alpha (laid over alpha-blended,
-    // which comes to the same product).
-    std::vector<uint8_t> MultiplyTga() const;
+    // A 32-bit TGA picture of the map: black with the shade in alpha, laid
+    // over alpha-blended, which darkens as multiplying by the light would.
     std::vector<uint8_t> OverlayTga() const;
 
     // Light of a point of the ground with normal n, as the map holds it;
@@ -54,7 +52,6 @@ private:
     };
     float Texel(int i, int j) const { return m_Light[size_t(j * m_W + i)]; }
     float FieldAt(float x, float z) const; // the ground mesh's height, bilinear
-    std::vector<uint8_t> Tga(bool overlay) const;
 
     int m_W, m_H;
     float m_X0, m_X1, m_Z0, m_Z1;
@@ -75,8 +72,7 @@ struct GroundTriangle;
 void AddLightLayer(MeshBuilder& mesh, int material, const LightMap& light,
                    const std::function<bool(const GroundTriangle&)>& which, bool twoSided, bool reversed = false);
 
-// Names of the two pictures in the archive.
-constexpr const char* kLightTexture = "lightmap.tga";
+// Name of the picture in the archive.
 constexpr const char* kLightOverlayTexture = "lightmap_refl.tga";
 
 } // namespace sg

@@ -56,13 +56,13 @@ void BuildRiverBeds(SceneContent& s)
             return t.part == GroundPart::Sand || t.part == GroundPart::Bank || t.part == GroundPart::Cliff;
         },
         true);
-    // The scenery's light, wound the other way round: the main pass culls
-    // it (it has the multiplied map there), the river's mirror, which
-    // turns every triangle over, shows it. The scenery's own model has no
-    // room for it.
+    // The scenery's light too, wound as its ground, facing up: the main
+    // pass and the river's mirror both lay it from here (the scenery's own
+    // model has no room for it). Laid over, not multiplied, it fades into
+    // the fog with the ground under it.
     AddLightLayer(
         bedUp, bedUp.Material(kLightOverlayTexture), SceneLight(s),
-        [](const GroundTriangle& t) { return t.part == GroundPart::Scenery; }, false, true);
+        [](const GroundTriangle& t) { return t.part == GroundPart::Scenery; }, false);
 
     s.models["ruslo_dn.singleobject"] = bedLow.Build(10, 1);
     s.models["ruslo_up.singleobject"] = bedUp.Build(10, 1);

@@ -122,7 +122,7 @@ void BuildGroundModels(SceneContent& s); // scenery ground and the part the pool
 void BuildRiverBeds(SceneContent& s);    // beds under the water and the banks
 void BuildPoolSurface(SceneContent& s);
 void BuildRiverSurface(SceneContent& s);
-void BuildBankShadows(SceneContent& s);
+void BuildStoneShadows(SceneContent& s);
 void BuildTreeShadows(SceneContent& s);
 void BuildProps(SceneContent& s);
 void BuildSkins(SceneContent& s);

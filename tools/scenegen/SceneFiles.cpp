@@ -156,7 +156,7 @@ SceneContent BuildScene()
     BuildRiverBeds(s);
     BuildPoolSurface(s);
     BuildRiverSurface(s);
-    BuildBankShadows(s);
+    BuildStoneShadows(s);
     BuildTreeShadows(s);
     BuildProps(s);
     BuildSkins(s);

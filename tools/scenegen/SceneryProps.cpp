@@ -15,8 +15,8 @@ namespace {
 
 // Icosphere, one subdivision, pushed about by noise; outward winding. The
 // stone sits as deep as its underside needs to touch the ground mesh
-// everywhere under it; `feet` receives that underside.
-void AddStone(MeshBuilder& m, int material, Vec3 c, float r, float squash, uint32_t seed, std::vector<Vec3>* feet)
+// everywhere under it; `feet` receives that underside. Returns its top.
+float AddStone(MeshBuilder& m, int material, Vec3 c, float r, float squash, uint32_t seed, std::vector<Vec3>* feet)
 {
     const float t = (1 + std::sqrt(5.0f)) / 2;
     std::vector<Vec3> v = {{-1, t, 0},  {1, t, 0},  {-1, -t, 0}, {1, -t, 0}, {0, -1, t},  {0, 1, t},
@@ -59,17 +59,41 @@ void AddStone(MeshBuilder& m, int material, Vec3 c, float r, float squash, uint3
         if (q.y < 0)
             cy = std::min(cy, TerrainHeight(c.x + q.x * r, c.z + q.z * r) - q.y * r);
     c.y = cy - 0.08f * r * squash;
-    std::vector<uint16_t> idx;
+    float top = -1e9f;
+    std::vector<Vec3> world;
     for (const auto& q : shape)
     {
-        Vec3 w = c + q * r;
-        idx.push_back(m.Vertex(w, (q.x + q.z) * 0.7f, q.y * 0.9f + q.x * 0.3f));
+        const Vec3 w = c + q * r;
+        world.push_back(w);
+        top = std::max(top, w.y);
         if (feet && q.y < -0.45f * squash)
             feet->push_back(w);
     }
+    // Each face takes the texture projected along its nearest axis, in
+    // world units: one mapping over the whole stone stretches it into
+    // streaks where the stone turns edge-on to that mapping (on its top,
+    // seen from the paths). The stone's rough texture hides the seams.
+    const float scale = 1.0f / (1.3f * r);
+    const float du = float(seed % 13) * 0.37f, dv = float(seed % 7) * 0.41f;
     // The face list is clockwise seen from outside, the front of the program.
     for (size_t i = 0; i < g.size(); i += 3)
-        m.Tri(material, idx[size_t(g[i])], idx[size_t(g[i + 1])], idx[size_t(g[i + 2])]);
+    {
+        const Vec3 p[3] = {world[size_t(g[i])], world[size_t(g[i + 1])], world[size_t(g[i + 2])]};
+        const Vec3 n = Cross(p[1] - p[0], p[2] - p[0]);
+        const float ax = std::fabs(n.x), ay = std::fabs(n.y), az = std::fabs(n.z);
+        uint16_t id[3];
+        for (int k = 0; k < 3; ++k)
+        {
+            float u = p[k].x, v = p[k].y; // facing along z
+            if (ay >= ax && ay >= az)
+                v = p[k].z;
+            else if (ax >= az)
+                u = p[k].z;
+            id[k] = m.Vertex(p[k], u * scale + du, v * scale + dv);
+        }
+        m.Tri(material, id[0], id[1], id[2]);
+    }
+    return top;
 }
 
 void AddBox(MeshBuilder& m, int material, Vec3 lo, Vec3 hi, float uvScale)
@@ -287,6 +311,14 @@ StoneMeshes PlaceStones(const SceneContent& s)
         SeatedProp seat;
         seat.what = "stone";
         const float squash = rng.Range(0.5f, 0.8f);
+        // Sunk in a pool or the river, a stone shows only a flat cap at the
+        // water: a stone standing in water keeps half its height above it.
+        const float water = SurfaceHeight(x, z);
+        MeshBuilder trial;
+        if (GroundHeight(x, z) < water - 0.05f &&
+            AddStone(trial, trial.Material("stone01.tga"), c, r, squash, uint32_t(900 + placed), nullptr) - water <
+                0.5f * r * squash)
+            continue;
         AddStone(into, into.Material((placed & 1) ? "stone02.tga" : "stone01.tga"), c, r, squash,
                  uint32_t(900 + placed), &seat.feet);
         out.seats.push_back(seat);

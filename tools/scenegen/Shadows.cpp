@@ -1,5 +1,5 @@
-// Host tool: the layers multiplied over the ground: the baked light
-// (shadow.singleobject) and a patch under every tree (tree_shadow.singleobject).
+// Host tool: the layers multiplied over the ground: a patch round the foot of
+// every stone (shadow.singleobject) and under every tree (tree_shadow.singleobject).
 #include <algorithm>
 
 #include "Lighting.h"
@@ -7,18 +7,73 @@
 
 namespace sg {
 
-// The baked light multiplied over the scenery's ground (the banks carry it
-// in their own model, which the river mirrors too).
-void BuildBankShadows(SceneContent& s)
+namespace {
+
+// A soft dark patch of `material` round (c.x, c.z), draped over the ground
+// half a unit up. With `dryOnly`, only where the ground is above the water.
+void AddDrapedPatch(MeshBuilder& mesh, int material, Vec3 c, float r, bool dryOnly)
 {
-    const LightMap& light = SceneLight(s);
+    const int n = 6;
+    std::vector<uint16_t> id;
+    std::vector<float> ys;
+    std::vector<bool> dry;
+    const uint16_t base = mesh.VertexCount();
+    for (int j = 0; j <= n; ++j)
+        for (int i = 0; i <= n; ++i)
+        {
+            float x = c.x + (float(i) / n * 2 - 1) * r, z = c.z + (float(j) / n * 2 - 1) * r;
+            ys.push_back(SurfaceHeight(x, z) + 0.5f);
+            dry.push_back(GroundHeight(x, z) >= SurfaceHeight(x, z) - 0.05f);
+            id.push_back(mesh.Vertex({x, ys.back(), z}, float(i) / n, float(j) / n));
+        }
+    for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i)
+        {
+            uint16_t a = id[size_t(j * (n + 1) + i)], b = id[size_t((j + 1) * (n + 1) + i)];
+            uint16_t c2 = id[size_t(j * (n + 1) + i + 1)], d = id[size_t((j + 1) * (n + 1) + i + 1)];
+            // A patch draped over a cliff's edge would hang down its face
+            // as a dark sheet: only the cells that lie on the ground.
+            float lo = 1e9f, hi = -1e9f;
+            bool wet = false;
+            for (uint16_t k : {a, b, c2, d})
+            {
+                lo = std::min(lo, ys[k - base]);
+                hi = std::max(hi, ys[k - base]);
+                wet = wet || !dry[k - base];
+            }
+            if (hi - lo > 4.0f || (dryOnly && wet))
+                continue;
+            mesh.Tri(material, a, b, c2);
+            mesh.Tri(material, c2, b, d);
+        }
+}
+
+} // namespace
+
+// Where a stone sits on the ground, the ground round its foot takes less of
+// the sky: a patch a little wider than the stone, moved off the sun's way
+// as the trees' are. (The baked light itself is laid over the ground in the
+// banks' model, RiverBeds.cpp, where the river's mirror shows it too.)
+void BuildStoneShadows(SceneContent& s)
+{
     MeshBuilder shade;
-    const int mLight = shade.Material(kLightTexture);
-    AddLightLayer(
-        shade, mLight, light, [](const GroundTriangle& t) { return t.part == GroundPart::Scenery; }, false);
+    const int mContact = shade.Material("tree_shadow.tga");
+    for (const SeatedProp& seat : s.seated)
+    {
+        if (seat.what != "stone" || seat.feet.empty())
+            continue;
+        Vec3 c = {0, 0, 0};
+        for (const Vec3& f : seat.feet)
+            c = c + f;
+        c = c * (1.0f / float(seat.feet.size()));
+        float r = 0;
+        for (const Vec3& f : seat.feet)
+            r = std::max(r, std::hypot(f.x - c.x, f.z - c.z));
+        r *= 1.6f;
+        AddDrapedPatch(shade, mContact, {c.x + r * 0.12f, 0, c.z + r * 0.08f}, r, true);
+    }
     s.models["shadow.singleobject"] = shade.Build(10, 1);
-    s.textures[kLightTexture] = light.MultiplyTga();
-    s.textures[kLightOverlayTexture] = light.OverlayTga();
+    s.textures[kLightOverlayTexture] = SceneLight(s).OverlayTga();
 }
 
 // A soft dark patch under every tree, draped over the ground.
@@ -28,37 +83,8 @@ void BuildTreeShadows(SceneContent& s)
     const int mTreeShade = treeShade.Material("tree_shadow.tga");
     for (const auto& t : s.trees)
     {
-        const int n = 6;
         const float r = t.radius * 1.2f;
-        const Vec3 c = {t.root.x + r * 0.25f, 0, t.root.z + r * 0.15f};
-        std::vector<uint16_t> id;
-        std::vector<float> ys;
-        const uint16_t base = treeShade.VertexCount();
-        for (int j = 0; j <= n; ++j)
-            for (int i = 0; i <= n; ++i)
-            {
-                float x = c.x + (float(i) / n * 2 - 1) * r, z = c.z + (float(j) / n * 2 - 1) * r;
-                ys.push_back(SurfaceHeight(x, z) + 0.5f);
-                id.push_back(treeShade.Vertex({x, ys.back(), z}, float(i) / n, float(j) / n));
-            }
-        for (int j = 0; j < n; ++j)
-            for (int i = 0; i < n; ++i)
-            {
-                uint16_t a = id[size_t(j * (n + 1) + i)], b = id[size_t((j + 1) * (n + 1) + i)];
-                uint16_t c2 = id[size_t(j * (n + 1) + i + 1)], d = id[size_t((j + 1) * (n + 1) + i + 1)];
-                // A patch draped over a cliff's edge would hang down its face
-                // as a dark sheet: only the cells that lie on the ground.
-                float lo = 1e9f, hi = -1e9f;
-                for (uint16_t k : {a, b, c2, d})
-                {
-                    lo = std::min(lo, ys[k - base]);
-                    hi = std::max(hi, ys[k - base]);
-                }
-                if (hi - lo > 4.0f)
-                    continue;
-                treeShade.Tri(mTreeShade, a, b, c2);
-                treeShade.Tri(mTreeShade, c2, b, d);
-            }
+        AddDrapedPatch(treeShade, mTreeShade, {t.root.x + r * 0.25f, 0, t.root.z + r * 0.15f}, r, false);
     }
     s.models["tree_shadow.singleobject"] = treeShade.Build(10, 1);
 }

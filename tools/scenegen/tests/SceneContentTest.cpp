@@ -168,7 +168,6 @@ TEST(SceneContent, EveryEntryIsWrittenReadableAndDeterministic)
                           "tree02.linkanim",
                           "tree03.linkanim",
                           "coll.collface",
-                          "lightmap.tga",
                           "lightmap_refl.tga"})
         want.push_back(n);
     for (const auto& w : want)
@@ -505,6 +504,34 @@ TEST(SceneContent, PlacedPropsRestOnTheGroundOrTheWater)
     EXPECT_EQ(kinds["trestle"], 4);
     EXPECT_EQ(kinds["bridge beams"], 1);
     EXPECT_GE(kinds["stone"], 40);
+
+    // A stone in a pool or the river stands well out of it: sunk, it would
+    // show only a flat cap at the water.
+    std::set<std::string> notStone;
+    const std::vector<const SingleObjectData*> models = {&Scene().models.at("scene.singleobject"),
+                                                         &Scene().models.at("ruslo_dn.singleobject")};
+    for (const SingleObjectData* model : models)
+        for (const auto& mat : model->materials)
+            if (mat.texture.rfind("stone", 0) != 0)
+                notStone.insert(mat.texture);
+    const MeshHeights stones(models, notStone);
+    const MeshHeights water({&Scene().models.at("lusha.singleobject"), &Scene().models.at("reka.singleobject")});
+    int wet = 0;
+    for (const auto& prop : Scene().seated)
+    {
+        if (prop.what != "stone")
+            continue;
+        Vec3 c = {0, 0, 0};
+        for (const Vec3& f : prop.feet)
+            c = c + f * (1.0f / float(prop.feet.size()));
+        // In the water: under its surface, and the surface over the ground.
+        const float level = water.Max(c.x, c.z);
+        if (level < c.y || level < GroundHeight(c.x, c.z) + 0.5f)
+            continue;
+        ++wet;
+        EXPECT_GT(stones.Max(c.x, c.z), level + 1.0f) << "stone at " << c.x << ", " << c.z;
+    }
+    std::printf("stones standing in water: %d\n", wet);
 }
 
 TEST(SceneContent, EyesKeepClearOfTheGroundAndTheCrowns)
@@ -546,10 +573,12 @@ TEST(SceneContent, EyesKeepClearOfTheGroundAndTheCrowns)
 TEST(SceneContent, BakedLightLiesOverAllTheGroundAndFollowsTheSun)
 {
     const auto& s = Scene();
-    // The layers lie on the ground wherever it is seen from above water:
-    // the scenery's under the multiplied map, the banks' in their own model.
-    const MeshHeights layers({&s.models.at("shadow.singleobject"), &s.models.at("ruslo_up.singleobject")},
-                             {"bereg01.tga", "sand01.tga", "most.psd"});
+    // The layers lie on the ground wherever it is seen from above water.
+    std::set<std::string> notLight;
+    for (const auto& mat : s.models.at("ruslo_up.singleobject").materials)
+        if (mat.texture != kLightOverlayTexture)
+            notLight.insert(mat.texture);
+    const MeshHeights layers({&s.models.at("ruslo_up.singleobject")}, notLight);
     int samples = 0;
     for (float z = -1000; z <= 900; z += 37)
         for (float x = -600; x <= 600; x += 29)
@@ -590,29 +619,29 @@ TEST(SceneContent, BakedLightLiesOverAllTheGroundAndFollowsTheSun)
     float w, e;
     RiverEdges(0, w, e);
     EXPECT_LT(light.At(w - 1, 0), light.At(e + 1, 0) - 0.05f);
-    // The river's mirror shows the scenery's light too: ruslo_up carries the
-    // same layer wound the other way, so the main pass (culled) never lays it
-    // twice and the mirror, which turns the winding over, shows it.
-    const MeshHeights multiplied({&s.models.at("shadow.singleobject")});
-    const MeshHeights mirrored({&s.models.at("ruslo_up.singleobject")},
-                               {"bereg01.tga", "sand01.tga", "most.psd", "rock01.tga", "rock02.tga", "ledge01.tga",
-                                "waterfall01.tga", "waterfall02.tga", "foam01.tga"});
-    int mirroredSamples = 0;
+    // The scenery's light lies once over its ground, in ruslo_up, where the
+    // main pass and the river's mirror both draw it: wound as the ground
+    // under it, facing up, so the mirror's culling keeps the faces a
+    // reflected ray meets. Nothing else multiplies it over again.
+    const MeshHeights ground({&s.models.at("scene.singleobject")}, {"stone01.tga", "stone02.tga"});
+    const MeshHeights& laid = layers;
+    int laidSamples = 0;
     for (float z = -1000; z <= 900; z += 41)
         for (float x = -600; x <= 600; x += 31)
         {
-            const auto main = multiplied.Faces(x, z);
-            if (main.size() != 1)
+            const auto under = ground.Faces(x, z);
+            if (under.size() != 1)
                 continue;
-            const auto over = mirrored.Faces(x, z);
+            EXPECT_EQ(under[0].second, -1) << "facing down at " << x << ", " << z; // clockwise from above
+            const auto over = laid.Faces(x, z);
             ASSERT_EQ(over.size(), 1u) << x << ", " << z;
-            EXPECT_EQ(over[0].second, -main[0].second) << x << ", " << z;
-            EXPECT_NEAR(over[0].first, main[0].first, 0.01f) << x << ", " << z;
-            ++mirroredSamples;
+            EXPECT_EQ(over[0].second, under[0].second) << x << ", " << z;
+            EXPECT_NEAR(over[0].first, under[0].first + 0.35f, 0.5f) << x << ", " << z;
+            ++laidSamples;
         }
-    EXPECT_GT(mirroredSamples, 1000);
-    // The baked pictures are there, one for each way of laying them over.
-    EXPECT_TRUE(s.textures.count(kLightTexture));
+    EXPECT_GT(laidSamples, 1000);
+    for (const auto& mat : s.models.at("shadow.singleobject").materials)
+        EXPECT_NE(mat.texture, kLightOverlayTexture);
     EXPECT_TRUE(s.textures.count(kLightOverlayTexture));
 }
 
@@ -1013,31 +1042,94 @@ TEST(SceneContent, SceneryGroundHasNoTJunctions)
 // goes into the ground (a rim's face, a cliff, a far hill's slope) the mirror
 // must draw that face, not leave it out and show the ground's far sides
 // beyond it in stripes over the sky.
-TEST(SceneContent, PoolsMirrorDrawsTheGroundWhereTheReflectedRayMeetsIt)
+// Casts the rays a mirror in the plane y = `waterY` reflects from `points`
+// (each seen from an eye) through `models`, culled as the mirror's pass
+// culls them. Counts the rays that go into the ground near a face of the
+// models, and of those the ones whose first drawn face lies past it: there
+// the mirror shows what is behind the hill, or the sky.
+struct ReflectedRays
 {
-    const SingleObjectData& m = Scene().models.at("scene_refl_lusa.singleobject");
+    int met = 0, past = 0;
+};
+ReflectedRays CastReflectedRays(const std::vector<const SingleObjectData*>& models, float waterY,
+                                const std::vector<std::pair<Vec3, Vec3>>& eyeAndPoint)
+{
     struct Face
     {
         Vec3 a, e1, e2;
     };
     std::vector<Face> faces;
-    for (const auto& mat : m.materials)
-        for (size_t t = mat.firstIndex; t < mat.firstIndex + size_t(mat.triangleCount) * 3; t += 3)
+    for (const SingleObjectData* m : models)
+        for (const auto& mat : m->materials)
         {
-            Vec3 p[3];
-            for (int k = 0; k < 3; ++k)
+            // The light is laid over the ground: it is not what a ray meets.
+            if (mat.texture == kLightOverlayTexture)
+                continue;
+            for (size_t t = mat.firstIndex; t < mat.firstIndex + size_t(mat.triangleCount) * 3; t += 3)
             {
-                const auto& v = m.vertices[m.indices[t + size_t(k)]];
-                p[k] = {v.x, v.y, v.z};
+                Vec3 p[3];
+                for (int k = 0; k < 3; ++k)
+                {
+                    const auto& v = m->vertices[m->indices[t + size_t(k)]];
+                    p[k] = {v.x, v.y, v.z};
+                }
+                faces.push_back({p[0], p[1] - p[0], p[2] - p[0]});
             }
-            faces.push_back({p[0], p[1] - p[0], p[2] - p[0]});
         }
-    int met = 0, past = 0;
+    ReflectedRays out;
+    for (const auto& [e, at] : eyeAndPoint)
+    {
+        const Vec3 mirrored = {e.x, 2 * waterY - e.y, e.z};
+        // The nearest face past the water, drawn and not.
+        const Vec3 d = at - mirrored;
+        const float len = Len(d);
+        float drawn = 1e9f, culled = 1e9f;
+        for (const Face& t : faces)
+        {
+            const Vec3 pv = Cross(d, t.e2);
+            const float det = Dot(t.e1, pv);
+            if (std::fabs(det) < 1e-9f)
+                continue;
+            const Vec3 tv = mirrored - t.a;
+            const float a = Dot(tv, pv) / det;
+            const Vec3 qv = Cross(tv, t.e1);
+            const float b = Dot(d, qv) / det;
+            if (a < 0 || b < 0 || a + b > 1)
+                continue;
+            const float k = Dot(t.e2, qv) / det;
+            if (k <= 1)
+                continue;
+            // Counter-clockwise seen from the eye (left-handed): the normal looks away.
+            float& nearest = Dot(Cross(t.e1, t.e2), d) > 0 ? culled : drawn;
+            nearest = std::min(nearest, (k - 1) * len);
+        }
+        // Where the ray goes into the ground.
+        float into = -1;
+        for (float s = 0.25f; s < 1500 && into < 0; s += 0.25f)
+        {
+            const Vec3 q = at + d * (s / len);
+            if (q.y > 400)
+                break;
+            if (TerrainHeight(q.x, q.z) > q.y)
+                into = s;
+        }
+        // Not there: ground these models do not hold.
+        if (into < 0 || std::min(drawn, culled) > into + 1)
+            continue;
+        ++out.met;
+        if (drawn > into + 1)
+            ++out.past;
+    }
+    return out;
+}
+
+TEST(SceneContent, PoolsMirrorDrawsTheGroundWhereTheReflectedRayMeetsIt)
+{
+    std::vector<std::pair<Vec3, Vec3>> rays;
     for (const auto& c : Scene().cameras)
         for (size_t f = 0; f < c.eyes.size(); f += 50)
         {
             const Vec3 e = c.eyes[f];
-            const Vec3 mirrored = {e.x, 2 * kPoolY - e.y, e.z};
             for (const auto& pool : PoolShapes())
                 for (float u = -0.8f; u <= 0.81f; u += 0.4f)
                     for (float v = -0.8f; v <= 0.81f; v += 0.4f)
@@ -1046,50 +1138,41 @@ TEST(SceneContent, PoolsMirrorDrawsTheGroundWhereTheReflectedRayMeetsIt)
                         if (ShapeDistance(pool, at.x, at.z) > -2 || Len(at - e) > 250 ||
                             TerrainHeight(at.x, at.z) > kPoolY - 0.5f)
                             continue;
-                        // The nearest face past the water, drawn and not.
-                        const Vec3 d = at - mirrored;
-                        const float len = Len(d);
-                        float drawn = 1e9f, culled = 1e9f;
-                        for (const Face& t : faces)
-                        {
-                            const Vec3 pv = Cross(d, t.e2);
-                            const float det = Dot(t.e1, pv);
-                            if (std::fabs(det) < 1e-9f)
-                                continue;
-                            const Vec3 tv = mirrored - t.a;
-                            const float a = Dot(tv, pv) / det;
-                            const Vec3 qv = Cross(tv, t.e1);
-                            const float b = Dot(d, qv) / det;
-                            if (a < 0 || b < 0 || a + b > 1)
-                                continue;
-                            const float k = Dot(t.e2, qv) / det;
-                            if (k <= 1)
-                                continue;
-                            // Counter-clockwise seen from the eye (left-handed): the normal looks away.
-                            float& nearest = Dot(Cross(t.e1, t.e2), d) > 0 ? culled : drawn;
-                            nearest = std::min(nearest, (k - 1) * len);
-                        }
-                        // Where the ray goes into the ground.
-                        float into = -1;
-                        for (float s = 0.25f; s < 1500 && into < 0; s += 0.25f)
-                        {
-                            const Vec3 q = at + d * (s / len);
-                            if (q.y > 400)
-                                break;
-                            if (TerrainHeight(q.x, q.z) > q.y)
-                                into = s;
-                        }
-                        // Not there: a bank, drawn with the river.
-                        if (into < 0 || std::min(drawn, culled) > into + 1)
-                            continue;
-                        ++met;
-                        if (drawn > into + 1)
-                            ++past;
+                        rays.push_back({e, at});
                     }
         }
-    std::printf("reflected rays meeting the mirrored ground: %d, %d drawn past it\n", met, past);
-    EXPECT_GT(met, 1000);
-    EXPECT_EQ(past, 0);
+    // The river's banks are drawn with the river, not here.
+    const ReflectedRays r = CastReflectedRays({&Scene().models.at("scene_refl_lusa.singleobject")}, kPoolY, rays);
+    std::printf("reflected rays meeting the pools' mirrored ground: %d, %d drawn past it\n", r.met, r.past);
+    EXPECT_GT(r.met, 1000);
+    EXPECT_EQ(r.past, 0);
+}
+
+TEST(SceneContent, RiversMirrorDrawsTheGroundWhereTheReflectedRayMeetsIt)
+{
+    std::vector<std::pair<Vec3, Vec3>> rays;
+    for (const auto& c : Scene().cameras)
+        for (size_t f = 0; f < c.eyes.size(); f += 50)
+        {
+            const Vec3 e = c.eyes[f];
+            for (float z = e.z - 240; z <= e.z + 240; z += 30)
+            {
+                float w, east;
+                RiverEdges(z, w, east);
+                for (float u = 0.15f; u < 0.9f; u += 0.35f)
+                {
+                    const Vec3 at = {w + u * (east - w), kRiverY, z};
+                    if (Len(at - e) > 250 || TerrainHeight(at.x, at.z) > kRiverY - 0.5f)
+                        continue;
+                    rays.push_back({e, at});
+                }
+            }
+        }
+    const ReflectedRays r = CastReflectedRays(
+        {&Scene().models.at("scene.singleobject"), &Scene().models.at("ruslo_up.singleobject")}, kRiverY, rays);
+    std::printf("reflected rays meeting the river's mirrored ground: %d, %d drawn past it\n", r.met, r.past);
+    EXPECT_GT(r.met, 1000);
+    EXPECT_EQ(r.past, 0);
 }
 
 } // namespace
