@@ -136,9 +136,10 @@ endif()
 # The shipped saver imports system DLLs only; checked without Wine, so it
 # also runs for a build whose programs cannot run here.
 # The 32-bit saver also runs on Windows XP and 98: no import of a function
-# that came with Vista.
+# that came with Vista, XP or NT.
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-  set(QM_NEWER_FUNCTIONS "GetTickCount64")
+  set(QM_NEWER_FUNCTIONS
+      "GetTickCount64;TryEnterCriticalSection;GetHandleInformation;AddVectoredExceptionHandler;RemoveVectoredExceptionHandler")
 else()
   set(QM_NEWER_FUNCTIONS "")
 endif()
