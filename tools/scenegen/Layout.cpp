@@ -260,7 +260,11 @@ float GroundHeight(float x, float z)
         RiverEdges(z + 1, w1, e1);
         const float drift = 0.5f * (x < w ? w1 - w0 : e1 - e0); // the edge's x per unit of z
         const float square = rd / std::sqrt(1 + drift * drift);
-        const float slant = std::min(1.0f, std::fabs(drift));
+        // How aslant the edge runs here and a cell either way along it, so
+        // the bank widens and narrows again over a few cells.
+        RiverEdges(z - 20, w0, e0);
+        RiverEdges(z + 20, w1, e1);
+        const float slant = std::min(1.0f, std::max(std::fabs(drift), std::fabs(x < w ? w1 - w0 : e1 - e0) / 40));
         const float width = 4 + 12 * slant;
         if (square < width)
             h = Mix(h, std::min(h, Mix(kRiverY + 0.5f, h, square / width)),
