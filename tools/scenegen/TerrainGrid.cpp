@@ -45,7 +45,9 @@ GroundTriangle MakeGroundTriangle(int p0, int p1, int p2)
     else if ((t.rd < 0 && t.cy < kRiverY + 1) || (t.pd < -2 && std::max({a.y, b.y, c.y}) < kPoolY) ||
              (t.pd < 0 && std::max({a.y, b.y, c.y}) <= kPoolY))
         t.part = t.rd < 0 ? GroundPart::RiverBed : GroundPart::PoolBed;
-    else if (t.pd > 4 && ((t.rd < 30 && t.cy < 34) || (t.rd < 40 && t.n.y < 0.9f && std::min({a.y, b.y, c.y}) < 30)))
+    else if (t.pd > 4 && ((t.rd < 30 && t.cy < 34) ||
+                          (t.n.y < 0.9f && std::min({a.y, b.y, c.y}) < 30 &&
+                           std::min({RiverDistance(a.x, a.z), RiverDistance(b.x, b.z), RiverDistance(c.x, c.z)}) < 40)))
         t.part = t.cy < 17.5f ? GroundPart::Sand : GroundPart::Bank; // a slope down to the river is all bank
     else if (t.n.y < 0.5f && t.cx > 250 && t.cy > kPoolY && std::max({p0, p1, p2}) < Grid().waterFrom)
         t.part = GroundPart::Cliff;
