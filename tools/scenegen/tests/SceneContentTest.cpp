@@ -944,9 +944,10 @@ TEST(SceneContent, GroundMeetsPoolWaterOnThePoolsEdgeNearThePaths)
                 checked, off, double(worst));
     // A few stay off, where the edge bulges into a cell between rim nodes
     // and leaves it by the side it came in (before the water line's cuts,
-    // nine in ten were).
+    // nine in ten were; before a cell took the diagonal that meets the edge
+    // nearer its middle, one in seventy, where a node lay just off the water).
     EXPECT_GT(checked, 500);
-    EXPECT_LT(off, checked / 50);
+    EXPECT_LT(off, checked / 250);
 }
 
 // Grass drawn on a pool's rim: where two pools lie closer than a cell, a
