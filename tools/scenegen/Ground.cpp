@@ -90,6 +90,22 @@ bool PoolsMirror::operator()(const GroundTriangle& t) const
     return false;
 }
 
+namespace {
+
+// A level triangle's material from its corners': rim where all three lie on
+// the rim, and never rim where none does; else the material at its middle.
+int CornerMaterial(std::array<int, 3> corners, int middle, int rim)
+{
+    const int rims = int(std::count(corners.begin(), corners.end(), rim));
+    if (rims == 3)
+        return rim;
+    if (rims == 0 && middle == rim)
+        return corners[1] == corners[2] ? corners[1] : corners[0];
+    return middle;
+}
+
+} // namespace
+
 void BuildGroundModels(SceneContent& s)
 {
     MeshBuilder scene, refl;
@@ -210,7 +226,14 @@ void BuildGroundModels(SceneContent& s)
         // The rim's face up from the water line is steep where the rim
         // rises close to the pool's edge: pebbles still, not rock.
         const bool waterLine = std::max({t.v[0], t.v[1], t.v[2]}) >= Grid().waterFrom;
-        const int mat = waterLine && t.pd < 9 ? mRim : pick(t.n, t.cx, t.cy, t.cz, t.pd);
+        int mat = waterLine && t.pd < 9 ? mRim : pick(t.n, t.cx, t.cy, t.cz, t.pd);
+        // On level ground the rim's outer edge runs where the corners'
+        // materials change (cut there below). Where two pools lie closer
+        // than a cell, a triangle has rim at all three corners while its
+        // middle lies off the rim: it stays rim, or it would lie as a slab
+        // of grass with straight sides across both pools' rims.
+        if (level(t) && !waterLine)
+            mat = CornerMaterial({at(t.a), at(t.b), at(t.c)}, mat, mRim);
         // The scenery's ground faces up. The main pass draws it without
         // culling, but the river's mirror culls: its eye is under the water,
         // yet a reflected ray goes into the ground from above, through the
@@ -231,9 +254,24 @@ void BuildGroundModels(SceneContent& s)
                 if (cut != cuts.end() && level(t))
                     poly[n] = cut->second.first, ids[n++] = cut->second.second;
             }
+            const auto isCut = [&](int q) { return ids[q] != v[0] && ids[q] != v[1] && ids[q] != v[2]; };
             auto emit = [&](int i, int j, int k) {
+                if (n == 3)
+                {
+                    scene.Tri(mat, ids[i], ids[j], ids[k]);
+                    return;
+                }
+                // A part of a cut triangle takes the material of its corners
+                // off the cuts; the cuts lie where it changes.
+                std::vector<int> corners;
+                for (int q : {i, j, k})
+                    if (!isCut(q))
+                        corners.push_back(at(poly[q]));
                 const Vec3 m = (poly[i] + poly[j] + poly[k]) * (1.0f / 3);
-                scene.Tri(n == 3 ? mat : at(m), ids[i], ids[j], ids[k]);
+                const int mid = at(m);
+                const bool same = !corners.empty() &&
+                                  std::all_of(corners.begin(), corners.end(), [&](int c) { return c == corners[0]; });
+                scene.Tri(same ? corners[0] : mid, ids[i], ids[j], ids[k]);
             };
             if (n == 3)
                 emit(0, 1, 2);
@@ -242,7 +280,6 @@ void BuildGroundModels(SceneContent& s)
                 // Ears off each corner with a cut on both sides, then a fan
                 // from a cut over what is left (convex, and no two of a
                 // fan's points on one side with the cut).
-                const auto isCut = [&](int q) { return ids[q] != v[0] && ids[q] != v[1] && ids[q] != v[2]; };
                 std::vector<int> left;
                 for (int i = 0; i < n; ++i)
                     left.push_back(i);

@@ -247,9 +247,29 @@ float GroundHeight(float x, float z)
     h = std::max(h, rim);
     // Near the river at its ends the bank comes down to the water line,
     // except where a pool's rim stands between them: it must hold the water.
-    // Outside the band the banks stand steep at its edge.
-    if (rd < 4 && x >= kRainRiverX0 && x < kRainRiverX1)
-        h = Mix(h, std::min(h, Mix(kRiverY + 0.5f, h, rd / 4)), Smooth(10, 14, pd));
+    // Outside the band the banks stand steep at its edge. Where the river
+    // narrows, its edge runs aslant across the cells, and a wall four units
+    // across x would stand between two rows of nodes as a wedge of terrace
+    // jutting into the water: there the bank is measured square to the edge
+    // and slopes over about a cell, so the grid follows its curve, and it
+    // keeps a cell clear of the pools' rims (the triangles run node to node).
+    if (rd >= 0 && rd < 40 && x >= kRainRiverX0 && x < kRainRiverX1)
+    {
+        float w0, e0, w1, e1;
+        RiverEdges(z - 1, w0, e0);
+        RiverEdges(z + 1, w1, e1);
+        const float drift = 0.5f * (x < w ? w1 - w0 : e1 - e0); // the edge's x per unit of z
+        const float square = rd / std::sqrt(1 + drift * drift);
+        // How aslant the edge runs here and a cell either way along it, so
+        // the bank widens and narrows again over a few cells.
+        RiverEdges(z - 20, w0, e0);
+        RiverEdges(z + 20, w1, e1);
+        const float slant = std::min(1.0f, std::max(std::fabs(drift), std::fabs(x < w ? w1 - w0 : e1 - e0) / 40));
+        const float width = 4 + 12 * slant;
+        if (square < width)
+            h = Mix(h, std::min(h, Mix(kRiverY + 0.5f, h, square / width)),
+                    Smooth(Mix(10, 15, slant), Mix(14, 19, slant), pd));
+    }
     return h;
 }
 

@@ -45,8 +45,10 @@ GroundTriangle MakeGroundTriangle(int p0, int p1, int p2)
     else if ((t.rd < 0 && t.cy < kRiverY + 1) || (t.pd < -2 && std::max({a.y, b.y, c.y}) < kPoolY) ||
              (t.pd < 0 && std::max({a.y, b.y, c.y}) <= kPoolY))
         t.part = t.rd < 0 ? GroundPart::RiverBed : GroundPart::PoolBed;
-    else if (t.rd < 30 && t.cy < 34 && t.pd > 4)
-        t.part = t.cy < 17.5f ? GroundPart::Sand : GroundPart::Bank;
+    else if (t.pd > 4 && ((t.rd < 30 && t.cy < 34) ||
+                          (t.n.y < 0.9f && std::min({a.y, b.y, c.y}) < 30 &&
+                           std::min({RiverDistance(a.x, a.z), RiverDistance(b.x, b.z), RiverDistance(c.x, c.z)}) < 40)))
+        t.part = t.cy < 17.5f ? GroundPart::Sand : GroundPart::Bank; // a slope down to the river is all bank
     else if (t.n.y < 0.5f && t.cx > 250 && t.cy > kPoolY && std::max({p0, p1, p2}) < Grid().waterFrom)
         t.part = GroundPart::Cliff;
     else
@@ -143,7 +145,28 @@ void Quad(const std::vector<Vec3>& pts, int p00, int p10, int p01, int p11, bool
 {
     const float h00 = pts[size_t(p00)].y, h10 = pts[size_t(p10)].y, h01 = pts[size_t(p01)].y, h11 = pts[size_t(p11)].y;
     const float along = std::fabs(h00 - h11), across = std::fabs(h10 - h01);
-    const bool cross = std::fabs(along - across) > 0.5f ? across < along : parity;
+    bool cross = std::fabs(along - across) > 0.5f ? across < along : parity;
+    // Where a pool's edge crosses the cell, the diagonal that meets the edge
+    // nearer its middle: the water line is cut where the edge crosses it,
+    // and a diagonal that meets the edge at a corner (a node just off the
+    // water) takes no cut, so the water line would run along the grid.
+    const float lo = std::min({h00, h10, h01, h11}), hi = std::max({h00, h10, h01, h11});
+    if (lo < kPoolY && hi > kPoolY)
+    {
+        auto pd = [&](int p) { return PoolDistance(pts[size_t(p)].x, pts[size_t(p)].z); };
+        // Where along a diagonal (0..1) the pool's edge crosses it, or -1
+        // where it does not.
+        auto at = [](float a, float b) {
+            return (a < 0) == (b < 0) ? -1.0f : std::fabs(a) / (std::fabs(a) + std::fabs(b));
+        };
+        const float d00 = pd(p00), d10 = pd(p10), d01 = pd(p01), d11 = pd(p11);
+        if (std::max({d00, d10, d01, d11}) > -20 && std::min({d00, d10, d01, d11}) < 20)
+        {
+            const float a = at(d00, d11), c = at(d10, d01);
+            if (a >= 0 && c >= 0 && std::fabs(std::fabs(a - 0.5f) - std::fabs(c - 0.5f)) > 0.1f)
+                cross = std::fabs(c - 0.5f) < std::fabs(a - 0.5f);
+        }
+    }
     if (cross)
         out.insert(out.end(), {p00, p01, p10, p10, p01, p11});
     else
