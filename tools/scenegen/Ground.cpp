@@ -221,6 +221,9 @@ void BuildGroundModels(SceneContent& s)
         cut(litter[k].second);
 
     const PoolsMirror mirrored(s);
+    // Rock keeps the cliffs' mapping; the rest of the ground is laid along
+    // its slopes.
+    const auto rock = [&](int m) { return m == mRock || m == mCliff; };
     for (const GroundTriangle& t : tris)
     {
         // The rim's face up from the water line is steep where the rim
@@ -241,7 +244,7 @@ void BuildGroundModels(SceneContent& s)
         // model (RiverBeds.cpp).
         if (t.part == GroundPart::Scenery)
         {
-            const auto v = gScene.Corners(t);
+            const auto v = rock(mat) ? gScene.Corners(t) : gScene.Slope(t);
             const Vec3 c[3] = {t.a, t.b, t.c};
             // The polygon round the triangle with its cut points, in order.
             Vec3 poly[6];
@@ -305,7 +308,7 @@ void BuildGroundModels(SceneContent& s)
         // the grid, facing up.
         if (mirrored(t))
         {
-            const auto r = gRefl.Corners(t);
+            const auto r = rock(mat) ? gRefl.Corners(t) : gRefl.Slope(t);
             refl.Tri(mat, r[0], r[1], r[2]);
         }
     }

@@ -28,7 +28,7 @@ void BuildRiverBeds(SceneContent& s)
         case GroundPart::Sand:
         case GroundPart::Bank:
         {
-            const auto v = gUp.Corners(t);
+            const auto v = gUp.Slope(t);
             bedUp.TwoSided(t.part == GroundPart::Sand ? mSand : mBank, v[0], v[1], v[2]);
             break;
         }

@@ -79,6 +79,50 @@ struct GridVertices
             r[size_t(k)] = mesh->Vertex(p[k], (alongZ ? p[k].z : p[k].x) / 48.0f, -p[k].y / 48.0f);
         return r;
     }
+    // The ground's own faces (grass, earth, rim, bank, sand): where a face
+    // is steep enough that the texture laid from above would stretch down
+    // it, the same texture scale is laid over it as the ground's, with the
+    // coordinate down the slope taken as the length along the slope, not
+    // across the map. Faces are sorted into a few directions down the
+    // slope and a few steepnesses, and neighbours of one kind share their
+    // corners, so the pattern runs on unbroken across them; a corner where
+    // kinds meet is split. The texture keeps the flat ground's orientation.
+    std::array<uint16_t, 3> Slope(const GroundTriangle& t)
+    {
+        const float ny = std::fabs(t.n.y);
+        if (ny >= kSlopeFrom)
+            return Three(t);
+        // Which way down (eight ways) and how steep (four bands, each laid
+        // by its middle's sine, within a tenth of its faces').
+        constexpr float kPi = 3.14159265f;
+        const float sx = t.n.y < 0 ? -t.n.x : t.n.x, sz = t.n.y < 0 ? -t.n.z : t.n.z;
+        const int way = (int(std::lround(std::atan2(sz, sx) / (kPi / 4))) + 8) % 8;
+        const int band = ny < 0.3f ? 0 : ny < 0.55f ? 1 : ny < 0.7f ? 2 : 3;
+        constexpr float kSine[4] = {1.0f, 0.89f, 0.77f, 0.655f};
+        const float qx = std::cos(float(way) * kPi / 4), qz = std::sin(float(way) * kPi / 4); // down the slope
+        const float ax = -qz, az = qx;                                                        // along the face
+        auto& ids = slopes[size_t(way * 4 + band)];
+        if (ids.empty())
+            ids.assign(points->size(), -1);
+        std::array<uint16_t, 3> r;
+        for (int k = 0; k < 3; ++k)
+        {
+            int& slot = ids[size_t(t.v[k])];
+            if (slot < 0)
+            {
+                const Vec3 p = (*points)[size_t(t.v[k])];
+                const float along = p.x * ax + p.z * az, down = -p.y / kSine[band];
+                slot = mesh->Vertex(p, (along * ax + down * qx) / 64.0f, (along * az + down * qz) / 64.0f);
+            }
+            r[size_t(k)] = uint16_t(slot);
+        }
+        return r;
+    }
+    // Below this |normal.y| (a slope of about 37 degrees) the ground takes
+    // its own face projection: laid from above it would stretch by more
+    // than a quarter.
+    static constexpr float kSlopeFrom = 0.8f;
+
     uint16_t Get(int id)
     {
         int& slot = index[size_t(id)];
@@ -93,6 +137,7 @@ struct GridVertices
     MeshBuilder* mesh;
     std::vector<int> index;
     const std::vector<Vec3>* points;
+    std::array<std::vector<int>, 32> slopes; // Slope's corners, per way down and steepness
 };
 
 } // namespace sg

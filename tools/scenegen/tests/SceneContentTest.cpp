@@ -1004,6 +1004,63 @@ TEST(SceneContent, GrassKeepsOffThePoolsRims)
     EXPECT_LT(onRim, grass / 500);
 }
 
+// The ground's texture keeps its scale on steep faces too: pebbles on a
+// pool's rim or a river bank, laid from above, stretched down the face by
+// up to three times. Measured on every ground face as the world length one
+// texture repeat spans, the longest and the shortest way across it, against
+// the flat ground's 64 units.
+TEST(SceneContent, GroundTextureKeepsItsScaleOnSteepFaces)
+{
+    const std::set<std::string> ground = {"ground01.tga", "ground02.tga", "ground03.tga", "ground04.tga",
+                                          "border01.tga", "hill01.tga",   "bereg01.tga",  "sand01.tga"};
+    float worst = 1;
+    std::string where;
+    int steep = 0;
+    for (const char* name : {"scene.singleobject", "ruslo_up.singleobject", "scene_refl_lusa.singleobject"})
+    {
+        const SingleObjectData& m = Scene().models.at(name);
+        for (const auto& mat : m.materials)
+        {
+            if (!ground.count(mat.texture))
+                continue;
+            for (size_t t = mat.firstIndex; t < mat.firstIndex + size_t(mat.triangleCount) * 3; t += 3)
+            {
+                const auto& a = m.vertices[m.indices[t]];
+                const auto& b = m.vertices[m.indices[t + 1]];
+                const auto& c = m.vertices[m.indices[t + 2]];
+                const Vec3 e1 = {b.x - a.x, b.y - a.y, b.z - a.z}, e2 = {c.x - a.x, c.y - a.y, c.z - a.z};
+                const Vec3 n = Cross(e1, e2);
+                if (Len(n) < 0.1f)
+                    continue; // a sliver: its mapping is lost in rounding
+                steep += std::fabs(n.y) < 0.5f * Len(n);
+                // World per texture unit: [e1 e2] times the inverse of the
+                // texture's [d1 d2], and the square roots of its Gram
+                // matrix's eigenvalues.
+                const float du1 = b.u - a.u, dv1 = b.v - a.v, du2 = c.u - a.u, dv2 = c.v - a.v;
+                const float det = du1 * dv2 - du2 * dv1;
+                float ratio = 1e9f;
+                if (std::fabs(det) > 1e-9f)
+                {
+                    const Vec3 ju = (e1 * dv2 - e2 * dv1) * (1 / det), jv = (e2 * du1 - e1 * du2) * (1 / det);
+                    const float g11 = Dot(ju, ju), g22 = Dot(jv, jv), g12 = Dot(ju, jv);
+                    const float mid = (g11 + g22) / 2, off = std::sqrt((g11 - g22) * (g11 - g22) / 4 + g12 * g12);
+                    const float hi = std::sqrt(mid + off), lo = std::sqrt(std::max(mid - off, 1e-12f));
+                    ratio = std::max(hi / 64, 64 / lo);
+                }
+                if (ratio > worst)
+                {
+                    worst = ratio;
+                    where = std::string(name) + " " + mat.texture + " at " + std::to_string(int(a.x)) + "," +
+                            std::to_string(int(a.y)) + "," + std::to_string(int(a.z));
+                }
+            }
+        }
+    }
+    std::printf("ground faces steeper than 60 degrees: %d; worst stretch %.2f (%s)\n", steep, worst, where.c_str());
+    EXPECT_GT(steep, 1000);
+    EXPECT_LT(worst, 1.3f) << where;
+}
+
 // Where the river narrows, its edge runs aslant across the cells: a bank
 // steeper than the cells can hold stood as a wedge of terrace jutting into
 // the water, the drawn ground far off the ground's shape between the nodes.
