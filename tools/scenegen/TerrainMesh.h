@@ -86,7 +86,9 @@ struct GridVertices
     // across the map. Faces are sorted into a few directions down the
     // slope and a few steepnesses, and neighbours of one kind share their
     // corners, so the pattern runs on unbroken across them; a corner where
-    // kinds meet is split. The texture keeps the flat ground's orientation.
+    // kinds meet is split. The texture's top is up the face, as on the
+    // cliffs, so the light drawn into the pebbles falls from above, and it
+    // reads left to right as seen from outside (not mirrored).
     std::array<uint16_t, 3> Slope(const GroundTriangle& t)
     {
         const float ny = std::fabs(t.n.y);
@@ -100,7 +102,7 @@ struct GridVertices
         const int band = ny < 0.3f ? 0 : ny < 0.55f ? 1 : ny < 0.7f ? 2 : 3;
         constexpr float kSine[4] = {1.0f, 0.89f, 0.77f, 0.655f};
         const float qx = std::cos(float(way) * kPi / 4), qz = std::sin(float(way) * kPi / 4); // down the slope
-        const float ax = -qz, az = qx;                                                        // along the face
+        const float ax = -qz, az = qx; // along the face, to the right as seen from outside (left-handed)
         auto& ids = slopes[size_t(way * 4 + band)];
         if (ids.empty())
             ids.assign(points->size(), -1);
@@ -112,7 +114,7 @@ struct GridVertices
             {
                 const Vec3 p = (*points)[size_t(t.v[k])];
                 const float along = p.x * ax + p.z * az, down = -p.y / kSine[band];
-                slot = mesh->Vertex(p, (along * ax + down * qx) / 64.0f, (along * az + down * qz) / 64.0f);
+                slot = mesh->Vertex(p, along / 64.0f, down / 64.0f);
             }
             r[size_t(k)] = uint16_t(slot);
         }
