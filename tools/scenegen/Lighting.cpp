@@ -163,7 +163,7 @@ std::vector<uint8_t> LightMap::OverlayTga() const
 }
 
 void AddLightLayer(MeshBuilder& mesh, int material, const LightMap& light,
-                   const std::function<bool(const GroundTriangle&)>& which, bool twoSided, bool reversed)
+                   const std::function<bool(const GroundTriangle&)>& which, bool twoSided)
 {
     const TerrainGrid& grid = Grid();
     std::vector<int> index(grid.pts.size(), -1);
@@ -215,8 +215,6 @@ void AddLightLayer(MeshBuilder& mesh, int material, const LightMap& light,
                 v[k] = node(t.v[k]);
         if (twoSided)
             mesh.TwoSided(material, v[0], v[1], v[2]);
-        else if (reversed)
-            mesh.Tri(material, v[0], v[2], v[1]);
         else
             mesh.Tri(material, v[0], v[1], v[2]);
     });

@@ -68,9 +68,9 @@ struct GroundTriangle;
 // The map laid over the ground triangles `which` picks, as material
 // `material` of `mesh`: the grid's own corners, lifted a little off the
 // ground along its normal, with the map's coordinates; wound as the grid
-// (seen from above), reversed, or both ways.
+// (seen from above, facing up), or both ways.
 void AddLightLayer(MeshBuilder& mesh, int material, const LightMap& light,
-                   const std::function<bool(const GroundTriangle&)>& which, bool twoSided, bool reversed = false);
+                   const std::function<bool(const GroundTriangle&)>& which, bool twoSided);
 
 // Name of the picture in the archive.
 constexpr const char* kLightOverlayTexture = "lightmap_refl.tga";

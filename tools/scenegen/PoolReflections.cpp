@@ -89,7 +89,7 @@ void BuildPoolReflections(SceneContent& s)
     }
     // The light last: its run may start anywhere below the 16-bit cap; wound
     // as the ground under it, facing up.
-    AddLightLayer(refl, refl.Material(kLightOverlayTexture), SceneLight(s), PoolsMirror(s), false, false);
+    AddLightLayer(refl, refl.Material(kLightOverlayTexture), SceneLight(s), PoolsMirror(s), false);
     s.models["scene_refl_lusa.singleobject"] = refl.Build(10, 1);
 }
 
