@@ -13,10 +13,19 @@ float NearestEyeDistance(const SceneContent& s, Vec3 p, float within);
 
 namespace {
 
-// Icosphere, one subdivision, pushed about by noise; outward winding. The
-// stone sits as deep as its underside needs to touch the ground mesh
-// everywhere under it; `feet` receives that underside. Returns its top.
-float AddStone(MeshBuilder& m, int material, Vec3 c, float r, float squash, uint32_t seed, std::vector<Vec3>* feet)
+// A stone's corners in the world, its faces (clockwise seen from outside,
+// the front of the program), its underside and its top.
+struct StoneShape
+{
+    std::vector<Vec3> corners;
+    std::vector<int> faces;
+    std::vector<Vec3> feet;
+    float top = -1e9f;
+};
+
+// Icosphere, one subdivision, pushed about by noise. The stone sits as deep
+// as its underside needs to touch the ground mesh everywhere under it.
+StoneShape ShapeStone(Vec3 c, float r, float squash, uint32_t seed)
 {
     const float t = (1 + std::sqrt(5.0f)) / 2;
     std::vector<Vec3> v = {{-1, t, 0},  {1, t, 0},  {-1, -t, 0}, {1, -t, 0}, {0, -1, t},  {0, 1, t},
@@ -59,26 +68,32 @@ float AddStone(MeshBuilder& m, int material, Vec3 c, float r, float squash, uint
         if (q.y < 0)
             cy = std::min(cy, TerrainHeight(c.x + q.x * r, c.z + q.z * r) - q.y * r);
     c.y = cy - 0.08f * r * squash;
-    float top = -1e9f;
-    std::vector<Vec3> world;
+    StoneShape stone;
+    stone.faces = std::move(g);
     for (const auto& q : shape)
     {
         const Vec3 w = c + q * r;
-        world.push_back(w);
-        top = std::max(top, w.y);
-        if (feet && q.y < -0.45f * squash)
-            feet->push_back(w);
+        stone.corners.push_back(w);
+        stone.top = std::max(stone.top, w.y);
+        if (q.y < -0.45f * squash)
+            stone.feet.push_back(w);
     }
+    return stone;
+}
+
+void AddStone(MeshBuilder& m, int material, const StoneShape& stone, float r, uint32_t seed)
+{
     // Each face takes the texture projected along its nearest axis, in
     // world units: one mapping over the whole stone stretches it into
     // streaks where the stone turns edge-on to that mapping (on its top,
     // seen from the paths). The stone's rough texture hides the seams.
     const float scale = 1.0f / (1.3f * r);
     const float du = float(seed % 13) * 0.37f, dv = float(seed % 7) * 0.41f;
-    // The face list is clockwise seen from outside, the front of the program.
+    const std::vector<int>& g = stone.faces;
     for (size_t i = 0; i < g.size(); i += 3)
     {
-        const Vec3 p[3] = {world[size_t(g[i])], world[size_t(g[i + 1])], world[size_t(g[i + 2])]};
+        const Vec3 p[3] = {stone.corners[size_t(g[i])], stone.corners[size_t(g[i + 1])],
+                           stone.corners[size_t(g[i + 2])]};
         const Vec3 n = Cross(p[1] - p[0], p[2] - p[0]);
         const float ax = std::fabs(n.x), ay = std::fabs(n.y), az = std::fabs(n.z);
         uint16_t id[3];
@@ -93,7 +108,6 @@ float AddStone(MeshBuilder& m, int material, Vec3 c, float r, float squash, uint
         }
         m.Tri(material, id[0], id[1], id[2]);
     }
-    return top;
 }
 
 void AddBox(MeshBuilder& m, int material, Vec3 lo, Vec3 hi, float uvScale)
@@ -314,13 +328,11 @@ StoneMeshes PlaceStones(const SceneContent& s)
         // Sunk in a pool or the river, a stone shows only a flat cap at the
         // water: a stone standing in water keeps half its height above it.
         const float water = SurfaceHeight(x, z);
-        MeshBuilder trial;
-        if (GroundHeight(x, z) < water - 0.05f &&
-            AddStone(trial, trial.Material("stone01.tga"), c, r, squash, uint32_t(900 + placed), nullptr) - water <
-                0.5f * r * squash)
+        const StoneShape stone = ShapeStone(c, r, squash, uint32_t(900 + placed));
+        if (GroundHeight(x, z) < water - 0.05f && stone.top - water < 0.5f * r * squash)
             continue;
-        AddStone(into, into.Material((placed & 1) ? "stone02.tga" : "stone01.tga"), c, r, squash,
-                 uint32_t(900 + placed), &seat.feet);
+        AddStone(into, into.Material((placed & 1) ? "stone02.tga" : "stone01.tga"), stone, r, uint32_t(900 + placed));
+        seat.feet = stone.feet;
         out.seats.push_back(seat);
         ++placed;
     }
