@@ -315,6 +315,36 @@ TEST_F(SaverWindowTest, SuspendNoticeIsIgnoredWhileAPasswordFunctionIsLoaded)
     EXPECT_TRUE(SaverClosed());
 }
 
+// Releasing the device waits for the frame it still draws, spinning; the
+// closing saver waits for it first, sleeping, and gives up on a frame that
+// never finishes rather than hang.
+TEST_F(SaverWindowTest, CloseSaverLetsTheDeviceFinishItsFrameFirst)
+{
+    for (const int busyPolls : {3, 1 << 30})
+    {
+        SCOPED_TRACE(busyPolls);
+        fake3d::FakeDirect3D9 direct3d;
+        direct3d.device.AddRef();
+        direct3d.device.eventQueryBusyPolls = busyPolls;
+        app.m_pD3D = &direct3d;
+        app.m_pDevice = &direct3d.device;
+        FrameFenceOpen(app.m_FrameFence, app.m_pDevice);
+        FrameFenceMark(app.m_FrameFence);
+
+        CloseSaver(&app);
+
+        ASSERT_EQ(direct3d.device.createdQueries.size(), 1u);
+        const int answers = direct3d.device.createdQueries[0]->busyAnswers;
+        if (busyPolls == 3)
+            EXPECT_EQ(answers, 3);
+        else
+            EXPECT_GT(answers, 3);
+        EXPECT_EQ(direct3d.device.RefCount(), 0u);
+        EXPECT_EQ(direct3d.device.OutstandingReferences(), 0u);
+        EXPECT_TRUE(PullQuitMessage());
+    }
+}
+
 TEST_F(SaverWindowTest, CloseSaverReleasesEverythingOnceEvenWhenRunTwice)
 {
     app.m_Mode = rmFullScreen;

@@ -1,6 +1,8 @@
 // Windows layer: at most one frame queued on the device.
 #include "src/ClassRender/win/FrameFence.h"
 
+#include "src/ClassRender/Clock.h"
+
 void FrameFenceOpen(FrameFence& fence, IDirect3DDevice9* device)
 {
     FrameFenceClose(fence);
@@ -24,6 +26,13 @@ bool FrameFenceBusy(FrameFence& fence)
         return true;
     fence.pending = false;
     return false;
+}
+
+void FrameFenceDrain(FrameFence& fence, unsigned waitMs)
+{
+    const uint32_t start = ClockReadMs();
+    while (FrameFenceBusy(fence) && ClockReadMs() - start < waitMs)
+        Sleep(1);
 }
 
 void FrameFenceClose(FrameFence& fence)

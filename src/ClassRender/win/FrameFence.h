@@ -20,5 +20,9 @@ void FrameFenceMark(FrameFence& fence);
 // True while the last marked frame is still being drawn. A failed query
 // (a lost device among others) counts as done, so the loop never stalls on it.
 bool FrameFenceBusy(FrameFence& fence);
+// Waits, sleeping, until the last marked frame is drawn or waitMs passed.
+// Releasing the device waits for that frame too, but spinning, which takes
+// a processor from a driver that draws on the CPU.
+void FrameFenceDrain(FrameFence& fence, unsigned waitMs);
 // Releases the query; safe on a closed fence.
 void FrameFenceClose(FrameFence& fence);

@@ -87,6 +87,7 @@ void CloseSaver(CSaverCore* app)
         return;
     }
     app->OnShutdown();
+    FrameFenceDrain(app->m_FrameFence, FRAME_DRAIN_MS);
     ReleaseOverlayTextures(app);
     app->ReleaseScene();
     FrameFenceClose(app->m_FrameFence);

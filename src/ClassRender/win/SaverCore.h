@@ -20,6 +20,9 @@ typedef BOOL(WINAPI* PasswordCheckFn)(HWND);
 constexpr int OVERLAY_TEXTURE_COUNT = 14; // digits 0-9, colon, dot, AM, PM
 constexpr UINT TIMER_PREVIEW_WAIT = 1;
 constexpr UINT TIMER_FPS_LATCH = 7;
+// The longest a closing saver waits for the frame in hand before it
+// releases the device anyway (a hung driver must not keep it open).
+constexpr unsigned FRAME_DRAIN_MS = 1000;
 constexpr UINT PREVIEW_WAIT_MS = 500;
 constexpr UINT FPS_LATCH_MS = 1000;
 
