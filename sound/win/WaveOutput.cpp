@@ -13,7 +13,9 @@ void CWaveOutput::Prepare()
         return;
     m_bOpened = false;
     m_bStop.store(false);
-    m_hThread = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
+    // Windows 9x creates no thread without somewhere to write its id
+    DWORD threadId = 0;
+    m_hThread = CreateThread(nullptr, 0, ThreadMain, this, 0, &threadId);
     // The mix must not wait behind the frame's drawing.
     if (m_hThread != nullptr)
         SetThreadPriority(m_hThread, THREAD_PRIORITY_HIGHEST);
