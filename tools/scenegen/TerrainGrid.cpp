@@ -709,8 +709,8 @@ void RimCoordinates(const RimFace& rim, float repeat, Vec3 p, float* along, floa
     }
     if (q < q0)
         length = -length;
-    // Right to left seen from the pool's middle, left to right seen from
-    // beyond; down away from the water, or toward it.
+    // Left to right and top up as seen from in front of the face, as the
+    // other slopes: a face falling toward the pool takes both the other way.
     if (!rim.outward)
         *along = -*along, length = -length;
     *down = length;

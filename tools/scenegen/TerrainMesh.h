@@ -98,12 +98,6 @@ struct GridVertices
     // quarter.
     static constexpr float kSlopeFrom = 0.8f;
 
-    // A steep face by a pool's rim is laid round the pool, continuous all
-    // the way round (the rim's length is a whole number of repeats). Any
-    // other steep face is sorted into one of a few directions down the
-    // slope and a few steepnesses.
-    // Neighbours of one kind share their corners, so the pattern runs on
-    // unbroken across them; a corner where kinds meet is split.
     // How far a face's mapping (world units per unit of u and v) stretches
     // or shrinks the texture, the worse way across the face (1: not at all).
     static float Stretch(const Vec3 p[3], const float u[3], const float v[3])
@@ -120,6 +114,12 @@ struct GridVertices
         const float mid = (g11 + g22) / 2, off = std::sqrt((g11 - g22) * (g11 - g22) / 4 + g12 * g12);
         return std::max(std::sqrt(mid + off), 1 / std::sqrt(std::max(mid - off, 1e-12f)));
     }
+    // A steep face by a pool's rim is laid round the pool, continuous all
+    // the way round (the rim's length is a whole number of repeats). Any
+    // other steep face is sorted into one of a few directions down the
+    // slope and a few steepnesses. Neighbours of one kind share their
+    // corners, so the pattern runs on unbroken across them; a corner where
+    // kinds meet is split.
     std::array<uint16_t, 3> Along(const GroundTriangle& t, float scale, int set)
     {
         const float ny = std::fabs(t.n.y);
