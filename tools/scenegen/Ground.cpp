@@ -244,7 +244,7 @@ void BuildGroundModels(SceneContent& s)
         // model (RiverBeds.cpp).
         if (t.part == GroundPart::Scenery)
         {
-            const auto v = rock(mat) ? gScene.Corners(t) : gScene.Slope(t);
+            const auto v = rock(mat) ? gScene.Rock(t) : gScene.Slope(t);
             const Vec3 c[3] = {t.a, t.b, t.c};
             // The polygon round the triangle with its cut points, in order.
             Vec3 poly[6];
@@ -308,7 +308,7 @@ void BuildGroundModels(SceneContent& s)
         // the grid, facing up.
         if (mirrored(t))
         {
-            const auto r = rock(mat) ? gRefl.Corners(t) : gRefl.Slope(t);
+            const auto r = rock(mat) ? gRefl.Rock(t) : gRefl.Slope(t);
             refl.Tri(mat, r[0], r[1], r[2]);
         }
     }

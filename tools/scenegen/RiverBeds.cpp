@@ -35,7 +35,7 @@ void BuildRiverBeds(SceneContent& s)
         case GroundPart::Cliff:
         {
             // Both ways round, as the banks: this model is drawn culled.
-            const auto v = gUp.Corners(t);
+            const auto v = gUp.Rock(t);
             bedUp.TwoSided(bedUp.Material(t.cx > 250 && t.cy > 45 ? "rock02.tga" : "rock01.tga"), v[0], v[1], v[2]);
             break;
         }

@@ -587,4 +587,133 @@ void ForEachGroundTriangle(const std::function<void(const GroundTriangle&)>& vis
         }
 }
 
+namespace {
+
+// The middle of the rim's flat top, from the water line: faces beyond it are
+// the rim's outer ones.
+constexpr float kRimTop = 7.0f;
+// Where the length down the rim is measured from: the pool's bed a little
+// inside the water line, nearly level all the way round. (The rim's top
+// would be, but where a pool lies at the foot of the cliff or by the river
+// the line from the middle through it runs up the cliff or down the bank.)
+constexpr float kRimFrom = -4.0f;
+constexpr int kRoundSteps = 2048;
+
+float ShapeRadius(const PoolShape& s)
+{
+    return std::min(s.rx, s.rz);
+}
+
+// Where round its shape a point lies (radians from -pi), and the scale q of
+// the shape through it (1 on the edge, without the ragged noise): the
+// points of one parameter lie on a line from the pool's middle.
+float ShapeParameter(const PoolShape& s, float x, float z, float* q)
+{
+    const float dx = (x - s.cx) / s.rx, dz = (z - s.cz) / s.rz;
+    *q = std::max(1e-3f, std::pow(std::pow(std::fabs(dx), s.power) + std::pow(std::fabs(dz), s.power), 1 / s.power));
+    const float h = s.power / 2;
+    return std::atan2(std::copysign(std::pow(std::fabs(dz) / *q, h), dz),
+                      std::copysign(std::pow(std::fabs(dx) / *q, h), dx));
+}
+
+// The point of a pool's edge (without the ragged noise) at step k round
+// from parameter -pi, from its middle.
+Vec3 RoundPoint(const PoolShape& s, int k)
+{
+    constexpr float kPi = 3.14159265f;
+    const float a = -kPi + 2 * kPi * float(k) / kRoundSteps, c = std::cos(a), n = std::sin(a), e = 2 / s.power;
+    return {s.rx * std::copysign(std::pow(std::fabs(c), e), c), 0, s.rz * std::copysign(std::pow(std::fabs(n), e), n)};
+}
+
+// Each pool's edge length from parameter -pi, at kRoundSteps + 1 even steps.
+const std::vector<float>& RoundLengths(int pool)
+{
+    static const std::vector<std::vector<float>> all = [] {
+        std::vector<std::vector<float>> r;
+        for (const PoolShape& s : PoolShapes())
+        {
+            std::vector<float> len(kRoundSteps + 1, 0.0f);
+            for (int k = 1; k <= kRoundSteps; ++k)
+                len[size_t(k)] = len[size_t(k - 1)] + Len(RoundPoint(s, k) - RoundPoint(s, k - 1));
+            r.push_back(std::move(len));
+        }
+        return r;
+    }();
+    return all[size_t(pool)];
+}
+
+// The scale of the shape the rim's length is measured on: a unit from the
+// water for the face up from it, past the top for the face beyond.
+float RimScale(const RimFace& rim)
+{
+    return 1 + (rim.outer ? 13.0f : 1.0f) / ShapeRadius(PoolShapes()[size_t(rim.pool)]);
+}
+
+} // namespace
+
+bool OnPoolRim(const GroundTriangle& t, RimFace* rim)
+{
+    // The river's banks run along the river, not round a pool, even where
+    // a pool lies near.
+    if (t.part != GroundPart::Scenery || t.pd > 16 || t.pd < -6)
+        return false;
+    const std::vector<PoolShape>& shapes = PoolShapes();
+    int pool = 0;
+    for (int i = 1; i < int(shapes.size()); ++i)
+        if (ShapeDistance(shapes[size_t(i)], t.cx, t.cz) < ShapeDistance(shapes[size_t(pool)], t.cx, t.cz))
+            pool = i;
+    const PoolShape& s = shapes[size_t(pool)];
+    const float rx = t.cx - s.cx, rz = t.cz - s.cz, rl = std::hypot(rx, rz);
+    if (rl < 1)
+        return false;
+    // Whether it falls away from the pool or toward it.
+    const float sx = t.n.y < 0 ? -t.n.x : t.n.x, sz = t.n.y < 0 ? -t.n.z : t.n.z;
+    rim->pool = pool;
+    rim->outward = sx * rx + sz * rz > 0;
+    rim->outer = ShapeDistance(s, t.cx, t.cz) > kRimTop;
+    return true;
+}
+
+float RimLength(const RimFace& rim, float repeat)
+{
+    const float len = RoundLengths(rim.pool).back() * RimScale(rim);
+    return repeat * std::max(1.0f, std::round(len / repeat));
+}
+
+void RimCoordinates(const RimFace& rim, float repeat, Vec3 p, float* along, float* down)
+{
+    constexpr float kPi = 3.14159265f;
+    const PoolShape& s = PoolShapes()[size_t(rim.pool)];
+    const std::vector<float>& len = RoundLengths(rim.pool);
+    float q;
+    const float a = ShapeParameter(s, p.x, p.z, &q);
+    // From the step before it on, along the chord: the parameter runs
+    // unevenly along the edge (fast across the flat sides).
+    const int k = std::clamp(int((a + kPi) / (2 * kPi) * kRoundSteps), 0, kRoundSteps - 1);
+    const Vec3 onEdge = {(p.x - s.cx) / q, 0, (p.z - s.cz) / q};
+    const float round = len[size_t(k)] + Len(onEdge - RoundPoint(s, k));
+    *along = round * RimLength(rim, repeat) / len.back();
+    // The length over the drawn ground along the line from the middle, from
+    // the bed out to the point, in steps of a quarter unit.
+    const float ux = (p.x - s.cx) / q, uz = (p.z - s.cz) / q, ul = std::hypot(ux, uz);
+    const float q0 = 1 + kRimFrom / ShapeRadius(s);
+    const int n = std::max(1, int(std::ceil(std::fabs(q - q0) * ul / 0.25f)));
+    const TerrainGrid& grid = Grid();
+    float h = grid.Height(s.cx + q0 * ux, s.cz + q0 * uz), length = 0;
+    for (int i = 1; i <= n; ++i)
+    {
+        const float qi = q0 + (q - q0) * float(i) / float(n);
+        const float hi = i == n ? p.y : grid.Height(s.cx + qi * ux, s.cz + qi * uz);
+        length += std::hypot((q - q0) / float(n) * ul, hi - h);
+        h = hi;
+    }
+    if (q < q0)
+        length = -length;
+    // Left to right and top up as seen from in front of the face, as the
+    // other slopes: a face falling toward the pool takes both the other way.
+    if (!rim.outward)
+        *along = -*along, length = -length;
+    *down = length;
+}
+
 } // namespace sg

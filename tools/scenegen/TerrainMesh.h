@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <unordered_map>
 
 #include "Scene.h"
 
@@ -52,6 +53,22 @@ private:
 // Every triangle of the ground grid, cell by cell with alternating diagonals.
 void ForEachGroundTriangle(const std::function<void(const GroundTriangle&)>& visit);
 
+// A steep face by a pool's rim: which pool, which way down, and which side
+// of the rim's flat top.
+struct RimFace
+{
+    int pool;
+    bool outward; // falls away from the pool
+    bool outer;   // beyond the rim's top, not down to the water
+};
+bool OnPoolRim(const GroundTriangle& t, RimFace* rim);
+// A point's place on the rim, in world units: along it round the pool, the
+// way that reads left to right from where the face looks, and down the face
+// as the length over the ground along the line from the pool's middle.
+void RimCoordinates(const RimFace& rim, float repeat, Vec3 p, float* along, float* down);
+// The length once round, a whole number of the texture's repeats.
+float RimLength(const RimFace& rim, float repeat);
+
 // Grid vertices of one mesh, each made the first time a triangle uses it.
 struct GridVertices
 {
@@ -65,65 +82,96 @@ struct GridVertices
             r[size_t(k)] = Get(t.v[k]);
         return r;
     }
-    // The same, except that a steep triangle (a bank or a cliff face) gets
-    // corners of its own with the texture laid along the face and up it,
-    // rather than stretched down from above.
-    std::array<uint16_t, 3> Corners(const GroundTriangle& t)
-    {
-        if (std::fabs(t.n.y) >= 0.35f)
-            return Three(t);
-        std::array<uint16_t, 3> r;
-        const Vec3 p[3] = {t.a, t.b, t.c};
-        const bool alongZ = std::fabs(t.n.x) > std::fabs(t.n.z);
-        for (int k = 0; k < 3; ++k)
-            r[size_t(k)] = mesh->Vertex(p[k], (alongZ ? p[k].z : p[k].x) / 48.0f, -p[k].y / 48.0f);
-        return r;
-    }
     // The ground's own faces (grass, earth, rim, bank, sand): where a face
     // is steep enough that the texture laid from above would stretch down
     // it, the same texture scale is laid over it as the ground's, with the
     // coordinate down the slope taken as the length along the slope, not
-    // across the map. Faces are sorted into a few directions down the
-    // slope and a few steepnesses, and neighbours of one kind share their
+    // across the map. The texture's top is up the face, as on the cliffs,
+    // so the light drawn into the pebbles falls from above, and it reads
+    // left to right as seen from outside (not mirrored).
+    std::array<uint16_t, 3> Slope(const GroundTriangle& t) { return Along(t, 64.0f, 0); }
+    // Rock (the cliffs and the scenery's rock faces) the same way, at the
+    // cliffs' finer scale.
+    std::array<uint16_t, 3> Rock(const GroundTriangle& t) { return Along(t, 48.0f, 1); }
+    // Below this |normal.y| (a slope of about 37 degrees) a face takes its
+    // own projection: laid from above it would stretch by more than a
+    // quarter.
+    static constexpr float kSlopeFrom = 0.8f;
+
+    // How far a face's mapping (world units per unit of u and v) stretches
+    // or shrinks the texture, the worse way across the face (1: not at all).
+    static float Stretch(const Vec3 p[3], const float u[3], const float v[3])
+    {
+        const Vec3 e1 = p[1] - p[0], e2 = p[2] - p[0];
+        const float du1 = u[1] - u[0], dv1 = v[1] - v[0], du2 = u[2] - u[0], dv2 = v[2] - v[0];
+        const float det = du1 * dv2 - du2 * dv1;
+        if (std::fabs(det) < 1e-9f)
+            return 1e9f;
+        // The lengths of the world's images of the texture's axes, longest
+        // and shortest: the square roots of the Gram matrix's eigenvalues.
+        const Vec3 ju = (e1 * dv2 - e2 * dv1) * (1 / det), jv = (e2 * du1 - e1 * du2) * (1 / det);
+        const float g11 = Dot(ju, ju), g22 = Dot(jv, jv), g12 = Dot(ju, jv);
+        const float mid = (g11 + g22) / 2, off = std::sqrt((g11 - g22) * (g11 - g22) / 4 + g12 * g12);
+        return std::max(std::sqrt(mid + off), 1 / std::sqrt(std::max(mid - off, 1e-12f)));
+    }
+    // A steep face by a pool's rim is laid round the pool, continuous all
+    // the way round (the rim's length is a whole number of repeats). Any
+    // other steep face is sorted into one of a few directions down the
+    // slope and a few steepnesses. Neighbours of one kind share their
     // corners, so the pattern runs on unbroken across them; a corner where
-    // kinds meet is split. The texture's top is up the face, as on the
-    // cliffs, so the light drawn into the pebbles falls from above, and it
-    // reads left to right as seen from outside (not mirrored).
-    std::array<uint16_t, 3> Slope(const GroundTriangle& t)
+    // kinds meet is split.
+    std::array<uint16_t, 3> Along(const GroundTriangle& t, float scale, int set)
     {
         const float ny = std::fabs(t.n.y);
         if (ny >= kSlopeFrom)
             return Three(t);
-        // Which way down (eight ways) and how steep (four bands, each laid
-        // by its middle's sine, within a tenth of its faces').
-        constexpr float kPi = 3.14159265f;
-        const float sx = t.n.y < 0 ? -t.n.x : t.n.x, sz = t.n.y < 0 ? -t.n.z : t.n.z;
-        const int way = (int(std::lround(std::atan2(sz, sx) / (kPi / 4))) + 8) % 8;
-        const int band = ny < 0.3f ? 0 : ny < 0.55f ? 1 : ny < 0.7f ? 2 : 3;
-        constexpr float kSine[4] = {1.0f, 0.89f, 0.77f, 0.655f};
-        const float qx = std::cos(float(way) * kPi / 4), qz = std::sin(float(way) * kPi / 4); // down the slope
-        const float ax = -qz, az = qx; // along the face, to the right as seen from outside (left-handed)
-        auto& ids = slopes[size_t(way * 4 + band)];
-        if (ids.empty())
-            ids.assign(points->size(), -1);
+        const Vec3 p[3] = {(*points)[size_t(t.v[0])], (*points)[size_t(t.v[1])], (*points)[size_t(t.v[2])]};
+        float u[3], v[3];
+        uint32_t kind;
+        RimFace rim;
+        bool round = OnPoolRim(t, &rim);
+        if (round)
+        {
+            for (int k = 0; k < 3; ++k)
+                RimCoordinates(rim, scale, p[k], &u[k], &v[k]);
+            // A face across the place where the way round starts again
+            // takes its far corners a whole round back.
+            const float once = RimLength(rim, scale), lo = std::min({u[0], u[1], u[2]});
+            bool wrapped = false;
+            for (float& x : u)
+                if (x - lo > once / 2)
+                    x -= once, wrapped = true;
+            kind = 64 + uint32_t(rim.pool * 8 + rim.outward * 4 + rim.outer * 2 + wrapped);
+            // A coarse cell from the water line far over the rim's top, where
+            // a squarish pool turns its corner, would stretch: it is laid as
+            // the other slopes.
+            round = Stretch(p, u, v) < 1.25f;
+        }
+        if (!round)
+        {
+            // Which way down (eight ways) and how steep (four bands, each
+            // laid by its middle's sine, within a tenth of its faces').
+            constexpr float kPi = 3.14159265f;
+            const float sx = t.n.y < 0 ? -t.n.x : t.n.x, sz = t.n.y < 0 ? -t.n.z : t.n.z;
+            const int way = (int(std::lround(std::atan2(sz, sx) / (kPi / 4))) + 8) % 8;
+            const int band = ny < 0.3f ? 0 : ny < 0.55f ? 1 : ny < 0.7f ? 2 : 3;
+            constexpr float kSine[4] = {1.0f, 0.89f, 0.77f, 0.655f};
+            const float qx = std::cos(float(way) * kPi / 4), qz = std::sin(float(way) * kPi / 4); // down the slope
+            const float ax = -qz, az = qx; // along the face, to the right as seen from outside (left-handed)
+            for (int k = 0; k < 3; ++k)
+                u[k] = p[k].x * ax + p[k].z * az, v[k] = -p[k].y / kSine[band];
+            kind = uint32_t(way * 4 + band);
+        }
         std::array<uint16_t, 3> r;
         for (int k = 0; k < 3; ++k)
         {
-            int& slot = ids[size_t(t.v[k])];
-            if (slot < 0)
-            {
-                const Vec3 p = (*points)[size_t(t.v[k])];
-                const float along = p.x * ax + p.z * az, down = -p.y / kSine[band];
-                slot = mesh->Vertex(p, along / 64.0f, down / 64.0f);
-            }
-            r[size_t(k)] = uint16_t(slot);
+            int& slot = laid[(uint64_t(kind * 2 + uint32_t(set)) << 32) | uint32_t(t.v[k])];
+            if (slot == 0)
+                slot = 1 + mesh->Vertex(p[k], u[k] / scale, v[k] / scale);
+            r[size_t(k)] = uint16_t(slot - 1);
         }
         return r;
     }
-    // Below this |normal.y| (a slope of about 37 degrees) the ground takes
-    // its own face projection: laid from above it would stretch by more
-    // than a quarter.
-    static constexpr float kSlopeFrom = 0.8f;
 
     uint16_t Get(int id)
     {
@@ -139,7 +187,7 @@ struct GridVertices
     MeshBuilder* mesh;
     std::vector<int> index;
     const std::vector<Vec3>* points;
-    std::array<std::vector<int>, 32> slopes; // Slope's corners, per way down and steepness
+    std::unordered_map<uint64_t, int> laid; // Along's corners (plus one), per kind of face and grid point
 };
 
 } // namespace sg

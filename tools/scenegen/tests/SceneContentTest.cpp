@@ -1008,11 +1008,13 @@ TEST(SceneContent, GrassKeepsOffThePoolsRims)
 // pool's rim or a river bank, laid from above, stretched down the face by
 // up to three times. Measured on every ground face as the world length one
 // texture repeat spans, the longest and the shortest way across it, against
-// the flat ground's 64 units.
+// the flat ground's 64 units; rock, where it is steep (37 degrees or more),
+// against the cliffs' 48.
 TEST(SceneContent, GroundTextureKeepsItsScaleOnSteepFaces)
 {
     const std::set<std::string> ground = {"ground01.tga", "ground02.tga", "ground03.tga", "ground04.tga",
-                                          "border01.tga", "hill01.tga",   "bereg01.tga",  "sand01.tga"};
+                                          "border01.tga", "hill01.tga",   "bereg01.tga",  "sand01.tga",
+                                          "rock01.tga",   "rock02.tga"};
     float worst = 1;
     std::string where;
     int steep = 0;
@@ -1033,6 +1035,8 @@ TEST(SceneContent, GroundTextureKeepsItsScaleOnSteepFaces)
                 if (Len(n) < 0.1f)
                     continue; // a sliver: its mapping is lost in rounding
                 steep += std::fabs(n.y) < 0.5f * Len(n);
+                const float repeat =
+                    mat.texture.compare(0, 4, "rock") == 0 && std::fabs(n.y) < 0.8f * Len(n) ? 48.0f : 64.0f;
                 // World per texture unit: [e1 e2] times the inverse of the
                 // texture's [d1 d2], and the square roots of its Gram
                 // matrix's eigenvalues.
@@ -1045,7 +1049,7 @@ TEST(SceneContent, GroundTextureKeepsItsScaleOnSteepFaces)
                     const float g11 = Dot(ju, ju), g22 = Dot(jv, jv), g12 = Dot(ju, jv);
                     const float mid = (g11 + g22) / 2, off = std::sqrt((g11 - g22) * (g11 - g22) / 4 + g12 * g12);
                     const float hi = std::sqrt(mid + off), lo = std::sqrt(std::max(mid - off, 1e-12f));
-                    ratio = std::max(hi / 64, 64 / lo);
+                    ratio = std::max(hi / repeat, repeat / lo);
                 }
                 if (ratio > worst)
                 {
@@ -1059,6 +1063,67 @@ TEST(SceneContent, GroundTextureKeepsItsScaleOnSteepFaces)
     std::printf("ground faces steeper than 60 degrees: %d; worst stretch %.2f (%s)\n", steep, worst, where.c_str());
     EXPECT_GT(steep, 1000);
     EXPECT_LT(worst, 1.3f) << where;
+}
+
+// A pool's rim runs round unbroken: the steep faces up from the water (and
+// down from the rim's top), laid by a few directions down the slope, broke
+// the pebbles' pattern every 45 degrees round. Counted over the rims' steep
+// faces as the edges two of them share where the texture does not meet
+// (beyond whole repeats).
+TEST(SceneContent, PoolRimTextureRunsRoundUnbroken)
+{
+    const SingleObjectData& m = Scene().models.at("scene.singleobject");
+    using Corner = std::array<float, 3>;
+    // Each shared edge's texture coordinates, per face, keyed by its ends.
+    std::map<std::pair<Corner, Corner>, std::vector<std::array<float, 4>>> edges;
+    for (const auto& mat : m.materials)
+    {
+        if (mat.texture != "border01.tga")
+            continue;
+        for (size_t t = mat.firstIndex; t < mat.firstIndex + size_t(mat.triangleCount) * 3; t += 3)
+        {
+            const SingleObjectVertex* v[3];
+            for (int k = 0; k < 3; ++k)
+                v[k] = &m.vertices[m.indices[t + size_t(k)]];
+            const Vec3 a = {v[0]->x, v[0]->y, v[0]->z}, b = {v[1]->x, v[1]->y, v[1]->z},
+                       c = {v[2]->x, v[2]->y, v[2]->z};
+            const Vec3 n = Cross(b - a, c - a);
+            if (Len(n) < 0.1f || std::fabs(n.y) >= 0.8f * Len(n))
+                continue;
+            for (int k = 0; k < 3; ++k)
+            {
+                const auto* p = v[k];
+                const auto* q = v[(k + 1) % 3];
+                Corner cp = {p->x, p->y, p->z}, cq = {q->x, q->y, q->z};
+                std::array<float, 4> uv = {p->u, p->v, q->u, q->v};
+                if (cq < cp)
+                    std::swap(cp, cq), uv = {q->u, q->v, p->u, p->v};
+                edges[{cp, cq}].push_back(uv);
+            }
+        }
+    }
+    int shared = 0, broken = 0;
+    for (const auto& e : edges)
+    {
+        if (e.second.size() != 2)
+            continue;
+        ++shared;
+        const auto& x = e.second[0];
+        const auto& y = e.second[1];
+        float off = 0;
+        for (int k = 0; k < 4; ++k)
+        {
+            const float d = x[size_t(k)] - y[size_t(k)];
+            off = std::max(off, std::fabs(d - std::round(d)));
+        }
+        // A whole repeat apart is no break, if both ends move alike.
+        const bool whole =
+            std::fabs((x[0] - y[0]) - (x[2] - y[2])) < 1e-3f && std::fabs((x[1] - y[1]) - (x[3] - y[3])) < 1e-3f;
+        broken += off > 1e-3f || !whole;
+    }
+    std::printf("rims' steep faces: %d shared edges, %d where the texture breaks\n", shared, broken);
+    EXPECT_GT(shared, 200);
+    EXPECT_LT(broken, shared / 5);
 }
 
 // Where the river narrows, its edge runs aslant across the cells: a bank
