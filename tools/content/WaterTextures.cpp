@@ -28,11 +28,13 @@ Image RiverSurface()
 
 Image PondSurface()
 {
-    // Its alpha is how much of the reflection covers the pool bottom.
+    // Its alpha is how much of the reflection covers the pool bottom: two
+    // thirds or so, so that the pebbles show through as in clear shallow
+    // water; at three quarters and more the pools were sheets of grey sky.
     return Fill(256, 256, [](int, int, float u, float v) {
         float n = Fbm(u, v, 4, 4, 0.5f, 711) * 0.5f + 0.5f;
         Rgba c = Mix(FromHex(0x2E3A34), FromHex(0x46544A), n);
-        c.a = 0.72f + 0.14f * n;
+        c.a = 0.6f + 0.14f * n;
         return c;
     });
 }
