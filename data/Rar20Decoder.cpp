@@ -457,6 +457,8 @@ inline void CopyMatch(Cursor& c, uint32_t length, uint32_t distance)
     const uint32_t room = c.outSize - c.produced;
     if (length > room)
         length = room;
+    if (length == 0) // a repeat before any match
+        return;
 
     uint8_t* win = c.win;
     const uint32_t dst = c.winPos;
@@ -698,7 +700,8 @@ bool CRar20Decoder::DecodeAudio()
     return true;
 }
 
-uint32_t CRar20Decoder::DecodeEntry(const uint8_t* in, uint32_t inSize, uint8_t* out, uint32_t outSize, bool solid)
+uint32_t CRar20Decoder::DecodeEntry(const uint8_t* in, uint32_t inSize, uint8_t* out, uint32_t outSize, bool solid,
+                                    bool keepWindow)
 {
     if (m_pWindow == nullptr)
         return 0;
@@ -718,10 +721,27 @@ uint32_t CRar20Decoder::DecodeEntry(const uint8_t* in, uint32_t inSize, uint8_t*
     if (!m_bTablesRead && !ReadTables())
         return 0;
 
+    // A fresh entry that fits the window is decoded with the output as its
+    // window: positions match, and what lies past the bytes written counts
+    // as unwritten either way. Each byte is then written and copied once.
+    uint8_t* const window = m_pWindow;
+    const bool direct = !solid && out != nullptr && outSize <= uint32_t(rar::WINDOW_SIZE);
+    if (direct)
+    {
+        m_pWindow = out;
+        m_pOut = nullptr;
+    }
     while (m_nProduced < m_nOutSize && !InputOverrun())
     {
         if (!(m_bAudio ? DecodeAudio() : DecodeLz()))
             break;
+    }
+    if (direct)
+    {
+        m_pWindow = window;
+        m_pOut = out;
+        if (keepWindow)
+            std::memcpy(window, out, m_nProduced);
     }
 
     if (m_nProduced == m_nOutSize && !InputOverrun())
@@ -737,7 +757,7 @@ bool Rar20Decode(const uint8_t* in, uint32_t inSize, uint8_t* out, uint32_t outS
         return false;
     bool ok = decoder->Init();
     if (ok)
-        *produced = decoder->DecodeEntry(in, inSize, out, outSize, false);
+        *produced = decoder->DecodeEntry(in, inSize, out, outSize, false, false);
     delete decoder;
     return ok;
 }
