@@ -17,6 +17,8 @@ int AudioPredictor::Encode(uint8_t value)
     AudioChannel& v = ch[curChannel];
     const int symbol = (Predict(v) - value) & 0xFF;
     Learn(v, symbol, value);
+    if (++curChannel == channels)
+        curChannel = 0;
     return symbol;
 }
 

@@ -46,6 +46,10 @@ struct AudioPredictor
     // The symbol that makes Decode produce `value`, with the same update.
     int Encode(uint8_t value);
 
+    // Decode on a given channel without moving to the next one, for loops
+    // that step the channels themselves.
+    uint8_t DecodeOn(int channel, int symbol);
+
 private:
     int Predict(AudioChannel& v) const;
     void Learn(AudioChannel& v, int symbol, uint8_t value);
@@ -124,15 +128,21 @@ inline void AudioPredictor::Learn(AudioChannel& v, int symbol, uint8_t value)
                 k++;
         }
     }
-    if (++curChannel == channels)
-        curChannel = 0;
+}
+
+inline uint8_t AudioPredictor::DecodeOn(int channel, int symbol)
+{
+    AudioChannel& v = ch[channel];
+    const uint8_t value = uint8_t((Predict(v) - symbol) & 0xFF);
+    Learn(v, symbol, value);
+    return value;
 }
 
 inline uint8_t AudioPredictor::Decode(int symbol)
 {
-    AudioChannel& v = ch[curChannel];
-    const uint8_t value = uint8_t((Predict(v) - symbol) & 0xFF);
-    Learn(v, symbol, value);
+    const uint8_t value = DecodeOn(curChannel, symbol);
+    if (++curChannel == channels)
+        curChannel = 0;
     return value;
 }
 

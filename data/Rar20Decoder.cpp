@@ -457,6 +457,8 @@ inline void CopyMatch(Cursor& c, uint32_t length, uint32_t distance)
     const uint32_t room = c.outSize - c.produced;
     if (length > room)
         length = room;
+    if (length == 0) // a repeat before any match
+        return;
 
     uint8_t* win = c.win;
     const uint32_t dst = c.winPos;
@@ -496,6 +498,52 @@ inline void CopyMatch(Cursor& c, uint32_t length, uint32_t distance)
         c.wrapped = true;
     c.winPos = (dst + length) & WINDOW_MASK;
     c.produced += length;
+}
+
+// One run of multimedia bytes (at most room, fewer when the input nears its
+// end or a new table is announced); returns the count. With the channel count
+// fixed, the channels are stepped in an unrolled loop: each one's state then
+// sits at a fixed place instead of behind a computed index.
+template <int C>
+uint32_t AudioRun(BitBuffer& bits, const Rar20Code* codes, rar::AudioPredictor& audio, uint8_t* w, uint8_t* o,
+                  uint32_t room, bool* newTable)
+{
+    rar::AudioPredictor a = audio;
+    uint32_t n = 0;
+    int first = a.curChannel; // the run may start on any channel
+    for (;;)
+    {
+        for (int k = 0; k < C; ++k)
+        {
+            if (k < first)
+                continue;
+            const uint32_t number = bits.Decode(codes[k]);
+            if (number == SYM_AUDIO_NEW_TABLE)
+            {
+                a.curChannel = k;
+                *newTable = true;
+                audio = a;
+                return n;
+            }
+            const uint8_t value = a.DecodeOn(k, int(number));
+            w[n] = value;
+            o[n] = value;
+            bool stop = ++n == room;
+            if (!stop && bits.avail < 15)
+            {
+                stop = !bits.CanRefillFast();
+                if (!stop)
+                    bits.RefillFast();
+            }
+            if (stop)
+            {
+                a.curChannel = k + 1 == C ? 0 : k + 1;
+                audio = a;
+                return n;
+            }
+        }
+        first = 0;
+    }
 }
 
 } // namespace
@@ -615,27 +663,22 @@ bool CRar20Decoder::DecodeAudio()
         const uint32_t room = c.RunRoom(bits.next <= bits.size);
         uint8_t* w = c.RunWindow();
         uint8_t* o = c.RunOutput();
-        uint32_t n = 0;
         bool newTable = false;
-        for (;;)
+        uint32_t n;
+        switch (audio.channels)
         {
-            const uint32_t number = bits.Decode(m_MD[audio.curChannel]);
-            if (number == SYM_AUDIO_NEW_TABLE)
-            {
-                newTable = true;
-                break;
-            }
-            const uint8_t value = audio.Decode(int(number));
-            w[n] = value;
-            o[n] = value;
-            if (++n == room)
-                break;
-            if (bits.avail < 15)
-            {
-                if (!bits.CanRefillFast())
-                    break;
-                bits.RefillFast();
-            }
+        case 1:
+            n = AudioRun<1>(bits, m_MD, audio, w, o, room, &newTable);
+            break;
+        case 2:
+            n = AudioRun<2>(bits, m_MD, audio, w, o, room, &newTable);
+            break;
+        case 3:
+            n = AudioRun<3>(bits, m_MD, audio, w, o, room, &newTable);
+            break;
+        default:
+            n = AudioRun<4>(bits, m_MD, audio, w, o, room, &newTable);
+            break;
         }
         c.Advance(n);
         if (newTable)
@@ -657,7 +700,8 @@ bool CRar20Decoder::DecodeAudio()
     return true;
 }
 
-uint32_t CRar20Decoder::DecodeEntry(const uint8_t* in, uint32_t inSize, uint8_t* out, uint32_t outSize, bool solid)
+uint32_t CRar20Decoder::DecodeEntry(const uint8_t* in, uint32_t inSize, uint8_t* out, uint32_t outSize, bool solid,
+                                    bool keepWindow)
 {
     if (m_pWindow == nullptr)
         return 0;
@@ -677,10 +721,27 @@ uint32_t CRar20Decoder::DecodeEntry(const uint8_t* in, uint32_t inSize, uint8_t*
     if (!m_bTablesRead && !ReadTables())
         return 0;
 
+    // A fresh entry that fits the window is decoded with the output as its
+    // window: positions match, and what lies past the bytes written counts
+    // as unwritten either way. Each byte is then written and copied once.
+    uint8_t* const window = m_pWindow;
+    const bool direct = !solid && out != nullptr && outSize <= uint32_t(rar::WINDOW_SIZE);
+    if (direct)
+    {
+        m_pWindow = out;
+        m_pOut = nullptr;
+    }
     while (m_nProduced < m_nOutSize && !InputOverrun())
     {
         if (!(m_bAudio ? DecodeAudio() : DecodeLz()))
             break;
+    }
+    if (direct)
+    {
+        m_pWindow = window;
+        m_pOut = out;
+        if (keepWindow)
+            std::memcpy(window, out, m_nProduced);
     }
 
     if (m_nProduced == m_nOutSize && !InputOverrun())
@@ -696,7 +757,7 @@ bool Rar20Decode(const uint8_t* in, uint32_t inSize, uint8_t* out, uint32_t outS
         return false;
     bool ok = decoder->Init();
     if (ok)
-        *produced = decoder->DecodeEntry(in, inSize, out, outSize, false);
+        *produced = decoder->DecodeEntry(in, inSize, out, outSize, false, false);
     delete decoder;
     return ok;
 }

@@ -45,7 +45,10 @@ public:
     // earlier entry of a solid archive). With solid set, tables, window and
     // match history carry over from the previous entry. Returns the number
     // of bytes produced; fewer than outSize means the input was short or bad.
-    uint32_t DecodeEntry(const uint8_t* in, uint32_t inSize, uint8_t* out, uint32_t outSize, bool solid);
+    // keepWindow false: no solid entry follows this one, so the window need
+    // not hold its bytes afterwards.
+    uint32_t DecodeEntry(const uint8_t* in, uint32_t inSize, uint8_t* out, uint32_t outSize, bool solid,
+                         bool keepWindow = true);
 
 private:
     void ResetState();

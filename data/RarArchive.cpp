@@ -145,7 +145,8 @@ bool ProcessEntry(ExtractState& st, const FileHeader& fh, const uint8_t* packed,
         }
         if (ok)
         {
-            uint32_t produced = st.decoder->DecodeEntry(input, fh.packSize, out, fh.unpSize, solid && st.decoderUsed);
+            uint32_t produced =
+                st.decoder->DecodeEntry(input, fh.packSize, out, fh.unpSize, solid && st.decoderUsed, solid);
             st.decoderUsed = true;
             // a short stream would leave part of the buffer unwritten
             if (out != nullptr && produced != fh.unpSize)

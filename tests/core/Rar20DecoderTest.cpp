@@ -6,6 +6,7 @@
 #include <random>
 
 #include "RarArchiveTestSupport.h"
+#include "data/Rar20Compressor.h"
 #include "data/Rar20Decoder.h"
 
 using namespace rartest;
@@ -99,6 +100,37 @@ TEST(Rar20Decode, ArbitraryInputTerminatesInsideItsBuffers)
         Bytes out = Decode(in, 1u << 22);
         // no stream packs tighter than 260 bytes per bit
         EXPECT_LE(out.size(), in.size() * 8 * 260);
+    }
+}
+
+// A solid entry reads the window its predecessor left, whether that one was
+// decoded into memory (straight into its output) or only into the window.
+TEST(Rar20Decode, SolidEntryContinuesTheWindowOfTheEntryBefore)
+{
+    std::mt19937 rng(77);
+    Bytes first(70000);
+    for (auto& v : first)
+        v = uint8_t('a' + rng() % 7);
+    Bytes second(first.begin() + 1000, first.begin() + 41000); // far matches into the first
+    for (int i = 0; i < 3000; ++i)
+        second.push_back(uint8_t(rng()));
+    rar::CRar20Compressor comp;
+    const Bytes a = comp.CompressEntry(first.data(), first.size());
+    const Bytes b = comp.CompressEntry(second.data(), second.size());
+
+    for (bool firstIntoMemory : {true, false})
+    {
+        SCOPED_TRACE(firstIntoMemory);
+        CRar20Decoder dec;
+        ASSERT_TRUE(dec.Init());
+        Bytes outA(first.size()), outB(second.size());
+        EXPECT_EQ(dec.DecodeEntry(a.data(), uint32_t(a.size()), firstIntoMemory ? outA.data() : nullptr,
+                                  uint32_t(outA.size()), false),
+                  outA.size());
+        EXPECT_EQ(dec.DecodeEntry(b.data(), uint32_t(b.size()), outB.data(), uint32_t(outB.size()), true), outB.size());
+        if (firstIntoMemory)
+            EXPECT_EQ(outA, first);
+        EXPECT_EQ(outB, second);
     }
 }
 
