@@ -9,8 +9,6 @@
 #include <unordered_map>
 #include <vector>
 
-class ArchivePrefetch;
-
 class ArchiveLoadCache
 {
 public:
@@ -43,11 +41,6 @@ public:
     // Keeps a copy of the unpacked bytes if they fit under the limit.
     void Keep(const Key& key, const uint8_t* bytes);
 
-    // Entries a second thread unpacks for this load (null: none). The reader
-    // takes an entry from it before it unpacks one itself.
-    void UsePrefetch(ArchivePrefetch* prefetch) { m_prefetch = prefetch; }
-    ArchivePrefetch* Prefetch() const { return m_prefetch; }
-
     uint32_t Hits() const { return m_hits; }
     uint32_t BytesKept() const { return m_bytesKept; }
 
@@ -64,7 +57,6 @@ private:
     std::unordered_map<Key, std::vector<uint8_t>, KeyHash, KeyEqual> m_entries;
     uint32_t m_byteLimit;
     uint32_t m_bytesKept = 0;
-    ArchivePrefetch* m_prefetch = nullptr;
     mutable uint32_t m_hits = 0;
     ArchiveLoadCache* m_outer;
 };

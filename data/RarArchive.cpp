@@ -7,7 +7,6 @@
 #include <new>
 
 #include "data/ArchiveLoadCache.h"
-#include "data/ArchivePrefetch.h"
 #include "data/Rar15Cipher.h"
 #include "data/Rar20Cipher.h"
 #include "data/Rar20Decoder.h"
@@ -284,19 +283,6 @@ bool Extract(ExtractState& st, ArchiveView* view, uint8_t** result, uint32_t* re
                 return false;
             st.output = cache != nullptr ? cache->Copy(key) : nullptr;
             copied = st.output != nullptr;
-            if (!copied && cache != nullptr && cache->Prefetch() != nullptr)
-            {
-                uint32_t got = 0;
-                st.output = cache->Prefetch()->Take(base, fh.name, &got);
-                if (st.output != nullptr && got != fh.unpSize)
-                {
-                    std::free(st.output);
-                    st.output = nullptr;
-                }
-                copied = st.output != nullptr;
-                if (copied)
-                    cache->Keep(key, st.output);
-            }
             if (!copied)
                 st.output = static_cast<uint8_t*>(std::malloc(fh.unpSize > 0 ? fh.unpSize : 1));
             if (st.output == nullptr)
@@ -384,11 +370,4 @@ int ListArchiveEntries(const ArchiveView& view, ArchiveEntryVisitor visit, void*
             return count;
         offset = next;
     }
-}
-
-bool ArchiveIsSolid(const ArchiveView& view)
-{
-    uint64_t first = 0;
-    bool solid = false;
-    return BeginWalk(view, &first, &solid) && solid;
 }

@@ -31,7 +31,3 @@ using ArchiveEntryVisitor = void (*)(void* context, const char* name, uint32_t s
 // many were visited. The walk stops at the end of the data or at the first
 // broken block, so a damaged archive lists the entries before the damage.
 int ListArchiveEntries(const ArchiveView& view, ArchiveEntryVisitor visit, void* context);
-
-// True for an archive whose entries are unpacked as one stream (each needs
-// all before it); false for one that is not, and for no archive.
-bool ArchiveIsSolid(const ArchiveView& view);

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include "data/ArchiveLoadCache.h"
-#include "data/win/ArchivePrefetchThread.h"
 #include "data/TextureEntry.h"
 #include "data/win/ArchiveResource.h"
 #include "data/win/TextureCreate.h"
@@ -76,9 +75,7 @@ HRESULT CWorld::RenderInit(const SaverSettings& settings)
     const ArchiveView archive = ExecutableArchive();
     // Models share textures and both kinds of tree share their animations:
     // each entry is unpacked once per load.
-    ArchiveLoadCache entriesOfThisLoad;
-    // a second processor unpacks entries while this one parses and uploads
-    const CArchivePrefetchThread unpackAhead(archive, entriesOfThisLoad);
+    const ArchiveLoadCache entriesOfThisLoad;
     for (uint32_t i = 0; i < ClockReadMs() % 100; ++i)
         CrtRand();
 
