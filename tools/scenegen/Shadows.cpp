@@ -146,7 +146,10 @@ void AddLitterFringe(MeshBuilder& mesh, int material, const std::vector<LitterEd
                 const Vec3 local = before + after;
                 dir = Dot(local, local) > 1e-4f ? Norm(local) : after;
             }
-            const float miter = miters[k] = 1.0f / std::max(0.5f, 0.5f * (Dot(dir, before) + Dot(dir, after)));
+            // Round a spike's tip the band would fan out far along its
+            // axis, its texture streaked: there it keeps its plain width.
+            const float miter = miters[k] =
+                Dot(before, after) < 0 ? 1.0f : 1.0f / std::max(0.5f, 0.5f * (Dot(dir, before) + Dot(dir, after)));
             for (int r = 0; r < 4; ++r)
             {
                 const float x = pts[k].x + dir.x * kRows[r] * miter, z = pts[k].z + dir.z * kRows[r] * miter;
