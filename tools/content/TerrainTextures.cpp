@@ -308,6 +308,41 @@ Image Planks()
     });
 }
 
+// The litter's fringe over the grass: rows of the forest floor, laid along
+// the litter's edge (u) and across it (v), the edge a quarter of the way
+// across. It fades in from nothing inside the litter, where the floor
+// itself lies under it, and thins out raggedly over the grass.
+Image LitterFringe()
+{
+    const Image floor = ForestFloor();
+    const int w = floor.Width(), h = w / 4;
+    Image img(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+        {
+            const float u = (float(x) + 0.5f) / float(w), v = (float(y) + 0.5f) / float(h);
+            const float edge = 0.25f;
+            float a = SmoothStep(0.0f, edge, v);
+            if (v > edge)
+            {
+                // Clumps of litter reach out over the grass, fewer and
+                // thinner the further out, rather than an even veil.
+                const float t = (v - edge) / (1 - edge);
+                const float clumps = Fbm(u, 0.25f * v, 24, 3, 0.5f, 91);
+                const float reach = Fbm(u, 0.25f * v, 6, 2, 0.5f, 92);
+                const float cover = 1 - t + 0.2f * reach + 0.4f * clumps;
+                a = SmoothStep(0.1f, 0.8f, cover) * (1 - 0.3f * t);
+                a = std::max(a, 1 - SmoothStep(0.0f, 0.12f, t));
+                a *= 1 - SmoothStep(0.8f, 1.0f, t);
+            }
+            if (y == 0 || y == h - 1)
+                a = 0; // the rows the filter wraps onto each other
+            std::copy(floor.At(x, y), floor.At(x, y) + 3, img.At(x, y));
+            img.At(x, y)[3] = uint8_t(a * 255.0f + 0.5f);
+        }
+    return img;
+}
+
 } // namespace
 
 std::vector<TextureEntry> TerrainTextures()
@@ -317,6 +352,7 @@ std::vector<TextureEntry> TerrainTextures()
     add("ground01.tga", Meadow({12, FromHex(0x344C1E), FromHex(0x4E6226), 0.3f, 0.002f})); // lawn
     add("ground04.tga", Meadow({22, FromHex(0x3A4E1E), FromHex(0x566628), 0.4f, 0.006f})); // drier meadow with flowers
     add("ground03.tga", ForestFloor());
+    t.push_back({"litter_edge.tga", LitterFringe(), false, AlphaUse::Blend});
     add("ground02.tga", Earth());
     add("hill01.tga", Hills());
     add("border01.tga", Pebbles(10, 31, FromHex(0x4A3E30), 0.6f, 0.5f)); // pool rims

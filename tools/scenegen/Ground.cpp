@@ -220,6 +220,14 @@ void BuildGroundModels(SceneContent& s)
     for (size_t k = 0; k < litter.size() && k < kLitterCuts; ++k)
         cut(litter[k].second);
 
+    // The scenery's ground as laid, for the litter's edges below.
+    struct Laid
+    {
+        Vec3 p[3];
+        int mat;
+    };
+    std::vector<Laid> laid;
+
     const PoolsMirror mirrored(s);
     // Rock keeps the cliffs' mapping; the rest of the ground is laid along
     // its slopes.
@@ -262,6 +270,7 @@ void BuildGroundModels(SceneContent& s)
                 if (n == 3)
                 {
                     scene.Tri(mat, ids[i], ids[j], ids[k]);
+                    laid.push_back({{poly[i], poly[j], poly[k]}, mat});
                     return;
                 }
                 // A part of a cut triangle takes the material of its corners
@@ -275,6 +284,7 @@ void BuildGroundModels(SceneContent& s)
                 const bool same = !corners.empty() &&
                                   std::all_of(corners.begin(), corners.end(), [&](int c) { return c == corners[0]; });
                 scene.Tri(same ? corners[0] : mid, ids[i], ids[j], ids[k]);
+                laid.push_back({{poly[i], poly[j], poly[k]}, same ? corners[0] : mid});
             };
             if (n == 3)
                 emit(0, 1, 2);
@@ -310,6 +320,49 @@ void BuildGroundModels(SceneContent& s)
         {
             const auto r = rock(mat) ? gRefl.Rock(t) : gRefl.Slope(t);
             refl.Tri(mat, r[0], r[1], r[2]);
+        }
+    }
+
+    // Where litter and grass meet on the ground as laid: the sides that a
+    // litter triangle shares with a grass one. The litter's fringe is laid
+    // along them (RiverBeds.cpp).
+    {
+        auto key = [](Vec3 p, Vec3 q) {
+            std::array<float, 4> k = {p.x, p.z, q.x, q.z};
+            if (std::make_pair(q.x, q.z) < std::make_pair(p.x, p.z))
+                k = {q.x, q.z, p.x, p.z};
+            return k;
+        };
+        struct Side
+        {
+            int litter = -1, grass = -1, others = 0;
+        };
+        std::map<std::array<float, 4>, Side> sidesLaid;
+        const auto grass = [&](int m) { return m == mGrass || m == mMeadow; };
+        for (size_t i = 0; i < laid.size(); ++i)
+            for (int k = 0; k < 3; ++k)
+            {
+                Side& e = sidesLaid[key(laid[i].p[k], laid[i].p[(k + 1) % 3])];
+                if (laid[i].mat == mForest && e.litter < 0)
+                    e.litter = int(i);
+                else if (grass(laid[i].mat) && e.grass < 0)
+                    e.grass = int(i);
+                else
+                    ++e.others;
+            }
+        for (const auto& e : sidesLaid)
+        {
+            if (e.second.litter < 0 || e.second.grass < 0 || e.second.others != 0)
+                continue;
+            const Laid& t = laid[size_t(e.second.litter)];
+            Vec3 a = {}, b = {}, inner = {};
+            for (int k = 0; k < 3; ++k)
+                if (key(t.p[k], t.p[(k + 1) % 3]) == e.first)
+                    a = t.p[k], b = t.p[(k + 1) % 3], inner = t.p[(k + 2) % 3];
+            Vec3 out = Norm({b.z - a.z, 0, a.x - b.x});
+            if (Dot(out, inner - a) > 0)
+                out = out * -1.0f;
+            s.litterEdges.push_back({a, b, out});
         }
     }
 

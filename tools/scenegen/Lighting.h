@@ -72,6 +72,14 @@ struct GroundTriangle;
 void AddLightLayer(MeshBuilder& mesh, int material, const LightMap& light,
                    const std::function<bool(const GroundTriangle&)>& which, bool twoSided);
 
+// The litter's fringe: a band along `edges` as material `material` of
+// `mesh`, from a little inside the litter out over the grass, laid on the
+// ground and wound as the grid. Its texture (kLitterFringeTexture) runs
+// along the band in u and across it in v, the litter's edge at kLitterFringeEdge.
+void AddLitterFringe(MeshBuilder& mesh, int material, const std::vector<LitterEdge>& edges);
+constexpr const char* kLitterFringeTexture = "litter_edge.tga";
+constexpr float kLitterFringeEdge = 0.25f;
+
 // Name of the picture in the archive.
 constexpr const char* kLightOverlayTexture = "lightmap_refl.tga";
 

@@ -49,6 +49,9 @@ void BuildRiverBeds(SceneContent& s)
     bedUp.Append(BuildBridge(&s.seated));
     bedUp.Append(BuildLedges());
     bedUp.Append(BuildFalls());
+    // The litter thins out into the grass: its fringe over the scenery's
+    // ground, before the light so that lies over it as over the ground.
+    AddLitterFringe(bedUp, bedUp.Material(kLitterFringeTexture), s.litterEdges);
     // The light over the banks, here so the river's mirror shows it too.
     AddLightLayer(
         bedUp, bedUp.Material(kLightOverlayTexture), SceneLight(s),

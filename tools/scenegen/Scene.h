@@ -56,6 +56,13 @@ struct SeatedProp
     bool floats = false;
 };
 
+// A side of the scenery's ground between leaf litter and grass, with the
+// way out onto the grass (level, unit length).
+struct LitterEdge
+{
+    Vec3 a, b, out;
+};
+
 struct SceneContent
 {
     std::map<std::string, SingleObjectData> models; // by entry name
@@ -69,6 +76,7 @@ struct SceneContent
     std::vector<TreePlacement> trees;                     // every tree, all kinds
     std::vector<SeatedProp> seated;                       // stones, ledges, bridge, foam
     std::map<std::string, std::vector<uint8_t>> textures; // pictures the scene makes (TGA files)
+    std::vector<LitterEdge> litterEdges;                  // where the ground's litter meets grass
 
     // Entry names (sub-folders with '\') and bytes, in a fixed order.
     std::vector<std::pair<std::string, std::vector<uint8_t>>> Files() const;

@@ -1,6 +1,8 @@
 // Host tool: the layers multiplied over the ground: a patch round the foot of
 // every stone (shadow.singleobject) and under every tree (tree_shadow.singleobject).
 #include <algorithm>
+#include <deque>
+#include <map>
 
 #include "Lighting.h"
 #include "TerrainMesh.h"
@@ -49,6 +51,138 @@ void AddDrapedPatch(MeshBuilder& mesh, int material, Vec3 c, float r, bool dryOn
 }
 
 } // namespace
+
+void AddLitterFringe(MeshBuilder& mesh, int material, const std::vector<LitterEdge>& edges)
+{
+    // The texture's rows are the litter's at its own scale: 128 of its 512
+    // texels a repeat of 64 units across the band.
+    constexpr float kRepeat = 64, kWidth = 16, kIn = kWidth * kLitterFringeEdge, kLift = 0.4f, kSmooth = 8;
+    constexpr float kRows[] = {-kIn, 0, (kWidth - kIn) * 0.5f, kWidth - kIn};
+    using Key = std::pair<float, float>;
+    const auto key = [](Vec3 p) { return Key{p.x, p.z}; };
+    std::map<Key, std::vector<size_t>> meeting;
+    for (size_t i = 0; i < edges.size(); ++i)
+    {
+        meeting[key(edges[i].a)].push_back(i);
+        meeting[key(edges[i].b)].push_back(i);
+    }
+    std::vector<bool> used(edges.size(), false);
+    for (size_t first = 0; first < edges.size(); ++first)
+    {
+        if (used[first])
+            continue;
+        // The chain of edges through points where just two meet, in order.
+        used[first] = true;
+        std::deque<Vec3> pts = {edges[first].a, edges[first].b};
+        std::deque<Vec3> outs = {edges[first].out};
+        const auto next = [&](Vec3 p) -> long {
+            const auto& m = meeting[key(p)];
+            if (m.size() != 2)
+                return -1;
+            for (size_t e : m)
+                if (!used[e])
+                    return long(e);
+            return -1;
+        };
+        for (long e; (e = next(pts.back())) >= 0;)
+        {
+            used[size_t(e)] = true;
+            const LitterEdge& le = edges[size_t(e)];
+            pts.push_back(key(le.a) == key(pts.back()) ? le.b : le.a);
+            outs.push_back(le.out);
+        }
+        for (long e; (e = next(pts.front())) >= 0;)
+        {
+            used[size_t(e)] = true;
+            const LitterEdge& le = edges[size_t(e)];
+            pts.push_front(key(le.a) == key(pts.front()) ? le.b : le.a);
+            outs.push_front(le.out);
+        }
+        const size_t m = pts.size();
+        const bool closed = m > 3 && key(pts.front()) == key(pts.back());
+        // Along the band; once round a closed one a whole number of repeats.
+        std::vector<float> along(m, 0);
+        for (size_t k = 1; k < m; ++k)
+            along[k] = along[k - 1] + std::hypot(pts[k].x - pts[k - 1].x, pts[k].z - pts[k - 1].z);
+        float scale = 1 / kRepeat;
+        if (closed)
+            scale = std::max(1.0f, std::round(along.back() / kRepeat)) / along.back();
+        std::vector<std::array<uint16_t, 4>> ids(m);
+        std::vector<std::array<float, 4>> ys(m);
+        std::vector<float> miters(m);
+        for (size_t k = 0; k < m; ++k)
+        {
+            // Out along the mean of the sides within a few units either
+            // way, so the band runs smoothly past the cells' steps and
+            // sharp corners instead of folding there; widened where it
+            // leaves the sides at a slant, as a mitre.
+            const size_t segs = m - 1;
+            Vec3 sum = {0, 0, 0};
+            const auto len = [&](size_t j) { return std::hypot(pts[j + 1].x - pts[j].x, pts[j + 1].z - pts[j].z); };
+            float back = 0, ahead = 0;
+            for (size_t j = k, n = 0; n < segs && back < kSmooth; ++n)
+            {
+                if (j == 0 && !closed)
+                    break;
+                j = (j == 0 ? segs : j) - 1;
+                sum = sum + outs[j] * len(j);
+                back += len(j);
+            }
+            for (size_t j = k, n = 0; n < segs && ahead < kSmooth; ++n, ++j)
+            {
+                if (j == segs && !closed)
+                    break;
+                j %= segs;
+                sum = sum + outs[j] * len(j);
+                ahead += len(j);
+            }
+            const Vec3 before = k > 0 ? outs[k - 1] : (closed ? outs[m - 2] : outs[0]);
+            const Vec3 after = k + 1 < m ? outs[k] : (closed ? outs[0] : outs[m - 2]);
+            // At a sharp turn only its own two sides: a mean from further
+            // off could lie along one of them and fold the band onto it.
+            Vec3 dir = Dot(sum, sum) > 1e-4f ? Norm(sum) : after;
+            if (Dot(dir, before) < 0.3f || Dot(dir, after) < 0.3f)
+            {
+                const Vec3 local = before + after;
+                dir = Dot(local, local) > 1e-4f ? Norm(local) : after;
+            }
+            // Round a spike's tip the band would fan out far along its
+            // axis, its texture streaked: there it keeps its plain width.
+            const float miter = miters[k] =
+                Dot(before, after) < 0 ? 1.0f : 1.0f / std::max(0.5f, 0.5f * (Dot(dir, before) + Dot(dir, after)));
+            for (int r = 0; r < 4; ++r)
+            {
+                const float x = pts[k].x + dir.x * kRows[r] * miter, z = pts[k].z + dir.z * kRows[r] * miter;
+                ys[k][size_t(r)] = Grid().Height(x, z) + kLift;
+                ids[k][size_t(r)] = mesh.Vertex({x, ys[k][size_t(r)], z}, along[k] * scale, (kRows[r] + kIn) / kWidth);
+            }
+        }
+        for (size_t k = 0; k + 1 < m; ++k)
+            for (size_t r = 0; r < 3; ++r)
+            {
+                // Not down a drop beyond the edge: it would hang over it as
+                // a sheet. The litter's own side is level ground.
+                const float step = kRows[r + 1] - kRows[r];
+                if (r > 0 && (std::fabs(ys[k][r + 1] - ys[k][r]) > 1.5f * step * miters[k] ||
+                              std::fabs(ys[k + 1][r + 1] - ys[k + 1][r]) > 1.5f * step * miters[k + 1]))
+                    continue;
+                // Wound as the grid: its normal up.
+                const Vec3 a = pts[k], b = pts[k + 1];
+                const bool up = Cross(b - a, outs[k]).y > 0;
+                const uint16_t p = ids[k][r], q = ids[k + 1][r], u = ids[k][r + 1], w = ids[k + 1][r + 1];
+                if (up)
+                {
+                    mesh.Tri(material, p, q, u);
+                    mesh.Tri(material, u, q, w);
+                }
+                else
+                {
+                    mesh.Tri(material, p, u, q);
+                    mesh.Tri(material, u, w, q);
+                }
+            }
+    }
+}
 
 // Where a stone sits on the ground, the ground round its foot takes less of
 // the sky: a patch a little wider than the stone, moved off the sun's way

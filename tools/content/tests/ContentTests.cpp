@@ -95,7 +95,7 @@ const TextureCase kTextures[] = {
     {"kamish.tga", AlphaUse::Cutout, false},        {"grass.tga", AlphaUse::Cutout, false},
     {"duck.tga", AlphaUse::Opaque, false},          {"leaf.tga", AlphaUse::Cutout, false},
     {"Leaveswater01.tga", AlphaUse::Cutout, false}, {"brizg.tga", AlphaUse::Blend, false},
-    {"tree_shadow.tga", AlphaUse::Opaque, false},
+    {"tree_shadow.tga", AlphaUse::Opaque, false},   {"litter_edge.tga", AlphaUse::Blend, false},
 };
 
 } // namespace

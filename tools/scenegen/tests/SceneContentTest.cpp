@@ -118,7 +118,7 @@ const MeshHeights& Ground()
     static const MeshHeights g({&Scene().models.at("scene.singleobject"), &Scene().models.at("ruslo_dn.singleobject"),
                                 &Scene().models.at("ruslo_up.singleobject")},
                                {"most.psd", "stone01.tga", "stone02.tga", "ledge01.tga", "waterfall01.tga",
-                                "waterfall02.tga", "foam01.tga", "lightmap_refl.tga"});
+                                "waterfall02.tga", "foam01.tga", "lightmap_refl.tga", kLitterFringeTexture});
     return g;
 }
 
@@ -1002,6 +1002,61 @@ TEST(SceneContent, GrassKeepsOffThePoolsRims)
     std::printf("grass near the pools and the paths: %d points, %d within 7 units of the water\n", grass, onRim);
     EXPECT_GT(grass, 5000);
     EXPECT_LT(onRim, grass / 500);
+}
+
+// Leaf litter thins out into the grass: every side where a litter triangle
+// of the ground meets a grass one has the litter's fringe over it, at full
+// cover on the side itself (which would otherwise show as a cut line) and
+// lying just over the ground.
+TEST(SceneContent, LitterFringeCoversEveryEdgeToTheGrass)
+{
+    const auto tris = [](const SingleObjectData& m, const std::set<std::string>& textures) {
+        std::vector<std::array<SingleObjectVertex, 3>> out;
+        for (const auto& mat : m.materials)
+            if (textures.count(mat.texture))
+                for (size_t t = mat.firstIndex; t < mat.firstIndex + size_t(mat.triangleCount) * 3; t += 3)
+                    out.push_back(
+                        {m.vertices[m.indices[t]], m.vertices[m.indices[t + 1]], m.vertices[m.indices[t + 2]]});
+        return out;
+    };
+    const auto litter = tris(Scene().models.at("scene.singleobject"), {"ground03.tga"});
+    const auto grass = tris(Scene().models.at("scene.singleobject"), {"ground01.tga", "ground04.tga"});
+    const auto fringe = tris(Scene().models.at("ruslo_up.singleobject"), {kLitterFringeTexture});
+    using Side = std::array<float, 4>;
+    std::map<Side, int> sides; // bit 0: a litter triangle on it, bit 1: a grass one
+    const auto mark = [&](const std::vector<std::array<SingleObjectVertex, 3>>& set, int bit) {
+        for (const auto& t : set)
+            for (int k = 0; k < 3; ++k)
+            {
+                const auto &a = t[size_t(k)], &b = t[size_t(k + 1) % 3];
+                sides[std::min(Side{a.x, a.z, b.x, b.z}, Side{b.x, b.z, a.x, a.z})] |= bit;
+            }
+    };
+    mark(litter, 1);
+    mark(grass, 2);
+    int edges = 0;
+    for (const auto& side : sides)
+    {
+        if (side.second != 3)
+            continue;
+        ++edges;
+        const float x = (side.first[0] + side.first[2]) * 0.5f, z = (side.first[1] + side.first[3]) * 0.5f;
+        const float ground = Ground().Max(x, z);
+        bool covered = false;
+        for (const auto& t : fringe)
+        {
+            const float d = (t[1].x - t[0].x) * (t[2].z - t[0].z) - (t[2].x - t[0].x) * (t[1].z - t[0].z);
+            const float u = ((x - t[0].x) * (t[2].z - t[0].z) - (t[2].x - t[0].x) * (z - t[0].z)) / d;
+            const float v = ((t[1].x - t[0].x) * (z - t[0].z) - (x - t[0].x) * (t[1].z - t[0].z)) / d;
+            if (u < -1e-3f || v < -1e-3f || u + v > 1 + 1e-3f)
+                continue;
+            const float y = t[0].y + (t[1].y - t[0].y) * u + (t[2].y - t[0].y) * v;
+            const float across = t[0].v + (t[1].v - t[0].v) * u + (t[2].v - t[0].v) * v;
+            covered = covered || (std::fabs(across - kLitterFringeEdge) < 0.05f && y > ground + 0.1f && y < ground + 1);
+        }
+        EXPECT_TRUE(covered) << "litter meets grass without its fringe at " << x << ", " << z;
+    }
+    EXPECT_GT(edges, 100);
 }
 
 // The ground's texture keeps its scale on steep faces too: pebbles on a
