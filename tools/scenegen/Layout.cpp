@@ -110,10 +110,12 @@ void RiverEdges(float z, float& west, float& east)
     // Control points (z, west, east), eased between. The water stays inside
     // the rain's river band everywhere: it fills the band along the valley
     // with steep banks at its edges, and narrows at both ends, where the
-    // pools by its end sit in the band beside it.
+    // pools by its end sit in the band beside it. The north taper is long, so
+    // the east bank curves in as a bank seen along the river rather than a
+    // wall across it, and it is done before the pool's corner.
     static const float pts[][3] = {
         {-1800, -46, 24}, {-1150, -46, 24}, {-850, -46, 28}, {-740, -46, 88},
-        {-680, -46, 177}, {615, -46, 177},  {675, -46, 62},  {1800, -46, 60},
+        {-680, -46, 177}, {470, -46, 177},  {690, -46, 62},  {1800, -46, 60},
     };
     const int n = sizeof pts / sizeof pts[0];
     if (z <= pts[0][0])
@@ -180,6 +182,20 @@ float HillCrest(float x, float z)
 
 namespace {
 
+// The hills that close the valley at both ends.
+float EndsRise(float az)
+{
+    return 25.0f * Smooth(1100, 1700, az) + 200.0f * Smooth(1250, 1765, az);
+}
+
+// The floor of the V the river leaves by: out of the water, climbing to a
+// saddle below the hill line at the grid's end, above every eye.
+float ChannelFloor(float az)
+{
+    const float saddle = std::max(0.0f, kTerraceY + EndsRise(az) - 40.0f - kRiverY - 0.5f);
+    return kRiverY + 0.5f + saddle * Smooth(1300, 1765, az);
+}
+
 // The valley without the pool basins and the river bed.
 float BaseHeight(float x, float z)
 {
@@ -208,7 +224,23 @@ float BaseHeight(float x, float z)
     // The valley closes in hills at both ends and beyond the east cliffs,
     // rising to the grid's last rows: from every path the ground's end is a
     // hill line against the sky, never an edge with sky below it.
-    h += 25.0f * Smooth(1100, 1700, std::fabs(z)) + 200.0f * Smooth(1250, 1765, std::fabs(z));
+    const float az = std::fabs(z);
+    h += EndsRise(az);
+    // Where the river leaves through the hills, the valley opens round it
+    // into a V instead of a trench: sides that climb away from the channel
+    // to the hills, so the skyline stays closed. Past the pools by the
+    // river's ends.
+    const float open = Smooth(1150, 1350, az);
+    if (open > 0)
+    {
+        float w, e;
+        RiverEdges(z, w, e);
+        const float off = std::max(0.0f, std::fabs(x - 0.5f * (w + e)) - 0.5f * (e - w));
+        const float v = ChannelFloor(az) + 0.4f * off;
+        // A soft minimum, so the hill line steps down into the V without a crease.
+        const float k = 30.0f, d = std::max(0.0f, k - std::fabs(h - v)) / k;
+        h = Mix(h, std::min(h, v) - 0.25f * k * d * d, open);
+    }
     h += 110.0f * Smooth(560, 675, x);
     // The rise eases into rounded tops below a crest that swells and dips
     // along the rim, so the skyline is a line of hills and saddles rather
@@ -266,8 +298,10 @@ float GroundHeight(float x, float z)
         RiverEdges(z + 20, w1, e1);
         const float slant = std::min(1.0f, std::max(std::fabs(drift), std::fabs(x < w ? w1 - w0 : e1 - e0) / 40));
         const float width = 4 + 12 * slant;
+        // Down to the channel's floor, not the water line, where the hills
+        // close over the river: a slit up the hillside otherwise.
         if (square < width)
-            h = Mix(h, std::min(h, Mix(kRiverY + 0.5f, h, square / width)),
+            h = Mix(h, std::min(h, Mix(ChannelFloor(std::fabs(z)), h, square / width)),
                     Smooth(Mix(10, 15, slant), Mix(14, 19, slant), pd));
     }
     return h;
