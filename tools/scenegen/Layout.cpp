@@ -110,12 +110,12 @@ void RiverEdges(float z, float& west, float& east)
     // Control points (z, west, east), eased between. The water stays inside
     // the rain's river band everywhere: it fills the band along the valley
     // with steep banks at its edges, and narrows at both ends, where the
-    // pools by its end sit in the band beside it. The north taper is long, so
-    // the east bank curves in as a bank seen along the river rather than a
-    // wall across it, and it is done before the pool's corner.
+    // pools by its end sit in the band beside it. The north taper takes all
+    // the room between the band's end and the pool's corner, so the east
+    // bank curves in along the river rather than standing across it.
     static const float pts[][3] = {
         {-1800, -46, 24}, {-1150, -46, 24}, {-850, -46, 28}, {-740, -46, 88},
-        {-680, -46, 177}, {470, -46, 177},  {690, -46, 62},  {1800, -46, 60},
+        {-680, -46, 177}, {600, -46, 177},  {695, -46, 62},  {1800, -46, 60},
     };
     const int n = sizeof pts / sizeof pts[0];
     if (z <= pts[0][0])
@@ -228,9 +228,9 @@ float BaseHeight(float x, float z)
     h += EndsRise(az);
     // Where the river leaves through the hills, the valley opens round it
     // into a V instead of a trench: sides that climb away from the channel
-    // to the hills, so the skyline stays closed. Past the pools by the
-    // river's ends.
-    const float open = Smooth(1150, 1350, az);
+    // to the hills, so the skyline stays closed. Beyond the pools by the
+    // river's ends and the ground the rain can be seen to land on.
+    const float open = Smooth(1210, 1380, az);
     if (open > 0)
     {
         float w, e;
