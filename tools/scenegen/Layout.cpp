@@ -114,8 +114,8 @@ void RiverEdges(float z, float& west, float& east)
     // the room between the band's end and the pool's corner, so the east
     // bank curves in along the river rather than standing across it.
     static const float pts[][3] = {
-        {-1800, -46, 24}, {-1150, -46, 24}, {-850, -46, 28}, {-740, -46, 88},
-        {-680, -46, 177}, {600, -46, 177},  {695, -46, 62},  {1800, -46, 60},
+        {-1800, -46, 24}, {-1150, -46, 24}, {-850, -46, 28}, {-740, -46, 88}, {-680, -46, 177},
+        {600, -46, 177},  {695, -46, 62},   {1050, -46, 60}, {1400, -20, 34}, {1800, -20, 34},
     };
     const int n = sizeof pts / sizeof pts[0];
     if (z <= pts[0][0])
