@@ -69,6 +69,25 @@ void RimCoordinates(const RimFace& rim, float repeat, Vec3 p, float* along, floa
 // The length once round, a whole number of the texture's repeats.
 float RimLength(const RimFace& rim, float repeat);
 
+// The world lengths that one unit of a face's texture coordinates spans,
+// the longest and the shortest way across the face: the square roots of the
+// Gram matrix's eigenvalues of [e1 e2] times the inverse of [du dv]. False
+// for a mapping that collapses the face to a line.
+inline bool MappedAxisLengths(const Vec3 p[3], const float u[3], const float v[3], float* longest, float* shortest)
+{
+    const Vec3 e1 = p[1] - p[0], e2 = p[2] - p[0];
+    const float du1 = u[1] - u[0], dv1 = v[1] - v[0], du2 = u[2] - u[0], dv2 = v[2] - v[0];
+    const float det = du1 * dv2 - du2 * dv1;
+    if (std::fabs(det) < 1e-9f)
+        return false;
+    const Vec3 ju = (e1 * dv2 - e2 * dv1) * (1 / det), jv = (e2 * du1 - e1 * du2) * (1 / det);
+    const float g11 = Dot(ju, ju), g22 = Dot(jv, jv), g12 = Dot(ju, jv);
+    const float mid = (g11 + g22) / 2, off = std::sqrt((g11 - g22) * (g11 - g22) / 4 + g12 * g12);
+    *longest = std::sqrt(mid + off);
+    *shortest = std::sqrt(std::max(mid - off, 1e-12f));
+    return true;
+}
+
 // Grid vertices of one mesh, each made the first time a triangle uses it.
 struct GridVertices
 {
@@ -102,17 +121,10 @@ struct GridVertices
     // or shrinks the texture, the worse way across the face (1: not at all).
     static float Stretch(const Vec3 p[3], const float u[3], const float v[3])
     {
-        const Vec3 e1 = p[1] - p[0], e2 = p[2] - p[0];
-        const float du1 = u[1] - u[0], dv1 = v[1] - v[0], du2 = u[2] - u[0], dv2 = v[2] - v[0];
-        const float det = du1 * dv2 - du2 * dv1;
-        if (std::fabs(det) < 1e-9f)
+        float longest, shortest;
+        if (!MappedAxisLengths(p, u, v, &longest, &shortest))
             return 1e9f;
-        // The lengths of the world's images of the texture's axes, longest
-        // and shortest: the square roots of the Gram matrix's eigenvalues.
-        const Vec3 ju = (e1 * dv2 - e2 * dv1) * (1 / det), jv = (e2 * du1 - e1 * du2) * (1 / det);
-        const float g11 = Dot(ju, ju), g22 = Dot(jv, jv), g12 = Dot(ju, jv);
-        const float mid = (g11 + g22) / 2, off = std::sqrt((g11 - g22) * (g11 - g22) / 4 + g12 * g12);
-        return std::max(std::sqrt(mid + off), 1 / std::sqrt(std::max(mid - off, 1e-12f)));
+        return std::max(longest, 1 / shortest);
     }
     // A steep face by a pool's rim is laid round the pool, continuous all
     // the way round (the rim's length is a whole number of repeats). Any

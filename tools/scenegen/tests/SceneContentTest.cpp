@@ -1092,20 +1092,11 @@ TEST(SceneContent, GroundTextureKeepsItsScaleOnSteepFaces)
                 steep += std::fabs(n.y) < 0.5f * Len(n);
                 const float repeat =
                     mat.texture.compare(0, 4, "rock") == 0 && std::fabs(n.y) < 0.8f * Len(n) ? 48.0f : 64.0f;
-                // World per texture unit: [e1 e2] times the inverse of the
-                // texture's [d1 d2], and the square roots of its Gram
-                // matrix's eigenvalues.
-                const float du1 = b.u - a.u, dv1 = b.v - a.v, du2 = c.u - a.u, dv2 = c.v - a.v;
-                const float det = du1 * dv2 - du2 * dv1;
-                float ratio = 1e9f;
-                if (std::fabs(det) > 1e-9f)
-                {
-                    const Vec3 ju = (e1 * dv2 - e2 * dv1) * (1 / det), jv = (e2 * du1 - e1 * du2) * (1 / det);
-                    const float g11 = Dot(ju, ju), g22 = Dot(jv, jv), g12 = Dot(ju, jv);
-                    const float mid = (g11 + g22) / 2, off = std::sqrt((g11 - g22) * (g11 - g22) / 4 + g12 * g12);
-                    const float hi = std::sqrt(mid + off), lo = std::sqrt(std::max(mid - off, 1e-12f));
+                const Vec3 p[3] = {{a.x, a.y, a.z}, {b.x, b.y, b.z}, {c.x, c.y, c.z}};
+                const float u[3] = {a.u, b.u, c.u}, v[3] = {a.v, b.v, c.v};
+                float hi, lo, ratio = 1e9f;
+                if (MappedAxisLengths(p, u, v, &hi, &lo))
                     ratio = std::max(hi / repeat, repeat / lo);
-                }
                 if (ratio > worst)
                 {
                     worst = ratio;
