@@ -620,7 +620,6 @@ float ShapeParameter(const PoolShape& s, float x, float z, float* q)
 // from parameter -pi, from its middle.
 Vec3 RoundPoint(const PoolShape& s, int k)
 {
-    constexpr float kPi = 3.14159265f;
     const float a = -kPi + 2 * kPi * float(k) / kRoundSteps, c = std::cos(a), n = std::sin(a), e = 2 / s.power;
     return {s.rx * std::copysign(std::pow(std::fabs(c), e), c), 0, s.rz * std::copysign(std::pow(std::fabs(n), e), n)};
 }
@@ -682,7 +681,6 @@ float RimLength(const RimFace& rim, float repeat)
 
 void RimCoordinates(const RimFace& rim, float repeat, Vec3 p, float* along, float* down)
 {
-    constexpr float kPi = 3.14159265f;
     const PoolShape& s = PoolShapes()[size_t(rim.pool)];
     const std::vector<float>& len = RoundLengths(rim.pool);
     float q;

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "Scene.h"
+#include "ToolMath.h"
 
 namespace sg {
 
@@ -163,7 +164,6 @@ struct GridVertices
         {
             // Which way down (eight ways) and how steep (four bands, each
             // laid by its middle's sine, within a tenth of its faces').
-            constexpr float kPi = 3.14159265f;
             const float sx = t.n.y < 0 ? -t.n.x : t.n.x, sz = t.n.y < 0 ? -t.n.z : t.n.z;
             const int way = (int(std::lround(std::atan2(sz, sx) / (kPi / 4))) + 8) % 8;
             const int band = ny < 0.3f ? 0 : ny < 0.55f ? 1 : ny < 0.7f ? 2 : 3;
