@@ -26,6 +26,7 @@
 #include "src/ClassRender/Clock.h"
 #include "src/ClassRender/IdleThrottle.h"
 #include "src/ClassRender/win/DeviceCreate.h"
+#include "src/ClassRender/win/SaverCore.h"
 #include "tests/common/GfxTestImages.h"
 #include "tests/win/FakeDirect3D.h"
 #include "tests/win/TestSupport.h"
@@ -423,6 +424,60 @@ TEST_F(WorldPassesTest, EachViewTurnsTheGrassToItsOwnCameraAndUpdatesTheTrees)
     device.EndScene();
     EXPECT_EQ(locks(world.m_Trees[2].m_Plant.m_Leaves.m_Buffers), trees + 3);
     EXPECT_EQ(locks(world.m_Reeds.m_Plant.m_Skin.m_Buffers), reeds + 1);
+}
+
+// A slow frame draws its passes one at a time, each waited for; a key that
+// comes meanwhile stops the frame before its next pass, unshown, so the
+// loop takes the key after one pass instead of the whole frame. A fast frame
+// leaves the device the whole frame.
+TEST_F(WorldPassesTest, ASlowFrameDrawsItsPassesOneAtATimeAndStopsForAKey)
+{
+    testsupport::ScopedHostWindow host;
+    CSaverCore app; // the framework the frame asks
+    app.m_Mode = rmFullScreen;
+    device.eventQueryBusyPolls = 2;
+    FrameFenceOpen(app.m_FrameFence, &device);
+    ASSERT_EQ(device.createdQueries.size(), 1u);
+    const fake3d::FakeQuery& query = *device.createdQueries[0];
+    const std::vector<std::string> pondPass = {"sky", "scene_refl_lusa", "grass_up"};
+
+    struct Case
+    {
+        const char* name;
+        bool slow, key;
+        int issues, busyAnswers, presents;
+    } cases[] = {
+        {"fast frame", false, false, 0, 0, 1},
+        {"slow frame", true, false, 2, 2 * 2, 1},
+        {"slow frame, key waiting", true, true, 1, 1, 0},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        app.m_bPaceFramePasses = c.slow;
+        if (c.key)
+            PostMessageA(host.Handle(), WM_KEYDOWN, VK_SPACE, 0);
+        const int issues = query.issues, busy = query.busyAnswers;
+        device.ClearCalls();
+        device.draws.clear();
+        g_nowMs += CAMERA_FRAME_MS;
+        EXPECT_EQ(world.RenderFrame(), S_OK);
+
+        EXPECT_EQ(query.issues - issues, c.issues);
+        EXPECT_EQ(query.busyAnswers - busy, c.busyAnswers);
+        EXPECT_EQ(device.CountCalls("Present"), c.presents);
+        EXPECT_EQ(device.CountCalls("BeginScene"), 1);
+        EXPECT_EQ(device.CountCalls("EndScene"), 1);
+        std::vector<std::string> names;
+        for (const fake3d::FakeDrawCall& draw : device.draws)
+            names.push_back(NameOf(draw));
+        if (c.key)
+            EXPECT_EQ(names, pondPass);
+        else
+            EXPECT_GT(names.size(), pondPass.size() + 10);
+        testsupport::DiscardPendingMessages();
+    }
+    FrameFenceClose(app.m_FrameFence);
 }
 
 TEST_F(WorldPassesTest, WaterCompositesSetUpTheirStagesBumpAndPlain)

@@ -41,15 +41,24 @@ HRESULT CWorld::RenderFrame()
     m_Reeds.Update();
 
     device->BeginScene();
+    // The passes are drawn one at a time: a key that comes meanwhile stops
+    // the frame at the next pass, unshown, and ends the saver sooner.
+    bool whole;
     if (m_Frame.nViews == 2)
     {
-        UpdateAndRenderView(m_Frame.views[0], m_pViewSurface[0]);
-        UpdateAndRenderView(m_Frame.views[1], m_pViewSurface[1]);
-        BlendCameraViews();
+        whole = UpdateAndRenderView(m_Frame.views[0], m_pViewSurface[0]) && AwaitFramePass(g_pSaverApp) &&
+                UpdateAndRenderView(m_Frame.views[1], m_pViewSurface[1]);
+        if (whole)
+            BlendCameraViews();
     }
     else
     {
-        UpdateAndRenderView(m_Frame.views[0], m_pBackBuffer);
+        whole = UpdateAndRenderView(m_Frame.views[0], m_pBackBuffer);
+    }
+    if (!whole)
+    {
+        device->EndScene();
+        return S_OK;
     }
 
     SetTextureStageStateCached(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
@@ -68,7 +77,7 @@ HRESULT CWorld::RenderFrame()
     return S_OK;
 }
 
-void CWorld::UpdateAndRenderView(const WorldFrameView& view, IDirect3DSurface9* target)
+bool CWorld::UpdateAndRenderView(const WorldFrameView& view, IDirect3DSurface9* target)
 {
     // A blended frame moves the rings once per camera.
     if (m_Frame.nRings != 0)
@@ -78,7 +87,7 @@ void CWorld::UpdateAndRenderView(const WorldFrameView& view, IDirect3DSurface9* 
     m_Grass[wgLower].Update(view.mInverseView);
     for (CPlantStand& trees : m_Trees)
         trees.Update();
-    RenderView(view, target);
+    return RenderView(view, target);
 }
 
 // The next camera's picture over the current one's, weighted by the blend.
@@ -117,7 +126,7 @@ void WorldSetClearColor(D3DCOLOR color)
     g_dwClearColor = color;
 }
 
-void CWorld::RenderView(const WorldFrameView& view, IDirect3DSurface9* target)
+bool CWorld::RenderView(const WorldFrameView& view, IDirect3DSurface9* target)
 {
     IDirect3DDevice9* device = g_pd3dDevice;
     const DWORD clear = D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER;
@@ -126,9 +135,13 @@ void CWorld::RenderView(const WorldFrameView& view, IDirect3DSurface9* target)
         SET_TARGET(device, m_pReflectionLSurface);
         device->Clear(0, nullptr, clear, g_dwClearColor, 1.0f, 0);
         DrawScene(view, spPondReflection);
+        if (!AwaitFramePass(g_pSaverApp))
+            return false;
         SET_TARGET(device, m_pReflectionRSurface);
         device->Clear(0, nullptr, clear, g_dwClearColor, 1.0f, 0);
         DrawScene(view, spRiverReflection);
+        if (!AwaitFramePass(g_pSaverApp))
+            return false;
         SET_TARGET(device, target);
         device->Clear(0, nullptr, clear, g_dwClearColor, 1.0f, 0);
         DrawScene(view, spMain);
@@ -141,6 +154,7 @@ void CWorld::RenderView(const WorldFrameView& view, IDirect3DSurface9* target)
         device->Clear(0, nullptr, clear, g_dwClearColor, 1.0f, 0);
         DrawScene(view, spMain);
     }
+    return true;
 }
 
 void CWorld::DrawScene(const WorldFrameView& view, ScenePass pass)

@@ -126,9 +126,10 @@ public:
     void CreateRenderTargets();
     // Everything one camera's picture needs, in order: the rings advanced,
     // the grass turned to this camera, the trees updated, then RenderView.
-    void UpdateAndRenderView(const WorldFrameView& view, IDirect3DSurface9* target);
+    bool UpdateAndRenderView(const WorldFrameView& view, IDirect3DSurface9* target);
     // The scene of one camera into one target, with reflections and water.
-    void RenderView(const WorldFrameView& view, IDirect3DSurface9* target);
+    // False when it stopped between two passes for input (AwaitFramePass).
+    bool RenderView(const WorldFrameView& view, IDirect3DSurface9* target);
     void DrawScene(const WorldFrameView& view, ScenePass pass);
     void DrawPondWater(const WorldFrameView& view, IDirect3DSurface9* target);
     void DrawRiverWater(const WorldFrameView& view, IDirect3DSurface9* target);

@@ -47,6 +47,7 @@ void CSaverCore::Reset()
     m_bFirstPictureLogged = false;
     m_bLoading = false;
     m_bCloseDuringLoad = false;
+    m_bPaceFramePasses = false;
     g_pSaverApp = this;
 }
 
@@ -144,6 +145,31 @@ bool PumpLoadMessages()
     return !app->m_bCloseDuringLoad;
 }
 
+// A key, a click or a posted message (a close among them) that the loop
+// must see. Only the queue's state is read: nothing is dispatched, so nothing
+// can close the saver in the middle of a frame. Mouse moves end the saver
+// only past a jump, which their handler tells, so they wait for the frame.
+static const UINT kFrameStopInput = QS_KEY | QS_MOUSEBUTTON | QS_POSTMESSAGE;
+
+static bool FrameStopInputWaiting(const CSaverCore* app)
+{
+    return app->m_Mode == rmFullScreen && HIWORD(GetQueueStatus(kFrameStopInput)) != 0;
+}
+
+bool AwaitFramePass(CSaverCore* app)
+{
+    if (app == nullptr || !app->m_bPaceFramePasses)
+        return true;
+    FrameFenceMark(app->m_FrameFence);
+    while (FrameFenceBusy(app->m_FrameFence))
+    {
+        if (FrameStopInputWaiting(app))
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, kFrameStopInput);
+    }
+    return !FrameStopInputWaiting(app);
+}
+
 // Overlay and scene on a device whose states are set and whose loading
 // picture shows, with the message loop let in between the steps; false when
 // an exit came meanwhile (the caller closes the saver).
@@ -215,6 +241,7 @@ void FrameTick(CSaverCore* app)
     }
     const float elapsedMs = static_cast<float>(ClockReadMs()) - app->m_fLastFrameTime;
     app->m_fLastFrameTime = static_cast<float>(ClockReadMs());
+    app->m_bPaceFramePasses = elapsedMs >= FRAME_PASS_PACING_MS;
 
     IDirect3DDevice9* device = app->m_pDevice;
     if (device)

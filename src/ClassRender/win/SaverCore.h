@@ -23,6 +23,10 @@ constexpr UINT TIMER_FPS_LATCH = 7;
 // The longest a closing saver waits for the frame in hand before it
 // releases the device anyway (a hung driver must not keep it open).
 constexpr unsigned FRAME_DRAIN_MS = 1000;
+// Frames at least this long have their passes drawn one at a time, so that a
+// key waits for one pass, not the frame. Faster frames keep the device busy
+// with the whole frame: a key waits little for them anyway.
+constexpr float FRAME_PASS_PACING_MS = 50.0f;
 constexpr UINT PREVIEW_WAIT_MS = 500;
 constexpr UINT FPS_LATCH_MS = 1000;
 
@@ -78,6 +82,7 @@ public:
     int m_nFramesPerSecond = 0;
     int m_nFrameCounter = 0;
     float m_fLastFrameTime = 0.0f;
+    bool m_bPaceFramePasses = false; // the last frame took FRAME_PASS_PACING_MS or more
     HBITMAP m_hPreviewBitmap = nullptr;
     int m_nMouseGrace = MOUSE_GRACE_MOVES;
     bool m_bFirstPictureLogged = false;
@@ -117,6 +122,12 @@ bool RestoreDevice(CSaverCore* app);
 // load then stops and the saver closes after it. Outside the framework's
 // load it does nothing and returns true.
 bool PumpLoadMessages();
+// Between two passes of a frame that paces them (m_bPaceFramePasses; else
+// it returns true at once): waits, sleeping, until the device has drawn what
+// the frame queued so far, so that a key never waits for more than the pass
+// in hand. False when a key, a click or a posted message waits in full-screen
+// mode: the frame stops there, unshown, and the loop takes the message at once.
+bool AwaitFramePass(CSaverCore* app);
 // Ends the saver: OnShutdown, overlay, scene, device and Direct3D released,
 // the FPS timer killed, the password library freed, the quit message posted.
 // Safe to run twice. During a scene load it only notes the request; the
