@@ -426,9 +426,10 @@ TEST_F(WorldPassesTest, EachViewTurnsTheGrassToItsOwnCameraAndUpdatesTheTrees)
     EXPECT_EQ(locks(world.m_Reeds.m_Plant.m_Skin.m_Buffers), reeds + 1);
 }
 
-// A slow frame draws its passes one at a time, each waited for; a key that
-// comes meanwhile stops the frame before its next pass, unshown, so the
-// loop takes the key after one pass instead of the whole frame. A fast frame
+// A slow frame draws its passes one at a time, the main pass in three parts
+// and each water composite apart, each waited for: six waits in all. A key
+// that comes meanwhile stops the frame before its next part, unshown, so the
+// loop takes the key after one part instead of the whole frame. A fast frame
 // leaves the device the whole frame.
 TEST_F(WorldPassesTest, ASlowFrameDrawsItsPassesOneAtATimeAndStopsForAKey)
 {
@@ -448,7 +449,7 @@ TEST_F(WorldPassesTest, ASlowFrameDrawsItsPassesOneAtATimeAndStopsForAKey)
         int issues, busyAnswers, presents;
     } cases[] = {
         {"fast frame", false, false, 0, 0, 1},
-        {"slow frame", true, false, 2, 2 * 2, 1},
+        {"slow frame", true, false, 6, 6 * 2, 1},
         {"slow frame, key waiting", true, true, 1, 1, 0},
     };
     for (const Case& c : cases)

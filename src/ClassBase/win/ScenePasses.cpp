@@ -144,20 +144,20 @@ bool CWorld::RenderView(const WorldFrameView& view, IDirect3DSurface9* target)
             return false;
         SET_TARGET(device, target);
         device->Clear(0, nullptr, clear, g_dwClearColor, 1.0f, 0);
-        DrawScene(view, spMain);
+        if (!DrawScene(view, spMain) || !AwaitFramePass(g_pSaverApp))
+            return false;
         DrawPondWater(view, target);
+        if (!AwaitFramePass(g_pSaverApp))
+            return false;
         DrawRiverWater(view, target);
+        return true;
     }
-    else
-    {
-        SET_TARGET(device, target);
-        device->Clear(0, nullptr, clear, g_dwClearColor, 1.0f, 0);
-        DrawScene(view, spMain);
-    }
-    return true;
+    SET_TARGET(device, target);
+    device->Clear(0, nullptr, clear, g_dwClearColor, 1.0f, 0);
+    return DrawScene(view, spMain);
 }
 
-void CWorld::DrawScene(const WorldFrameView& view, ScenePass pass)
+bool CWorld::DrawScene(const WorldFrameView& view, ScenePass pass)
 {
     IDirect3DDevice9* device = g_pd3dDevice;
     device->SetTransform(D3DTS_PROJECTION, AsD3D(view.mProjection));
@@ -182,7 +182,7 @@ void CWorld::DrawScene(const WorldFrameView& view, ScenePass pass)
         m_LeafFall.Draw();
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
         m_Grass[wgUpper].Render();
-        return;
+        return true;
     }
 
     m_Models[wmScene].Render(g_mIdentity, 1.0f, true);
@@ -190,6 +190,10 @@ void CWorld::DrawScene(const WorldFrameView& view, ScenePass pass)
         trees.Render();
     m_Reeds.Render();
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    // The main pass is most of the frame: it is drawn in parts too, each
+    // ending where the states are back at what the next pass expects.
+    if (pass == spMain && !AwaitFramePass(g_pSaverApp))
+        return false;
 
     if (pass == spMain)
     {
@@ -207,6 +211,8 @@ void CWorld::DrawScene(const WorldFrameView& view, ScenePass pass)
         SetAlphaBlend(device);
         m_Models[wmRiver].Render(g_mIdentity, 1.0f, true);
         SetTextureStageStateCached(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+        if (!AwaitFramePass(g_pSaverApp))
+            return false;
 
         for (int k = 0; k < WORLD_FLOATING_LEAVES; ++k)
         {
@@ -230,7 +236,7 @@ void CWorld::DrawScene(const WorldFrameView& view, ScenePass pass)
         DrawRainSplashes(view);
         m_Grass[wgLower].Render();
         m_Grass[wgUpper].Render();
-        return;
+        return true;
     }
 
     // River reflection.
@@ -241,4 +247,5 @@ void CWorld::DrawScene(const WorldFrameView& view, ScenePass pass)
     SetAlphaBlend(device);
     m_Models[wmRiverBedUp].Render(g_mIdentity, 1.0f, true);
     m_Grass[wgLower].Render();
+    return true;
 }

@@ -130,7 +130,8 @@ public:
     // The scene of one camera into one target, with reflections and water.
     // False when it stopped between two passes for input (AwaitFramePass).
     bool RenderView(const WorldFrameView& view, IDirect3DSurface9* target);
-    void DrawScene(const WorldFrameView& view, ScenePass pass);
+    // False when the main pass stopped at one of its own pass boundaries.
+    bool DrawScene(const WorldFrameView& view, ScenePass pass);
     void DrawPondWater(const WorldFrameView& view, IDirect3DSurface9* target);
     void DrawRiverWater(const WorldFrameView& view, IDirect3DSurface9* target);
     // Main pass only: the splashes aged and drawn round the view's eye, then
