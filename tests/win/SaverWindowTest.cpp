@@ -29,6 +29,19 @@ public:
         lastElapsedMs = elapsedMs;
         return CSaverCore::UpdateFrame(device, elapsedMs);
     }
+    // With passes: a frame of two passes that stops between them for input,
+    // as the world's frames do.
+    HRESULT DrawFrame(IDirect3DDevice9* device) override
+    {
+        if (!passes)
+            return CSaverCore::DrawFrame(device);
+        device->BeginScene();
+        const bool whole = AwaitFramePass(this);
+        device->EndScene();
+        if (whole)
+            device->Present(nullptr, nullptr, nullptr, nullptr);
+        return S_OK;
+    }
     void OnShutdown() override { ++shutdowns; }
     HRESULT ReleaseScene() override
     {
@@ -36,6 +49,7 @@ public:
         return S_OK;
     }
 
+    bool passes = false;
     int updates = 0;
     float lastElapsedMs = -1.0f;
     int shutdowns = 0;
@@ -343,6 +357,35 @@ TEST_F(SaverWindowTest, CloseSaverLetsTheDeviceFinishItsFrameFirst)
         EXPECT_EQ(direct3d.device.OutstandingReferences(), 0u);
         EXPECT_TRUE(PullQuitMessage());
     }
+}
+
+// A slow frame stopped between its passes by a key is never shown; the
+// password dialog the key brings up comes over the last whole frame, still
+// on screen, without presenting the part of this one in the back buffer.
+TEST_F(SaverWindowTest, AFrameStoppedForAKeyIsNotShownBehindThePasswordDialog)
+{
+    ScopedTestClock clock(1000);
+    app.m_Mode = rmFullScreen;
+    UsePassword();
+    app.passes = true;
+    app.m_fLastFrameTime = 1000.0f;
+    d3d.device.eventQueryBusyPolls = 1 << 30; // the first pass is still drawn when the key comes
+    FrameFenceOpen(app.m_FrameFence, app.m_pDevice);
+    clock.Advance(static_cast<uint32_t>(FRAME_PASS_PACING_MS) + 70);
+    PostMessageA(app.m_hWnd, WM_KEYDOWN, 'A', 0);
+
+    FrameTick(&app);
+    EXPECT_TRUE(app.m_bPaceFramePasses);
+    EXPECT_TRUE(app.m_bFrameStopped);
+    EXPECT_EQ(app.m_nFrameParity, 1);
+    EXPECT_EQ(d3d.device.CountCalls("Present"), 0);
+
+    MSG key;
+    ASSERT_TRUE(PeekMessageA(&key, app.m_hWnd, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE));
+    Send(key.message, key.wParam, key.lParam);
+    EXPECT_EQ(s_passwordCalls, 1);
+    EXPECT_EQ(d3d.device.CountCalls("Present"), 0);
+    FrameFenceClose(app.m_FrameFence);
 }
 
 TEST_F(SaverWindowTest, CloseSaverReleasesEverythingOnceEvenWhenRunTwice)

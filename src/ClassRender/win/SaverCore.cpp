@@ -48,6 +48,7 @@ void CSaverCore::Reset()
     m_bLoading = false;
     m_bCloseDuringLoad = false;
     m_bPaceFramePasses = false;
+    m_bFrameStopped = false;
     g_pSaverApp = this;
 }
 
@@ -161,13 +162,10 @@ bool AwaitFramePass(CSaverCore* app)
     if (app == nullptr || !app->m_bPaceFramePasses)
         return true;
     FrameFenceMark(app->m_FrameFence);
-    while (FrameFenceBusy(app->m_FrameFence))
-    {
-        if (FrameStopInputWaiting(app))
-            return false;
+    while (FrameFenceBusy(app->m_FrameFence) && !FrameStopInputWaiting(app))
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, kFrameStopInput);
-    }
-    return !FrameStopInputWaiting(app);
+    app->m_bFrameStopped = FrameStopInputWaiting(app);
+    return !app->m_bFrameStopped;
 }
 
 // Overlay and scene on a device whose states are set and whose loading
@@ -258,10 +256,14 @@ void FrameTick(CSaverCore* app)
         }
         else if (SUCCEEDED(level))
         {
+            app->m_bFrameStopped = false;
             app->UpdateFrame(device, elapsedMs);
             app->DrawFrame(device);
             FrameFenceMark(app->m_FrameFence);
-            app->m_nFrameParity = 1 - app->m_nFrameParity;
+            // A stopped frame was never shown: the screen keeps the last
+            // whole one, and the back buffer, part of this one, must not
+            // be presented behind a password dialog.
+            app->m_nFrameParity = app->m_bFrameStopped ? 1 : 1 - app->m_nFrameParity;
         }
     }
     ++app->m_nFrameCounter;

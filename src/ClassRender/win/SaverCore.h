@@ -83,6 +83,7 @@ public:
     int m_nFrameCounter = 0;
     float m_fLastFrameTime = 0.0f;
     bool m_bPaceFramePasses = false; // the last frame took FRAME_PASS_PACING_MS or more
+    bool m_bFrameStopped = false;    // this frame stopped between passes for input
     HBITMAP m_hPreviewBitmap = nullptr;
     int m_nMouseGrace = MOUSE_GRACE_MOVES;
     bool m_bFirstPictureLogged = false;
