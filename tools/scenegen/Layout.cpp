@@ -276,6 +276,16 @@ float GroundHeight(float x, float z)
     // A rock rim round each pool, a little above the water, wide enough that
     // the ground mesh, coarser than the rim, still holds the water.
     const float rim = kPoolY + 1.0f + 3.5f * Smooth(0, 2, pd) - std::max(0.0f, pd - 12.0f) * 1.5f;
+    // A pool at the foot of a slope: the slope comes down to the rim as a
+    // bank that steepens upwards, not a wall standing at the pool's edge.
+    if (pd >= 0 && pd < 90 && x < EastCliffX(z) - 80)
+    {
+        const float q = std::max(0.0f, pd - 2);
+        const float bank = kPoolY + 1.0f + 3.5f * Smooth(0, 2, pd) + q * (0.3f + 0.016f * q);
+        constexpr float k = 10.0f;
+        const float d = std::max(0.0f, k - std::fabs(h - bank)) / k;
+        h = std::min(h, bank) - 0.25f * k * d * d;
+    }
     h = std::max(h, rim);
     // Near the river at its ends the bank comes down to the water line,
     // except where a pool's rim stands between them: it must hold the water.
