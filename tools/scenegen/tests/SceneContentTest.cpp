@@ -950,6 +950,37 @@ TEST(SceneContent, GroundMeetsPoolWaterOnThePoolsEdgeNearThePaths)
     EXPECT_LT(off, checked / 250);
 }
 
+// No wall stands at a pool's edge: where a pool lies at the foot of a slope,
+// the ground comes down to the rim as a bank (the big west pool had a
+// 34-unit face of rock there, a slab from every path that passed). Only the
+// falls' pools keep their cliffs.
+TEST(SceneContent, SlopesComeDownToThePoolsAsBanks)
+{
+    int checked = 0;
+    for (const auto& p : PoolShapes())
+        for (float a = 0; a < 2 * kPi; a += 0.01f)
+        {
+            const float ux = std::cos(a) * p.rx, uz = std::sin(a) * p.rz;
+            for (const auto& [out, most] : {std::pair{3.0f, 6.0f}, std::pair{10.0f, 12.0f}})
+            {
+                // The point `out` units from the edge along the ray from the middle.
+                float lo = 0.3f, hi = 3.0f;
+                for (int k = 0; k < 30; ++k)
+                {
+                    const float m = (lo + hi) / 2;
+                    (ShapeDistance(p, p.cx + ux * m, p.cz + uz * m) < out ? lo : hi) = m;
+                }
+                const float x = p.cx + ux * lo, z = p.cz + uz * lo;
+                if (PoolDistance(x, z) < ShapeDistance(p, x, z) - 0.01f || x >= EastCliffX(z) - 80)
+                    continue;
+                ++checked;
+                EXPECT_LE(GroundHeight(x, z), kPoolY + most)
+                    << "pool at " << p.cx << ", " << p.cz << ": " << out << " units out at " << x << ", " << z;
+            }
+        }
+    EXPECT_GT(checked, 1000);
+}
+
 // Grass drawn on a pool's rim: where two pools lie closer than a cell, a
 // triangle's middle may lie off both rims while its corners lie on them, and
 // grass taken from the middle lay across both rims as a slab with straight
