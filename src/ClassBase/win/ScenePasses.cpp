@@ -41,8 +41,9 @@ HRESULT CWorld::RenderFrame()
     m_Reeds.Update();
 
     device->BeginScene();
-    // The passes are drawn one at a time: a key that comes meanwhile stops
-    // the frame at the next pass, unshown, and ends the saver sooner.
+    // A slow frame's passes are drawn one at a time (AwaitFramePass): a key
+    // that comes meanwhile stops the frame at the next pass, unshown, and
+    // ends the saver sooner.
     bool whole;
     if (m_Frame.nViews == 2)
     {
