@@ -238,8 +238,7 @@ float BaseHeight(float x, float z)
         const float off = std::max(0.0f, std::fabs(x - 0.5f * (w + e)) - 0.5f * (e - w));
         const float v = ChannelFloor(az) + 0.4f * off;
         // A soft minimum, so the hill line steps down into the V without a crease.
-        const float k = 30.0f, d = std::max(0.0f, k - std::fabs(h - v)) / k;
-        h = Mix(h, std::min(h, v) - 0.25f * k * d * d, open);
+        h = Mix(h, SoftMin(h, v, 30.0f), open);
     }
     h += 110.0f * Smooth(560, 675, x);
     // The rise eases into rounded tops below a crest that swells and dips
@@ -275,16 +274,14 @@ float GroundHeight(float x, float z)
     float h = BaseHeight(x, z);
     // A rock rim round each pool, a little above the water, wide enough that
     // the ground mesh, coarser than the rim, still holds the water.
-    const float rim = kPoolY + 1.0f + 3.5f * Smooth(0, 2, pd) - std::max(0.0f, pd - 12.0f) * 1.5f;
+    const float rimTop = kPoolY + 1.0f + 3.5f * Smooth(0, 2, pd);
+    const float rim = rimTop - std::max(0.0f, pd - 12.0f) * 1.5f;
     // A pool at the foot of a slope: the slope comes down to the rim as a
     // bank that steepens upwards, not a wall standing at the pool's edge.
     if (pd >= 0 && pd < 90 && x < EastCliffX(z) - 80)
     {
         const float q = std::max(0.0f, pd - 2);
-        const float bank = kPoolY + 1.0f + 3.5f * Smooth(0, 2, pd) + q * (0.3f + 0.016f * q);
-        constexpr float k = 10.0f;
-        const float d = std::max(0.0f, k - std::fabs(h - bank)) / k;
-        h = std::min(h, bank) - 0.25f * k * d * d;
+        h = SoftMin(h, rimTop + q * (0.3f + 0.016f * q), 10.0f);
     }
     h = std::max(h, rim);
     // Near the river at its ends the bank comes down to the water line,

@@ -1,6 +1,7 @@
 // Small vector and matrix helpers of the generator (row vectors, D3D layout).
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -67,6 +68,13 @@ inline float Smooth(float e0, float e1, float x)
 inline float Mix(float a, float b, float t)
 {
     return a + (b - a) * t;
+}
+// The smaller of a and b, rounded off where they lie within k of each
+// other, so a surface capped by another meets it without a crease.
+inline float SoftMin(float a, float b, float k)
+{
+    const float d = std::max(0.0f, k - std::fabs(a - b)) / k;
+    return std::min(a, b) - 0.25f * k * d * d;
 }
 
 inline Mat4 Identity()
