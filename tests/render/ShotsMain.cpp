@@ -559,8 +559,7 @@ int main(int argc, char** argv)
                 FrameFenceDrain(fence, 10000);
                 frameMs.push_back(shots::ElapsedMs(last));
                 QueryPerformanceCounter(&last);
-                // the loop's rule for the next frame's passes
-                harness.App().m_bPaceFramePasses = frameMs.back() >= FRAME_PASS_PACING_MS;
+                harness.App().m_bPaceFramePasses = PacesFramePasses(static_cast<float>(frameMs.back()));
             }
             FrameFenceClose(fence);
             const double median = Percentile(frameMs, 0.5);

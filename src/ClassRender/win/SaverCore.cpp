@@ -239,7 +239,7 @@ void FrameTick(CSaverCore* app)
     }
     const float elapsedMs = static_cast<float>(ClockReadMs()) - app->m_fLastFrameTime;
     app->m_fLastFrameTime = static_cast<float>(ClockReadMs());
-    app->m_bPaceFramePasses = elapsedMs >= FRAME_PASS_PACING_MS;
+    app->m_bPaceFramePasses = PacesFramePasses(elapsedMs);
 
     IDirect3DDevice9* device = app->m_pDevice;
     if (device)

@@ -27,6 +27,12 @@ constexpr unsigned FRAME_DRAIN_MS = 1000;
 // key waits for one pass, not the frame. Faster frames keep the device busy
 // with the whole frame: a key waits little for them anyway.
 constexpr float FRAME_PASS_PACING_MS = 50.0f;
+// The loop's rule, from the frame before: whether the next frame's passes
+// are drawn one at a time.
+inline bool PacesFramePasses(float lastFrameMs)
+{
+    return lastFrameMs >= FRAME_PASS_PACING_MS;
+}
 constexpr UINT PREVIEW_WAIT_MS = 500;
 constexpr UINT FPS_LATCH_MS = 1000;
 
