@@ -1,10 +1,13 @@
 // Portable core: the reader of the data archive.
 #include "data/RarArchive.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
+#include <vector>
 
 #include "data/ArchiveLoadCache.h"
 #include "data/Rar15Cipher.h"
@@ -236,6 +239,33 @@ BlockStep ReadBlock(const ArchiveView& view, uint64_t start, uint64_t* next, Fil
     return BlockStep::File;
 }
 
+// Sizes no packed data of this length can deliver.
+bool PlausibleSizes(const FileHeader& fh)
+{
+    return fh.method == rar::METHOD_STORE ? fh.unpSize <= fh.packSize
+                                          : fh.unpSize <= uint64_t(fh.packSize) * 8 * MAX_BYTES_PER_BIT;
+}
+
+// An entry this request unpacks for the cache: kept when it checks out,
+// given up on every other way out, so that no request waits for it forever.
+struct CacheClaim
+{
+    ArchiveLoadCache* cache = nullptr;
+    ArchiveLoadCache::Key key{};
+
+    void Keep(const uint8_t* bytes)
+    {
+        if (cache != nullptr)
+            cache->Keep(key, bytes);
+        cache = nullptr;
+    }
+    ~CacheClaim()
+    {
+        if (cache != nullptr)
+            cache->Abandon(key);
+    }
+};
+
 bool Extract(ExtractState& st, ArchiveView* view, uint8_t** result, uint32_t* resultSize)
 {
     const uint8_t* base = view->data;
@@ -273,15 +303,17 @@ bool Extract(ExtractState& st, ArchiveView* view, uint8_t** result, uint32_t* re
         ArchiveLoadCache* cache = ArchiveLoadCache::Active();
         if (solid || ((fh.flags & rar::FILE_ENCRYPTED) != 0 && st.password[0] != '\0'))
             cache = nullptr;
-        const ArchiveLoadCache::Key key{base + fh.dataStart, fh.packSize, fh.unpSize, fh.fileCrc};
+        CacheClaim claim;
+        claim.key = ArchiveLoadCache::Key{base + fh.dataStart, fh.packSize, fh.unpSize, fh.fileCrc};
         bool copied = false;
         if (matched)
         {
-            // sizes no packed data of this length can deliver
-            if (fh.method == rar::METHOD_STORE ? fh.unpSize > fh.packSize
-                                               : fh.unpSize > uint64_t(fh.packSize) * 8 * MAX_BYTES_PER_BIT)
+            if (!PlausibleSizes(fh))
                 return false;
-            st.output = cache != nullptr ? cache->Copy(key) : nullptr;
+            bool claimed = false;
+            st.output = cache != nullptr ? cache->Copy(claim.key, &claimed) : nullptr;
+            if (claimed)
+                claim.cache = cache;
             copied = st.output != nullptr;
             if (!copied)
                 st.output = static_cast<uint8_t*>(std::malloc(fh.unpSize > 0 ? fh.unpSize : 1));
@@ -295,8 +327,8 @@ bool Extract(ExtractState& st, ArchiveView* view, uint8_t** result, uint32_t* re
                 return false;
             if (matched && rar::Crc32(out, fh.unpSize) != fh.fileCrc)
                 return false;
-            if (matched && cache != nullptr)
-                cache->Keep(key, out);
+            if (matched)
+                claim.Keep(out);
         }
 
         offset = next;
@@ -346,6 +378,75 @@ bool ExtractArchiveEntry(const char* password, const char* name, unsigned char**
         *size = resultSize;
     }
     return ok;
+}
+
+int UnpackAheadInto(ArchiveLoadCache& cache, const ArchiveView& view, ArchiveEntryFilter wanted,
+                    const std::atomic<bool>& stop)
+{
+    uint64_t offset = 0;
+    bool solid = false;
+    // a solid archive's entries depend on the ones before: only requests
+    // unpack them
+    if (!BeginWalk(view, &offset, &solid) || solid)
+        return 0;
+    std::vector<FileHeader> entries;
+    for (;;)
+    {
+        uint64_t next = 0;
+        FileHeader fh;
+        const BlockStep step = ReadBlock(view, offset, &next, &fh);
+        if (step == BlockStep::End)
+            break;
+        offset = next;
+        if (step == BlockStep::File && (fh.flags & rar::FILE_ENCRYPTED) == 0 &&
+            (fh.flags & rar::FILE_DIRECTORY) != rar::FILE_DIRECTORY && PlausibleSizes(fh) &&
+            fh.dataStart + fh.packSize <= view.size && (wanted == nullptr || wanted(fh.name)))
+        {
+            try
+            {
+                entries.push_back(fh);
+            }
+            catch (const std::bad_alloc&)
+            {
+                break;
+            }
+        }
+    }
+    // The longest first: a load asks for its large meshes and textures
+    // early, and meanwhile unpacks the small entries itself.
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const FileHeader& a, const FileHeader& b) { return a.packSize > b.packSize; });
+
+    ExtractState st;
+    std::memset(st.password, 0, sizeof(st.password));
+    int kept = 0;
+    for (const FileHeader& fh : entries)
+    {
+        if (stop.load(std::memory_order_relaxed))
+            break;
+        CacheClaim claim;
+        claim.key = ArchiveLoadCache::Key{view.data + fh.dataStart, fh.packSize, fh.unpSize, fh.fileCrc};
+        if (!cache.ClaimIfAbsent(claim.key))
+            continue;
+        claim.cache = &cache;
+        std::vector<uint8_t> bytes;
+        try
+        {
+            bytes.resize(fh.unpSize > 0 ? fh.unpSize : 1);
+        }
+        catch (const std::bad_alloc&)
+        {
+            continue;
+        }
+        if (!ProcessEntry(st, fh, view.data + fh.dataStart, false, bytes.data()) ||
+            rar::Crc32(bytes.data(), fh.unpSize) != fh.fileCrc)
+            continue; // a request for it fails as it would have
+        bytes.resize(fh.unpSize);
+        cache.Adopt(claim.key, std::move(bytes));
+        claim.cache = nullptr;
+        ++kept;
+    }
+    return kept;
 }
 
 int ListArchiveEntries(const ArchiveView& view, ArchiveEntryVisitor visit, void* context)

@@ -1,7 +1,10 @@
 // Portable core: the reader of the data archive (RAR 1.5/2.0 block layout,
 // stored and RAR 2.0 compressed entries, RAR 1.5 and 2.0 encryption).
 #pragma once
+#include <atomic>
 #include <cstdint>
+
+class ArchiveLoadCache;
 
 // The reader's cursor over an archive in memory.
 struct ArchiveView
@@ -31,3 +34,15 @@ using ArchiveEntryVisitor = void (*)(void* context, const char* name, uint32_t s
 // many were visited. The walk stops at the end of the data or at the first
 // broken block, so a damaged archive lists the entries before the damage.
 int ListArchiveEntries(const ArchiveView& view, ArchiveEntryVisitor visit, void* context);
+
+// Decides by an entry's normalised name whether to unpack it ahead.
+using ArchiveEntryFilter = bool (*)(const char* name);
+
+// Unpacks, the largest first, every entry wanted accepts (all when it is
+// null) that the cache neither holds nor has another thread unpacking, and
+// hands it to the cache. Stops after the entry in hand once stop turns true.
+// Solid archives, folders and encrypted entries are left to the requests, and so is
+// an entry that fails its check: its request fails as before. Returns how
+// many entries were kept.
+int UnpackAheadInto(ArchiveLoadCache& cache, const ArchiveView& view, ArchiveEntryFilter wanted,
+                    const std::atomic<bool>& stop);

@@ -1,14 +1,21 @@
 // The load's cache of unpacked entries: a repeated request is a copy of the
 // same bytes, and what must not be kept (solid, decrypted, too large, another
-// archive, another thread) is decoded as before.
+// archive, another thread) is decoded as before. A thread unpacking ahead
+// fills the same cache; a request never gets other bytes for it, and never
+// waits for an entry nobody unpacks.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <atomic>
+#include <chrono>
 #include <thread>
+#include <vector>
 
 #include "RarArchiveTestSupport.h"
 #include "data/ArchiveLoadCache.h"
+#include "data/ArchiveUnpackAhead.h"
 
 using namespace rartest;
 
@@ -111,6 +118,145 @@ TEST(ArchiveLoadCache, ArchivesThreadsAndNestingStayApart)
         EXPECT_EQ(inner.Hits(), 0u);
     }
     EXPECT_EQ(ArchiveLoadCache::Active(), &outer);
+}
+
+// A claimed entry makes other requests wait until its claim ends: with the
+// bytes when they are kept, or with the claim passed on when they are not.
+TEST(ArchiveLoadCache, ARequestWaitsForTheClaimOnItsEntry)
+{
+    const Bytes bytes = Text("unpacked");
+    const ArchiveLoadCache::Key key{bytes.data(), 5, uint32_t(bytes.size()), 7};
+    for (const bool kept : {true, false})
+    {
+        ArchiveLoadCache cache;
+        ASSERT_TRUE(cache.ClaimIfAbsent(key));
+        EXPECT_FALSE(cache.ClaimIfAbsent(key)); // one thread unpacks an entry
+        std::atomic<bool> answered{false};
+        bool claimed = false;
+        uint8_t* copy = nullptr;
+        std::thread request([&] {
+            copy = cache.Copy(key, &claimed);
+            answered = true;
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        EXPECT_FALSE(answered) << kept;
+        if (kept)
+            cache.Keep(key, bytes.data());
+        else
+            cache.Abandon(key);
+        request.join();
+        if (kept)
+        {
+            ASSERT_NE(copy, nullptr);
+            EXPECT_EQ(Bytes(copy, copy + bytes.size()), bytes);
+            EXPECT_FALSE(claimed);
+        }
+        else
+        {
+            EXPECT_EQ(copy, nullptr);
+            EXPECT_TRUE(claimed); // the waiting request unpacks it now
+            cache.Abandon(key);
+        }
+        std::free(copy);
+        EXPECT_EQ(cache.BytesKept(), kept ? bytes.size() : 0u);
+    }
+}
+
+// Unpacked ahead, every wanted entry is kept, and a request is answered from
+// the cache with exactly the bytes it would have decoded; entries left out,
+// damaged, encrypted or in a solid archive are left to the requests.
+TEST(ArchiveLoadCache, UnpackingAheadKeepsWhatRequestsWouldGet)
+{
+    const Bytes sample = ReadFileBytes(TestDataPath("scene-sample.rar"));
+    const Bytes lz = ReadFileBytes(TestDataPath("lz-codes.rar"));
+    const Bytes solid = ReadFileBytes(TestDataPath("solid-pair.rar"));
+    const Bytes encrypted = ReadFileBytes(TestDataPath("encrypted.rar"));
+    ASSERT_FALSE(sample.empty() || lz.empty() || solid.empty() || encrypted.empty());
+    EntrySpec damaged{"pond.txt", Text("pond water")};
+    damaged.crc = 1234;
+    const Bytes broken = Concat({MarkerAndMain(), FileBlock({"bank.txt", Text("bank")}), FileBlock(damaged)});
+
+    struct Case
+    {
+        const Bytes* archive;
+        ArchiveEntryFilter wanted;
+        int kept;
+        std::vector<const char*> names; // every one is requested
+        uint32_t hits;                  // of those requests
+    };
+    const ArchiveEntryFilter noAudio = [](const char* name) { return std::strncmp(name, "AUDIO_", 6) != 0; };
+    const Case cases[] = {
+        {&sample, nullptr, 3, {"camera\\camera01.transobj", "Leaveswater01.tga", "audio\\pcm1.raw"}, 3},
+        {&sample, noAudio, 2, {"camera\\camera01.transobj", "audio\\pcm1.raw"}, 1},
+        {&lz, nullptr, 1, {"lz\\codes.bin"}, 1},
+        {&broken, nullptr, 1, {"bank.txt", "pond.txt"}, 1},
+        {&solid, nullptr, 0, {"second.txt"}, 0},
+        {&encrypted, nullptr, 1, {"stored20.txt", "plain.txt"}, 1},
+    };
+    for (const Case& c : cases)
+    {
+        std::vector<Extracted> plain;
+        for (const char* name : c.names)
+            plain.push_back(ExtractInPlace(*c.archive, name));
+        ArchiveLoadCache cache;
+        const std::atomic<bool> stop{false};
+        EXPECT_EQ(
+            UnpackAheadInto(cache, ArchiveView{c.archive->data(), uint32_t(c.archive->size()), 0}, c.wanted, stop),
+            c.kept)
+            << c.names[0];
+        for (size_t i = 0; i < c.names.size(); ++i)
+        {
+            const Extracted cached = ExtractInPlace(*c.archive, c.names[i]);
+            EXPECT_EQ(cached.ok, plain[i].ok) << c.names[i];
+            EXPECT_EQ(cached.bytes, plain[i].bytes) << c.names[i];
+            EXPECT_EQ(cached.offsetAfter, plain[i].offsetAfter) << c.names[i];
+        }
+        EXPECT_EQ(cache.Hits(), c.hits) << c.names[0];
+    }
+
+    // asked to stop, it unpacks nothing more
+    ArchiveLoadCache cache;
+    const std::atomic<bool> stopped{true};
+    EXPECT_EQ(UnpackAheadInto(cache, ArchiveView{sample.data(), uint32_t(sample.size()), 0}, nullptr, stopped), 0);
+}
+
+// The thread and the requests race over the same entries, round after round:
+// every request gets its entry's bytes, and each entry is decoded once.
+TEST(ArchiveLoadCache, ThreadUnpackingAheadRacesTheRequests)
+{
+    const Bytes sample = ReadFileBytes(TestDataPath("scene-sample.rar"));
+    const Bytes lz = ReadFileBytes(TestDataPath("lz-codes.rar"));
+    ASSERT_FALSE(sample.empty() || lz.empty());
+    const char* const names[] = {"lz\\codes.bin", "camera\\camera01.transobj", "Leaveswater01.tga", "audio\\pcm1.raw"};
+    std::vector<Extracted> plain;
+    for (const char* name : names)
+        plain.push_back(ExtractInPlace(name[0] == 'l' ? lz : sample, name));
+    for (int round = 0; round < 20; ++round)
+    {
+        ArchiveLoadCache cache;
+        {
+            const ArchiveUnpackAhead ahead(cache, ArchiveView{lz.data(), uint32_t(lz.size()), 0}, nullptr, 2);
+            const ArchiveUnpackAhead aheadToo(cache, ArchiveView{sample.data(), uint32_t(sample.size()), 0}, nullptr,
+                                              2);
+            EXPECT_TRUE(ahead.Running());
+            for (int pass = 0; pass < 2; ++pass)
+                for (size_t i = 0; i < plain.size(); ++i)
+                    EXPECT_EQ(ExtractInPlace(names[i][0] == 'l' ? lz : sample, names[i]).bytes, plain[i].bytes);
+        }
+        // each entry kept once, whichever thread unpacked it
+        size_t total = 0;
+        for (const Extracted& e : plain)
+            total += e.bytes.size();
+        EXPECT_EQ(cache.BytesKept(), total);
+    }
+
+    // one processor: no thread, and the requests unpack as before
+    ArchiveLoadCache cache;
+    ArchiveUnpackAhead alone(cache, ArchiveView{lz.data(), uint32_t(lz.size()), 0}, nullptr, 1);
+    EXPECT_FALSE(alone.Running());
+    EXPECT_EQ(alone.Finish(), 0);
+    EXPECT_EQ(ExtractInPlace(lz, "lz\\codes.bin").bytes, plain[0].bytes);
+    EXPECT_EQ(cache.Hits(), 0u);
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // libFuzzer target: the archive reader over arbitrary bytes, names and
-// passwords, the same request twice through a load's cache, and the entry
-// listing. Input: name length, password length, name, password, archive.
+// passwords, the same request twice through a load's cache (also after every
+// entry was unpacked ahead into it), and the entry listing. Input: name
+// length, password length, name, password, archive.
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -46,10 +48,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         __builtin_trap();
     }
 
-    // through a cache, the first request decodes and the second copies:
-    // both give exactly what the plain request gave
+    // through a cache, the first request decodes and the second copies, and
+    // with every entry unpacked ahead both copy: all give exactly what the
+    // plain request gave
+    for (const bool ahead : {false, true})
     {
         ArchiveLoadCache cache;
+        if (ahead)
+        {
+            const std::atomic<bool> stop{false};
+            UnpackAheadInto(cache, ArchiveView{archive, uint32_t(size), 0}, nullptr, stop);
+        }
         for (int round = 0; round < 2; ++round)
         {
             ArchiveView cachedView{archive, uint32_t(size), 0};
