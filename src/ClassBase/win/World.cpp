@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include "data/ArchiveLoadCache.h"
+#include "data/ArchiveUnpackAhead.h"
 #include "data/TextureEntry.h"
 #include "data/win/ArchiveResource.h"
 #include "data/win/TextureCreate.h"
@@ -74,8 +75,10 @@ HRESULT CWorld::RenderInit(const SaverSettings& settings)
         return E_ABORT;
     const ArchiveView archive = ExecutableArchive();
     // Models share textures and both kinds of tree share their animations:
-    // each entry is unpacked once per load.
-    const ArchiveLoadCache entriesOfThisLoad;
+    // each entry is unpacked once per load, most of them by a second thread
+    // while this one builds the device's objects.
+    ArchiveLoadCache entriesOfThisLoad;
+    const ArchiveUnpackAhead unpackAhead(entriesOfThisLoad, archive, SceneLoadReadsEntry);
     for (uint32_t i = 0; i < ClockReadMs() % 100; ++i)
         CrtRand();
 
