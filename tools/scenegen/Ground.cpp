@@ -154,11 +154,18 @@ void BuildGroundModels(SceneContent& s)
             return (cx > 250 && cy > 45) ? mCliff : mRock;
         if (pd < 9)
             return mRim;
-        if (std::fabs(cz) > 1120 || cx < -620 || cx > 590)
+        // The hills begin where the ground beyond the east cliffs starts to
+        // rise: a steep grassy rise, not a strip of bare earth below them.
+        if (std::fabs(cz) > 1120 || cx < -620 || cx > kEastRiseX)
             return mHill;
-        if (n.y < 0.8f && !aboveCliffs(cx, cy, cz))
+        // Grass holds on a slope up to about 45 degrees; only steeper faces
+        // show bare earth.
+        if (n.y < 0.7f && !aboveCliffs(cx, cy, cz))
             return mEarth;
-        if (underTree(cx, cy, cz))
+        // Litter only on level ground, where its edge is cut along the cells
+        // and fringed into the grass (below); on a bank it would end in
+        // straight steps.
+        if (n.y >= 0.8f && underTree(cx, cy, cz))
             return mForest;
         return Meadow(cx, cz) ? mMeadow : mGrass;
     };

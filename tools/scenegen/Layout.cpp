@@ -240,7 +240,7 @@ float BaseHeight(float x, float z)
         // A soft minimum, so the hill line steps down into the V without a crease.
         h = Mix(h, SoftMin(h, v, 30.0f), open);
     }
-    h += 110.0f * Smooth(560, 675, x);
+    h += 110.0f * Smooth(kEastRiseX, 675, x);
     // The rise eases into rounded tops below a crest that swells and dips
     // along the rim, so the skyline is a line of hills and saddles rather
     // than a level plateau; its lowest stays above every eye.
@@ -277,11 +277,14 @@ float GroundHeight(float x, float z)
     const float rimTop = kPoolY + 1.0f + 3.5f * Smooth(0, 2, pd);
     const float rim = rimTop - std::max(0.0f, pd - 12.0f) * 1.5f;
     // A pool at the foot of a slope: the slope comes down to the rim as a
-    // bank that steepens upwards, not a wall standing at the pool's edge.
-    if (pd >= 0 && pd < 90 && x < EastCliffX(z) - 80)
+    // bank, not a wall standing at the pool's edge. Its even slope of about
+    // 35 degrees holds grass (a bank steepening upwards showed a wide face of
+    // bare earth); it steepens a little, so that it meets the slope well
+    // inside its reach and the join stays smooth.
+    if (pd >= 0 && pd < 120 && x < EastCliffX(z) - 80)
     {
         const float q = std::max(0.0f, pd - 2);
-        h = SoftMin(h, rimTop + q * (0.3f + 0.016f * q), 10.0f);
+        h = SoftMin(h, rimTop + q * (0.7f + 0.0015f * q), 10.0f);
     }
     h = std::max(h, rim);
     // Near the river at its ends the bank comes down to the water line,

@@ -19,6 +19,8 @@ constexpr float kValleyZ0 = -650.0f, kValleyZ1 = 600.0f; // where the river fill
 // The terraces on both banks: the rain's pool level is 37.4 and the leaves
 // rest at 40, so the ground outside the river lies between.
 constexpr float kTerraceY = 39.6f;
+// Beyond the east cliffs the ground rises into the hills from here.
+constexpr float kEastRiseX = 560.0f;
 // The footbridge's deck, a little above the terraces it joins.
 constexpr float kBridgeDeckY = 42.0f;
 

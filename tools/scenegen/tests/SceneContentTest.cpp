@@ -981,6 +981,46 @@ TEST(SceneContent, SlopesComeDownToThePoolsAsBanks)
     EXPECT_GT(checked, 1000);
 }
 
+// A pool's bank is a grassy slope: bare earth only on faces too steep for
+// grass, never as a wide field round a pool. Measured by area on the ring of
+// ground from the rim's edge out to 60 units, per pool.
+TEST(SceneContent, PoolBanksAreGrassNotBareEarth)
+{
+    const SingleObjectData& m = Scene().models.at("scene.singleobject");
+    std::vector<float> ring(PoolShapes().size(), 0), earth(PoolShapes().size(), 0);
+    for (const auto& mat : m.materials)
+        for (size_t t = mat.firstIndex; t < mat.firstIndex + size_t(mat.triangleCount) * 3; t += 3)
+        {
+            Vec3 p[3];
+            for (int k = 0; k < 3; ++k)
+            {
+                const auto& v = m.vertices[m.indices[t + size_t(k)]];
+                p[k] = {v.x, v.y, v.z};
+            }
+            const Vec3 c = (p[0] + p[1] + p[2]) * (1.0f / 3);
+            const Vec3 n = Cross(p[1] - p[0], p[2] - p[0]);
+            const float area = 0.5f * Len(n);
+            if (area < 1e-3f)
+                continue;
+            size_t pool = 0;
+            for (size_t i = 1; i < PoolShapes().size(); ++i)
+                if (ShapeDistance(PoolShapes()[i], c.x, c.z) < ShapeDistance(PoolShapes()[pool], c.x, c.z))
+                    pool = i;
+            const float pd = ShapeDistance(PoolShapes()[pool], c.x, c.z);
+            if (pd < 9 || pd > 60)
+                continue;
+            ring[pool] += area;
+            if (mat.texture == "ground02.tga")
+            {
+                earth[pool] += area;
+                EXPECT_LT(std::fabs(n.y) / Len(n), 0.75f) << "earth on a gentle slope at " << c.x << ", " << c.z;
+            }
+        }
+    for (size_t i = 0; i < ring.size(); ++i)
+        EXPECT_LT(earth[i], 0.05f * ring[i]) << "pool at " << PoolShapes()[i].cx << ", " << PoolShapes()[i].cz << ": "
+                                             << earth[i] << " of " << ring[i] << " square units bare earth";
+}
+
 // Grass drawn on a pool's rim: where two pools lie closer than a cell, a
 // triangle's middle may lie off both rims while its corners lie on them, and
 // grass taken from the middle lay across both rims as a slab with straight
