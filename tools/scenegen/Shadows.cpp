@@ -15,36 +15,74 @@ namespace {
 // half a unit up. With `dryOnly`, only where the ground is above the water.
 void AddDrapedPatch(MeshBuilder& mesh, int material, Vec3 c, float r, bool dryOnly)
 {
-    const int n = 6;
-    std::vector<uint16_t> id;
+    // Cells as flat as the ground under them: a cell as wide as a tree's
+    // patch would cut into a hollow or stand off a hump, so on uneven
+    // ground the patch is laid in cells of at most about 14 units.
+    auto unevenAt = [&](int n) {
+        float worst = 0;
+        for (int j = 0; j < n; ++j)
+            for (int i = 0; i < n; ++i)
+            {
+                const float x = c.x + (float(2 * i + 1) / float(n) - 1) * r,
+                            z = c.z + (float(2 * j + 1) / float(n) - 1) * r, h = r / float(n);
+                const float mid = SurfaceHeight(x, z);
+                const float corners = 0.25f * (SurfaceHeight(x - h, z - h) + SurfaceHeight(x + h, z - h) +
+                                               SurfaceHeight(x - h, z + h) + SurfaceHeight(x + h, z + h));
+                worst = std::max(worst, std::fabs(mid - corners));
+            }
+        return worst;
+    };
+    const int n = unevenAt(6) > 0.5f ? std::max(6, int(std::ceil(2 * r / 14.0f))) : 6;
+    const float cell = 2 * r / float(n);
     std::vector<float> ys;
     std::vector<bool> dry;
-    const uint16_t base = mesh.VertexCount();
     for (int j = 0; j <= n; ++j)
         for (int i = 0; i <= n; ++i)
         {
-            float x = c.x + (float(i) / n * 2 - 1) * r, z = c.z + (float(j) / n * 2 - 1) * r;
+            float x = c.x + (float(i) / float(n) * 2 - 1) * r, z = c.z + (float(j) / float(n) * 2 - 1) * r;
             ys.push_back(SurfaceHeight(x, z) + 0.5f);
             dry.push_back(GroundHeight(x, z) >= SurfaceHeight(x, z) - 0.05f);
-            id.push_back(mesh.Vertex({x, ys.back(), z}, float(i) / n, float(j) / n));
+        }
+    // A patch draped over a cliff's edge would hang down its face as a dark
+    // sheet: only the cells that lie on the ground, and no steeper than a
+    // bank's face.
+    auto node = [&](int i, int j) { return size_t(j * (n + 1) + i); };
+    std::vector<bool> kept(size_t(n * n));
+    std::vector<bool> edge(ys.size(), false);
+    for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i)
+        {
+            float lo = 1e9f, hi = -1e9f;
+            bool wet = false;
+            for (size_t k : {node(i, j), node(i + 1, j), node(i, j + 1), node(i + 1, j + 1)})
+            {
+                lo = std::min(lo, ys[k]);
+                hi = std::max(hi, ys[k]);
+                wet = wet || !dry[k];
+            }
+            kept[size_t(j * n + i)] = hi - lo <= std::max(4.0f, 1.5f * cell) && !(dryOnly && wet);
+            if (!kept[size_t(j * n + i)])
+                for (size_t k : {node(i, j), node(i + 1, j), node(i, j + 1), node(i + 1, j + 1)})
+                    edge[k] = true;
+        }
+    // Where cells are left out the patch fades to the texture's white corner
+    // rather than ending at its dark middle in a hard edge.
+    std::vector<uint16_t> id;
+    for (int j = 0; j <= n; ++j)
+        for (int i = 0; i <= n; ++i)
+        {
+            const float x = c.x + (float(i) / float(n) * 2 - 1) * r, z = c.z + (float(j) / float(n) * 2 - 1) * r;
+            const bool fade = edge[node(i, j)];
+            id.push_back(mesh.Vertex({x, ys[node(i, j)], z}, fade ? 0.0f : float(i) / float(n),
+                                     fade ? 0.0f : float(j) / float(n)));
         }
     for (int j = 0; j < n; ++j)
         for (int i = 0; i < n; ++i)
         {
-            uint16_t a = id[size_t(j * (n + 1) + i)], b = id[size_t((j + 1) * (n + 1) + i)];
-            uint16_t c2 = id[size_t(j * (n + 1) + i + 1)], d = id[size_t((j + 1) * (n + 1) + i + 1)];
-            // A patch draped over a cliff's edge would hang down its face
-            // as a dark sheet: only the cells that lie on the ground.
-            float lo = 1e9f, hi = -1e9f;
-            bool wet = false;
-            for (uint16_t k : {a, b, c2, d})
-            {
-                lo = std::min(lo, ys[k - base]);
-                hi = std::max(hi, ys[k - base]);
-                wet = wet || !dry[k - base];
-            }
-            if (hi - lo > 4.0f || (dryOnly && wet))
+            if (!kept[size_t(j * n + i)])
                 continue;
+            const uint16_t a = id[node(i, j)], b = id[node(i, j + 1)], c2 = id[node(i + 1, j)],
+                           d = id[node(i + 1, j + 1)];
             mesh.Tri(material, a, b, c2);
             mesh.Tri(material, c2, b, d);
         }

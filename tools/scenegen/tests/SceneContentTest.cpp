@@ -1021,6 +1021,35 @@ TEST(SceneContent, PoolBanksAreGrassNotBareEarth)
                                              << earth[i] << " of " << ring[i] << " square units bare earth";
 }
 
+// Every tree's shade lies on the ground round its foot, on a bank as on the
+// flat: a patch whose cells were left out on a slope showed as a lone dark
+// piece beside the trunk. Points on a cliff's face or a rim's step, where the
+// patch stops on purpose, are not asked; a crease here and there may lift it.
+TEST(SceneContent, TreeShadeLiesRoundEveryTreesFoot)
+{
+    const MeshHeights shade({&Scene().models.at("tree_shadow.singleobject")});
+    for (const auto& t : Scene().trees)
+    {
+        int asked = 0, missed = 0;
+        for (int k = 0; k < 8; ++k)
+        {
+            const float a = float(k) * kPi / 4;
+            const float x = t.root.x + 0.3f * t.radius * std::cos(a), z = t.root.z + 0.3f * t.radius * std::sin(a);
+            const float d = 4, ground = SurfaceHeight(x, z);
+            if (std::hypot(SurfaceHeight(x + d, z) - SurfaceHeight(x - d, z),
+                           SurfaceHeight(x, z + d) - SurfaceHeight(x, z - d)) > 1.5f * 2 * d)
+                continue;
+            ++asked;
+            bool on = false;
+            for (float h : shade.At(x, z))
+                on = on || (h > ground - 0.5f && h < ground + 1.5f);
+            missed += on ? 0 : 1;
+        }
+        EXPECT_LE(missed, 2) << "tree at " << t.root.x << ", " << t.root.z << ": " << missed << " of " << asked
+                             << " points round its foot without shade";
+    }
+}
+
 // Grass drawn on a pool's rim: where two pools lie closer than a cell, a
 // triangle's middle may lie off both rims while its corners lie on them, and
 // grass taken from the middle lay across both rims as a slab with straight
