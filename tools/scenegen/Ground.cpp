@@ -125,10 +125,23 @@ void BuildGroundModels(SceneContent& s)
         refl.Material(n); // same indices as the scenery's
 
     // Litter lies on the tree's own level: a crown over a cliff's edge
-    // drops none on the terrace above or the meadow below.
+    // drops none on the terrace above or the meadow below, and a tree
+    // standing on a slope none at all (it lay there as a level slab with
+    // straight sides, cut off where the slope steepens).
+    std::vector<bool> onLevel;
+    for (const auto& t : s.trees)
+    {
+        const float d = 6;
+        const float gx = GroundHeight(t.root.x + d, t.root.z) - GroundHeight(t.root.x - d, t.root.z),
+                    gz = GroundHeight(t.root.x, t.root.z + d) - GroundHeight(t.root.x, t.root.z - d);
+        onLevel.push_back(std::hypot(gx, gz) < 0.5f * 2 * d);
+    }
     auto underTree = [&](float x, float y, float z) {
-        for (const auto& t : s.trees)
+        for (size_t i = 0; i < s.trees.size(); ++i)
         {
+            const auto& t = s.trees[i];
+            if (!onLevel[i])
+                continue;
             const float dx = x - t.root.x, dz = z - t.root.z;
             const float d2 = dx * dx + dz * dz;
             if (d2 < t.radius * t.radius * 0.8f && std::fabs(y - t.root.y) < 4 + 0.3f * std::sqrt(d2))
@@ -163,8 +176,7 @@ void BuildGroundModels(SceneContent& s)
         if (n.y < 0.7f && !aboveCliffs(cx, cy, cz))
             return mEarth;
         // Litter only on level ground, where its edge is cut along the cells
-        // and fringed into the grass (below); on a bank it would end in
-        // straight steps.
+        // and fringed into the grass (below).
         if (n.y >= 0.8f && underTree(cx, cy, cz))
             return mForest;
         return Meadow(cx, cz) ? mMeadow : mGrass;
