@@ -328,6 +328,7 @@ cmd_bench() {
     wine_prefix
     null_sound_home
     HOME=$BUILD/sound-home "${WINE[@]}" "$BUILD/x64/scene_shots.exe" --bench 300 --paths 1 || failed+=("scene_shots --bench")
+    bench_scene_load || failed+=("scene_load_ms_median")
     bench_first_picture || failed+=("first_picture_ms")
     bench_exit_latency || failed+=("exit_latency_ms")
   else
@@ -337,6 +338,21 @@ cmd_bench() {
     log "benchmarks FAILED: ${failed[*]}"
     return 1
   fi
+}
+
+# The load and its ratio to the archive's extraction swing with whatever else
+# the machine does, each run by a quarter or more: five runs, each the first
+# load of a process of its own, give the medians.
+bench_scene_load() {
+  local run out loads=() ratios=()
+  for run in $(seq 5); do
+    out=$(HOME=$BUILD/sound-home "${WINE[@]}" "$BUILD/x64/scene_shots.exe" --bench-load --paths 1 2>/dev/null | tr -d '\r') || return 1
+    loads+=("$(sed -n 's/^scene_load_ms=//p' <<<"$out")")
+    ratios+=("$(sed -n 's/^scene_load_ratio_vs_decode=//p' <<<"$out")")
+  done
+  [ -n "${loads[4]}" ] && [ -n "${ratios[4]}" ] || { log "scene_shots --bench-load printed no figures"; return 1; }
+  echo "scene_load_ms_median5=$(printf '%s\n' "${loads[@]}" | sort -n | sed -n 3p) (runs: ${loads[*]})"
+  echo "scene_load_ratio_vs_decode_median5=$(printf '%s\n' "${ratios[@]}" | sort -n | sed -n 3p) (runs: ${ratios[*]})"
 }
 
 # first_picture_ms: from the saver's process start to its first present (the

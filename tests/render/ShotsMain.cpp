@@ -447,6 +447,7 @@ int main(int argc, char** argv)
     std::vector<int> paths = {0, 4, 9};
     bool fullScreen = false;
     int benchFrames = 0;
+    bool loadOnly = false; // --bench-load: the load and the extraction figures, nothing else
     int soundSeconds = 0;
     std::vector<int> sheetFrames; // --frames: those frames of each path, nothing else
     bool mirrors = false;         // --mirrors: and with each, the two reflection targets
@@ -462,6 +463,8 @@ int main(int argc, char** argv)
             mirrors = true;
         else if (arg == "--bench" && i + 1 < argc)
             benchFrames = std::max(1, std::atoi(argv[++i]));
+        else if (arg == "--bench-load")
+            loadOnly = true;
         else if (arg == "--sound" && i + 1 < argc)
             soundSeconds = std::max(1, std::atoi(argv[++i]));
         else if (arg == "--music" && i + 1 < argc)
@@ -507,7 +510,7 @@ int main(int argc, char** argv)
         {
             std::fprintf(stderr, "usage: scene_shots [--out DIR] [--paths 1,5,10] [--frames 0,150 [--mirrors]] "
                                  "[--fullscreen] "
-                                 "[--bench FRAMES]\n"
+                                 "[--bench FRAMES | --bench-load]\n"
                                  "       scene_shots --sound SECONDS [--paths P | --near-fall] [--pace N] "
                                  "[--music 0|1] [--sfx 0|1] [--rain 0|1] [--volume N]\n");
             return 2;
@@ -532,7 +535,7 @@ int main(int argc, char** argv)
         }
         const double loadMs = harness.LoadScene();
         std::printf("scene_load_ms=%.0f\n", loadMs);
-        if (benchFrames > 0)
+        if (benchFrames > 0 || loadOnly)
         {
             int entries = 0;
             const double extractMs = ExtractEveryEntryMs(entries);
@@ -588,7 +591,7 @@ int main(int argc, char** argv)
             else
                 std::printf("sound_load_ms: no sound output device, not measured\n");
         }
-        else
+        else if (!loadOnly)
         {
             CreateDirectoryA("out", nullptr);
             CreateDirectoryA(outDir.c_str(), nullptr);
@@ -622,7 +625,7 @@ int main(int argc, char** argv)
         }
     }
     // harnesses of other sizes, each after the one before is gone
-    if (benchFrames == 0 && !OverlayShots(outDir, paths[0]))
+    if (benchFrames == 0 && !loadOnly && !OverlayShots(outDir, paths[0]))
         status = 1;
     return status;
 }
