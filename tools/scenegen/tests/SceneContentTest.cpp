@@ -27,6 +27,16 @@ const SceneContent& Scene()
     return s;
 }
 
+// The corners of the triangle whose indices start at t.
+void TriangleCorners(const SingleObjectData& m, size_t t, Vec3 (&p)[3])
+{
+    for (int k = 0; k < 3; ++k)
+    {
+        const auto& v = m.vertices[m.indices[t + size_t(k)]];
+        p[k] = {v.x, v.y, v.z};
+    }
+}
+
 // Heights of a set of models' triangles at (x, z), found through a bucket grid.
 class MeshHeights
 {
@@ -41,11 +51,7 @@ public:
                 for (size_t t = mat.firstIndex; t < mat.firstIndex + size_t(mat.triangleCount) * 3; t += 3)
                 {
                     Tri tri;
-                    for (int k = 0; k < 3; ++k)
-                    {
-                        const auto& v = m->vertices[m->indices[t + size_t(k)]];
-                        tri.p[k] = {v.x, v.y, v.z};
-                    }
+                    TriangleCorners(*m, t, tri.p);
                     float x0 = std::min({tri.p[0].x, tri.p[1].x, tri.p[2].x}),
                           x1 = std::max({tri.p[0].x, tri.p[1].x, tri.p[2].x});
                     float z0 = std::min({tri.p[0].z, tri.p[1].z, tri.p[2].z}),
@@ -992,11 +998,7 @@ TEST(SceneContent, PoolBanksAreGrassNotBareEarth)
         for (size_t t = mat.firstIndex; t < mat.firstIndex + size_t(mat.triangleCount) * 3; t += 3)
         {
             Vec3 p[3];
-            for (int k = 0; k < 3; ++k)
-            {
-                const auto& v = m.vertices[m.indices[t + size_t(k)]];
-                p[k] = {v.x, v.y, v.z};
-            }
+            TriangleCorners(m, t, p);
             const Vec3 c = (p[0] + p[1] + p[2]) * (1.0f / 3);
             const Vec3 n = Cross(p[1] - p[0], p[2] - p[0]);
             const float area = 0.5f * Len(n);
@@ -1070,11 +1072,7 @@ TEST(SceneContent, GrassKeepsOffThePoolsRims)
         for (size_t t = mat.firstIndex; t < mat.firstIndex + size_t(mat.triangleCount) * 3; t += 3)
         {
             Vec3 p[3];
-            for (int k = 0; k < 3; ++k)
-            {
-                const auto& v = m.vertices[m.indices[t + size_t(k)]];
-                p[k] = {v.x, v.y, v.z};
-            }
+            TriangleCorners(m, t, p);
             const Vec3 c = (p[0] + p[1] + p[2]) * (1.0f / 3);
             if (PoolDistance(c.x, c.z) > 25)
                 continue;
@@ -1417,11 +1415,7 @@ ReflectedRays CastReflectedRays(const std::vector<const SingleObjectData*>& mode
             for (size_t t = mat.firstIndex; t < mat.firstIndex + size_t(mat.triangleCount) * 3; t += 3)
             {
                 Vec3 p[3];
-                for (int k = 0; k < 3; ++k)
-                {
-                    const auto& v = m->vertices[m->indices[t + size_t(k)]];
-                    p[k] = {v.x, v.y, v.z};
-                }
+                TriangleCorners(*m, t, p);
                 faces.push_back({p[0], p[1] - p[0], p[2] - p[0]});
             }
         }
