@@ -59,10 +59,12 @@ Image TreeShadow()
 {
     return Fill(256, 256, [](int, int, float u, float v) {
         float dx = u * 2 - 1, dy = v * 2 - 1;
-        float r = std::sqrt(dx * dx + dy * dy) + 0.15f * Fbm(u, v, 4, 3, 0.5f, 811);
-        float crown = 1 - SmoothStep(0.45f, 0.95f, r);
+        float d = std::sqrt(dx * dx + dy * dy);
+        float r = d + 0.15f * Fbm(u, v, 4, 3, 0.5f, 811);
+        // White well inside the square, so the patch's sides never show.
+        float crown = (1 - SmoothStep(0.4f, 0.85f, r)) * (1 - SmoothStep(0.7f, 0.92f, d));
         float holes = SmoothStep(0.1f, 0.5f, Fbm(u, v, 16, 3, 0.5f, 812)); // sun flecks through the leaves
-        float k = 1 - 0.5f * crown * (1 - 0.6f * holes);
+        float k = 1 - 0.42f * crown * (1 - 0.6f * holes);
         return Rgba{k, k, k, 1};
     });
 }

@@ -82,12 +82,14 @@ Image ForestFloor()
 {
     const int n = 512;
     Field h = MakeField(n, n, [](float u, float v) { return Fbm(u, v, 16, 4, 0.5f, 21); });
-    const Rgba leafCols[4] = {FromHex(0x9A6A2A), FromHex(0x8A4422), FromHex(0xA88A3A), FromHex(0x6A4A2A)};
+    // Dry leaves and soil in warm browns, near the meadow's brightness: the
+    // tree's shade darkens it further, and darker litter read as a hole.
+    const Rgba leafCols[4] = {FromHex(0xB07E38), FromHex(0x9E5A2C), FromHex(0xB89A48), FromHex(0x86623A)};
     return Fill(n, n, [&](int x, int y, float u, float v) {
         float humus = Fbm(u, v, 8, 5, 0.55f, 22) * 0.5f + 0.5f;
-        Rgba c = Mix(FromHex(0x3A2C1E), FromHex(0x5E4A32), humus);
+        Rgba c = Mix(FromHex(0x5A4630), FromHex(0x7A6244), humus);
         // Grass comes through the litter, so the edge to the meadow stays soft.
-        c = Mix(c, FromHex(0x44552A), 0.35f + SmoothStep(-0.3f, 0.4f, Fbm(u, v, 4, 3, 0.5f, 23)) * 0.45f);
+        c = Mix(c, FromHex(0x4E5E2A), 0.25f + SmoothStep(-0.3f, 0.4f, Fbm(u, v, 4, 3, 0.5f, 23)) * 0.4f);
         float shade = Light(h, x, y, 5.0f);
         // Two layers of fallen leaves: each cell holds one leaf with its own turn.
         for (int layer = 0; layer < 2; ++layer)

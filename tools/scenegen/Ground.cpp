@@ -128,14 +128,30 @@ void BuildGroundModels(SceneContent& s)
     // drops none on the terrace above or the meadow below, and a tree
     // standing on a slope none at all (it lay there as a level slab with
     // straight sides, cut off where the slope steepens).
+    // A tree drops litter only where the ground under the whole of its
+    // litter is level: on a hill only a few cells pass the level rule and the
+    // litter lay there as a slab with straight sides.
+    constexpr float kLitterReach = 0.85f; // of the crown's radius, at most
+    auto levelAt = [](float x, float z) {
+        const float d = 6;
+        const float gx = GroundHeight(x + d, z) - GroundHeight(x - d, z),
+                    gz = GroundHeight(x, z + d) - GroundHeight(x, z - d);
+        return std::hypot(gx, gz) < 0.5f * 2 * d;
+    };
     std::vector<bool> onLevel;
     for (const auto& t : s.trees)
     {
-        const float d = 6;
-        const float gx = GroundHeight(t.root.x + d, t.root.z) - GroundHeight(t.root.x - d, t.root.z),
-                    gz = GroundHeight(t.root.x, t.root.z + d) - GroundHeight(t.root.x, t.root.z - d);
-        onLevel.push_back(std::hypot(gx, gz) < 0.5f * 2 * d);
+        bool level = levelAt(t.root.x, t.root.z);
+        for (int k = 0; k < 12 && level; ++k)
+            for (float f : {0.5f, 1.0f})
+            {
+                const float a = float(k) * 2 * kPi / 12, r = f * kLitterReach * t.radius;
+                level = level && levelAt(t.root.x + r * std::cos(a), t.root.z + r * std::sin(a));
+            }
+        onLevel.push_back(level);
     }
+    // The litter's outline follows the crown: round, its reach wandering
+    // with the angle, so no two trees drop the same disc.
     auto underTree = [&](float x, float y, float z) {
         for (size_t i = 0; i < s.trees.size(); ++i)
         {
@@ -144,7 +160,12 @@ void BuildGroundModels(SceneContent& s)
                 continue;
             const float dx = x - t.root.x, dz = z - t.root.z;
             const float d2 = dx * dx + dz * dz;
-            if (d2 < t.radius * t.radius * 0.8f && std::fabs(y - t.root.y) < 4 + 0.3f * std::sqrt(d2))
+            if (d2 > kLitterReach * kLitterReach * t.radius * t.radius)
+                continue;
+            const float a = std::atan2(dz, dx);
+            const float wander = Noise2(std::cos(a) * 1.5f + float(i) * 7.3f, std::sin(a) * 1.5f, 1801);
+            const float reach = t.radius * (0.68f + 0.17f * wander);
+            if (d2 < reach * reach && std::fabs(y - t.root.y) < 4 + 0.3f * std::sqrt(d2))
                 return true;
         }
         return false;
