@@ -269,6 +269,7 @@ void BuildGroundModels(SceneContent& s)
     std::vector<Laid> laid;
 
     const PoolsMirror mirrored(s);
+    std::map<std::pair<int, int>, uint16_t> reflCuts; // the cuts' points in the mirror
     // Rock keeps the cliffs' mapping; the rest of the ground is laid along
     // its slopes.
     const auto rock = [&](int m) { return m == mRock || m == mCliff; };
@@ -293,49 +294,72 @@ void BuildGroundModels(SceneContent& s)
         if (t.part == GroundPart::Scenery)
         {
             const auto v = rock(mat) ? gScene.Rock(t) : gScene.Slope(t);
+            // The pools' mirror lays the same pieces where the litter ends,
+            // so its edge there runs as in the main view; the rim's cuts it
+            // leaves out (the model's room goes to the trees it mirrors).
+            const bool inMirror = mirrored(t);
+            std::array<uint16_t, 3> rv = {};
+            if (inMirror)
+                rv = rock(mat) ? gRefl.Rock(t) : gRefl.Slope(t);
             const Vec3 c[3] = {t.a, t.b, t.c};
             // The polygon round the triangle with its cut points, in order.
             Vec3 poly[6];
-            uint16_t ids[6];
+            uint16_t ids[6], rids[6] = {};
+            bool cutAt[6] = {};
+            std::vector<int> all, mirror;
             int n = 0;
             for (int k = 0; k < 3; ++k)
             {
+                all.push_back(n), mirror.push_back(n);
+                rids[n] = rv[size_t(k)];
                 poly[n] = c[k], ids[n++] = v[size_t(k)];
-                const auto cut = cuts.find({std::min(t.v[k], t.v[(k + 1) % 3]), std::max(t.v[k], t.v[(k + 1) % 3])});
-                if (cut != cuts.end() && level(t))
-                    poly[n] = cut->second.first, ids[n++] = cut->second.second;
-            }
-            const auto isCut = [&](int q) { return ids[q] != v[0] && ids[q] != v[1] && ids[q] != v[2]; };
-            auto emit = [&](int i, int j, int k) {
-                if (n == 3)
+                const std::pair<int, int> e = {std::min(t.v[k], t.v[(k + 1) % 3]), std::max(t.v[k], t.v[(k + 1) % 3])};
+                const auto cut = cuts.find(e);
+                if (cut == cuts.end() || !level(t))
+                    continue;
+                const Vec3 q = cut->second.first;
+                all.push_back(n);
+                if (inMirror && (at(pts[size_t(e.first)]) == mForest || at(pts[size_t(e.second)]) == mForest))
                 {
-                    scene.Tri(mat, ids[i], ids[j], ids[k]);
-                    laid.push_back({{poly[i], poly[j], poly[k]}, mat});
+                    const auto known = reflCuts.find(e);
+                    rids[n] = known != reflCuts.end() ? known->second
+                                                      : (reflCuts[e] = refl.Vertex(q, q.x / 64.0f, q.z / 64.0f));
+                    mirror.push_back(n);
+                }
+                cutAt[n] = true;
+                poly[n] = q, ids[n++] = cut->second.second;
+            }
+            const auto isCut = [&](int q) { return cutAt[q]; };
+            // The pieces of the polygon through the points `left`, each with
+            // its material, to `put`.
+            auto pieces = [&](std::vector<int> left, const auto& put) {
+                const bool whole = std::none_of(left.begin(), left.end(), isCut);
+                auto emit = [&](int i, int j, int k) {
+                    if (whole)
+                    {
+                        put(mat, i, j, k);
+                        return;
+                    }
+                    // A part of a cut triangle takes the material of its
+                    // corners off the cuts; the cuts lie where it changes.
+                    std::vector<int> corners;
+                    for (int q : {i, j, k})
+                        if (!isCut(q))
+                            corners.push_back(at(poly[q]));
+                    const Vec3 m = (poly[i] + poly[j] + poly[k]) * (1.0f / 3);
+                    const int mid = at(m);
+                    const bool same = !corners.empty() && std::all_of(corners.begin(), corners.end(),
+                                                                      [&](int c) { return c == corners[0]; });
+                    put(same ? corners[0] : mid, i, j, k);
+                };
+                if (whole)
+                {
+                    emit(left[0], left[1], left[2]);
                     return;
                 }
-                // A part of a cut triangle takes the material of its corners
-                // off the cuts; the cuts lie where it changes.
-                std::vector<int> corners;
-                for (int q : {i, j, k})
-                    if (!isCut(q))
-                        corners.push_back(at(poly[q]));
-                const Vec3 m = (poly[i] + poly[j] + poly[k]) * (1.0f / 3);
-                const int mid = at(m);
-                const bool same = !corners.empty() &&
-                                  std::all_of(corners.begin(), corners.end(), [&](int c) { return c == corners[0]; });
-                scene.Tri(same ? corners[0] : mid, ids[i], ids[j], ids[k]);
-                laid.push_back({{poly[i], poly[j], poly[k]}, same ? corners[0] : mid});
-            };
-            if (n == 3)
-                emit(0, 1, 2);
-            else
-            {
                 // Ears off each corner with a cut on both sides, then a fan
                 // from a cut over what is left (convex, and no two of a
                 // fan's points on one side with the cut).
-                std::vector<int> left;
-                for (int i = 0; i < n; ++i)
-                    left.push_back(i);
                 for (size_t i = 0; left.size() > 3 && i < left.size();)
                 {
                     const size_t prev = (i + left.size() - 1) % left.size(), next = (i + 1) % left.size();
@@ -351,12 +375,18 @@ void BuildGroundModels(SceneContent& s)
                     std::rotate(left.begin(), left.begin() + 1, left.end());
                 for (size_t i = 1; i + 1 < left.size(); ++i)
                     emit(left[0], left[i], left[i + 1]);
-            }
+            };
+            pieces(all, [&](int m, int i, int j, int k) {
+                scene.Tri(m, ids[i], ids[j], ids[k]);
+                laid.push_back({{poly[i], poly[j], poly[k]}, m});
+            });
+            if (inMirror)
+                pieces(mirror, [&](int m, int i, int j, int k) { refl.Tri(m, rids[i], rids[j], rids[k]); });
         }
         // The pools' mirror is drawn from the eye mirrored under the water:
         // the reflected ray meets the ground from above, so it is wound as
         // the grid, facing up.
-        if (mirrored(t))
+        else if (mirrored(t))
         {
             const auto r = rock(mat) ? gRefl.Rock(t) : gRefl.Slope(t);
             refl.Tri(mat, r[0], r[1], r[2]);
