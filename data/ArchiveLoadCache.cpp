@@ -4,6 +4,7 @@
 #include <cstring>
 #include <functional>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -103,24 +104,16 @@ void ArchiveLoadCache::Settle(const Key& key, std::vector<uint8_t>* bytes)
 void ArchiveLoadCache::Keep(const Key& key, const uint8_t* bytes)
 {
     std::vector<uint8_t> copy;
-    bool fits;
+    try
     {
-        std::lock_guard<std::mutex> lock(m_lock);
-        fits = key.unpSize <= m_byteLimit - m_bytesKept;
+        copy.assign(bytes, bytes + key.unpSize);
     }
-    if (fits)
+    catch (const std::bad_alloc&)
     {
-        try
-        {
-            copy.assign(bytes, bytes + key.unpSize);
-        }
-        catch (const std::bad_alloc&)
-        {
-            fits = false; // not kept: a later request decodes the entry again
-        }
+        Abandon(key); // not kept: a later request decodes the entry again
+        return;
     }
-    std::lock_guard<std::mutex> lock(m_lock);
-    Settle(key, fits ? &copy : nullptr);
+    Adopt(key, std::move(copy));
 }
 
 void ArchiveLoadCache::Adopt(const Key& key, std::vector<uint8_t>&& bytes)
