@@ -125,12 +125,10 @@ void BuildGroundModels(SceneContent& s)
         refl.Material(n); // same indices as the scenery's
 
     // Litter lies on the tree's own level: a crown over a cliff's edge
-    // drops none on the terrace above or the meadow below, and a tree
-    // standing on a slope none at all (it lay there as a level slab with
-    // straight sides, cut off where the slope steepens).
-    // A tree drops litter only where the ground under the whole of its
-    // litter is level: on a hill only a few cells pass the level rule and the
-    // litter lay there as a slab with straight sides.
+    // drops none on the terrace above or the meadow below. A tree drops
+    // litter only where the ground under the whole of it is level: on a
+    // slope only a few cells pass the level rule, and the litter lay there
+    // as a slab with straight sides.
     constexpr float kLitterReach = 0.85f; // of the crown's radius, at most
     auto levelAt = [](float x, float z) {
         const float d = 6;
