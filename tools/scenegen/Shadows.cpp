@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <deque>
 #include <map>
+#include <set>
 
 #include "Lighting.h"
 #include "TerrainMesh.h"
@@ -11,81 +12,143 @@ namespace sg {
 
 namespace {
 
-// A soft dark patch of `material` round (c.x, c.z), draped over the ground
-// half a unit up. With `dryOnly`, only where the ground is above the water.
+// The ground's triangles in buckets of kBucket units, gathered once: every
+// patch is cut from those under it.
+class GroundTriangleBuckets
+{
+public:
+    static constexpr float kBucket = 32;
+
+    GroundTriangleBuckets()
+    {
+        ForEachGroundTriangle([&](const GroundTriangle& t) {
+            m_Tris.push_back(t);
+            const float x0 = std::min({t.a.x, t.b.x, t.c.x}), x1 = std::max({t.a.x, t.b.x, t.c.x});
+            const float z0 = std::min({t.a.z, t.b.z, t.c.z}), z1 = std::max({t.a.z, t.b.z, t.c.z});
+            for (int bz = Bucket(z0); bz <= Bucket(z1); ++bz)
+                for (int bx = Bucket(x0); bx <= Bucket(x1); ++bx)
+                    m_Buckets[{bx, bz}].push_back(m_Tris.size() - 1);
+        });
+    }
+
+    // Every triangle that may reach into [x0, x1] x [z0, z1], once.
+    std::vector<const GroundTriangle*> Near(float x0, float x1, float z0, float z1) const
+    {
+        std::vector<size_t> ids;
+        for (int bz = Bucket(z0); bz <= Bucket(z1); ++bz)
+            for (int bx = Bucket(x0); bx <= Bucket(x1); ++bx)
+                if (auto it = m_Buckets.find({bx, bz}); it != m_Buckets.end())
+                    ids.insert(ids.end(), it->second.begin(), it->second.end());
+        std::sort(ids.begin(), ids.end());
+        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+        std::vector<const GroundTriangle*> out;
+        for (size_t id : ids)
+            out.push_back(&m_Tris[id]);
+        return out;
+    }
+
+private:
+    static int Bucket(float v) { return int(std::floor(v / kBucket)); }
+    std::vector<GroundTriangle> m_Tris;
+    std::map<std::pair<int, int>, std::vector<size_t>> m_Buckets;
+};
+
+const GroundTriangleBuckets& GroundBuckets()
+{
+    static const GroundTriangleBuckets buckets;
+    return buckets;
+}
+
+// A point of a cut triangle, and the grid point it is when it is a corner.
+struct PatchPoint
+{
+    Vec3 p;
+    int gridPoint;
+};
+
+// The part of a convex polygon on the side of x (axis 0) or z (axis 2) that
+// `keep` tells, cut where its edges cross `at`.
+std::vector<PatchPoint> CutPolygon(const std::vector<PatchPoint>& in, int axis, float at, bool keepAbove)
+{
+    std::vector<PatchPoint> out;
+    const auto coord = [&](const Vec3& v) { return axis == 0 ? v.x : v.z; };
+    const auto inside = [&](const Vec3& v) { return keepAbove ? coord(v) >= at : coord(v) <= at; };
+    for (size_t k = 0; k < in.size(); ++k)
+    {
+        const PatchPoint& cur = in[k];
+        const PatchPoint& nxt = in[(k + 1) % in.size()];
+        if (inside(cur.p))
+            out.push_back(cur);
+        if (inside(cur.p) != inside(nxt.p))
+        {
+            const float f = (at - coord(cur.p)) / (coord(nxt.p) - coord(cur.p));
+            out.push_back({cur.p + (nxt.p - cur.p) * f, -1});
+        }
+    }
+    return out;
+}
+
+// A soft dark patch of `material` over the square of half-side r round
+// (c.x, c.z), half a unit over the ground as drawn: the ground's own
+// triangles cut to the square. (A patch with cells of its own cut into the
+// folds of the ground's coarser triangles, which then hid it in pale,
+// sharp-edged pieces, or stood off them.) With `dryOnly`, only where the
+// ground is above the water.
 void AddDrapedPatch(MeshBuilder& mesh, int material, Vec3 c, float r, bool dryOnly)
 {
-    // Cells as flat as the ground under them: a cell as wide as a tree's
-    // patch would cut into a hollow or stand off a hump, so on uneven
-    // ground the patch is laid in cells of at most about 14 units.
-    auto unevenAt = [&](int n) {
-        float worst = 0;
-        for (int j = 0; j < n; ++j)
-            for (int i = 0; i < n; ++i)
-            {
-                const float x = c.x + (float(2 * i + 1) / float(n) - 1) * r,
-                            z = c.z + (float(2 * j + 1) / float(n) - 1) * r, h = r / float(n);
-                const float mid = SurfaceHeight(x, z);
-                const float corners = 0.25f * (SurfaceHeight(x - h, z - h) + SurfaceHeight(x + h, z - h) +
-                                               SurfaceHeight(x - h, z + h) + SurfaceHeight(x + h, z + h));
-                worst = std::max(worst, std::fabs(mid - corners));
-            }
-        return worst;
+    constexpr float kLift = 0.5f;
+    // A bank's face rises 1.5 units a unit across: anything steeper is a
+    // cliff's, which the patch would hang down as a dark sheet.
+    const float kFlattest = 1.0f / std::sqrt(1.0f + 1.5f * 1.5f);
+    const float x0 = c.x - r, x1 = c.x + r, z0 = c.z - r, z1 = c.z + r;
+    const auto wet = [](const Vec3& p) { return GroundHeight(p.x, p.z) < SurfaceHeight(p.x, p.z) - 0.05f; };
+    const std::vector<const GroundTriangle*> near = GroundBuckets().Near(x0, x1, z0, z1);
+    std::vector<const GroundTriangle*> kept;
+    std::set<int> dropped; // grid points of the triangles left out
+    for (const GroundTriangle* t : near)
+    {
+        if (std::max({t->a.x, t->b.x, t->c.x}) <= x0 || std::min({t->a.x, t->b.x, t->c.x}) >= x1 ||
+            std::max({t->a.z, t->b.z, t->c.z}) <= z0 || std::min({t->a.z, t->b.z, t->c.z}) >= z1)
+            continue;
+        if (t->n.y < kFlattest || (dryOnly && (wet(t->a) || wet(t->b) || wet(t->c))))
+            dropped.insert(t->v, t->v + 3);
+        else
+            kept.push_back(t);
+    }
+    // Where triangles are left out the patch fades to the texture's white
+    // corner rather than ending at its dark middle in a hard edge.
+    std::map<int, uint16_t> cornerIds;
+    const auto vertex = [&](const PatchPoint& q) {
+        const bool fade = q.gridPoint >= 0 && dropped.count(q.gridPoint) != 0;
+        const Vec3 at = {q.p.x, q.p.y + kLift, q.p.z};
+        return mesh.Vertex(at, fade ? 0.0f : (q.p.x - x0) / (2 * r), fade ? 0.0f : (q.p.z - z0) / (2 * r));
     };
-    const int n = unevenAt(6) > 0.5f ? std::max(6, int(std::ceil(2 * r / 14.0f))) : 6;
-    const float cell = 2 * r / float(n);
-    std::vector<float> ys;
-    std::vector<bool> dry;
-    for (int j = 0; j <= n; ++j)
-        for (int i = 0; i <= n; ++i)
+    for (const GroundTriangle* t : kept)
+    {
+        std::vector<PatchPoint> poly = {{t->a, t->v[0]}, {t->b, t->v[1]}, {t->c, t->v[2]}};
+        poly = CutPolygon(poly, 0, x0, true);
+        poly = CutPolygon(poly, 0, x1, false);
+        poly = CutPolygon(poly, 2, z0, true);
+        poly = CutPolygon(poly, 2, z1, false);
+        if (poly.size() < 3)
+            continue;
+        std::vector<uint16_t> id;
+        for (const PatchPoint& q : poly)
         {
-            float x = c.x + (float(i) / float(n) * 2 - 1) * r, z = c.z + (float(j) / float(n) * 2 - 1) * r;
-            ys.push_back(SurfaceHeight(x, z) + 0.5f);
-            dry.push_back(GroundHeight(x, z) >= SurfaceHeight(x, z) - 0.05f);
-        }
-    // A patch draped over a cliff's edge would hang down its face as a dark
-    // sheet: only the cells that lie on the ground, and no steeper than a
-    // bank's face.
-    auto node = [&](int i, int j) { return size_t(j * (n + 1) + i); };
-    std::vector<bool> kept(size_t(n * n));
-    std::vector<bool> edge(ys.size(), false);
-    for (int j = 0; j < n; ++j)
-        for (int i = 0; i < n; ++i)
-        {
-            float lo = 1e9f, hi = -1e9f;
-            bool wet = false;
-            for (size_t k : {node(i, j), node(i + 1, j), node(i, j + 1), node(i + 1, j + 1)})
+            if (q.gridPoint < 0)
             {
-                lo = std::min(lo, ys[k]);
-                hi = std::max(hi, ys[k]);
-                wet = wet || !dry[k];
-            }
-            kept[size_t(j * n + i)] = hi - lo <= std::max(4.0f, 1.5f * cell) && !(dryOnly && wet);
-            if (!kept[size_t(j * n + i)])
-                for (size_t k : {node(i, j), node(i + 1, j), node(i, j + 1), node(i + 1, j + 1)})
-                    edge[k] = true;
-        }
-    // Where cells are left out the patch fades to the texture's white corner
-    // rather than ending at its dark middle in a hard edge.
-    std::vector<uint16_t> id;
-    for (int j = 0; j <= n; ++j)
-        for (int i = 0; i <= n; ++i)
-        {
-            const float x = c.x + (float(i) / float(n) * 2 - 1) * r, z = c.z + (float(j) / float(n) * 2 - 1) * r;
-            const bool fade = edge[node(i, j)];
-            id.push_back(mesh.Vertex({x, ys[node(i, j)], z}, fade ? 0.0f : float(i) / float(n),
-                                     fade ? 0.0f : float(j) / float(n)));
-        }
-    for (int j = 0; j < n; ++j)
-        for (int i = 0; i < n; ++i)
-        {
-            if (!kept[size_t(j * n + i)])
+                id.push_back(vertex(q));
                 continue;
-            const uint16_t a = id[node(i, j)], b = id[node(i, j + 1)], c2 = id[node(i + 1, j)],
-                           d = id[node(i + 1, j + 1)];
-            mesh.Tri(material, a, b, c2);
-            mesh.Tri(material, c2, b, d);
+            }
+            auto it = cornerIds.find(q.gridPoint);
+            if (it == cornerIds.end())
+                it = cornerIds.emplace(q.gridPoint, vertex(q)).first;
+            id.push_back(it->second);
         }
+        // the cut keeps the ground's winding
+        for (size_t k = 1; k + 1 < id.size(); ++k)
+            mesh.Tri(material, id[0], id[k], id[k + 1]);
+    }
 }
 
 } // namespace

@@ -1037,9 +1037,10 @@ TEST(SceneContent, TreeShadeLiesRoundEveryTreesFoot)
         {
             const float a = float(k) * kPi / 4;
             const float x = t.root.x + 0.3f * t.radius * std::cos(a), z = t.root.z + 0.3f * t.radius * std::sin(a);
-            const float d = 4, ground = SurfaceHeight(x, z);
-            if (std::hypot(SurfaceHeight(x + d, z) - SurfaceHeight(x - d, z),
-                           SurfaceHeight(x, z + d) - SurfaceHeight(x, z - d)) > 1.5f * 2 * d)
+            // the ground as drawn, which the shade lies over
+            const float d = 4, ground = TerrainHeight(x, z);
+            if (std::hypot(TerrainHeight(x + d, z) - TerrainHeight(x - d, z),
+                           TerrainHeight(x, z + d) - TerrainHeight(x, z - d)) > 1.5f * 2 * d)
                 continue;
             ++asked;
             bool on = false;
@@ -1050,6 +1051,38 @@ TEST(SceneContent, TreeShadeLiesRoundEveryTreesFoot)
         EXPECT_LE(missed, 2) << "tree at " << t.root.x << ", " << t.root.z << ": " << missed << " of " << asked
                              << " points round its foot without shade";
     }
+}
+
+// The shade is a layer drawn over the ground it lies on: where the ground's
+// own triangles rose above it (its nodes followed the smooth valley, not the
+// coarser triangles drawn), the ground hid it in pale, sharp-edged patches.
+TEST(SceneContent, TreeShadeIsNeverHiddenByTheGround)
+{
+    const MeshHeights shade({&Scene().models.at("tree_shadow.singleobject")});
+    int hidden = 0, asked = 0;
+    std::string first;
+    for (const auto& t : Scene().trees)
+    {
+        const float r = t.radius * 1.2f;
+        for (float x = t.root.x - r; x <= t.root.x + r; x += 1.5f)
+            for (float z = t.root.z - r; z <= t.root.z + r; z += 1.5f)
+            {
+                if (GroundHeight(x, z) < SurfaceHeight(x, z) - 0.05f)
+                    continue; // over water the pools' and river's own passes decide
+                const std::vector<float> hs = shade.At(x, z);
+                if (hs.empty())
+                    continue;
+                ++asked;
+                const float ground = TerrainHeight(x, z);
+                if (*std::max_element(hs.begin(), hs.end()) < ground + 0.1f)
+                {
+                    if (hidden++ == 0)
+                        first = std::to_string(x) + ", " + std::to_string(z);
+                }
+            }
+    }
+    EXPECT_GT(asked, 1000);
+    EXPECT_EQ(hidden, 0) << "of " << asked << " points of tree shade under the drawn ground, the first at " << first;
 }
 
 // Grass drawn on a pool's rim: where two pools lie closer than a cell, a
