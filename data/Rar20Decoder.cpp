@@ -4,6 +4,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <type_traits>
+
+// Inlining the step of an unrolled loop keeps its state in registers.
+#if defined(__GNUC__)
+#define QM_ALWAYS_INLINE __attribute__((always_inline))
+#else
+#define QM_ALWAYS_INLINE
+#endif
 
 namespace {
 
@@ -501,49 +509,68 @@ inline void CopyMatch(Cursor& c, uint32_t length, uint32_t distance)
 }
 
 // One run of multimedia bytes (at most room, fewer when the input nears its
-// end or a new table is announced); returns the count. With the channel count
-// fixed, the channels are stepped in an unrolled loop: each one's state then
-// sits at a fixed place instead of behind a computed index.
+// end or a new table is announced); returns the count. The channels are
+// stepped in a loop unrolled for their count, each one's state in locals of
+// its own that the compiler can keep in registers; only the block records
+// go to memory.
 template <int C>
-uint32_t AudioRun(BitBuffer& bits, const Rar20Code* codes, rar::AudioPredictor& audio, uint8_t* w, uint8_t* o,
+uint32_t AudioRun(BitBuffer& input, const Rar20Code* codes, rar::AudioPredictor& audio, uint8_t* w, uint8_t* o,
                   uint32_t room, bool* newTable)
 {
-    rar::AudioPredictor a = audio;
+    BitBuffer bits = input;
+    rar::AudioChannel ch[C];
+    for (int i = 0; i < C; ++i)
+        ch[i] = audio.ch[i];
+    int channelDelta = audio.channelDelta;
+    int first = audio.curChannel; // the run may start on any channel
+    int next = first;
     uint32_t n = 0;
-    int first = a.curChannel; // the run may start on any channel
+    // One byte on channel K; true when the run ends with it.
+    auto step = [&](auto channel) QM_ALWAYS_INLINE {
+        constexpr int K = decltype(channel)::value;
+        const uint32_t number = bits.Decode(codes[K]);
+        if (number == SYM_AUDIO_NEW_TABLE)
+        {
+            *newTable = true;
+            next = K;
+            return true;
+        }
+        const uint8_t value = rar::AudioDecodeByte(ch[K], audio.block[K], channelDelta, int(number));
+        w[n] = value;
+        o[n] = value;
+        next = K + 1 == C ? 0 : K + 1;
+        if (++n == room)
+            return true;
+        if (bits.avail < 15)
+        {
+            if (!bits.CanRefillFast())
+                return true;
+            bits.RefillFast();
+        }
+        return false;
+    };
+    using C0 = std::integral_constant<int, 0>;
+    using C1 = std::integral_constant < int, C<2 ? 0 : 1>;
+    using C2 = std::integral_constant < int, C<3 ? 0 : 2>;
+    using C3 = std::integral_constant < int, C<4 ? 0 : 3>;
     for (;;)
     {
-        for (int k = 0; k < C; ++k)
-        {
-            if (k < first)
-                continue;
-            const uint32_t number = bits.Decode(codes[k]);
-            if (number == SYM_AUDIO_NEW_TABLE)
-            {
-                a.curChannel = k;
-                *newTable = true;
-                audio = a;
-                return n;
-            }
-            const uint8_t value = a.DecodeOn(k, int(number));
-            w[n] = value;
-            o[n] = value;
-            bool stop = ++n == room;
-            if (!stop && bits.avail < 15)
-            {
-                stop = !bits.CanRefillFast();
-                if (!stop)
-                    bits.RefillFast();
-            }
-            if (stop)
-            {
-                a.curChannel = k + 1 == C ? 0 : k + 1;
-                audio = a;
-                return n;
-            }
-        }
+        if (first == 0 && step(C0()))
+            break;
+        if (C > 1 && first <= 1 && step(C1()))
+            break;
+        if (C > 2 && first <= 2 && step(C2()))
+            break;
+        if (C > 3 && step(C3()))
+            break;
         first = 0;
     }
+    for (int i = 0; i < C; ++i)
+        audio.ch[i] = ch[i];
+    audio.channelDelta = channelDelta;
+    audio.curChannel = next;
+    input = bits;
+    return n;
 }
 
 } // namespace
