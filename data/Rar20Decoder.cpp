@@ -432,6 +432,18 @@ inline void CopyApart(uint8_t* d, const uint8_t* s, uint32_t n)
         d[i] = s[i];
 }
 
+// Copies span bytes (a multiple of N) in N-byte moves from s to d; s lies at
+// least N bytes before d, so each move reads only bytes stored before it.
+template <uint32_t N> inline void CopyAhead(uint8_t* d, const uint8_t* s, uint32_t span)
+{
+    uint8_t chunk[N];
+    for (uint32_t i = 0; i < span; i += N)
+    {
+        std::memcpy(chunk, s + i, N);
+        std::memcpy(d + i, chunk, N);
+    }
+}
+
 // Copies length bytes from distance bytes back, forwards, to d; the source
 // starts before d and neither run wraps.
 inline void RepeatBack(uint8_t* d, uint32_t distance, uint32_t length)
@@ -470,6 +482,30 @@ inline void CopyMatch(Cursor& c, uint32_t length, uint32_t distance)
 
     uint8_t* win = c.win;
     const uint32_t dst = c.winPos;
+    if (!c.wrapped && distance >= 8 && distance <= dst)
+    {
+        // Most matches are short: whole 8- or 16-byte moves, each from bytes
+        // written before it, the last running past the match. Bytes ahead
+        // of the window position are not read before they are written again
+        // (before the first wrap a source there reads as zeros without
+        // looking), and the run stays inside the window and, where the
+        // output serves as window, inside the output.
+        const uint32_t step = distance >= 16 ? 16 : 8;
+        const uint32_t span = (length + step - 1) & ~(step - 1);
+        if (span <= room && dst + span <= uint32_t(rar::WINDOW_SIZE))
+        {
+            uint8_t* d = win + dst;
+            if (step == 16)
+                CopyAhead<16>(d, d - distance, span);
+            else
+                CopyAhead<8>(d, d - distance, span);
+            if (c.out != nullptr)
+                CopyApart(c.out + c.produced, d, length);
+            c.winPos = dst + length;
+            c.produced += length;
+            return;
+        }
+    }
     const uint32_t src = (dst - distance) & WINDOW_MASK;
     uint32_t done = 0;
     if (!c.wrapped && (distance > dst || distance == 0))
