@@ -19,14 +19,23 @@ inline __m128i AbsDiff(__m128i a, __m128i b)
     return _mm_sub_epi16(_mm_max_epi16(a, b), _mm_min_epi16(a, b));
 }
 
-// The sums of |e - x| over the block's four chunks of eight bytes, in four
-// 32-bit lanes. A 16-bit lane sums four terms, so it never overflows.
-inline __m128i AbsDiffSums(const __m128i* e, const __m128i* x)
+constexpr int CHUNKS = AUDIO_BLOCK / 8;
+
+// The sums of |e - x| and of |e + x| over the block's chunks of eight bytes,
+// each in four 32-bit lanes; x(c) gives chunk c. A 16-bit lane sums four
+// terms, so it never overflows.
+template <typename X> inline void PairSums(const __m128i* e, X x, __m128i* minus, __m128i* plus)
 {
-    __m128i s = AbsDiff(e[0], x[0]);
-    for (int c = 1; c < AUDIO_BLOCK / 8; ++c)
-        s = _mm_add_epi16(s, AbsDiff(e[c], x[c]));
-    return _mm_madd_epi16(s, _mm_set1_epi16(1));
+    __m128i m = _mm_setzero_si128(), p = _mm_setzero_si128();
+    for (int c = 0; c < CHUNKS; ++c)
+    {
+        const __m128i xc = x(c);
+        m = _mm_add_epi16(m, AbsDiff(e[c], xc));
+        p = _mm_add_epi16(p, AbsDiff(e[c], _mm_sub_epi16(_mm_setzero_si128(), xc)));
+    }
+    const __m128i one = _mm_set1_epi16(1);
+    *minus = _mm_madd_epi16(m, one);
+    *plus = _mm_madd_epi16(p, one);
 }
 
 // The whole sums of four vectors of lane sums, one in each lane.
@@ -43,39 +52,40 @@ inline __m128i Min32(__m128i a, __m128i b)
     return _mm_or_si128(_mm_and_si128(aGreater, b), _mm_andnot_si128(aGreater, a));
 }
 
-// The index of the first smallest of the eleven error sums.
+// The index of the first smallest of the eleven error sums, in the order of
+// the changes: none, then each weight lowered and raised. Each byte's d[0]
+// is the delta before it, its d[1] that less the one before, its d[2] and
+// d[3] earlier d[1]s.
 int SmallestError(const AudioBlock& v)
 {
     const __m128i zero = _mm_setzero_si128();
-    __m128i e[4];
-    __m128i x[5][4]; // the four deltas and the neighbour's, for each chunk
-    for (int c = 0; c < 4; ++c)
+    __m128i e[CHUNKS];
+    for (int c = 0; c < CHUNKS; ++c)
     {
-        const int t = 8 * c;
         // 8 * each symbol as a signed byte: the byte in the high half, shifted down
-        const __m128i symbols = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(v.symbol + t));
+        const __m128i symbols = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(v.symbol + 8 * c));
         e[c] = _mm_srai_epi16(_mm_unpacklo_epi8(zero, symbols), 5);
-        __m128i back[4]; // the delta before each byte and the three before that
-        for (int b = 0; b < 4; ++b)
-            back[b] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v.delta + 3 + t - b));
-        x[0][c] = back[0];
-        x[1][c] = _mm_sub_epi16(back[0], back[1]);
-        x[2][c] = _mm_sub_epi16(back[1], back[2]);
-        x[3][c] = _mm_sub_epi16(back[2], back[3]);
-        x[4][c] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v.neighbour + t));
     }
-    // the sums in the order of the changes: none, then each weight lowered
-    // and raised; a twelfth that never wins pads the last vector
+    // the delta b bytes before each byte of chunk c
+    auto back = [&](int c, int b) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(v.delta + 3 + 8 * c - b));
+    };
     __m128i s[12];
-    const __m128i zeros[4] = {zero, zero, zero, zero};
-    s[0] = AbsDiffSums(e, zeros);
-    for (int w = 0; w < 5; ++w)
-    {
-        s[1 + 2 * w] = AbsDiffSums(e, x[w]);
-        for (__m128i& xc : x[w])
-            xc = _mm_sub_epi16(zero, xc);
-        s[2 + 2 * w] = AbsDiffSums(e, x[w]);
-    }
+    __m128i unused;
+    PairSums(
+        e, [&](int) { return zero; }, &s[0], &unused);
+    PairSums(
+        e, [&](int c) { return back(c, 0); }, &s[1], &s[2]);
+    PairSums(
+        e, [&](int c) { return _mm_sub_epi16(back(c, 0), back(c, 1)); }, &s[3], &s[4]);
+    PairSums(
+        e, [&](int c) { return _mm_sub_epi16(back(c, 1), back(c, 2)); }, &s[5], &s[6]);
+    PairSums(
+        e, [&](int c) { return _mm_sub_epi16(back(c, 2), back(c, 3)); }, &s[7], &s[8]);
+    PairSums(
+        e, [&](int c) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(v.neighbour + 8 * c)); }, &s[9],
+        &s[10]);
+    // a twelfth that never wins pads the last vector
     const __m128i never = _mm_set1_epi32(1 << 24); // its total still fits
 
     const __m128i t0 = Totals(s[0], s[1], s[2], s[3]);
@@ -127,10 +137,8 @@ int SmallestError(const AudioBlock& v)
 
 int NextWeightChange(AudioBlock& b)
 {
-    // The error of each change: with no change, then with each weight
-    // lowered and raised in turn. Each byte's d[0] is the delta before it,
-    // its d[1] that less the one before, its d[2] and d[3] earlier d[1]s.
     const int change = SmallestError(b);
+    // the next block's first bytes look back into this one
     std::memmove(b.delta, b.delta + AUDIO_BLOCK, 3 * sizeof(b.delta[0]));
     return change;
 }

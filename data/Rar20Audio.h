@@ -41,7 +41,7 @@ int NextWeightChange(AudioBlock& b);
 inline int AudioPredict(const AudioChannel& v, const AudioBlock& b, int channelDelta)
 {
     // the delta before this byte and the three before it
-    const int i = int(v.byteCount % AUDIO_BLOCK);
+    const uint32_t i = v.byteCount % AUDIO_BLOCK;
     const int l1 = v.lastDelta;
     const int l2 = b.delta[i + 2];
     const int l3 = b.delta[i + 1];

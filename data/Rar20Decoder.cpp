@@ -377,13 +377,13 @@ struct Cursor
         const uint32_t toEnd = outSize - produced;
         return inputAhead ? (toWrap < toEnd ? toWrap : toEnd) : 1;
     }
-    // Where a run writes: the window, and the output (the window again when
-    // there is none, so each byte is simply stored twice).
+    // Where a run writes: the window.
     uint8_t* RunWindow() const { return win + winPos; }
-    uint8_t* RunOutput() const { return out != nullptr ? out + produced : win + winPos; }
-    // After a run of n bytes.
+    // After a run of n bytes: the output gets a copy of them.
     void Advance(uint32_t n)
     {
+        if (out != nullptr)
+            std::memcpy(out + produced, win + winPos, n);
         winPos = (winPos + n) & WINDOW_MASK;
         if (winPos == 0 && n > 0)
             wrapped = true;
@@ -550,8 +550,8 @@ inline void CopyMatch(Cursor& c, uint32_t length, uint32_t distance)
 // its own that the compiler can keep in registers; only the block records
 // go to memory.
 template <int C>
-uint32_t AudioRun(BitBuffer& input, const Rar20Code* codes, rar::AudioPredictor& audio, uint8_t* w, uint8_t* o,
-                  uint32_t room, bool* newTable)
+uint32_t AudioRun(BitBuffer& input, const Rar20Code* codes, rar::AudioPredictor& audio, uint8_t* w, uint32_t room,
+                  bool* newTable)
 {
     BitBuffer bits = input;
     rar::AudioChannel ch[C];
@@ -573,7 +573,6 @@ uint32_t AudioRun(BitBuffer& input, const Rar20Code* codes, rar::AudioPredictor&
         }
         const uint8_t value = rar::AudioDecodeByte(ch[K], audio.block[K], channelDelta, int(number));
         w[n] = value;
-        o[n] = value;
         next = K + 1 == C ? 0 : K + 1;
         if (++n == room)
             return true;
@@ -628,15 +627,13 @@ bool CRar20Decoder::DecodeLz()
         {
             // A run of literals that neither wraps the window nor fills the
             // output. Inside the input the loop's checks need not be
-            // repeated; without an output the window takes each byte twice.
+            // repeated.
             const uint32_t room = c.RunRoom(bits.next <= bits.size);
             uint8_t* w = c.RunWindow();
-            uint8_t* o = c.RunOutput();
             uint32_t n = 0;
             for (;;)
             {
                 w[n] = uint8_t(number);
-                o[n] = uint8_t(number);
                 if (++n == room)
                     break;
                 if (bits.avail < 15)
@@ -725,22 +722,21 @@ bool CRar20Decoder::DecodeAudio()
         bits.Refill();
         const uint32_t room = c.RunRoom(bits.next <= bits.size);
         uint8_t* w = c.RunWindow();
-        uint8_t* o = c.RunOutput();
         bool newTable = false;
         uint32_t n;
         switch (audio.channels)
         {
         case 1:
-            n = AudioRun<1>(bits, m_MD, audio, w, o, room, &newTable);
+            n = AudioRun<1>(bits, m_MD, audio, w, room, &newTable);
             break;
         case 2:
-            n = AudioRun<2>(bits, m_MD, audio, w, o, room, &newTable);
+            n = AudioRun<2>(bits, m_MD, audio, w, room, &newTable);
             break;
         case 3:
-            n = AudioRun<3>(bits, m_MD, audio, w, o, room, &newTable);
+            n = AudioRun<3>(bits, m_MD, audio, w, room, &newTable);
             break;
         default:
-            n = AudioRun<4>(bits, m_MD, audio, w, o, room, &newTable);
+            n = AudioRun<4>(bits, m_MD, audio, w, room, &newTable);
             break;
         }
         c.Advance(n);
