@@ -472,6 +472,16 @@ inline void RepeatBack(uint8_t* d, uint32_t distance, uint32_t length)
         d[i] = s[i];
 }
 
+// Copies length bytes inside the window from `from` to `to`, as a byte loop
+// would; neither run wraps.
+inline void CopyPiece(uint8_t* win, uint32_t to, uint32_t from, uint32_t length)
+{
+    if (from < to)
+        RepeatBack(win + to, to - from, length);
+    else // a source ahead of the copy is read before it is overwritten
+        std::memmove(win + to, win + from, length);
+}
+
 inline void CopyMatch(Cursor& c, uint32_t length, uint32_t distance)
 {
     const uint32_t room = c.outSize - c.produced;
@@ -517,17 +527,18 @@ inline void CopyMatch(Cursor& c, uint32_t length, uint32_t distance)
         std::memset(win + dst, 0, done);
     }
     if (done == 0 && src + length <= uint32_t(rar::WINDOW_SIZE) && dst + length <= uint32_t(rar::WINDOW_SIZE))
-    {
-        if (src < dst)
-            RepeatBack(win + dst, dst - src, length);
-        else // a source ahead of the copy is read before it is overwritten
-            std::memmove(win + dst, win + src, length);
-    }
-    else
-    {
-        for (uint32_t i = done; i < length; ++i)
-            win[(dst + i) & WINDOW_MASK] = win[(src + i) & WINDOW_MASK];
-    }
+        CopyPiece(win, dst, src, length);
+    else // in pieces that wrap neither the source nor the copy
+        for (uint32_t i = done; i < length;)
+        {
+            const uint32_t from = (src + i) & WINDOW_MASK;
+            const uint32_t to = (dst + i) & WINDOW_MASK;
+            uint32_t piece = length - i;
+            piece = piece < uint32_t(rar::WINDOW_SIZE) - from ? piece : uint32_t(rar::WINDOW_SIZE) - from;
+            piece = piece < uint32_t(rar::WINDOW_SIZE) - to ? piece : uint32_t(rar::WINDOW_SIZE) - to;
+            CopyPiece(win, to, from, piece);
+            i += piece;
+        }
 
     if (c.out != nullptr)
     {
