@@ -6,11 +6,19 @@
 #include <new>
 #include <type_traits>
 
-// Inlining the step of an unrolled loop keeps its state in registers.
+// Inlining the step of an unrolled loop keeps its state in registers, and
+// inlining the loops into a function built for more instructions builds them
+// with those.
 #if defined(__GNUC__)
 #define QM_ALWAYS_INLINE __attribute__((always_inline))
 #else
 #define QM_ALWAYS_INLINE
+#endif
+
+// x86 processors with BMI2 shift by a count in any register in one step, and
+// the bit input shifts by each code's length once a symbol.
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+#define QM_BMI2_LOOPS 1
 #endif
 
 namespace {
@@ -482,7 +490,7 @@ inline void CopyPiece(uint8_t* win, uint32_t to, uint32_t from, uint32_t length)
         std::memmove(win + to, win + from, length);
 }
 
-inline void CopyMatch(Cursor& c, uint32_t length, uint32_t distance)
+QM_ALWAYS_INLINE inline void CopyMatch(Cursor& c, uint32_t length, uint32_t distance)
 {
     const uint32_t room = c.outSize - c.produced;
     if (length > room)
@@ -561,8 +569,8 @@ inline void CopyMatch(Cursor& c, uint32_t length, uint32_t distance)
 // its own that the compiler can keep in registers; only the block records
 // go to memory.
 template <int C>
-uint32_t AudioRun(BitBuffer& input, const Rar20Code* codes, rar::AudioPredictor& audio, uint8_t* w, uint32_t room,
-                  bool* newTable)
+QM_ALWAYS_INLINE inline uint32_t AudioRun(BitBuffer& input, const Rar20Code* codes, rar::AudioPredictor& audio,
+                                          uint8_t* w, uint32_t room, bool* newTable)
 {
     BitBuffer bits = input;
     rar::AudioChannel ch[C];
@@ -621,9 +629,47 @@ uint32_t AudioRun(BitBuffer& input, const Rar20Code* codes, rar::AudioPredictor&
 
 } // namespace
 
+#if defined(QM_BMI2_LOOPS)
+namespace {
+bool HasBmi2()
+{
+    static const bool has = __builtin_cpu_supports("bmi2");
+    return has;
+}
+} // namespace
+
+__attribute__((target("bmi2"))) bool CRar20Decoder::DecodeLzBmi2()
+{
+    return DecodeLzLoop();
+}
+
+__attribute__((target("bmi2"))) bool CRar20Decoder::DecodeAudioBmi2()
+{
+    return DecodeAudioLoop();
+}
+#endif
+
+bool CRar20Decoder::DecodeLz()
+{
+#if defined(QM_BMI2_LOOPS)
+    if (HasBmi2())
+        return DecodeLzBmi2();
+#endif
+    return DecodeLzLoop();
+}
+
+bool CRar20Decoder::DecodeAudio()
+{
+#if defined(QM_BMI2_LOOPS)
+    if (HasBmi2())
+        return DecodeAudioBmi2();
+#endif
+    return DecodeAudioLoop();
+}
+
 // The loops keep the bit input and the output position in locals: stores
 // through the window pointer could otherwise alias every member.
-bool CRar20Decoder::DecodeLz()
+QM_ALWAYS_INLINE inline bool CRar20Decoder::DecodeLzLoop()
 {
     BitBuffer bits;
     bits.Start(m_pIn, m_nInSize, m_nBitPos);
@@ -719,7 +765,7 @@ bool CRar20Decoder::DecodeLz()
     return true;
 }
 
-bool CRar20Decoder::DecodeAudio()
+QM_ALWAYS_INLINE inline bool CRar20Decoder::DecodeAudioLoop()
 {
     BitBuffer bits;
     bits.Start(m_pIn, m_nInSize, m_nBitPos);
