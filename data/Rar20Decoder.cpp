@@ -604,9 +604,10 @@ QM_ALWAYS_INLINE inline uint32_t AudioRun(BitBuffer& input, const Rar20Code* cod
         return false;
     };
     using C0 = std::integral_constant<int, 0>;
-    using C1 = std::integral_constant < int, C<2 ? 0 : 1>;
-    using C2 = std::integral_constant < int, C<3 ? 0 : 2>;
-    using C3 = std::integral_constant < int, C<4 ? 0 : 3>;
+    // channels past the count never run; they stand in for channel 0
+    using C1 = std::integral_constant<int, (C > 1 ? 1 : 0)>;
+    using C2 = std::integral_constant<int, (C > 2 ? 2 : 0)>;
+    using C3 = std::integral_constant<int, (C > 3 ? 3 : 0)>;
     for (;;)
     {
         if (first == 0 && step(C0()))

@@ -83,7 +83,7 @@ bool HasCarrylessMultiply()
 
 uint32_t CrcUpdateFolded(uint32_t crc, const uint8_t* data, size_t size)
 {
-    return HasCarrylessMultiply() ? Folded(crc, data, size) : CrcUpdateTable(crc, data, size);
+    return size >= CRC_FOLD_MIN && HasCarrylessMultiply() ? Folded(crc, data, size) : CrcUpdateTable(crc, data, size);
 }
 
 #else

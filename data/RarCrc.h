@@ -32,7 +32,7 @@ inline constexpr CrcTable CRC_TABLE{};
 
 // Continues a running CRC over a whole buffer by folding it with carry-less
 // multiplies where the processor has them, sixteen bytes at a time; by the
-// tables otherwise. size at least CRC_FOLD_MIN.
+// tables otherwise, and for buffers shorter than CRC_FOLD_MIN.
 constexpr size_t CRC_FOLD_MIN = 64;
 uint32_t CrcUpdateFolded(uint32_t crc, const uint8_t* data, size_t size);
 
