@@ -3,123 +3,74 @@
 // writes always means the byte it intends.
 #pragma once
 #include <cstdint>
-#include <cstdlib>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "data/Rar20Format.h"
 
 namespace rar {
 
-// One channel: five weights, the last four deltas, and the error sums that
-// steer the weights every 32 bytes.
+constexpr int AUDIO_BLOCK = 32; // bytes of a channel between two weight changes
+
+// One channel's per-byte state: five weights, the last delta and byte.
 struct AudioChannel
 {
     int k[5];
-    int d[4];
     int lastDelta;
-    // Error sums of the weight changes, in vector-friendly lanes: those of
-    // changes 1 to 8 (the deltas, + and -), then 0, 9, 10 and a padding lane.
-    uint32_t dif[12];
     uint32_t byteCount;
     int lastChar;
 };
 
-// Every channel's predictor and the channel the next byte belongs to. Bytes
-// go to the channels in turn.
-struct AudioPredictor
+// A channel's recent history, from which the next weight change is chosen:
+// for each byte of its current block, the symbol and the deltas the byte saw.
+// The error sums are taken once a block, many bytes at a time, instead of
+// eleven sums once a byte. Kept apart from AudioChannel so that a decoding
+// loop can hold the per-byte state in registers.
+struct AudioBlock
 {
-    AudioChannel ch[MAX_CHANNELS] = {};
-    int channelDelta = 0; // the last delta of any channel
-    int curChannel = 0;
-    int channels = 1;
-
-    // A table block's channel count (1..4); a current channel past it
-    // restarts at channel 0.
-    void SetChannels(int count);
-
-    // The byte that `symbol` (0..255) stands for on the current channel;
-    // updates the channel and moves to the next one.
-    uint8_t Decode(int symbol);
-
-    // The symbol that makes Decode produce `value`, with the same update.
-    int Encode(uint8_t value);
-
-    // Decode on a given channel without moving to the next one, for loops
-    // that step the channels themselves.
-    uint8_t DecodeOn(int channel, int symbol);
-
-private:
-    int Predict(AudioChannel& v) const;
-    void Learn(AudioChannel& v, int symbol, uint8_t value);
+    uint8_t symbol[AUDIO_BLOCK];
+    int16_t neighbour[AUDIO_BLOCK]; // the last delta of any channel
+    // The channel's delta before each byte, after the three before the block.
+    // The four deltas a prediction weighs are the differences of these.
+    int16_t delta[3 + AUDIO_BLOCK];
 };
 
-// The per-byte steps are inline: the decoder's loop runs them once a byte.
+// At the end of a block: the weight change that would have left the least
+// error (0: none, 2w+1: lower k[w], 2w+2: raise k[w]); starts the next block.
+int NextWeightChange(AudioBlock& b);
 
-inline int AudioPredictor::Predict(AudioChannel& v) const
+// The byte's prediction (0..255) from the channel's state.
+inline int AudioPredict(const AudioChannel& v, const AudioBlock& b, int channelDelta)
 {
-    v.byteCount++;
-    v.d[3] = v.d[2];
-    v.d[2] = v.d[1];
-    v.d[1] = v.lastDelta - v.d[0];
-    v.d[0] = v.lastDelta;
-    int predicted =
-        8 * v.lastChar + v.k[0] * v.d[0] + v.k[1] * v.d[1] + v.k[2] * v.d[2] + v.k[3] * v.d[3] + v.k[4] * channelDelta;
+    // the delta before this byte and the three before it
+    const uint32_t i = v.byteCount % AUDIO_BLOCK;
+    const int l1 = v.lastDelta;
+    const int l2 = b.delta[i + 2];
+    const int l3 = b.delta[i + 1];
+    const int l4 = b.delta[i];
+    const int predicted = 8 * v.lastChar + v.k[0] * l1 + v.k[1] * (l1 - l2) + v.k[2] * (l2 - l3) + v.k[3] * (l3 - l4) +
+                          v.k[4] * channelDelta;
     return (predicted >> 3) & 0xFF;
 }
 
-inline void AudioPredictor::Learn(AudioChannel& v, int symbol, uint8_t value)
+// After a byte: records it in the block and, once a block, changes a
+// weight. channelDelta becomes this byte's delta.
+inline void AudioLearn(AudioChannel& v, AudioBlock& b, int& channelDelta, int symbol, uint8_t value)
 {
-    const int d = int(int8_t(uint8_t(symbol))) * 8;
-    // What each weight change would have left as error.
-#if defined(__SSE2__)
-    // four lanes at once: this is most of the work per byte
-    const __m128i dd = _mm_set1_epi32(d);
-    const __m128i pos = _mm_setr_epi32(v.d[0], v.d[1], v.d[2], v.d[3]);
-    const __m128i neg = _mm_sub_epi32(_mm_setzero_si128(), pos);
-    const __m128i e0 = _mm_sub_epi32(dd, _mm_unpacklo_epi32(pos, neg));
-    const __m128i e1 = _mm_sub_epi32(dd, _mm_unpackhi_epi32(pos, neg));
-    const __m128i e2 = _mm_sub_epi32(dd, _mm_setr_epi32(0, channelDelta, -channelDelta, 0));
-    const __m128i s0 = _mm_srai_epi32(e0, 31);
-    const __m128i s1 = _mm_srai_epi32(e1, 31);
-    const __m128i s2 = _mm_srai_epi32(e2, 31);
-    __m128i* dif = reinterpret_cast<__m128i*>(v.dif);
-    _mm_storeu_si128(dif + 0, _mm_add_epi32(_mm_loadu_si128(dif + 0), _mm_sub_epi32(_mm_xor_si128(e0, s0), s0)));
-    _mm_storeu_si128(dif + 1, _mm_add_epi32(_mm_loadu_si128(dif + 1), _mm_sub_epi32(_mm_xor_si128(e1, s1), s1)));
-    _mm_storeu_si128(dif + 2, _mm_add_epi32(_mm_loadu_si128(dif + 2), _mm_sub_epi32(_mm_xor_si128(e2, s2), s2)));
-#else
-    const int ref[12] = {v.d[0], -v.d[0], v.d[1], -v.d[1],      v.d[2],        -v.d[2],
-                         v.d[3], -v.d[3], 0,      channelDelta, -channelDelta, 0};
-    for (int i = 0; i < 12; i++)
-        v.dif[i] += uint32_t(std::abs(d - ref[i]));
-#endif
+    const uint32_t i = v.byteCount++ % AUDIO_BLOCK;
+    b.symbol[i] = uint8_t(symbol);
+    b.neighbour[i] = int16_t(channelDelta);
+    b.delta[3 + i] = int16_t(v.lastDelta);
 
     channelDelta = v.lastDelta = int(int8_t(uint8_t(value - v.lastChar)));
     v.lastChar = value;
 
-    if ((v.byteCount & 0x1F) == 0)
+    if (i == AUDIO_BLOCK - 1)
     {
-        // the lane of each change's sum; the first smallest sum wins
-        static constexpr int LANE[11] = {8, 0, 1, 2, 3, 4, 5, 6, 7, 9, 10};
-        uint32_t minDif = v.dif[LANE[0]];
-        int minIndex = 0;
-        for (int i = 1; i < 11; i++)
+        const int change = NextWeightChange(b);
+        if (change > 0)
         {
-            if (v.dif[LANE[i]] < minDif)
-            {
-                minDif = v.dif[LANE[i]];
-                minIndex = i;
-            }
-        }
-        for (uint32_t& sum : v.dif)
-            sum = 0;
-        // odd indexes lower a weight, even ones raise it; 9 and 10 steer the
-        // weight of the neighbouring channel's delta
-        if (minIndex > 0)
-        {
-            int& k = v.k[(minIndex - 1) / 2];
-            if (minIndex & 1)
+            // odd changes lower a weight, even ones raise it, within -17..16
+            int& k = v.k[(change - 1) / 2];
+            if (change & 1)
             {
                 if (k >= -16)
                     k--;
@@ -130,20 +81,31 @@ inline void AudioPredictor::Learn(AudioChannel& v, int symbol, uint8_t value)
     }
 }
 
-inline uint8_t AudioPredictor::DecodeOn(int channel, int symbol)
+// The byte that symbol (0..255) stands for, with the channel's update.
+inline uint8_t AudioDecodeByte(AudioChannel& v, AudioBlock& b, int& channelDelta, int symbol)
 {
-    AudioChannel& v = ch[channel];
-    const uint8_t value = uint8_t((Predict(v) - symbol) & 0xFF);
-    Learn(v, symbol, value);
+    const uint8_t value = uint8_t((AudioPredict(v, b, channelDelta) - symbol) & 0xFF);
+    AudioLearn(v, b, channelDelta, symbol, value);
     return value;
 }
 
-inline uint8_t AudioPredictor::Decode(int symbol)
+// Every channel's predictor and the channel the next byte belongs to. Bytes
+// go to the channels in turn.
+struct AudioPredictor
 {
-    const uint8_t value = DecodeOn(curChannel, symbol);
-    if (++curChannel == channels)
-        curChannel = 0;
-    return value;
-}
+    AudioChannel ch[MAX_CHANNELS] = {};
+    AudioBlock block[MAX_CHANNELS] = {};
+    int channelDelta = 0; // the last delta of any channel
+    int curChannel = 0;
+    int channels = 1;
+
+    // A table block's channel count (1..4); a current channel past it
+    // restarts at channel 0.
+    void SetChannels(int count);
+
+    // The symbol that makes AudioDecodeByte produce `value` on the current
+    // channel, with the same update; moves to the next channel.
+    int Encode(uint8_t value);
+};
 
 } // namespace rar

@@ -4,6 +4,22 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <type_traits>
+
+// Inlining the step of an unrolled loop keeps its state in registers, and
+// inlining the loops into a function built for more instructions builds them
+// with those.
+#if defined(__GNUC__)
+#define QM_ALWAYS_INLINE __attribute__((always_inline))
+#else
+#define QM_ALWAYS_INLINE
+#endif
+
+// x86 processors with BMI2 shift by a count in any register in one step, and
+// the bit input shifts by each code's length once a symbol.
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+#define QM_BMI2_LOOPS 1
+#endif
 
 namespace {
 
@@ -369,13 +385,13 @@ struct Cursor
         const uint32_t toEnd = outSize - produced;
         return inputAhead ? (toWrap < toEnd ? toWrap : toEnd) : 1;
     }
-    // Where a run writes: the window, and the output (the window again when
-    // there is none, so each byte is simply stored twice).
+    // Where a run writes: the window.
     uint8_t* RunWindow() const { return win + winPos; }
-    uint8_t* RunOutput() const { return out != nullptr ? out + produced : win + winPos; }
-    // After a run of n bytes.
+    // After a run of n bytes: the output gets a copy of them.
     void Advance(uint32_t n)
     {
+        if (out != nullptr)
+            std::memcpy(out + produced, win + winPos, n);
         winPos = (winPos + n) & WINDOW_MASK;
         if (winPos == 0 && n > 0)
             wrapped = true;
@@ -424,6 +440,18 @@ inline void CopyApart(uint8_t* d, const uint8_t* s, uint32_t n)
         d[i] = s[i];
 }
 
+// Copies span bytes (a multiple of N) in N-byte moves from s to d; s lies at
+// least N bytes before d, so each move reads only bytes stored before it.
+template <uint32_t N> inline void CopyAhead(uint8_t* d, const uint8_t* s, uint32_t span)
+{
+    uint8_t chunk[N];
+    for (uint32_t i = 0; i < span; i += N)
+    {
+        std::memcpy(chunk, s + i, N);
+        std::memcpy(d + i, chunk, N);
+    }
+}
+
 // Copies length bytes from distance bytes back, forwards, to d; the source
 // starts before d and neither run wraps.
 inline void RepeatBack(uint8_t* d, uint32_t distance, uint32_t length)
@@ -452,7 +480,17 @@ inline void RepeatBack(uint8_t* d, uint32_t distance, uint32_t length)
         d[i] = s[i];
 }
 
-inline void CopyMatch(Cursor& c, uint32_t length, uint32_t distance)
+// Copies length bytes inside the window from `from` to `to`, as a byte loop
+// would; neither run wraps.
+inline void CopyPiece(uint8_t* win, uint32_t to, uint32_t from, uint32_t length)
+{
+    if (from < to)
+        RepeatBack(win + to, to - from, length);
+    else // a source ahead of the copy is read before it is overwritten
+        std::memmove(win + to, win + from, length);
+}
+
+QM_ALWAYS_INLINE inline void CopyMatch(Cursor& c, uint32_t length, uint32_t distance)
 {
     const uint32_t room = c.outSize - c.produced;
     if (length > room)
@@ -462,6 +500,30 @@ inline void CopyMatch(Cursor& c, uint32_t length, uint32_t distance)
 
     uint8_t* win = c.win;
     const uint32_t dst = c.winPos;
+    if (!c.wrapped && distance >= 8 && distance <= dst)
+    {
+        // Most matches are short: whole 8- or 16-byte moves, each from bytes
+        // written before it, the last running past the match. Bytes ahead
+        // of the window position are not read before they are written again
+        // (before the first wrap a source there reads as zeros without
+        // looking), and the run stays inside the window and, where the
+        // output serves as window, inside the output.
+        const uint32_t step = distance >= 16 ? 16 : 8;
+        const uint32_t span = (length + step - 1) & ~(step - 1);
+        if (span <= room && dst + span <= uint32_t(rar::WINDOW_SIZE))
+        {
+            uint8_t* d = win + dst;
+            if (step == 16)
+                CopyAhead<16>(d, d - distance, span);
+            else
+                CopyAhead<8>(d, d - distance, span);
+            if (c.out != nullptr)
+                CopyApart(c.out + c.produced, d, length);
+            c.winPos = dst + length;
+            c.produced += length;
+            return;
+        }
+    }
     const uint32_t src = (dst - distance) & WINDOW_MASK;
     uint32_t done = 0;
     if (!c.wrapped && (distance > dst || distance == 0))
@@ -473,17 +535,18 @@ inline void CopyMatch(Cursor& c, uint32_t length, uint32_t distance)
         std::memset(win + dst, 0, done);
     }
     if (done == 0 && src + length <= uint32_t(rar::WINDOW_SIZE) && dst + length <= uint32_t(rar::WINDOW_SIZE))
-    {
-        if (src < dst)
-            RepeatBack(win + dst, dst - src, length);
-        else // a source ahead of the copy is read before it is overwritten
-            std::memmove(win + dst, win + src, length);
-    }
-    else
-    {
-        for (uint32_t i = done; i < length; ++i)
-            win[(dst + i) & WINDOW_MASK] = win[(src + i) & WINDOW_MASK];
-    }
+        CopyPiece(win, dst, src, length);
+    else // in pieces that wrap neither the source nor the copy
+        for (uint32_t i = done; i < length;)
+        {
+            const uint32_t from = (src + i) & WINDOW_MASK;
+            const uint32_t to = (dst + i) & WINDOW_MASK;
+            uint32_t piece = length - i;
+            piece = piece < uint32_t(rar::WINDOW_SIZE) - from ? piece : uint32_t(rar::WINDOW_SIZE) - from;
+            piece = piece < uint32_t(rar::WINDOW_SIZE) - to ? piece : uint32_t(rar::WINDOW_SIZE) - to;
+            CopyPiece(win, to, from, piece);
+            i += piece;
+        }
 
     if (c.out != nullptr)
     {
@@ -501,56 +564,113 @@ inline void CopyMatch(Cursor& c, uint32_t length, uint32_t distance)
 }
 
 // One run of multimedia bytes (at most room, fewer when the input nears its
-// end or a new table is announced); returns the count. With the channel count
-// fixed, the channels are stepped in an unrolled loop: each one's state then
-// sits at a fixed place instead of behind a computed index.
+// end or a new table is announced); returns the count. The channels are
+// stepped in a loop unrolled for their count, each one's state in locals of
+// its own that the compiler can keep in registers; only the block records
+// go to memory.
 template <int C>
-uint32_t AudioRun(BitBuffer& bits, const Rar20Code* codes, rar::AudioPredictor& audio, uint8_t* w, uint8_t* o,
-                  uint32_t room, bool* newTable)
+QM_ALWAYS_INLINE inline uint32_t AudioRun(BitBuffer& input, const Rar20Code* codes, rar::AudioPredictor& audio,
+                                          uint8_t* w, uint32_t room, bool* newTable)
 {
-    rar::AudioPredictor a = audio;
+    BitBuffer bits = input;
+    rar::AudioChannel ch[C];
+    for (int i = 0; i < C; ++i)
+        ch[i] = audio.ch[i];
+    int channelDelta = audio.channelDelta;
+    int first = audio.curChannel; // the run may start on any channel
+    int next = first;
     uint32_t n = 0;
-    int first = a.curChannel; // the run may start on any channel
+    // One byte on channel K; true when the run ends with it.
+    auto step = [&](auto channel) QM_ALWAYS_INLINE {
+        constexpr int K = decltype(channel)::value;
+        const uint32_t number = bits.Decode(codes[K]);
+        if (number == SYM_AUDIO_NEW_TABLE)
+        {
+            *newTable = true;
+            next = K;
+            return true;
+        }
+        const uint8_t value = rar::AudioDecodeByte(ch[K], audio.block[K], channelDelta, int(number));
+        w[n] = value;
+        next = K + 1 == C ? 0 : K + 1;
+        if (++n == room)
+            return true;
+        if (bits.avail < 15)
+        {
+            if (!bits.CanRefillFast())
+                return true;
+            bits.RefillFast();
+        }
+        return false;
+    };
+    using C0 = std::integral_constant<int, 0>;
+    // channels past the count never run; they stand in for channel 0
+    using C1 = std::integral_constant<int, (C > 1 ? 1 : 0)>;
+    using C2 = std::integral_constant<int, (C > 2 ? 2 : 0)>;
+    using C3 = std::integral_constant<int, (C > 3 ? 3 : 0)>;
     for (;;)
     {
-        for (int k = 0; k < C; ++k)
-        {
-            if (k < first)
-                continue;
-            const uint32_t number = bits.Decode(codes[k]);
-            if (number == SYM_AUDIO_NEW_TABLE)
-            {
-                a.curChannel = k;
-                *newTable = true;
-                audio = a;
-                return n;
-            }
-            const uint8_t value = a.DecodeOn(k, int(number));
-            w[n] = value;
-            o[n] = value;
-            bool stop = ++n == room;
-            if (!stop && bits.avail < 15)
-            {
-                stop = !bits.CanRefillFast();
-                if (!stop)
-                    bits.RefillFast();
-            }
-            if (stop)
-            {
-                a.curChannel = k + 1 == C ? 0 : k + 1;
-                audio = a;
-                return n;
-            }
-        }
+        if (first == 0 && step(C0()))
+            break;
+        if (C > 1 && first <= 1 && step(C1()))
+            break;
+        if (C > 2 && first <= 2 && step(C2()))
+            break;
+        if (C > 3 && step(C3()))
+            break;
         first = 0;
     }
+    for (int i = 0; i < C; ++i)
+        audio.ch[i] = ch[i];
+    audio.channelDelta = channelDelta;
+    audio.curChannel = next;
+    input = bits;
+    return n;
 }
 
 } // namespace
 
+#if defined(QM_BMI2_LOOPS)
+namespace {
+bool HasBmi2()
+{
+    static const bool has = __builtin_cpu_supports("bmi2");
+    return has;
+}
+} // namespace
+
+__attribute__((target("bmi2"))) bool CRar20Decoder::DecodeLzBmi2()
+{
+    return DecodeLzLoop();
+}
+
+__attribute__((target("bmi2"))) bool CRar20Decoder::DecodeAudioBmi2()
+{
+    return DecodeAudioLoop();
+}
+#endif
+
+bool CRar20Decoder::DecodeLz()
+{
+#if defined(QM_BMI2_LOOPS)
+    if (HasBmi2())
+        return DecodeLzBmi2();
+#endif
+    return DecodeLzLoop();
+}
+
+bool CRar20Decoder::DecodeAudio()
+{
+#if defined(QM_BMI2_LOOPS)
+    if (HasBmi2())
+        return DecodeAudioBmi2();
+#endif
+    return DecodeAudioLoop();
+}
+
 // The loops keep the bit input and the output position in locals: stores
 // through the window pointer could otherwise alias every member.
-bool CRar20Decoder::DecodeLz()
+QM_ALWAYS_INLINE inline bool CRar20Decoder::DecodeLzLoop()
 {
     BitBuffer bits;
     bits.Start(m_pIn, m_nInSize, m_nBitPos);
@@ -565,15 +685,13 @@ bool CRar20Decoder::DecodeLz()
         {
             // A run of literals that neither wraps the window nor fills the
             // output. Inside the input the loop's checks need not be
-            // repeated; without an output the window takes each byte twice.
+            // repeated.
             const uint32_t room = c.RunRoom(bits.next <= bits.size);
             uint8_t* w = c.RunWindow();
-            uint8_t* o = c.RunOutput();
             uint32_t n = 0;
             for (;;)
             {
                 w[n] = uint8_t(number);
-                o[n] = uint8_t(number);
                 if (++n == room)
                     break;
                 if (bits.avail < 15)
@@ -648,7 +766,7 @@ bool CRar20Decoder::DecodeLz()
     return true;
 }
 
-bool CRar20Decoder::DecodeAudio()
+QM_ALWAYS_INLINE inline bool CRar20Decoder::DecodeAudioLoop()
 {
     BitBuffer bits;
     bits.Start(m_pIn, m_nInSize, m_nBitPos);
@@ -662,22 +780,21 @@ bool CRar20Decoder::DecodeAudio()
         bits.Refill();
         const uint32_t room = c.RunRoom(bits.next <= bits.size);
         uint8_t* w = c.RunWindow();
-        uint8_t* o = c.RunOutput();
         bool newTable = false;
         uint32_t n;
         switch (audio.channels)
         {
         case 1:
-            n = AudioRun<1>(bits, m_MD, audio, w, o, room, &newTable);
+            n = AudioRun<1>(bits, m_MD, audio, w, room, &newTable);
             break;
         case 2:
-            n = AudioRun<2>(bits, m_MD, audio, w, o, room, &newTable);
+            n = AudioRun<2>(bits, m_MD, audio, w, room, &newTable);
             break;
         case 3:
-            n = AudioRun<3>(bits, m_MD, audio, w, o, room, &newTable);
+            n = AudioRun<3>(bits, m_MD, audio, w, room, &newTable);
             break;
         default:
-            n = AudioRun<4>(bits, m_MD, audio, w, o, room, &newTable);
+            n = AudioRun<4>(bits, m_MD, audio, w, room, &newTable);
             break;
         }
         c.Advance(n);

@@ -54,9 +54,15 @@ private:
     void ResetState();
     bool ReadTables();
     void ReadTrailingTables();
-    // The main loops; they return false when a table block is bad.
+    // The main loops; they return false when a table block is bad. Each is
+    // built as it is and, on x86, for processors with BMI2, chosen at run
+    // time.
     bool DecodeLz();
     bool DecodeAudio();
+    bool DecodeLzLoop();
+    bool DecodeAudioLoop();
+    bool DecodeLzBmi2();
+    bool DecodeAudioBmi2();
 
     // bit input over [m_pIn, m_pIn + m_nInSize); zeros past the end
     uint32_t PeekBits() const;
