@@ -1,8 +1,11 @@
 // Portable core: the CRC-32 of long buffers, folded with carry-less
-// multiplies on x86 processors that have them.
+// multiplies on x86-64 processors that have them.
 #include "data/RarCrc.h"
 
-#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+// Only 64-bit: every 64-bit system saves the SSE registers, while the 32-bit
+// build also runs on Windows versions that may not, where an SSE instruction
+// faults whatever the processor reports.
+#if defined(__x86_64__) && defined(__GNUC__)
 #define QM_CRC_FOLD 1
 #include <emmintrin.h>
 #include <wmmintrin.h>
