@@ -500,53 +500,48 @@ QM_ALWAYS_INLINE inline void CopyMatch(Cursor& c, uint32_t length, uint32_t dist
 
     uint8_t* win = c.win;
     const uint32_t dst = c.winPos;
-    if (!c.wrapped && distance >= 8 && distance <= dst)
+    // Most matches are short: whole 8- or 16-byte moves, each from bytes
+    // written before it, the last running past the match. Bytes ahead of the
+    // window position are not read before they are written again (before
+    // the first wrap a source there reads as zeros without looking), and the
+    // run stays inside the window and, where the output serves as window,
+    // inside the output.
+    const uint32_t step = distance >= 16 ? 16 : 8;
+    const uint32_t span = (length + step - 1) & ~(step - 1);
+    if (!c.wrapped && distance >= 8 && distance <= dst && span <= room && dst + span <= uint32_t(rar::WINDOW_SIZE))
     {
-        // Most matches are short: whole 8- or 16-byte moves, each from bytes
-        // written before it, the last running past the match. Bytes ahead
-        // of the window position are not read before they are written again
-        // (before the first wrap a source there reads as zeros without
-        // looking), and the run stays inside the window and, where the
-        // output serves as window, inside the output.
-        const uint32_t step = distance >= 16 ? 16 : 8;
-        const uint32_t span = (length + step - 1) & ~(step - 1);
-        if (span <= room && dst + span <= uint32_t(rar::WINDOW_SIZE))
-        {
-            uint8_t* d = win + dst;
-            if (step == 16)
-                CopyAhead<16>(d, d - distance, span);
-            else
-                CopyAhead<8>(d, d - distance, span);
-            if (c.out != nullptr)
-                CopyApart(c.out + c.produced, d, length);
-            c.winPos = dst + length;
-            c.produced += length;
-            return;
-        }
+        uint8_t* d = win + dst;
+        if (step == 16)
+            CopyAhead<16>(d, d - distance, span);
+        else
+            CopyAhead<8>(d, d - distance, span);
     }
-    const uint32_t src = (dst - distance) & WINDOW_MASK;
-    uint32_t done = 0;
-    if (!c.wrapped && (distance > dst || distance == 0))
+    else
     {
-        // Before the first wrap the window holds only what was written;
-        // anything else reads as zero (the window is never cleared).
-        uint32_t unwritten = distance == 0 ? uint32_t(rar::WINDOW_SIZE) - dst : distance - dst;
-        done = unwritten < length ? unwritten : length;
-        std::memset(win + dst, 0, done);
-    }
-    if (done == 0 && src + length <= uint32_t(rar::WINDOW_SIZE) && dst + length <= uint32_t(rar::WINDOW_SIZE))
-        CopyPiece(win, dst, src, length);
-    else // in pieces that wrap neither the source nor the copy
-        for (uint32_t i = done; i < length;)
+        const uint32_t src = (dst - distance) & WINDOW_MASK;
+        uint32_t done = 0;
+        if (!c.wrapped && (distance > dst || distance == 0))
         {
-            const uint32_t from = (src + i) & WINDOW_MASK;
-            const uint32_t to = (dst + i) & WINDOW_MASK;
-            uint32_t piece = length - i;
-            piece = piece < uint32_t(rar::WINDOW_SIZE) - from ? piece : uint32_t(rar::WINDOW_SIZE) - from;
-            piece = piece < uint32_t(rar::WINDOW_SIZE) - to ? piece : uint32_t(rar::WINDOW_SIZE) - to;
-            CopyPiece(win, to, from, piece);
-            i += piece;
+            // Before the first wrap the window holds only what was written;
+            // anything else reads as zero (the window is never cleared).
+            uint32_t unwritten = distance == 0 ? uint32_t(rar::WINDOW_SIZE) - dst : distance - dst;
+            done = unwritten < length ? unwritten : length;
+            std::memset(win + dst, 0, done);
         }
+        if (done == 0 && src + length <= uint32_t(rar::WINDOW_SIZE) && dst + length <= uint32_t(rar::WINDOW_SIZE))
+            CopyPiece(win, dst, src, length);
+        else // in pieces that wrap neither the source nor the copy
+            for (uint32_t i = done; i < length;)
+            {
+                const uint32_t from = (src + i) & WINDOW_MASK;
+                const uint32_t to = (dst + i) & WINDOW_MASK;
+                uint32_t piece = length - i;
+                piece = piece < uint32_t(rar::WINDOW_SIZE) - from ? piece : uint32_t(rar::WINDOW_SIZE) - from;
+                piece = piece < uint32_t(rar::WINDOW_SIZE) - to ? piece : uint32_t(rar::WINDOW_SIZE) - to;
+                CopyPiece(win, to, from, piece);
+                i += piece;
+            }
+    }
 
     if (c.out != nullptr)
     {

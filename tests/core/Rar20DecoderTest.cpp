@@ -134,4 +134,43 @@ TEST(Rar20Decode, SolidEntryContinuesTheWindowOfTheEntryBefore)
     }
 }
 
+// A short match that ends exactly where the 1 MiB window ends: the next byte
+// goes to the window's start, not past its end. A solid entry after a short
+// first one puts the window's end inside it, away from where the compressor
+// itself splits its input. Random bytes keep the compressor to literals and
+// chance matches of two bytes elsewhere; the bytes before the window's end
+// repeat those before them.
+TEST(Rar20Decode, MatchEndingAtTheWindowsEndWrapsIt)
+{
+    constexpr size_t kWindow = 0x100000, kFirst = 1000;
+    for (size_t length : {8u, 16u, 32u})
+    {
+        SCOPED_TRACE(length);
+        std::mt19937 rng{uint32_t(length)};
+        Bytes first(kFirst), second(kWindow);
+        for (auto& v : first)
+            v = uint8_t(rng());
+        for (auto& v : second)
+            v = uint8_t(rng());
+        const size_t end = kWindow - kFirst; // the window's end, in the second entry
+        std::copy(second.begin() + long(end - 2 * length), second.begin() + long(end - length),
+                  second.begin() + long(end - length));
+        // the match starts and stops where it is meant to
+        second[end - 2 * length - 1] = uint8_t(second[end - length - 1] + 1);
+        second[end] = uint8_t(second[end - length] + 1);
+        rar::CompressOptions lz;
+        lz.mode = rar::CompressMode::Lz;
+        rar::CRar20Compressor comp(lz);
+        const Bytes a = comp.CompressEntry(first.data(), first.size());
+        const Bytes b = comp.CompressEntry(second.data(), second.size());
+        CRar20Decoder dec;
+        ASSERT_TRUE(dec.Init());
+        Bytes outA(first.size()), outB(second.size());
+        EXPECT_EQ(dec.DecodeEntry(a.data(), uint32_t(a.size()), outA.data(), uint32_t(outA.size()), false),
+                  outA.size());
+        EXPECT_EQ(dec.DecodeEntry(b.data(), uint32_t(b.size()), outB.data(), uint32_t(outB.size()), true), outB.size());
+        EXPECT_EQ(outB, second);
+    }
+}
+
 } // namespace
